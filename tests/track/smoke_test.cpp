@@ -1,0 +1,19 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "settings/settings.h"
+
+namespace velmora {
+
+TEST(CanvasSide, BoundsStoredValues)
+{
+    EXPECT_EQ(CanvasSide(2048), 2048);
+    EXPECT_EQ(CanvasSide(2048.5), 2048);
+    EXPECT_EQ(CanvasSide(0), 1);
+    EXPECT_EQ(CanvasSide(-5), 1);
+    EXPECT_EQ(CanvasSide(1e9), kMaxCanvasSide);
+    EXPECT_EQ(CanvasSide(std::nan("")), 1);
+}
+
+}  // namespace velmora

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Shared set-up for run.sh, test.sh and bench.sh: makes sure the Debian
+# packages the build needs are there, installing the missing ones when it can.
+
+VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-dev
+                  libgtest-dev libbenchmark-dev)
+
+velmora_missing_packages() {
+    local missing=()
+    for p in "${VELMORA_PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    echo "${missing[@]:-}"
+}
+
+velmora_ensure_packages() {
+    local missing
+    missing=$(velmora_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    echo "Installing missing packages: $missing"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1; then sudo="sudo"; else
+            echo "Missing packages ($missing) and no root rights to install them." >&2
+            echo "Install them with: apt-get install $missing" >&2
+            return 1
+        fi
+    fi
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing ||
+        { $sudo apt-get update && $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing; }
+}
+
+# Configures a build folder once; later calls only rebuild what changed.
+velmora_configure() {
+    local dir=$1; shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S . -B "$dir" -G Ninja "$@"
+    fi
+}
