@@ -23,6 +23,10 @@ struct Workspace {
     QString tracksFolder;
     QString helpFolder;
     double logicalDpi = 96;
+    // True while the Options window runs its own loop: the main window then
+    // drops its menu commands, shortcuts and close box, and the pointer
+    // readout stands still.
+    bool optionsLoopRunning = false;
     // What of the editor's redraw requests the canvas has caught up with.
     unsigned paintedRedraws = 0;
     unsigned paintedMarkerDraws = 0;

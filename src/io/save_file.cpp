@@ -1,0 +1,30 @@
+#include "io/save_file.h"
+
+#include <QSaveFile>
+
+namespace velmora {
+
+bool SaveBytes(const QString& path, std::string_view bytes, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const qint64 size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace velmora
