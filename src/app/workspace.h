@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QString>
+#include <QColor>
 #include <functional>
+#include <optional>
 
 #include "render/redraw.h"
 #include "settings/settings.h"
@@ -40,6 +42,8 @@ struct Prompts {
     std::function<bool(const QString& text)> confirm;  // "Confirm" box, Yes/No
     std::function<void(const QString& title, const QString& text)> message;  // OK box
     std::function<void(const QImage& picture)> toClipboard;
+    // The system colour dialog with `initial` preselected; nullopt when cancelled.
+    std::function<std::optional<QColor>(const QColor& initial)> chooseColour;
 };
 
 // Brings the canvas up to date with the editor's redraw requests: a full
