@@ -1,0 +1,221 @@
+#include "export_tool/batch_export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "io/canvas_picture.h"
+#include "io/bmp_write.h"
+#include "io/centreline_csv.h"
+#include "io/image_load.h"
+#include "io/png_write.h"
+#include "io/rl_data.h"
+#include "io/save_file.h"
+#include "io/track_file.h"
+#include "render/redraw.h"
+#include "settings/prefs_file.h"
+#include "track/path.h"
+
+namespace velmora {
+
+namespace {
+
+// Labels are drawn at the editor's reference resolution, so the pictures
+// match what the editor exports on a standard display.
+constexpr double kExportDpi = 96;
+
+// Everything that stays the same for all tracks of one call.
+struct ExportScene {
+    Settings settings;
+    RenderAssets assets;
+    QImage templateImage;
+    TemplateCache templateCache;
+};
+
+std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+
+// Reads a whole file; an empty result with `error` set when it cannot.
+bool ReadWholeFile(const QString& path, QByteArray& bytes, std::string& error)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || info.size() < 1) {
+        error = "could not find file";
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "could not read file: " + Utf8(file.errorString());
+        return false;
+    }
+    bytes = file.readAll();
+    return true;
+}
+
+bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& settings, std::ostream& err)
+{
+    QString path = QString::fromStdString(o.prefsFile);
+    if (path.isEmpty()) {
+        path = QDir(programDir).filePath(kPrefsFileName);
+        if (!QFileInfo(path).isFile())
+            return true;  // no preferences beside the program: the defaults
+    }
+    QByteArray bytes;
+    std::string error;
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() == 0)
+        return true;  // an empty file holds no keys: the defaults
+    if (!ReadWholeFile(path, bytes, error)) {
+        err << "velmora-export: " << Utf8(path) << ": " << (error == "could not find file" ? "could not find the settings file" : error) << "\n";
+        return false;
+    }
+    settings = ReadPrefs(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return true;
+}
+
+// Loads one picture the way the editor does: a missing file is an error,
+// one that cannot be decoded is reported and left out.
+bool LoadPicture(const QString& path, QImage& into, std::ostream& err)
+{
+    const LoadedImage loaded = LoadImg(path);
+    switch (loaded.status) {
+    case ImageLoadStatus::Loaded:
+        into = loaded.image;
+        return true;
+    case ImageLoadStatus::Undecodable:
+        err << "velmora-export: " << Utf8(path) << ": could not load image; drawing without it\n";
+        into = QImage();
+        return true;
+    case ImageLoadStatus::Missing:
+        break;
+    }
+    err << "velmora-export: " << Utf8(path) << ": could not find image\n";
+    return false;
+}
+
+bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& scene, std::ostream& err)
+{
+    if (!LoadSettings(o, programDir, scene.settings, err))
+        return false;
+    const QDir images(o.imagesDir.empty() ? QDir(programDir).filePath("Images")
+                                          : QString::fromStdString(o.imagesDir));
+    if (!LoadPicture(images.filePath("surface.png"), scene.assets.surface, err) ||
+        !LoadPicture(images.filePath("start.png"), scene.assets.start, err) ||
+        !LoadPicture(images.filePath("marker.png"), scene.assets.marker, err))
+        return false;
+    if (!o.templateImage.empty() &&
+        !LoadPicture(QString::fromStdString(o.templateImage), scene.templateImage, err))
+        return false;
+    LoadFonts(scene.assets, scene.settings, kExportDpi);
+    return true;
+}
+
+QString OutputPath(const ExportOptions& o, const QFileInfo& track, const QString& suffix)
+{
+    const QDir dir(o.outDir.empty() ? track.absolutePath() : QString::fromStdString(o.outDir));
+    return dir.filePath(track.completeBaseName() + suffix);
+}
+
+// Writes one output; on failure the reason goes to `error`.
+bool Write(const QString& path, const std::string& bytes, std::string& error)
+{
+    QString why;
+    if (SaveBytes(path, bytes, &why))
+        return true;
+    error = "could not write " + Utf8(path) + ": " + Utf8(why);
+    return false;
+}
+
+bool WritePicture(const ExportOptions& o, ExportScene& scene, const TrackModel& model, const QFileInfo& track,
+                  std::string& error)
+{
+    QImage canvas(CanvasSide(scene.settings.CanvasWidth), CanvasSide(scene.settings.CanvasHeight),
+                  QImage::Format_RGB32);
+    if (canvas.isNull()) {
+        error = "could not create the canvas picture";
+        return false;
+    }
+    RedrawCanvas(canvas, model, scene.settings, scene.assets, scene.templateImage, &scene.templateCache);
+    const QImage picture = CanvasPicture(canvas);
+    const std::optional<std::string> bytes = o.bmp ? EncodeBmp(picture) : EncodePng(picture);
+    if (picture.isNull() || !bytes) {
+        error = "could not encode the picture";
+        return false;
+    }
+    return Write(OutputPath(o, track, o.bmp ? ".bmp" : ".png"), *bytes, error);
+}
+
+bool WriteRL(const ExportOptions& o, const ExportScene& scene, const TrackModel& model, const QFileInfo& track,
+             std::string& error)
+{
+    const PathMeasure measure(model.TrackPath);
+    if (const auto problem = RLExportProblem(measure, scene.settings.MarkerGap)) {
+        error = "could not export RL data: " + *problem;
+        return false;
+    }
+    const RLExport rl = BuildRLExport(measure, model.markers, scene.settings.MarkerGap, scene.settings.TrackWidth);
+    return Write(OutputPath(o, track, "_rl.txt"), rl.text, error);
+}
+
+bool WriteCentreline(const ExportOptions& o, const ExportScene& scene, const TrackModel& model,
+                     const QFileInfo& track, std::string& error)
+{
+    const CentrelineResult csv =
+        CentrelineCsv(model.TrackPath, scene.settings.MarkerGap, scene.settings.TrackWidth, o.metresPerPixel);
+    if (!csv.ok) {
+        error = "could not write the centreline: " + csv.error;
+        return false;
+    }
+    return Write(OutputPath(o, track, "_centreline.csv"), csv.text, error);
+}
+
+bool ExportTrack(const ExportOptions& o, ExportScene& scene, const QString& path, std::string& error)
+{
+    QByteArray bytes;
+    if (!ReadWholeFile(path, bytes, error))
+        return false;
+    TrackModel model;
+    ReadTrackFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), model);
+    const QFileInfo track(path);
+    bool ok = true;
+    std::string first;
+    const auto run = [&](bool wanted, auto&& step) {
+        std::string why;
+        if (wanted && !step(why) && ok) {
+            ok = false;
+            first = why;
+        }
+    };
+    run(o.png || o.bmp, [&](std::string& why) { return WritePicture(o, scene, model, track, why); });
+    run(o.rl, [&](std::string& why) { return WriteRL(o, scene, model, track, why); });
+    run(o.centreline, [&](std::string& why) { return WriteCentreline(o, scene, model, track, why); });
+    error = first;
+    return ok;
+}
+
+}  // namespace
+
+int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& err, bool showProgress)
+{
+    ExportScene scene;
+    if (!LoadScene(options, programDir, scene, err))
+        return 1;
+    if (!options.outDir.empty() && !QDir().mkpath(QString::fromStdString(options.outDir))) {
+        err << "velmora-export: " << options.outDir << ": could not create the output folder\n";
+        return 1;
+    }
+    int failures = 0;
+    const std::size_t total = options.tracks.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        const QString path = QString::fromStdString(options.tracks[i]);
+        if (showProgress)
+            err << (i + 1) << "/" << total << " " << Utf8(QFileInfo(path).fileName()) << "\n";
+        std::string error;
+        if (!ExportTrack(options, scene, path, error)) {
+            err << "velmora-export: " << options.tracks[i] << ": " << error << "\n";
+            ++failures;
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+}  // namespace velmora

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <ostream>
+
+#include "export_tool/export_options.h"
+
+namespace velmora {
+
+// Exports every track the options name, one after the other; a track that
+// fails is reported on `err` in one line and the others go on. Returns the
+// exit code: 0 when all succeeded, 1 when any failed.
+int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& err,
+                   bool showProgress);
+
+}  // namespace velmora

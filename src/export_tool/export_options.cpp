@@ -1,0 +1,108 @@
+#include "export_tool/export_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace velmora {
+
+const char kExportUsage[] =
+    "usage: velmora-export [options] TRACK.trk [TRACK.trk ...]\n"
+    "  --prefs FILE        settings to draw with (default: Preferences.ini beside the program, else the defaults)\n"
+    "  --images DIR        folder holding surface.png, start.png, marker.png (default: Images beside the program)\n"
+    "  --template IMAGE    draw this template behind the track\n"
+    "  --png | --bmp       write the canvas picture\n"
+    "  --rl                write the RL data\n"
+    "  --centreline        write a centreline CSV\n"
+    "  --scale M           metres per pixel for the CSV (default 0.05)\n"
+    "  --out-dir DIR       where outputs go (default: beside each track); names are the track's name\n"
+    "                      with .png, .bmp, _rl.txt, _centreline.csv\n"
+    "  --help, --version\n";
+
+namespace {
+
+bool ParseScale(const std::string& text, double& out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0)
+        return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
+{
+    ParsedArgs r;
+    ExportOptions& o = r.options;
+    bool onlyTracks = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (onlyTracks || a.empty() || a[0] != '-' || a == "-") {
+            o.tracks.push_back(a);
+            continue;
+        }
+        const auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) {
+                r.error = a + " needs a value";
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        std::string scale;
+        if (a == "--") {
+            onlyTracks = true;
+        } else if (a == "--prefs") {
+            if (!value(o.prefsFile))
+                return r;
+        } else if (a == "--images") {
+            if (!value(o.imagesDir))
+                return r;
+        } else if (a == "--template") {
+            if (!value(o.templateImage))
+                return r;
+        } else if (a == "--out-dir") {
+            if (!value(o.outDir))
+                return r;
+        } else if (a == "--scale") {
+            if (!value(scale))
+                return r;
+            if (!ParseScale(scale, o.metresPerPixel)) {
+                r.error = "--scale needs a number greater than 0, not \"" + scale + "\"";
+                return r;
+            }
+        } else if (a == "--png") {
+            o.png = true;
+        } else if (a == "--bmp") {
+            o.bmp = true;
+        } else if (a == "--rl") {
+            o.rl = true;
+        } else if (a == "--centreline") {
+            o.centreline = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
+        } else {
+            r.error = "unknown option " + a;
+            return r;
+        }
+    }
+    if (o.help || o.version)
+        return r;
+    if (o.png && o.bmp)
+        r.error = "choose one of --png and --bmp";
+    else if (o.tracks.empty())
+        r.error = "no track file given";
+    else if (!o.png && !o.bmp && !o.rl && !o.centreline)
+        r.error = "nothing to write: give --png, --bmp, --rl or --centreline";
+    return r;
+}
+
+}  // namespace velmora

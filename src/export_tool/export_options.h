@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// What one call of velmora-export asks for.
+struct ExportOptions {
+    std::string prefsFile;  // empty: Preferences.ini beside the program, else defaults
+    std::string imagesDir;  // empty: Images beside the program
+    std::string templateImage;
+    bool png = false;
+    bool bmp = false;
+    bool rl = false;
+    bool centreline = false;
+    double metresPerPixel = 0.05;
+    std::string outDir;  // empty: beside each track
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> tracks;
+};
+
+struct ParsedArgs {
+    ExportOptions options;
+    std::string error;  // non-empty: a usage error, exit code 2
+};
+
+ParsedArgs ParseExportArgs(const std::vector<std::string>& args);
+
+extern const char kExportUsage[];
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <iostream>
+#include <unistd.h>
+
+#include "export_tool/batch_export.h"
+#include "export_tool/export_options.h"
+
+int main(int argc, char** argv)
+{
+    // Scripts run this on machines without a display: never ask for one.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const velmora::ParsedArgs parsed = velmora::ParseExportArgs(args);
+    if (!parsed.error.empty()) {
+        std::cerr << "velmora-export: " << parsed.error << "\n" << velmora::kExportUsage;
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::cout << velmora::kExportUsage;
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << "velmora-export " << VELMORA_VERSION << "\n";
+        return 0;
+    }
+    return velmora::RunBatchExport(parsed.options, QCoreApplication::applicationDirPath(), std::cerr,
+                                   isatty(STDERR_FILENO) != 0);
+}

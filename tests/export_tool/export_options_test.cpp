@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "export_tool/export_options.h"
+
+namespace velmora {
+
+TEST(ExportOptions, ReadsEveryOption)
+{
+    const ParsedArgs p = ParseExportArgs({"--prefs", "p.ini", "--images", "img", "--template", "t.png", "--png",
+                                          "--rl", "--centreline", "--scale", "0.1", "--out-dir", "out", "a.trk",
+                                          "b.trk"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.prefsFile, "p.ini");
+    EXPECT_EQ(p.options.imagesDir, "img");
+    EXPECT_EQ(p.options.templateImage, "t.png");
+    EXPECT_TRUE(p.options.png);
+    EXPECT_FALSE(p.options.bmp);
+    EXPECT_TRUE(p.options.rl);
+    EXPECT_TRUE(p.options.centreline);
+    EXPECT_DOUBLE_EQ(p.options.metresPerPixel, 0.1);
+    EXPECT_EQ(p.options.outDir, "out");
+    EXPECT_EQ(p.options.tracks, (std::vector<std::string>{"a.trk", "b.trk"}));
+}
+
+TEST(ExportOptions, UsageErrors)
+{
+    EXPECT_NE(ParseExportArgs({}).error, "");
+    EXPECT_NE(ParseExportArgs({"a.trk"}).error, "");  // nothing to write
+    EXPECT_NE(ParseExportArgs({"--png"}).error, "");  // no track
+    EXPECT_NE(ParseExportArgs({"--png", "--bmp", "a.trk"}).error, "");
+    EXPECT_NE(ParseExportArgs({"--frobnicate", "a.trk"}).error, "");
+    EXPECT_NE(ParseExportArgs({"--png", "a.trk", "--prefs"}).error, "");
+    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "0", "a.trk"}).error, "");
+    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "x", "a.trk"}).error, "");
+    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "nan", "a.trk"}).error, "");
+}
+
+TEST(ExportOptions, HelpAndVersionNeedNothingElse)
+{
+    EXPECT_EQ(ParseExportArgs({"--help"}).error, "");
+    EXPECT_TRUE(ParseExportArgs({"--help"}).options.help);
+    EXPECT_TRUE(ParseExportArgs({"--version"}).options.version);
+}
+
+TEST(ExportOptions, DoubleDashEndsTheOptions)
+{
+    const ParsedArgs p = ParseExportArgs({"--rl", "--", "--odd-name.trk"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.tracks, (std::vector<std::string>{"--odd-name.trk"}));
+}
+
+}  // namespace velmora

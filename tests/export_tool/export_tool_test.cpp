@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <sstream>
+
+#include "app/workspace.h"
+#include "export_tool/batch_export.h"
+#include "io/file_commands.h"
+#include "io/image_load.h"
+#include "settings/prefs_file.h"
+
+namespace velmora {
+
+namespace {
+
+const char kOvalTrack[] =
+    "M 300 300 L 700 300 L 800 400 L 800 600 L 700 700 L 300 700 L 200 600 L 200 400 Z\r\n"
+    "*text*\r\n"
+    "Hairpin, 720, 260, 3\r\n"
+    "Pit lane, 320, 330, 1\r\n"
+    "*cursor*\r\n"
+    "0, 0, 0, 0, Z\r\n"
+    "StartAngle = 0\r\n"
+    "*markers*\r\n"
+    "1, 500, 300, \r\n"
+    "3, 800, 500, \r\n";
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QString ImagesDir() { return QString(VELMORA_ASSETS) + "/Images"; }
+
+// The editor as the user has it right after start-up, with a small canvas.
+void StartEditor(Workspace& ws, const Settings& s)
+{
+    ws.settings = s;
+    ws.assets.surface = LoadImg(ImagesDir() + "/surface.png").image;
+    ws.assets.start = LoadImg(ImagesDir() + "/start.png").image;
+    ws.assets.marker = LoadImg(ImagesDir() + "/marker.png").image;
+    LoadFonts(ws.assets, ws.settings, 96);
+    ws.canvas = QImage(CanvasSide(s.CanvasWidth), CanvasSide(s.CanvasHeight), QImage::Format_RGB32);
+    RequestRedraw(ws.editor, ws.settings);
+    SyncCanvas(ws);
+}
+
+Prompts AnswerWith(const QString& file)
+{
+    Prompts p;
+    p.openFile = [file](const QString&, const QString&, const QString&) { return file; };
+    p.saveFile = [file](const QString&, const QString&, const QString&) { return file; };
+    p.confirm = [](const QString&) { return true; };
+    p.message = [](const QString& title, const QString& text) {
+        ADD_FAILURE() << title.toStdString() << ": " << text.toStdString();
+    };
+    p.toClipboard = [](const QImage&) {};
+    return p;
+}
+
+ExportOptions ToolOptions(const QString& outDir, const QString& prefs)
+{
+    ExportOptions o;
+    o.prefsFile = prefs.toStdString();
+    o.imagesDir = ImagesDir().toStdString();
+    o.outDir = outDir.toStdString();
+    return o;
+}
+
+}  // namespace
+
+TEST(ExportTool, PictureAndRLDataMatchTheEditorByteForByte)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Settings s;
+    s.CanvasWidth = 1000;
+    s.CanvasHeight = 900;
+    s.RedWhite = 1;
+    const QString prefs = dir.filePath("Preferences.ini");
+    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
+    const QString track = dir.filePath("oval.trk");
+    WriteAll(track, kOvalTrack);
+
+    for (const char* format : {"png", "bmp"}) {
+        Workspace ws;
+        StartEditor(ws, s);
+        Load(ws, AnswerWith(track));
+        SyncCanvas(ws);
+        const QString editorPicture = dir.filePath(QString("editor.") + format);
+        Export(ws, AnswerWith(editorPicture));
+        const QString editorRL = dir.filePath("editor_rl.txt");
+        SaveRLData(ws, AnswerWith(editorRL));
+
+        ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
+        o.png = std::string(format) == "png";
+        o.bmp = !o.png;
+        o.rl = true;
+        o.tracks = {track.toStdString()};
+        std::ostringstream err;
+        ASSERT_EQ(RunBatchExport(o, dir.path(), err, false), 0) << err.str();
+
+        const QByteArray picture = ReadAll(dir.filePath(QString("out/oval.") + format));
+        ASSERT_FALSE(picture.isEmpty());
+        EXPECT_TRUE(picture == ReadAll(editorPicture)) << format;
+        EXPECT_EQ(ReadAll(dir.filePath("out/oval_rl.txt")), ReadAll(editorRL));
+    }
+}
+
+TEST(ExportTool, BadTracksAreReportedAndTheOthersWritten)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("good.trk"), kOvalTrack);
+    WriteAll(dir.filePath("empty.trk"), "");
+    ExportOptions o = ToolOptions(dir.filePath("out"), "");
+    o.rl = true;
+    o.centreline = true;
+    o.tracks = {dir.filePath("missing.trk").toStdString(), dir.filePath("empty.trk").toStdString(),
+                dir.filePath("good.trk").toStdString()};
+    std::ostringstream err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    const std::string text = err.str();
+    EXPECT_NE(text.find("missing.trk: could not find file"), std::string::npos) << text;
+    EXPECT_NE(text.find("empty.trk: could not find file"), std::string::npos) << text;
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/good_rl.txt")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/good_centreline.csv")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out/missing_rl.txt")));
+}
+
+TEST(ExportTool, HostileGapIsRefusedWithAReason)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Settings s;
+    s.MarkerGap = 0;
+    const QString prefs = dir.filePath("p.ini");
+    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
+    WriteAll(dir.filePath("t.trk"), kOvalTrack);
+    ExportOptions o = ToolOptions(dir.path(), prefs);
+    o.rl = true;
+    o.tracks = {dir.filePath("t.trk").toStdString()};
+    std::ostringstream err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    EXPECT_NE(err.str().find("could not export RL data"), std::string::npos) << err.str();
+    EXPECT_FALSE(QFile::exists(dir.filePath("t_rl.txt")));
+}
+
+// The program itself, started the way a script on a headless machine would.
+class ExportProgram : public ::testing::Test {
+protected:
+    int Run(const QStringList& args, QByteArray* out = nullptr, QByteArray* err = nullptr)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(env);
+        p.start(VELMORA_EXPORT_PROGRAM, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        if (out)
+            *out = p.readAllStandardOutput();
+        if (err)
+            *err = p.readAllStandardError();
+        return p.exitCode();
+    }
+};
+
+TEST_F(ExportProgram, RunsWithoutADisplay)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("oval.trk"), kOvalTrack);
+    QByteArray err;
+    EXPECT_EQ(Run({"--images", ImagesDir(), "--png", "--rl", "--centreline", dir.filePath("oval.trk")}, nullptr,
+                  &err),
+              0)
+        << err.toStdString();
+    const QImage picture(dir.filePath("oval.png"));
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_TRUE(ReadAll(dir.filePath("oval_centreline.csv")).startsWith("# x_m,y_m,w_tr_right_m,w_tr_left_m\n"));
+}
+
+TEST_F(ExportProgram, HelpAndUsageErrors)
+{
+    QByteArray out, err;
+    EXPECT_EQ(Run({"--help"}, &out), 0);
+    EXPECT_TRUE(out.startsWith("usage: velmora-export"));
+    EXPECT_EQ(Run({"--png"}, nullptr, &err), 2);
+    EXPECT_TRUE(err.contains("no track file given"));
+    EXPECT_EQ(Run({"--nonsense", "a.trk"}, nullptr, &err), 2);
+}
+
+}  // namespace velmora
