@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/help.h"
+#include "app/prompts.h"
+#include "app/startup.h"
+
+namespace velmora {
+namespace {
+
+TEST(WorkingFolder, FollowsTheProgramOnlyWhenItIsCalledVelmora)
+{
+    EXPECT_EQ(WorkingFolder("/opt/velmora/Velmora", "/home/u"), "/opt/velmora");
+    EXPECT_EQ(WorkingFolder("/opt/velmora/Velmora.exe", "/home/u"), "/opt/velmora");
+    EXPECT_EQ(WorkingFolder("/opt/velmora/velmora", "/home/u"), "/home/u");  // case counts
+    EXPECT_EQ(WorkingFolder("/opt/velmora/Velmora2", "/home/u"), "/home/u");
+}
+
+TEST(WorkingFolder, DataFoldersEndInTheSeparator)
+{
+    Workspace ws;
+    SetDataFolders(ws, "/home/u/work");
+    const QString sep = QDir::separator();
+    EXPECT_EQ(ws.workFolder, QDir::toNativeSeparators("/home/u/work/"));
+    EXPECT_EQ(ws.imagesFolder, ws.workFolder + "Images" + sep);
+    EXPECT_EQ(ws.tracksFolder, ws.workFolder + "Tracks" + sep);
+    EXPECT_EQ(ws.helpFolder, ws.workFolder + "Help" + sep);
+    SetDataFolders(ws, "/");
+    EXPECT_EQ(ws.workFolder, QDir::toNativeSeparators("/"));  // never doubled
+}
+
+TEST(LoadAssetsDeathTest, MissingSurfaceEndsStartUpNamingItsPath)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    qputenv("VELMORA_TEST_BOX_TO_STDERR", "1");
+    QTemporaryDir dir;
+    Workspace ws;
+    SetDataFolders(ws, dir.path());
+    EXPECT_EXIT(LoadAssets(ws, Prompts{}), testing::ExitedWithCode(0),
+                "could not find image: .*Images/surface.png\r\nVelmora in LoadImg @ 490");
+}
+
+TEST(FileFilter, BecomesTheToolkitsForm)
+{
+    EXPECT_EQ(QtFileFilter("Track files|*.trk"), "Track files (*.trk)");
+    EXPECT_EQ(QtFileFilter("Images|*.png;*.bmp"), "Images (*.png *.bmp)");
+    EXPECT_EQ(QtFileFilter("PNG|*.png|BMP|*.bmp"), "PNG (*.png);;BMP (*.bmp)");
+    EXPECT_EQ(QtFileFilter(""), "");
+}
+
+TEST(Help, MissingFileShowsTheMissingBoxOnce)
+{
+    QTemporaryDir dir;
+    Workspace ws;
+    SetDataFolders(ws, dir.path());
+    QStringList boxes;
+    Prompts prompts;
+    prompts.warning = [&](const QString& title, const QString& text) { boxes << title + "|" + text; };
+    ShowHelp(ws, prompts);
+    EXPECT_EQ(boxes, QStringList{"Missing|The Help file is missing"});
+
+    // A folder of that name is no document either.
+    QDir(dir.path()).mkpath("Help/Velmora Help.pdf");
+    boxes.clear();
+    ShowHelp(ws, prompts);
+    EXPECT_EQ(boxes.size(), 1);
+}
+
+}  // namespace
+}  // namespace velmora
