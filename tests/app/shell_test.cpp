@@ -137,6 +137,13 @@ TEST_F(ShellTest, ClicksPlaceTheStartAndPointsAtTheSampledPointer)
     ClickAt(220, 340);
     EXPECT_EQ(Model().TrackPath, "M 120 340 L 220 340 ");
     EXPECT_EQ(Model().StartAngle, 0);
+    // The position comes from the pointer sample, not from the click event.
+    PointAt(220, 440);
+    QTest::mouseClick(shell->canvas, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(Model().TrackPath, "M 120 340 L 220 340 L 220 440 ");
+    // A press outside the canvas that ends over it is no click.
+    QTest::mouseRelease(shell->canvas, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(Model().TrackPath, "M 120 340 L 220 340 L 220 440 ");
 }
 
 TEST_F(ShellTest, ReadoutAndPointerShapeFollowTheAngleLimit)
