@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFontMetrics>
@@ -13,7 +14,6 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QApplication>
 
 #include "app/canvas_widget.h"
 #include "app/help.h"
@@ -267,31 +267,70 @@ void Shell::HandleMenu(int id)
         return;  // the Options window has the user's attention: dropped
     Editor& ed = ws.editor;
     const Settings& s = ws.settings;
+    // Each command marks its own position, so that a fault report names it.
     switch (id) {
     case kCmdNew:
+        VELMORA_HERE();
         NewTrack(ed, s);
         ws.templateImage = QImage();
         ws.templateCache = TemplateCache{};
         break;
-    case kCmdSave: SaveTrack(ws, prompts); break;
-    case kCmdSaveAs: SaveTrackAs(ws, prompts); break;
-    case kCmdLoad: Load(ws, prompts); break;
-    case kCmdExport: Export(ws, prompts); break;
+    case kCmdSave:
+        VELMORA_HERE();
+        SaveTrack(ws, prompts);
+        break;
+    case kCmdSaveAs:
+        VELMORA_HERE();
+        SaveTrackAs(ws, prompts);
+        break;
+    case kCmdLoad:
+        VELMORA_HERE();
+        Load(ws, prompts);
+        break;
+    case kCmdExport:
+        VELMORA_HERE();
+        Export(ws, prompts);
+        break;
     case kCmdOptions:
+        VELMORA_HERE();
         RunOptionsWindow(ws, *optionsWindow, prompts);
         FitCanvas();
         break;
-    case kCmdQuit: shutdown(); return;
-    case kCmdCloseLoop: CloseLoop(ed, s); break;
-    case kCmdRedo: Redo(ed, s); break;
-    case kCmdAddText: ToggleAddText(ed); break;
-    case kCmdCopy: CopyImg(ws, prompts); break;
-    case kCmdLoadTemplate: LoadTemplate(ws, prompts); break;
-    case kCmdHelp: ShowHelp(ws, prompts); break;
-    case kCmdSaveRLData: SaveRLData(ws, prompts); break;
+    case kCmdQuit:
+        shutdown();
+        return;
+    case kCmdCloseLoop:
+        VELMORA_HERE();
+        CloseLoop(ed, s);
+        break;
+    case kCmdRedo:
+        VELMORA_HERE();
+        Redo(ed, s);
+        break;
+    case kCmdAddText:
+        VELMORA_HERE();
+        ToggleAddText(ed);
+        break;
+    case kCmdCopy:
+        VELMORA_HERE();
+        CopyImg(ws, prompts);
+        break;
+    case kCmdLoadTemplate:
+        VELMORA_HERE();
+        LoadTemplate(ws, prompts);
+        break;
+    case kCmdHelp:
+        VELMORA_HERE();
+        ShowHelp(ws, prompts);
+        break;
+    case kCmdSaveRLData:
+        VELMORA_HERE();
+        SaveRLData(ws, prompts);
+        break;
     default:
         if (id < kCmdMarker1 || id > kCmdMarker3)
-            return;
+            return;  // the three marker shortcuts share this arm
+        VELMORA_HERE();
         AddRLMarker(ed, id - 100);
         break;
     }
@@ -307,6 +346,7 @@ void Shell::HandleCanvasClick(Qt::MouseButton button)
         else
             HandleLeftClick(ws.editor, ws.settings);
     } else if (button == Qt::RightButton) {
+        VELMORA_HERE();
         Undo(ws.editor, ws.settings);
     }
     AfterCommand();
@@ -331,6 +371,7 @@ void Shell::HandleWheel(int notches)
 
 void Shell::AfterCommand()
 {
+    VELMORA_HERE();
     SyncCanvas(ws);
     canvas->update();
     ShowState();
