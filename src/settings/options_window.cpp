@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -230,11 +231,11 @@ void OptionsWindow::BuildControls(const Settings& s)
     apply_->setDefault(true);
     cancel_->setDefault(true);
 
-    QWidget* const order[] = {canvasWidth_, canvasHeight_, trackWidth_,  markerGap_, markers_, dotMarkers_,
-                              lineMarkers_, textFont_,     lgText_,      medText_,   smText_,  angleLimit_,
-                              showBorder_,  redWhite_,     blackBorder_, apply_,     cancel_};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    tabStops_ = {canvasWidth_, canvasHeight_, trackWidth_,  markerGap_, markers_, dotMarkers_,
+                 lineMarkers_, textFont_,     lgText_,      medText_,   smText_,  angleLimit_,
+                 showBorder_,  redWhite_,     blackBorder_, apply_,     cancel_};
+    for (std::size_t i = 1; i < tabStops_.size(); ++i)
+        setTabOrder(tabStops_[i - 1], tabStops_[i]);
 
     connect(dotMarkers_, &QAbstractButton::clicked, this, [this] { SetFlag(&Settings::ShowDots, 1); });
     connect(lineMarkers_, &QAbstractButton::clicked, this, [this] { SetFlag(&Settings::ShowDots, 0); });
@@ -321,6 +322,19 @@ bool OptionsWindow::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool OptionsWindow::focusNextPrevChild(bool next)
+{
+    // Qt would treat each option group as a single stop; here every option
+    // button is a stop of its own, like every other control.
+    const auto at = std::find(tabStops_.begin(), tabStops_.end(), focusWidget());
+    if (at == tabStops_.end())
+        return QWidget::focusNextPrevChild(next);
+    const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(tabStops_.size());
+    const std::ptrdiff_t i = ((at - tabStops_.begin()) + (next ? 1 : count - 1)) % count;
+    tabStops_[static_cast<std::size_t>(i)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void RunOptionsWindow(Workspace& ws, OptionsWindow& window, const Prompts& prompts)

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
@@ -50,6 +51,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     friend void RunOptionsWindow(Workspace& ws, OptionsWindow& window, const Prompts& prompts);
@@ -83,6 +85,7 @@ private:
     QPushButton* cancel_ = nullptr;
     QButtonGroup* markerGroup_ = nullptr;
     QButtonGroup* borderGroup_ = nullptr;
+    std::vector<QWidget*> tabStops_; // creation order
 
     // Set only while RunOptionsWindow runs its loop.
     QEventLoop* loop_ = nullptr;

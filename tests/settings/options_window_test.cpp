@@ -350,15 +350,24 @@ TEST_F(OptionsWindowTest, WindowGeometryAndTabOrder)
         "CanvasWidth", "CanvasHeight",   "TrackWidth",  "MarkerGap", "Markers", "DotMarkers",
         "LineMarkers", "TextFont",       "LgText",      "MedText",   "SmText",  "AngleLimit",
         "ShowBorder",  "RedWhiteBorder", "BlackBorder", "Apply",     "Cancel",  "CanvasWidth"};
-    QStringList chain;
-    QWidget* at = Field("CanvasWidth");
-    chain << at->objectName();
-    for (int guard = 0; guard < 100 && chain.size() < expected.size(); ++guard) {
-        at = at->nextInFocusChain();
-        if (at->focusPolicy() & Qt::TabFocus)
-            chain << at->objectName();
-    }
-    EXPECT_EQ(chain, expected);
+    // Real Tab presses, forward and then back with Shift+Tab.
+    w.show();
+    QApplication::setActiveWindow(&w);
+    Field("CanvasWidth")->setFocus(Qt::TabFocusReason);
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers mods) {
+        QKeyEvent event(QEvent::KeyPress, key, mods);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
+    QStringList forward = {Field("CanvasWidth")->objectName()};
+    for (qsizetype i = 1; i < expected.size(); ++i)
+        forward << press(Qt::Key_Tab, Qt::NoModifier);
+    EXPECT_EQ(forward, expected);
+    QStringList back = {forward.back()};
+    for (qsizetype i = 1; i < expected.size(); ++i)
+        back.prepend(press(Qt::Key_Backtab, Qt::ShiftModifier));
+    EXPECT_EQ(back, expected);
+    w.hide();
 }
 
 TEST_F(OptionsWindowTest, PictureOfTheWindowShowsTheSwatches)
