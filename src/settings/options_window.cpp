@@ -66,9 +66,14 @@ std::int64_t FieldValue(const QLineEdit* field)
     return ReadIntegerText(field->text().toStdString());
 }
 
-void SetSize(QWidget* w, int x, int y, int width, int height)
+// Check boxes, option buttons and push buttons, named after what they set.
+template <typename Button>
+Button* AddButton(QWidget* parent, const char* key, const char* text, const QRect& where)
 {
-    w->setGeometry(x, y, width, height);
+    auto* button = new Button(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(key));
+    button->setGeometry(where);
+    return button;
 }
 
 } // namespace
@@ -108,7 +113,7 @@ OptionsWindow::OptionsWindow(const Settings& initial, QWidget* parent)
 QLabel* OptionsWindow::AddLabel(const char* text, int x, int y)
 {
     auto* label = new QLabel(QString::fromLatin1(text), this);
-    SetSize(label, x, y, 200, 25);
+    label->setGeometry(x, y, 200, 25);
     label->setFocusPolicy(Qt::NoFocus);
     return label;
 }
@@ -118,7 +123,7 @@ QLineEdit* OptionsWindow::AddField(const char* key, int x, int y, int width, con
 {
     auto* field = new QLineEdit(this);
     field->setObjectName(QString::fromLatin1(key));
-    SetSize(field, x, y, width, 25);
+    field->setGeometry(x, y, width, 25);
     field->setText(text);
     field->setCursorPosition(0);
     if (digitsOnly) {
@@ -139,7 +144,7 @@ void OptionsWindow::AddSwatch(int index, const char* key, int x, int y, ARGB Set
     swatch.storeTransparent = transparent;
     swatch.control = new QLabel(this);
     swatch.control->setObjectName(QString::fromLatin1(key));
-    SetSize(swatch.control, x, y, kSwatchSide, kSwatchSide);
+    swatch.control->setGeometry(x, y, kSwatchSide, kSwatchSide);
     swatch.control->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     swatch.control->setLineWidth(1);
     swatch.control->setFocusPolicy(Qt::NoFocus);
@@ -162,17 +167,11 @@ void OptionsWindow::BuildControls(const Settings& s)
     AddLabel("Marker Gap", 10, 100);
     markerGap_ = AddField("MarkerGap", 160, 100, 50, WholeNumberText(s.MarkerGap), true);
 
-    markers_ = new QCheckBox(QStringLiteral("Include Markers"), this);
-    markers_->setObjectName(QStringLiteral("Markers"));
-    SetSize(markers_, 10, 130, 120, 25);
+    markers_ = AddButton<QCheckBox>(this, "Markers", "Include Markers", QRect(10, 130, 120, 25));
     markers_->setChecked(s.Markers != 0);
 
-    dotMarkers_ = new QRadioButton(QStringLiteral("Dot Markers"), this);
-    dotMarkers_->setObjectName(QStringLiteral("DotMarkers"));
-    SetSize(dotMarkers_, 10, 160, 120, 25);
-    lineMarkers_ = new QRadioButton(QStringLiteral("Line Markers"), this);
-    lineMarkers_->setObjectName(QStringLiteral("LineMarkers"));
-    SetSize(lineMarkers_, 10, 190, 120, 25);
+    dotMarkers_ = AddButton<QRadioButton>(this, "DotMarkers", "Dot Markers", QRect(10, 160, 120, 25));
+    lineMarkers_ = AddButton<QRadioButton>(this, "LineMarkers", "Line Markers", QRect(10, 190, 120, 25));
     markerGroup_ = new QButtonGroup(this);
     markerGroup_->addButton(dotMarkers_);
     markerGroup_->addButton(lineMarkers_);
@@ -191,17 +190,11 @@ void OptionsWindow::BuildControls(const Settings& s)
     AddLabel("Angle Limit", 280, 130);
     angleLimit_ = AddField("AngleLimit", 430, 130, 50, QString::number(s.AngleLimit), true);
 
-    showBorder_ = new QCheckBox(QStringLiteral("Include Border"), this);
-    showBorder_->setObjectName(QStringLiteral("ShowBorder"));
-    SetSize(showBorder_, 280, 160, 120, 25);
+    showBorder_ = AddButton<QCheckBox>(this, "ShowBorder", "Include Border", QRect(280, 160, 120, 25));
     showBorder_->setChecked(s.ShowBorder != 0);
 
-    redWhite_ = new QRadioButton(QStringLiteral("Red/White Border"), this);
-    redWhite_->setObjectName(QStringLiteral("RedWhiteBorder"));
-    SetSize(redWhite_, 280, 190, 150, 25);
-    blackBorder_ = new QRadioButton(QStringLiteral("Black Border"), this);
-    blackBorder_->setObjectName(QStringLiteral("BlackBorder"));
-    SetSize(blackBorder_, 280, 220, 120, 25);
+    redWhite_ = AddButton<QRadioButton>(this, "RedWhiteBorder", "Red/White Border", QRect(280, 190, 150, 25));
+    blackBorder_ = AddButton<QRadioButton>(this, "BlackBorder", "Black Border", QRect(280, 220, 120, 25));
     borderGroup_ = new QButtonGroup(this);
     borderGroup_->addButton(redWhite_);
     borderGroup_->addButton(blackBorder_);
@@ -221,12 +214,9 @@ void OptionsWindow::BuildControls(const Settings& s)
     AddLabel("Small Text Color", 280, 330);
     AddSwatch(5, "SmallTextColor", 430, 330, &Settings::SmallTextColor, false, s.SmallTextColor);
 
-    apply_ = new QPushButton(QStringLiteral("Apply"), this);
-    apply_->setObjectName(QStringLiteral("Apply"));
-    SetSize(apply_, 60, kInnerHeight - 40, 60, 30);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("Cancel"));
-    SetSize(cancel_, kInnerWidth - 120, kInnerHeight - 40, 60, 30);
+    apply_ = AddButton<QPushButton>(this, "Apply", "Apply", QRect(60, kInnerHeight - 40, 60, 30));
+    cancel_ =
+        AddButton<QPushButton>(this, "Cancel", "Cancel", QRect(kInnerWidth - 120, kInnerHeight - 40, 60, 30));
     // Both wear the default-button frame; outside a dialog this is looks only.
     apply_->setDefault(true);
     cancel_->setDefault(true);
