@@ -206,6 +206,7 @@ TEST_F(OptionsWindowTest, ColourAndOptionChoicesTakeEffectAtOnceAndReachTheFileL
     EXPECT_EQ(ws.settings.RedWhite, 1);
     EXPECT_EQ(Window().Swatch(0).image.pixel(0, 0), qRgb(10, 20, 30));
     EXPECT_EQ(Window().Swatch(2).image.pixel(24, 24), qRgb(1, 2, 3));
+    EXPECT_EQ(Control<QLabel>("DotColor")->pixmap().toImage().pixel(12, 12), qRgb(10, 20, 30));
     EXPECT_FALSE(PrefsExists());
 
     const Settings chosen = ws.settings;
