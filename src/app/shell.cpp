@@ -136,7 +136,7 @@ void Shell::BuildMainWindow(QSize display)
 
     scrollInner = new QWidget;
     ws.canvas = QImage(CanvasSide(ws.settings.CanvasWidth), CanvasSide(ws.settings.CanvasHeight),
-                       QImage::Format_ARGB32_Premultiplied);
+                       QImage::Format_RGB32);
     if (ws.canvas.isNull())
         ReportFatal(ReportText("could not create canvas", "", 133));
     canvas = Checked(new CanvasWidget(ws.canvas, scrollInner), "could not create canvas", 133);

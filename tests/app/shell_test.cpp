@@ -78,7 +78,7 @@ TEST_F(ShellTest, EveryCanvasPixelCanBeScrolledIntoView)
     EXPECT_EQ(shell->canvas->size(), QSize(2048, 2048));
     EXPECT_EQ(shell->canvas->pos(), QPoint(10, 10));
     EXPECT_EQ(shell->scrollInner->size(), QSize(2068, 2068));
-    shell->ws.canvas = QImage(300, 200, QImage::Format_ARGB32_Premultiplied);
+    shell->ws.canvas = QImage(300, 200, QImage::Format_RGB32);
     shell->FitCanvas();
     EXPECT_EQ(shell->canvas->size(), QSize(300, 200));
     EXPECT_EQ(shell->scrollInner->size(), QSize(320, 220));
