@@ -379,7 +379,9 @@ void Shell::AfterCommand()
 
 void Shell::AfterEvent()
 {
-    if (ws.optionsLoopRunning || inPass_)
+    // A modal dialog of a command, like the Options window's own loop, holds
+    // the program until it closes: the main window's pass waits for it.
+    if (ws.optionsLoopRunning || inPass_ || QApplication::activeModalWidget())
         return;
     inPass_ = true;
     VELMORA_HERE();
