@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "app/help.h"
@@ -41,6 +43,66 @@ TEST(LoadAssetsDeathTest, MissingSurfaceEndsStartUpNamingItsPath)
     SetDataFolders(ws, dir.path());
     EXPECT_EXIT(LoadAssets(ws, Prompts{}), testing::ExitedWithCode(0),
                 "could not find image: .*Images/surface.png\r\nVelmora in LoadImg @ 490");
+}
+
+// The program copied to a folder of its own, started from another folder.
+struct ProgramRun {
+    bool finished = false;
+    int exitCode = -1;
+    QString errors;
+};
+
+ProgramRun RunProgramCopy(const QString& name, const QString& programFolder, const QString& launchFolder)
+{
+    const QString program = programFolder + "/" + name;
+    QFile::copy(VELMORA_EXECUTABLE, program);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VELMORA_TEST_BOX_TO_STDERR", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(launchFolder);
+    process.start(program, {});
+    ProgramRun run;
+    run.finished = process.waitForFinished(15000);
+    if (!run.finished) {
+        process.kill();  // a box waiting for an answer
+        process.waitForFinished();
+    }
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+TEST(StartUp, PreferencesAndDataFoldersComeFromTheProgramsFolder)
+{
+    QTemporaryDir programDir;
+    QTemporaryDir launchDir;
+    // Preferences only beside the program: reading them from the launch
+    // folder would stop start-up at the "Missing" box.
+    QFile prefs(programDir.path() + "/Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.close();
+    const ProgramRun run = RunProgramCopy("Velmora", programDir.path(), launchDir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("could not find image: " + programDir.path() +
+                                    "/Images/surface.png\r\nVelmora in LoadImg @ 490"))
+        << run.errors.toStdString();
+}
+
+TEST(StartUp, UnderAnotherNameTheLaunchFolderIsUsed)
+{
+    QTemporaryDir programDir;
+    QTemporaryDir launchDir;
+    QFile prefs(launchDir.path() + "/Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.close();
+    const ProgramRun run = RunProgramCopy("trackeditor", programDir.path(), launchDir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("could not find image: " + launchDir.path() + "/Images/surface.png"))
+        << run.errors.toStdString();
 }
 
 TEST(FileFilter, BecomesTheToolkitsForm)
