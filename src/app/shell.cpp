@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/canvas_widget.h"
 #include "app/help.h"
@@ -119,7 +120,8 @@ void Shell::BuildMainWindow(QSize display)
     window->onClose = [this] { OnMainClosed(); };
     window->setWindowFlags(kFixedFrame);
     window->setWindowTitle("Velmora");
-    const QSize inner(display.width() - 20, display.height() - 90);
+    // A display too small for the layout still gets a usable window.
+    const QSize inner(std::max(display.width() - 20, 400), std::max(display.height() - 90, 300));
     window->setFixedSize(inner);
     window->move(10, 10);
 
