@@ -416,6 +416,8 @@ void Shell::ShowState()
 void Shell::OnAddTextClosed()
 {
     VELMORA_HERE();
+    if (ws.optionsLoopRunning)
+        return;  // events of other windows wait for the Options window
     addTextWindow->hide();
     ws.editor.model.TextMode = 0;
     ShowState();

@@ -264,6 +264,9 @@ TEST_F(ShellTest, OptionsLoopDropsMainWindowCommandsAndFreezesTheReadout)
     shell->HandleMenu(kCmdQuit);
     shell->mainWindow->close();
     EXPECT_TRUE(Model().markers.empty());
+    shell->ws.editor.model.TextMode = 1;
+    shell->addTextWindow->close();
+    EXPECT_EQ(Model().TextMode, 1);
     EXPECT_EQ(shutdowns, 0);
     PointAt(30, 40);
     EXPECT_EQ(Field(0), "10, 20");
