@@ -101,7 +101,7 @@ bool IsPassEvent(QEvent::Type type)
 
 Shell::Shell(Workspace workspace, QSize display) : ws(std::move(workspace))
 {
-    shutdown = [] { Shutdown(); };
+    shutdown = [] { EndRun(); };
     BuildMainWindow(display);
     prompts = MakeDialogPrompts(mainWindow.get());
     BuildAddTextWindow();

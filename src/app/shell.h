@@ -58,7 +58,7 @@ public:
 
     Workspace ws;
     Prompts prompts;
-    // How the program ends (close box, Quit); tests put a double here.
+    // How the run ends (close box, Quit); tests put a double here.
     std::function<void()> shutdown;
 
     std::unique_ptr<QMainWindow> mainWindow;

@@ -1,9 +1,18 @@
 #include "app/shutdown.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 
 namespace velmora {
+
+void EndRun()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::exit(0);
+    else
+        Shutdown();
+}
 
 void Shutdown()
 {

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "app/canvas_widget.h"
@@ -285,6 +286,15 @@ TEST_F(ShellTest, QuitAndCloseBoxEndTheProgramAskingNothing)
     EXPECT_TRUE(boxes.isEmpty());
     shell->HandleMenu(999);  // unknown ids do nothing
     EXPECT_EQ(shutdowns, 2);
+}
+
+TEST(ShellEnd, QuitLeavesTheEventLoopWithExitCodeZero)
+{
+    Shell shell(Workspace{}, QSize(1024, 768));
+    shell.Show();
+    shell.ws.editor.model.TrackPath = "M 1 1 L 50 50 ";  // unsaved work is not asked about
+    QTimer::singleShot(0, [&] { shell.HandleMenu(kCmdQuit); });
+    EXPECT_EQ(QApplication::exec(), 0);
 }
 
 TEST_F(ShellTest, NewReleasesTheTemplate)
