@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "app/source_position.h"
+
 namespace velmora {
 
 namespace {
@@ -19,6 +21,7 @@ CanvasWidget::CanvasWidget(const QImage& picture, QWidget* parent) : QWidget(par
 
 void CanvasWidget::paintEvent(QPaintEvent* event)
 {
+    VELMORA_HERE();
     QPainter painter(this);
     const QRect r = event->rect();
     painter.drawImage(r.topLeft(), picture_, r);
@@ -26,12 +29,14 @@ void CanvasWidget::paintEvent(QPaintEvent* event)
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event)
 {
+    VELMORA_HERE();
     pressed_ |= event->button();
     event->accept();
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event)
 {
+    VELMORA_HERE();
     const Qt::MouseButton button = event->button();
     const bool wasPressed = pressed_.testFlag(button);
     pressed_ &= ~Qt::MouseButtons(button);
@@ -43,6 +48,7 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void CanvasWidget::wheelEvent(QWheelEvent* event)
 {
+    VELMORA_HERE();
     event->accept();  // the canvas scrolls itself, vertically only
     wheelRemainder_ += event->angleDelta().y();
     const int notches = wheelRemainder_ / kUnitsPerNotch;
