@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <memory>
 
+#include "app/app_icon.h"
 #include "app/fault_handler.h"
 #include "app/report.h"
 #include "app/shell.h"
@@ -31,6 +32,7 @@ int RunApplication(int argc, char** argv)
     InstallFaultHandler();
     VELMORA_HERE();
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(AppIcon());
 
     // The preferences are read from the folder they are saved to: the
     // working folder as the program's name decides it.
