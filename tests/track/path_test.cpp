@@ -95,6 +95,9 @@ TEST(ParsePathText, HugeCoordinatesStayBoundedAndFinite)
     EXPECT_LT(pts.size(), 3000u);
     for (PathPoint p : pts)
         EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+    // A smooth curve mirrors its control point beyond the float range.
+    const PathMeasure mirrored("M 3e38 3e38 C -3e38 -3e38 0 -3e38 3e38 3e38 S -3e38 3e38 3e38 -3e38");
+    EXPECT_TRUE(std::isfinite(mirrored.TotalLength()));
     // A relative step that leaves the float range ends reading.
     EXPECT_EQ(Points("M 3e38 0 l 3e38 0").size(), 1u);
 }
