@@ -151,16 +151,20 @@ DecimalScan ScanDecimal(std::string_view text)
 
 double ReadFloatText(std::string_view text)
 {
-    if (EqualsNoCase(text, "+Infinity"))
+    // The special texts are matched with the white space around them taken
+    // off: the track file writes them after ", " and must read them back.
+    while (!text.empty() && IsSpace(text.front()))
+        text.remove_prefix(1);
+    std::string_view word = text;
+    while (!word.empty() && IsSpace(word.back()))
+        word.remove_suffix(1);
+    if (EqualsNoCase(word, "+Infinity"))
         return HUGE_VAL;
-    if (EqualsNoCase(text, "-Infinity"))
+    if (EqualsNoCase(word, "-Infinity"))
         return -HUGE_VAL;
-    if (EqualsNoCase(text, "NaN"))
+    if (EqualsNoCase(word, "NaN"))
         return std::numeric_limits<double>::quiet_NaN();
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
-    return ScanDecimal(text.substr(i)).value;
+    return ScanDecimal(text).value;
 }
 
 std::string FormatFloat10(double v)
@@ -177,7 +181,8 @@ std::string FormatFloat10(double v)
         if (text.back() == '.')
             text.pop_back();
     }
-    return text;
+    // A tiny negative value rounds to zero, which is written without a sign.
+    return text == "-0" ? "0" : text;
 }
 
 std::string FormatFloatG64(double v)

@@ -33,10 +33,10 @@ struct DecimalScan {
 };
 DecimalScan ScanDecimal(std::string_view text);
 
-// The float rule of the track and preferences files: the whole text
-// "+Infinity", "-Infinity" or "NaN" in any letter case gives that value;
-// otherwise leading white space is skipped and a decimal number read; no
-// number gives 0.
+// The float rule of the track and preferences files: the text "+Infinity",
+// "-Infinity" or "NaN" in any letter case, with nothing but white space
+// around it, gives that value; otherwise leading white space is skipped and
+// a decimal number read; no number gives 0.
 double ReadFloatText(std::string_view text);
 
 // Fixed-point with 10 decimals, trailing zeros and a bare point removed;
