@@ -219,6 +219,8 @@ void Shell::BuildStatusBar(int width)
         field->setAlignment(Qt::AlignCenter);
         field->setFixedWidth(widths[i]);
         field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // Room for a whole line of text: the bar would otherwise squeeze it.
+        field->setMinimumHeight(field->fontMetrics().height() + 2 * field->frameWidth() + 2);
         bar->addWidget(field);
         statusFields[i] = field;
     }

@@ -72,6 +72,8 @@ TEST_F(ShellTest, MainWindowLayoutFollowsTheDisplay)
     EXPECT_EQ(shell->statusFields[0]->width(), 120);
     EXPECT_EQ(shell->statusFields[1]->width(), 1580);
     EXPECT_EQ(shell->statusFields[2]->width(), 200);
+    for (QLabel* field : shell->statusFields)  // the whole text line shows
+        EXPECT_GE(field->contentsRect().height(), field->fontMetrics().height());
 }
 
 TEST_F(ShellTest, EveryCanvasPixelCanBeScrolledIntoView)
