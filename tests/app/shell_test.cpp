@@ -10,12 +10,16 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include "app/canvas_widget.h"
 #include "app/shell.h"
+#include "app/startup.h"
+#include "settings/options_window.h"
 
 namespace velmora {
 namespace {
@@ -276,6 +280,30 @@ TEST_F(ShellTest, OptionsLoopDropsMainWindowCommandsAndFreezesTheReadout)
     shell->ws.optionsLoopRunning = false;
     shell->AfterEvent();
     EXPECT_EQ(Field(0), "30, 40");
+}
+
+TEST_F(ShellTest, OptionsRunsItsOwnLoopAndTheCanvasFollowsApply)
+{
+    QTemporaryDir work;  // Apply saves the preferences there
+    SetDataFolders(shell->ws, work.path());
+    PointAt(10, 20);
+    bool ranInside = false;
+    QTimer::singleShot(0, [&] {
+        ranInside = true;
+        EXPECT_TRUE(shell->ws.optionsLoopRunning);
+        shell->HandleMenu(kCmdMarker1);  // dropped, not queued
+        OptionsWindow& options = *shell->optionsWindow;
+        options.findChild<QLineEdit*>("CanvasWidth")->setText("640");
+        options.findChild<QLineEdit*>("CanvasHeight")->setText("480");
+        options.findChild<QPushButton*>("Apply")->click();
+    });
+    shell->HandleMenu(kCmdOptions);
+    ASSERT_TRUE(ranInside);
+    EXPECT_FALSE(shell->ws.optionsLoopRunning);
+    EXPECT_TRUE(Model().markers.empty());
+    EXPECT_EQ(shell->canvas->size(), QSize(640, 480));
+    EXPECT_EQ(shell->scrollInner->size(), QSize(660, 500));
+    EXPECT_EQ(shell->ws.paintedRedraws, shell->ws.editor.view.redraws);
 }
 
 TEST_F(ShellTest, QuitAndCloseBoxEndTheProgramAskingNothing)
