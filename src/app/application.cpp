@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QScreen>
+#include <cstdio>
 #include <memory>
 
 #include "app/app_icon.h"
@@ -19,6 +20,10 @@ namespace {
 
 void WarnMissingPrefs()
 {
+    if (BoxesGoToStderr()) {
+        std::fputs("Missing|The Preferences file is missing\n", stderr);
+        return;
+    }
     QMessageBox box(QMessageBox::Warning, "Missing", "The Preferences file is missing", QMessageBox::Ok);
     box.exec();
 }

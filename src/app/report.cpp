@@ -16,8 +16,6 @@ QString FromView(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-bool BoxesGoToStderr() { return qEnvironmentVariableIntValue("VELMORA_TEST_BOX_TO_STDERR") == 1; }
-
 void WriteToStderr(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -36,6 +34,8 @@ void ShowBox(const QString& text)
 }
 
 }  // namespace
+
+bool BoxesGoToStderr() { return qEnvironmentVariableIntValue("VELMORA_TEST_BOX_TO_STDERR") == 1; }
 
 QString ReportText(std::string_view what, std::string_view procedure, int line)
 {

@@ -23,6 +23,10 @@ void ReportError(const Prompts& prompts, const QString& text);
 // stderr gets it: tests run without anyone to close a box.
 void ShowFatalBox(const QString& text);
 
+// True when VELMORA_TEST_BOX_TO_STDERR is 1: boxes of the start-up write
+// their text to stderr and do not wait for an answer.
+bool BoxesGoToStderr();
+
 // When the program was started by the fault handler to show its box
 // (argv[1] is kFaultBoxArgument), shows it and returns true.
 bool RunFaultBoxIfAsked(int argc, char** argv);

@@ -105,6 +105,18 @@ TEST(StartUp, UnderAnotherNameTheLaunchFolderIsUsed)
         << run.errors.toStdString();
 }
 
+TEST(StartUp, MissingPreferencesAreReportedAndStartUpGoesOn)
+{
+    QTemporaryDir programDir;
+    const ProgramRun run = RunProgramCopy("Velmora", programDir.path(), programDir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    const qsizetype missing = run.errors.indexOf("Missing|The Preferences file is missing");
+    const qsizetype image = run.errors.indexOf("could not find image: ");
+    EXPECT_GE(missing, 0) << run.errors.toStdString();
+    EXPECT_GT(image, missing);
+}
+
 TEST(FileFilter, BecomesTheToolkitsForm)
 {
     EXPECT_EQ(QtFileFilter("Track files|*.trk"), "Track files (*.trk)");
