@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "io/file_names.h"
+
+#include <gtest/gtest.h>
 
 namespace velmora {
 
@@ -55,4 +55,4 @@ TEST(ChooseImageTarget, PicksTheFormatFromTheExtension)
     check("my pic.bmp 2", "my pic.bmp 2.png", ImageFormat::Png);
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
+#include "io/rl_data.h"
 
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
-
-#include "io/rl_data.h"
 
 namespace velmora {
 
@@ -28,7 +27,7 @@ std::string Rows(std::initializer_list<const char*> rows)
 const char* const kLineHeader = "; angle, x1, y1, x2, y2, ";
 const char* const kMarkerHeader = "; position.i, type.i, x.i, y.i, ";
 
-}  // namespace
+} // namespace
 
 TEST(RLExport, StraightTrackGivesTheWorkedRows)
 {
@@ -94,20 +93,20 @@ TEST(RLAngle, BearingsFromDirections)
     EXPECT_EQ(RLAngle(180), 270);
     EXPECT_EQ(RLAngle(-180), 270);
     EXPECT_EQ(RLAngle(-90), 0);
-    EXPECT_EQ(RLAngle(-90.5), 0);  // t rounds to -90
+    EXPECT_EQ(RLAngle(-90.5), 0); // t rounds to -90
     EXPECT_EQ(RLAngle(-91), 359);
     EXPECT_EQ(RLAngle(-90.6), 359);
     EXPECT_EQ(RLAngle(-0.4), 90);
     EXPECT_EQ(RLAngle(179.6), 270);
     EXPECT_EQ(RLAngle(-179.6), 270);
-    EXPECT_EQ(RLAngle(0.5), 90);  // 90.5 rounds to the even 90
+    EXPECT_EQ(RLAngle(0.5), 90); // 90.5 rounds to the even 90
 }
 
 TEST(NearestLine, TiesGoToCreationOrderForTheFirstMarker)
 {
     // Ends of two lines on one row: (0,0) (10,0) | (20,0) (30,0).
     std::vector<RLEndpoint> ends = {{0, 0, 0, 0}, {10, 0, 0, 0}, {20, 0, 1, 0}, {30, 0, 1, 0}};
-    EXPECT_EQ(NearestLine(15, 0, ends), 0);  // (10,0) and (20,0) both 5 away
+    EXPECT_EQ(NearestLine(15, 0, ends), 0); // (10,0) and (20,0) both 5 away
     EXPECT_EQ(ends[0].x, 10);
     EXPECT_EQ(ends[1].x, 20);
     EXPECT_EQ(ends[0].distance, 5);
@@ -162,7 +161,7 @@ TEST(RLExportProblem, RefusesGapsThatCannotEnd)
     EXPECT_EQ(RLExportProblem(track, std::nan("")), gapReason);
     EXPECT_TRUE(RLExportProblem(track, std::numeric_limits<double>::infinity()).has_value());
     EXPECT_EQ(RLExportProblem(track, 64), std::nullopt);
-    EXPECT_EQ(RLExportProblem(track, 1), std::nullopt);  // exactly 1,000,000 lines
+    EXPECT_EQ(RLExportProblem(track, 1), std::nullopt); // exactly 1,000,000 lines
     ASSERT_TRUE(RLExportProblem(track, 0.999).has_value());
     EXPECT_NE(RLExportProblem(track, 0.999)->find("1000000 lines"), std::string::npos);
     EXPECT_EQ(RLExportProblem(PathMeasure(""), 1e-300), std::nullopt);
@@ -174,4 +173,4 @@ TEST(RLExport, NonFiniteWidthStillWritesWholeNumbers)
     EXPECT_NE(text.find("90, 0, 0, 0, 0, \r\n"), std::string::npos) << text;
 }
 
-}  // namespace velmora
+} // namespace velmora
