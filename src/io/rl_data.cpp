@@ -17,6 +17,32 @@ std::int32_t Pixel(double v)
     return ToInt32Saturated(RoundHalfEven(v));
 }
 
+// Stable sort by distance. Distances between canvas points span a few
+// thousand values, so a counting sort does it in linear time; a wide spread
+// falls back to the comparison sort. Both give the same order.
+void StableSortByDistance(std::vector<RLEndpoint>& ends)
+{
+    const auto [lowest, highest] =
+        std::minmax_element(ends.begin(), ends.end(),
+                            [](const RLEndpoint& a, const RLEndpoint& b) { return a.distance < b.distance; });
+    const std::int64_t low = lowest->distance;
+    const std::uint64_t spread = static_cast<std::uint64_t>(highest->distance - low);
+    if (spread > 4 * ends.size() + 4096) {
+        std::stable_sort(ends.begin(), ends.end(),
+                         [](const RLEndpoint& a, const RLEndpoint& b) { return a.distance < b.distance; });
+        return;
+    }
+    std::vector<std::size_t> next(spread + 2, 0);
+    for (const RLEndpoint& e : ends)
+        ++next[static_cast<std::size_t>(e.distance - low) + 1];
+    for (std::size_t i = 1; i < next.size(); ++i)
+        next[i] += next[i - 1];
+    std::vector<RLEndpoint> sorted(ends.size());
+    for (const RLEndpoint& e : ends)
+        sorted[next[static_cast<std::size_t>(e.distance - low)]++] = e;
+    ends.swap(sorted);
+}
+
 void AppendValue(std::string& out, std::int64_t v)
 {
     out += std::to_string(v);
@@ -96,8 +122,7 @@ int NearestLine(std::int32_t x, std::int32_t y, std::vector<RLEndpoint>& endpoin
     for (RLEndpoint& e : endpoints) {
         e.distance = std::abs(std::int64_t{x} - e.x) + std::abs(std::int64_t{y} - e.y);
     }
-    std::stable_sort(endpoints.begin(), endpoints.end(),
-                     [](const RLEndpoint& a, const RLEndpoint& b) { return a.distance < b.distance; });
+    StableSortByDistance(endpoints);
     return endpoints.front().index;
 }
 

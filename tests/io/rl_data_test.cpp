@@ -1,8 +1,10 @@
 #include "io/rl_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 
 namespace velmora {
 
@@ -134,6 +136,35 @@ TEST(NearestLine, LaterTiesFollowThePreviousSort)
     // 1's ends to the front, then (32,-10) and (96,-10) tie for the second.
     const std::string text = Export("M 0 0 L 128 0 ", {{1, 90, -10}, {2, 64, -10}}, 64, 40);
     EXPECT_NE(text.find("\r\n1, 1, 90, -10, \r\n1, 2, 64, -10, \r\n"), std::string::npos) << text;
+}
+
+TEST(NearestLine, OrderMatchesAPlainStableSortOverManyMarkers)
+{
+    // Near and far spreads of distance, with plenty of ties.
+    for (const int reach : {50, 4000, 2000000}) {
+        SCOPED_TRACE(reach);
+        std::mt19937 random(reach);
+        std::uniform_int_distribution<int> coord(-reach, reach);
+        std::vector<RLEndpoint> ends;
+        for (int i = 0; i < 600; ++i)
+            ends.push_back({coord(random), coord(random), i / 2, 0});
+        std::vector<RLEndpoint> expected = ends;
+        for (int marker = 0; marker < 40; ++marker) {
+            const std::int32_t x = coord(random);
+            const std::int32_t y = coord(random);
+            for (RLEndpoint& e : expected)
+                e.distance = std::abs(std::int64_t{x} - e.x) + std::abs(std::int64_t{y} - e.y);
+            std::stable_sort(expected.begin(), expected.end(), [](const RLEndpoint& a, const RLEndpoint& b) {
+                return a.distance < b.distance;
+            });
+            ASSERT_EQ(NearestLine(x, y, ends), expected.front().index);
+            for (std::size_t i = 0; i < ends.size(); ++i) {
+                ASSERT_EQ(ends[i].x, expected[i].x);
+                ASSERT_EQ(ends[i].y, expected[i].y);
+                ASSERT_EQ(ends[i].index, expected[i].index);
+            }
+        }
+    }
 }
 
 TEST(NearestLine, EmptyListGivesLineZero)
