@@ -1,7 +1,8 @@
 #include "track/path.h"
 
+#include "io/number_text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -70,69 +71,9 @@ public:
 private:
     std::optional<float> ScanNumber()
     {
-        bool negative = false;
-        if (text_[pos_] == '+' || text_[pos_] == '-')
-            negative = text_[pos_++] == '-';
-        const std::size_t begin = pos_;
-        while (pos_ < text_.size() && IsDigit(text_[pos_]))
-            ++pos_;
-        const std::size_t intEnd = pos_;
-        if (Peek() == '.') {
-            ++pos_;
-            while (pos_ < text_.size() && IsDigit(text_[pos_]))
-                ++pos_;
-        }
-        const std::size_t mantissaEnd = pos_;
-        long long exponent = 0;
-        if ((Peek() == 'e' || Peek() == 'E') && ExponentAhead()) {
-            ++pos_;
-            bool expNegative = false;
-            if (text_[pos_] == '+' || text_[pos_] == '-')
-                expNegative = text_[pos_++] == '-';
-            while (pos_ < text_.size() && IsDigit(text_[pos_])) {
-                exponent = std::min<long long>(exponent * 10 + (text_[pos_] - '0'), 100000);
-                ++pos_;
-            }
-            if (expNegative)
-                exponent = -exponent;
-        }
-        return ToFloat(text_.substr(begin, pos_ - begin), negative,
-                       MagnitudeOf(begin, intEnd, mantissaEnd, exponent));
-    }
-
-    bool ExponentAhead() const
-    {
-        std::size_t p = pos_ + 1;
-        if (p < text_.size() && (text_[p] == '+' || text_[p] == '-'))
-            ++p;
-        return p < text_.size() && IsDigit(text_[p]);
-    }
-
-    // Rough decimal exponent of the value, used only to tell an overflow from
-    // an underflow when the conversion reports the value out of range.
-    long long MagnitudeOf(std::size_t begin, std::size_t intEnd, std::size_t mantissaEnd,
-                          long long exponent) const
-    {
-        std::size_t first = begin;
-        while (first < mantissaEnd && (text_[first] == '0' || text_[first] == '.'))
-            ++first;
-        if (first >= mantissaEnd)
-            return -100000; // the value is zero
-        const long long digitsBefore = first < intEnd ? static_cast<long long>(intEnd - first)
-                                                      : -static_cast<long long>(first - intEnd - 1);
-        return digitsBefore + exponent;
-    }
-
-    static std::optional<float> ToFloat(std::string_view digits, bool negative, long long magnitude)
-    {
-        double value = 0;
-        const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        (void)ptr;
-        if (ec == std::errc::result_out_of_range)
-            value = magnitude > 0 ? HUGE_VAL : 0.0;
-        else if (ec != std::errc())
-            return std::nullopt;
-        const float f = static_cast<float>(negative ? -value : value);
+        const DecimalScan scan = ScanDecimal(text_.substr(pos_));
+        pos_ += scan.length;
+        const float f = static_cast<float>(scan.value);
         if (!std::isfinite(f))
             return std::nullopt; // a coordinate the drawing layer cannot hold
         return f;
