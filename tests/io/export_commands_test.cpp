@@ -247,6 +247,21 @@ TEST_F(RLDataCommand, UnwritableFileIsReported)
     EXPECT_EQ(fake.boxes[0].second, Report("could not create file", "SaveRLData", 1289));
 }
 
+TEST_F(RLDataCommand, FailedWriteKeepsThePreviousFile)
+{
+    WriteAll(Path("rl.txt"), "previous");
+    ws.editor.model.TrackPath = "M 0 100 L 2000 100 "; // 31 lines, about 800 bytes
+    fake.fileAnswer = Path("rl.txt");
+    {
+        FileSizeLimit limit(512);
+        SaveRLData(ws, prompts);
+    }
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].second, Report("could not create file", "SaveRLData", 1289));
+    EXPECT_EQ(ReadAll(Path("rl.txt")), "previous");
+    EXPECT_EQ(Entries(), QStringList{"rl.txt"});
+}
+
 TEST_F(RLDataCommand, GapsThatCannotWorkAreRefusedBeforeTheDialog)
 {
     fake.fileAnswer = Path("rl.txt");
