@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -108,19 +109,20 @@ void Load(Workspace& ws, const Prompts& prompts)
         ReportFailure(prompts, "could not find file: " + path, "Load", 739);
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    try {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw std::runtime_error("open");
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw std::runtime_error("read");
+        ApplyLoadedTrack(ws.editor, ws.settings,
+                         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                         path.toStdString());
+    } catch (const std::exception&) {
+        // Unreadable, or too large to hold: the open track stays as it was.
         ReportFailure(prompts, "could not read file: " + path, "Load", 743);
-        return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        ReportFailure(prompts, "could not read file: " + path, "Load", 743);
-        return;
-    }
-    ApplyLoadedTrack(ws.editor, ws.settings,
-                     std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                     path.toStdString());
 }
 
 void Export(Workspace& ws, const Prompts& prompts)
@@ -180,6 +182,7 @@ void LoadTemplate(Workspace& ws, const Prompts& prompts)
         ws.templateImage = std::move(loaded.image);
         break;
     }
+    ws.templateCache = TemplateCache{}; // the scaled copy of the old template
     RequestRedraw(ws.editor, ws.settings);
     ShowStatus(ws, path + " loaded as template");
 }

@@ -15,7 +15,11 @@ constexpr std::size_t kCloseLoopPathLength = 62;
 
 void ApplyLoadedTrack(Editor& ed, const Settings& s, std::string_view bytes, std::string fileName)
 {
-    ReadTrackFile(bytes, ed.model);
+    // Read into a copy so that a failure half-way (memory) leaves the open
+    // track whole; the reader keeps what the file does not set.
+    TrackModel loaded = ed.model;
+    ReadTrackFile(bytes, loaded);
+    ed.model = std::move(loaded);
     ed.TrackFileName = std::move(fileName);
     if (ed.model.TrackPath.size() >= kCloseLoopPathLength)
         ed.view.closeLoopEnabled = true;
