@@ -30,4 +30,4 @@ bool SaveBytes(const QString& path, std::string_view bytes, QString* error)
     return true;
 }
 
-} // namespace velmora
+}  // namespace velmora
