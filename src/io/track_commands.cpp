@@ -8,8 +8,18 @@ namespace velmora {
 
 namespace {
 
-// A path of this length holds at least the start and two track points.
+// The path length, in characters, from which Close Loop is offered.
 constexpr std::size_t kCloseLoopPathLength = 62;
+
+// Characters as the file holds them: one per code page byte, however many
+// bytes the character takes in UTF-8.
+std::size_t CharacterCount(std::string_view utf8)
+{
+    std::size_t n = 0;
+    for (const char c : utf8)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
 
 } // namespace
 
@@ -21,7 +31,7 @@ void ApplyLoadedTrack(Editor& ed, const Settings& s, std::string_view bytes, std
     ReadTrackFile(bytes, loaded);
     ed.model = std::move(loaded);
     ed.TrackFileName = std::move(fileName);
-    if (ed.model.TrackPath.size() >= kCloseLoopPathLength)
+    if (CharacterCount(ed.model.TrackPath) >= kCloseLoopPathLength)
         ed.view.closeLoopEnabled = true;
     ed.view.redoEnabled = false;
     RequestRedraw(ed, s);
