@@ -49,6 +49,20 @@ void BM_RLExport(benchmark::State& state)
 }
 BENCHMARK(BM_RLExport)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// The largest export allowed: 1,000,000 lines (gap 0.1 on the same track),
+// with 10 markers, each sorting 2,000,000 line ends.
+void BM_RLExportMillionLines(benchmark::State& state)
+{
+    const velmora::PathMeasure path(LongTrackPath());
+    const auto markers = RandomMarkers(10);
+    const double gap = path.TotalLength() / 1e6;
+    for (auto _ : state) {
+        velmora::RLExport data = velmora::BuildRLExport(path, markers, gap, 42);
+        benchmark::DoNotOptimize(data.text.data());
+    }
+}
+BENCHMARK(BM_RLExportMillionLines)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // A 2048 x 2048 canvas with something like a track on it.
 QImage SampleCanvas()
 {

@@ -37,7 +37,7 @@ void ApplyLoadedTrack(Editor& ed, const Settings& s, std::string_view bytes, std
     RequestRedraw(ed, s);
     ed.view.status1 = "track loaded from ";
     ed.view.status1 += ed.TrackFileName;
-    ed.view.status2 = " ";
+    ed.view.status2.assign(1, ' '); // clears the angle readout
 }
 
 } // namespace velmora
