@@ -181,7 +181,8 @@ std::string FormatFloat10(double v)
         if (text.back() == '.')
             text.pop_back();
     }
-    return text;
+    // A tiny negative value rounds to zero, which is written without a sign.
+    return text == "-0" ? "0" : text;
 }
 
 std::string FormatFloatG64(double v)

@@ -12,12 +12,23 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-// A line break inside a label would split it into two lines of the file.
-std::string SingleLine(std::string text)
+// Line 1 ends at the first CR, LF or NUL, so the path can hold none of them.
+std::string OnOneLine(std::string text)
 {
     for (char& c : text)
         if (c == '\r' || c == '\n' || c == '\0')
             c = ' ';
+    return text;
+}
+
+// Later lines end only at CR LF pairs and reading stops at a NUL: a text may
+// keep a lone CR or LF, but a pair or a NUL would cut the file short.
+std::string WithoutLineEnds(std::string text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0' || (text[i] == '\n' && i > 0 && text[i - 1] == '\r'))
+            text[i] = ' ';
+    }
     return text;
 }
 
@@ -174,18 +185,18 @@ void ReadPiece(std::string_view rawPiece, Section& section, TrackModel& model)
 
 std::string WriteTrackFile(const TrackModel& model)
 {
-    std::string out = Utf8ToCp1252(SingleLine(model.TrackPath));
+    std::string out = Utf8ToCp1252(OnOneLine(model.TrackPath));
     out += kCrLf;
     out += "*text*\r\n";
     for (const TextLabel& l : model.labels) {
-        out += Utf8ToCp1252(SingleLine(l.text));
+        out += Utf8ToCp1252(WithoutLineEnds(l.text));
         out += ", " + std::to_string(l.x) + ", " + std::to_string(l.y) + ", " + std::to_string(l.size);
         out += kCrLf;
     }
     const TrackCursor& c = model.cursor;
     out += "*cursor*\r\n";
     out += FormatFloat10(c.length) + ", " + FormatFloat10(c.x) + ", " + FormatFloat10(c.y) + ", " +
-           FormatFloat10(c.angle) + ", " + Utf8ToCp1252(SingleLine(c.lastSegment));
+           FormatFloat10(c.angle) + ", " + Utf8ToCp1252(WithoutLineEnds(c.lastSegment));
     out += kCrLf;
     out += "StartAngle = " + FormatFloat10(model.StartAngle);
     out += kCrLf;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -102,6 +103,14 @@ double Distance(Point2 a, Point2 b)
 // between the two, so the sum of chords is within the summed differences of
 // the true length. The tolerance scales with the curve, so huge and tiny
 // coordinates give the same number of pieces, and the depth is bounded.
+// A reflected control point can lie beyond the float range, and so can the
+// curve near it; such points are held at the largest float.
+float ToFloat(double v)
+{
+    constexpr double kMax = std::numeric_limits<float>::max();
+    return static_cast<float>(std::clamp(v, -kMax, kMax));
+}
+
 class CurveFlattener {
 public:
     static constexpr int kMaxDepth = 10;
@@ -122,7 +131,7 @@ private:
         const double polygon = Distance(p0, p1) + Distance(p1, p2) + Distance(p2, p3);
         const double excess = polygon - Distance(p0, p3);
         if (depth >= kMaxDepth || excess <= std::ldexp(tolerance_, -depth)) {
-            out_.push_back({static_cast<float>(p3.x), static_cast<float>(p3.y)});
+            out_.push_back({ToFloat(p3.x), ToFloat(p3.y)});
             return;
         }
         const Point2 a = Lerp(p0, p1, 0.5), b = Lerp(p1, p2, 0.5), c = Lerp(p2, p3, 0.5);

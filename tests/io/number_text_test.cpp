@@ -45,6 +45,7 @@ TEST(NumberText, Formats)
     EXPECT_EQ(FormatFloat10(1.5), "1.5");
     EXPECT_EQ(FormatFloat10(-0.0), "0");
     EXPECT_EQ(FormatFloat10(-1), "-1");
+    EXPECT_EQ(FormatFloat10(-1e-11), "0");
     EXPECT_EQ(FormatFloat10(1e300).size(), 301u);
     EXPECT_EQ(FormatFloatG64(2048), "2048");
     EXPECT_EQ(FormatFloatG64(80.5), "80.5");
