@@ -14,8 +14,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <new>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -65,6 +65,18 @@ bool ChooseTrackName(Workspace& ws, const Prompts& prompts)
     return true;
 }
 
+// The whole file, or nullopt when it cannot be opened or read.
+std::optional<QByteArray> ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
 std::optional<std::string> Encode(const QImage& picture, ImageFormat format)
 {
     return format == ImageFormat::Bmp ? EncodeBmp(picture) : EncodePng(picture);
@@ -110,19 +122,16 @@ void Load(Workspace& ws, const Prompts& prompts)
         return;
     }
     try {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw std::runtime_error("open");
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw std::runtime_error("read");
-        ApplyLoadedTrack(ws.editor, ws.settings,
-                         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                         path.toStdString());
-    } catch (const std::exception&) {
-        // Unreadable, or too large to hold: the open track stays as it was.
-        ReportFailure(prompts, "could not read file: " + path, "Load", 743);
+        if (const std::optional<QByteArray> bytes = ReadWholeFile(path)) {
+            ApplyLoadedTrack(ws.editor, ws.settings,
+                             std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
+                             path.toStdString());
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+        // Too large to hold: reported like an unreadable file.
     }
+    ReportFailure(prompts, "could not read file: " + path, "Load", 743);
 }
 
 void Export(Workspace& ws, const Prompts& prompts)
