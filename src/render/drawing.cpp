@@ -39,11 +39,14 @@ bool Opaque(const QBrush& brush)
     return brush.style() == Qt::TexturePattern && !brush.textureImage().hasAlphaChannel();
 }
 
-// Pieces per stroke call for an opaque source. One path of many wide, mutually
-// overlapping pieces makes the rasteriser slow down sharply; opaque ink looks
-// the same drawn in batches, while see-through ink must stay one path so
-// overlaps are not inked twice.
-constexpr int kPiecesPerBatch = 16;
+// Points per stroke call. The rasteriser slows down sharply on one path
+// spread over much of the canvas, so strokes are drawn in small batches of
+// nearby pieces. Opaque ink may cut a long polyline at a corner: the next
+// batch starts one segment back, so every corner is still drawn as a join and
+// no gap opens. See-through ink is only batched between separate pieces
+// (dashes), which touch only where the track crosses itself; a polyline of
+// see-through ink stays whole so its overlaps are not inked twice.
+constexpr int kPointsPerBatch = 8;
 
 void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::PenCapStyle cap,
                  Corners corners)
@@ -52,26 +55,44 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
         return;
     QPen pen(pass.source, width, Qt::SolidLine, cap,
              corners == Corners::Round ? Qt::RoundJoin : Qt::MiterJoin);
-    if (!Opaque(pass.source) || width < 64) {
-        pass.painter.strokePath(lines, pen);
-        return;
-    }
+    // A pattern at its natural size and whole-pixel offset maps pixel to
+    // pixel; filtering it would only cost time.
+    const QTransform& tx = pass.source.transform();
+    pass.painter.setRenderHint(QPainter::SmoothPixmapTransform, tx.type() > QTransform::TxTranslate ||
+                                                                    tx.dx() != std::round(tx.dx()) ||
+                                                                    tx.dy() != std::round(tx.dy()));
+    const bool opaque = Opaque(pass.source);
     QPainterPath batch;
-    int pieces = 0;
-    for (int i = 0; i < lines.elementCount(); ++i) {
+    int points = 0;
+    auto flush = [&] {
+        if (!batch.isEmpty())
+            pass.painter.strokePath(batch, pen);
+        batch.clear();
+        points = 0;
+    };
+    const int count = lines.elementCount();
+    for (int i = 0; i < count; ++i) {
         const QPainterPath::Element e = lines.elementAt(i);
         if (e.isMoveTo()) {
-            if (++pieces > kPiecesPerBatch) {
-                pass.painter.strokePath(batch, pen);
-                batch.clear();
-                pieces = 1;
-            }
+            if (points >= kPointsPerBatch)
+                flush();
             batch.moveTo(e);
         } else {
+            if (opaque && points >= kPointsPerBatch) {
+                const bool continues = !lines.elementAt(i - 1).isMoveTo();
+                const QPointF from =
+                    continues ? QPointF(lines.elementAt(i - 2)) : QPointF(lines.elementAt(i - 1));
+                flush();
+                // Flat ends inside the shared segment are covered by both sides.
+                batch.moveTo(from);
+                if (continues)
+                    batch.lineTo(lines.elementAt(i - 1));
+            }
             batch.lineTo(e);
         }
+        ++points;
     }
-    pass.painter.strokePath(batch, pen);
+    flush();
 }
 
 bool UsableWidth(double width)
@@ -230,7 +251,9 @@ void SetPattern(VectorPass& pass, const QImage& image, double w, double h)
         pass.source = QBrush(Qt::NoBrush);
         return;
     }
-    QBrush brush(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    // Opaque textures stay without alpha so the rasteriser can copy them.
+    QBrush brush(image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                               : QImage::Format_RGB32));
     brush.setTransform(QTransform::fromScale(w / image.width(), h / image.height()) * pass.transform);
     pass.source = brush;
 }

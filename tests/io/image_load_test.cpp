@@ -1,15 +1,14 @@
-#include <gtest/gtest.h>
-#include <png.h>
+#include "io/image_load.h"
+#include "render/render_support.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <csetjmp>
+#include <gtest/gtest.h>
+#include <png.h>
 #include <vector>
-
-#include "io/image_load.h"
-#include "render/render_support.h"
 
 namespace velmora {
 namespace {
@@ -21,7 +20,7 @@ struct PngSpec {
     int depth = 8;
     bool interlaced = false;
     std::vector<png_color> palette;
-    std::vector<png_byte> trns;  // palette alpha
+    std::vector<png_byte> trns; // palette alpha
 };
 
 void Append(png_structp png, png_bytep data, png_size_t n)
@@ -62,7 +61,7 @@ QByteArray WritePng(const PngSpec& spec, const std::vector<std::vector<png_byte>
 
 class ImageLoad : public ::testing::Test {
 protected:
-    void SetUp() override { test::EnsureGuiApp(); }  // icon files are read by a plugin
+    void SetUp() override { test::EnsureGuiApp(); } // icon files are read by a plugin
     QString Write(const QString& name, const QByteArray& bytes)
     {
         const QString path = dir.filePath(name);
@@ -90,10 +89,10 @@ TEST_F(ImageLoad, PaletteWithTransparency)
     spec.depth = 4;
     spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     spec.trns = {255, 0};
-    const QImage img = Load(WritePng(spec, {{0x01, 0x20}}));  // indices 0 1 2
+    const QImage img = Load(WritePng(spec, {{0x01, 0x20}})); // indices 0 1 2
     ASSERT_EQ(img.size(), QSize(3, 1));
     EXPECT_EQ(img.pixel(0, 0), qRgba(255, 0, 0, 255));
-    EXPECT_EQ(img.pixel(1, 0), qRgba(0, 255, 0, 0));  // colour kept under alpha 0
+    EXPECT_EQ(img.pixel(1, 0), qRgba(0, 255, 0, 0)); // colour kept under alpha 0
     EXPECT_EQ(img.pixel(2, 0), qRgba(0, 0, 255, 255));
 }
 
@@ -104,7 +103,7 @@ TEST_F(ImageLoad, GreyOfEveryDepth)
     one.height = 1;
     one.colourType = PNG_COLOR_TYPE_GRAY;
     one.depth = 1;
-    const QImage bits = Load(WritePng(one, {{0xA0}}));  // 1 0 1 0 0 0 0 0
+    const QImage bits = Load(WritePng(one, {{0xA0}})); // 1 0 1 0 0 0 0 0
     EXPECT_EQ(bits.pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_EQ(bits.pixel(1, 0), qRgb(0, 0, 0));
     EXPECT_EQ(bits.pixel(2, 0), qRgb(255, 255, 255));
@@ -148,7 +147,8 @@ TEST_F(ImageLoad, DamagedPngIsUndecodable)
     PngSpec spec;
     spec.width = 64;
     spec.height = 64;
-    const QByteArray good = WritePng(spec, std::vector<std::vector<png_byte>>(64, std::vector<png_byte>(64 * 3, 90)));
+    const QByteArray good =
+        WritePng(spec, std::vector<std::vector<png_byte>>(64, std::vector<png_byte>(64 * 3, 90)));
     ASSERT_FALSE(good.isEmpty());
     for (qsizetype cut : {qsizetype(8), qsizetype(20), good.size() / 2, good.size() - 13}) {
         const LoadedImage r = LoadImg(Write("cut.png", good.left(cut)));
@@ -172,8 +172,8 @@ TEST_F(ImageLoad, AbsurdSizeIsRefusedBeforeDecoding)
     png_infop info = png_create_info_struct(png);
     QByteArray header;
     png_set_write_fn(png, &header, Append, Flush);
-    png_set_IHDR(png, info, 100000, 100000, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, 100000, 100000, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_destroy_write_struct(&png, &info);
     EXPECT_EQ(LoadImg(Write("huge.png", header)).status, ImageLoadStatus::Undecodable);
@@ -203,5 +203,5 @@ TEST_F(ImageLoad, ContentDecidesTheFormat)
     }
 }
 
-}  // namespace
-}  // namespace velmora
+} // namespace
+} // namespace velmora

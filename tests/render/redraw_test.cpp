@@ -81,6 +81,18 @@ TEST_F(Redraw, BlackEdgeIsOneOpaqueAndOneHalfPixel)
     EXPECT_EQ(At(300, 223), bg);
 }
 
+TEST_F(Redraw, SurfaceTextureIsAnchoredAtTheCanvasOrigin)
+{
+    QImage texture(3, 5, QImage::Format_RGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 3; ++x)
+            texture.setPixel(x, y, qRgb(40 * x, 30 * y, 200));
+    assets.surface = texture;
+    Draw(Track("M 100 200 L 700 200 "));
+    for (QPoint p : {QPoint(150, 185), QPoint(401, 190), QPoint(533, 212), QPoint(650, 217)})
+        EXPECT_EQ(At(p.x(), p.y()), texture.pixel(p.x() % 3, p.y() % 5)) << p.x() << "," << p.y();
+}
+
 TEST_F(Redraw, CentreLineStartsWithAGap)
 {
     Draw(Track("M 100 200 L 700 200 "));
