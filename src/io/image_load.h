@@ -7,8 +7,8 @@ namespace velmora {
 
 enum class ImageLoadStatus {
     Loaded,
-    Missing,  // no such file, a folder, or fewer than 1 byte
-    Undecodable,  // exists but is no PNG, BMP or icon we can read
+    Missing,     // no such file, a folder, or fewer than 1 byte
+    Undecodable, // exists but is no PNG, BMP or icon we can read
 };
 
 struct LoadedImage {
@@ -17,6 +17,12 @@ struct LoadedImage {
 };
 
 // Loads a PNG (through libpng), BMP or icon file, recognised by its content.
+// PNG comes back as Format_ARGB32 (straight alpha), the others as RGB32 or
+// ARGB32; every side is at most 16384 pixels.
 LoadedImage LoadImg(const QString& path);
 
-}  // namespace velmora
+// The decoding step of LoadImg on bytes already in memory; null when the
+// bytes are no picture we can read.
+QImage DecodeImage(const QByteArray& bytes);
+
+} // namespace velmora

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "settings/settings.h"
+#include "track/track_model.h"
+
 #include <QFont>
 #include <QImage>
 #include <optional>
 #include <vector>
-
-#include "settings/settings.h"
-#include "track/track_model.h"
 
 namespace velmora {
 
@@ -15,7 +15,7 @@ namespace velmora {
 struct RenderAssets {
     QImage surface;
     QImage start;
-    QImage marker;  // 16 x 16 icons side by side, type t at x = (t - 1) * 16
+    QImage marker; // 16 x 16 icons side by side, type t at x = (t - 1) * 16
     QFont largeFont;
     QFont mediumFont;
     QFont smallFont;
@@ -42,4 +42,4 @@ std::optional<long long> RedrawCanvas(QImage& canvas, const TrackModel& model, c
 // Paints every RL marker icon over the current picture, without a redraw.
 void DrawRLMarkers(QImage& canvas, const std::vector<RLMarker>& markers, const QImage& markerSheet);
 
-}  // namespace velmora
+} // namespace velmora

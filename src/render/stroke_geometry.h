@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QPainterPath>
+#include <QPointF>
+#include <QRectF>
+#include <vector>
+
+namespace velmora {
+
+// A figure of the current path in canvas pixels.
+struct Figure {
+    std::vector<QPointF> points;
+    bool closed = false;
+};
+
+// Which stretches of a figure are inked: a point at distance s from the
+// figure's start is inked while (s + offset) mod period < on. A period of 0
+// or less inks everything.
+struct InkPattern {
+    double on = 0;
+    double period = 0;
+    double offset = 0;
+};
+
+// The centre lines of the inked stretches that a stroke of half width r can
+// show inside `view`, ready to be stroked with a flat-ended pen of width 2r.
+// Everything that cannot reach the view is left out, so the work stays bounded
+// by the view's size and the number of segments whatever the coordinates,
+// widths or pattern lengths. Where ink runs on across a corner the corner stays
+// a joint of one polyline (or gets a short stub) so the pen's join is drawn.
+QPainterPath InkedCentreLines(const std::vector<Figure>& figures, double r, const QRectF& view,
+                              const InkPattern& pattern);
+
+// Discs of radius r centred on every point at distance s from a figure's start
+// where s + offset is a whole multiple of spacing, up to the figure's end; only
+// those that can reach the view. Needs spacing > 0.
+QPainterPath DotDiscs(const std::vector<Figure>& figures, double r, double spacing, double offset,
+                      const QRectF& view);
+
+// The stretch [lo, hi] (distances from a) of the segment a-b whose band of
+// half width r, reaching `extend` further along the segment, can touch the
+// view. False when none can, or when a and b coincide.
+bool ReachOfSegment(QPointF a, QPointF b, double r, double extend, const QRectF& view, double& lo,
+                    double& hi);
+
+// (x mod m) in [0, m) for m > 0.
+double PositiveMod(double x, double m);
+
+// Distance from p to the rectangle (0 inside it).
+double DistanceToRect(QPointF p, const QRectF& rect);
+
+// Clips the segment a-b to the rectangle; false when nothing of it is inside.
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect);
+
+} // namespace velmora

@@ -1,0 +1,68 @@
+#include "render/layers.h"
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+constexpr ARGB kKerbRed = 0xFF0000FF;
+constexpr ARGB kKerbWhite = 0xFFFFFFFF;
+constexpr ARGB kEdgeShadow = 0x80040404;
+constexpr ARGB kEdge = 0xFF040404;
+// Shown instead of the texture when surface.png could not be read.
+constexpr ARGB kPlainSurface = 0xFF808080;
+
+} // namespace
+
+bool UsableTrackWidth(double width)
+{
+    return width > 0 && std::isfinite(width);
+}
+
+void DrawBorder(VectorPass& pass, const Scene& scene)
+{
+    const double width = scene.settings.TrackWidth;
+    if (!UsableTrackWidth(width))
+        return;
+    if (scene.settings.RedWhite != 0) {
+        AddTrackPath(pass, scene.track);
+        SetColour(pass, kKerbRed);
+        StrokeDashed(pass, width + 6, 6, 0, Corners::Round);
+        AddTrackPath(pass, scene.track);
+        SetColour(pass, kKerbWhite);
+        StrokeDashed(pass, width + 6, 6, 6, Corners::Round);
+    } else {
+        AddTrackPath(pass, scene.track);
+        SetColour(pass, kEdgeShadow);
+        Stroke(pass, width + 4, Corners::Round);
+        AddTrackPath(pass, scene.track);
+        SetColour(pass, kEdge);
+        Stroke(pass, width + 2, Corners::Round);
+    }
+}
+
+void DrawSurface(VectorPass& pass, const Scene& scene)
+{
+    const double width = scene.settings.TrackWidth;
+    if (!UsableTrackWidth(width))
+        return;
+    const QImage& texture = scene.assets.surface;
+    AddTrackPath(pass, scene.track);
+    if (texture.isNull())
+        SetColour(pass, kPlainSurface);
+    else
+        SetPattern(pass, texture, texture.width(), texture.height());
+    Stroke(pass, width, Corners::Round);
+}
+
+void DrawCentreLine(VectorPass& pass, const Scene& scene)
+{
+    if (!UsableTrackWidth(scene.settings.TrackWidth))
+        return;
+    AddTrackPath(pass, scene.track);
+    SetColour(pass, scene.settings.LineColor);
+    StrokeDashed(pass, 2, 4, 4, Corners::Round);
+}
+
+} // namespace velmora
