@@ -6,10 +6,23 @@
 #include "export_tool/batch_export.h"
 #include "export_tool/export_options.h"
 
+namespace {
+
+// Scripts read stderr for our one-line failures; Qt's own chatter about the
+// headless environment would only get in the way.
+void DropQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtFatalMsg)
+        std::cerr << message.toStdString() << "\n";
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     // Scripts run this on machines without a display: never ask for one.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(DropQtMessages);
     QGuiApplication app(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,0 +1,54 @@
+#include "../tests/render/reference_scene.h"
+#include "export_tool/batch_export.h"
+#include "io/track_file.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sstream>
+
+namespace velmora {
+namespace {
+
+void EnsureGui()
+{
+    static int argc = 1;
+    static char name[] = "velmora_bench";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+// 20 closed tracks of 1,000 points each with labels and RL markers, exported
+// with the default settings. Arg 1 writes the PNG too, arg 0 only the RL data,
+// so the difference is the picture: redraw plus PNG compression.
+void BM_ExportToolBatch(benchmark::State& state)
+{
+    EnsureGui();
+    QTemporaryDir dir;
+    ExportOptions o;
+    o.imagesDir = VELMORA_ASSETS "/Images";
+    o.outDir = dir.filePath("out").toStdString();
+    o.png = state.range(0) != 0;
+    o.rl = true;
+    const std::string bytes = WriteTrackFile(reference::Circuit(1000));
+    for (int i = 0; i < 20; ++i) {
+        const QString path = dir.filePath(QString("track%1.trk").arg(i));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        o.tracks.push_back(path.toStdString());
+    }
+    for (auto _ : state) {
+        std::ostringstream err;
+        if (RunBatchExport(o, dir.path(), err, false) != 0)
+            state.SkipWithError(err.str().c_str());
+    }
+    state.counters["tracks_per_s"] = benchmark::Counter(20.0 * static_cast<double>(state.iterations()),
+                                                        benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExportToolBatch)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace velmora
