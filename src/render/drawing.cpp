@@ -62,6 +62,10 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
                                                                     tx.dx() != std::round(tx.dx()) ||
                                                                     tx.dy() != std::round(tx.dy()));
     const bool opaque = Opaque(pass.source);
+    // Opaque ink over anything is the same in both modes, edge coverage
+    // included; the plain copy mode has the faster span routines.
+    pass.painter.setCompositionMode(opaque ? QPainter::CompositionMode_Source
+                                           : QPainter::CompositionMode_SourceOver);
     QPainterPath batch;
     int points = 0;
     auto flush = [&] {
@@ -93,6 +97,7 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
         ++points;
     }
     flush();
+    pass.painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 bool UsableWidth(double width)

@@ -117,6 +117,21 @@ TEST_F(Redraw, DotsSitAtEveryGapFromTheStartAndNotBeyondTheEnd)
     EXPECT_NE(At(132, 200), yellow);
 }
 
+TEST_F(Redraw, SeeThroughColoursBlendOverTheTrack)
+{
+    s.Markers = 1;
+    s.DotColor = 0x80FF0000; // blue at half opacity, drawn after an opaque centre line
+    s.LineColor = 0xFFFFFFFF;
+    Draw(Track("M 100 200 L 400 200 "));
+    const QRgb dot = At(164, 202); // inside the dot, off the centre line
+    EXPECT_NEAR(qRed(dot), 64, 2);
+    EXPECT_NEAR(qBlue(dot), 191, 2);
+    s.Markers = 0;
+    s.LineColor = 0x80FFFFFF;
+    Draw(Track("M 100 200 L 400 200 "));
+    EXPECT_NEAR(qRed(At(105, 200)), 191, 2);
+}
+
 TEST_F(Redraw, CrossLinesStandAtEveryGapUntilOneGapBeforeTheEnd)
 {
     s.Markers = 1;
