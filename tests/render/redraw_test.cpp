@@ -62,6 +62,17 @@ TEST_F(Redraw, KerbAlternatesRedAndWhiteOutsideTheSurface)
     EXPECT_EQ(At(701, 176), Rgb(s.BGColor));
 }
 
+TEST_F(Redraw, KerbShowsWholeUnderASeeThroughSurface)
+{
+    s.ShowBorder = 1;
+    s.RedWhite = 1;
+    assets.surface = Solid(4, 4, 0x00000000);
+    Draw(Track("M 100 200 L 700 200 "));
+    EXPECT_EQ(At(103, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(At(109, 190), qRgb(255, 255, 255));
+    EXPECT_EQ(At(103, 176), qRgb(255, 0, 0));
+}
+
 TEST_F(Redraw, BlackEdgeIsOneOpaqueAndOneHalfPixel)
 {
     s.ShowBorder = 1;
