@@ -39,14 +39,15 @@ bool Opaque(const QBrush& brush)
     return brush.style() == Qt::TexturePattern && !brush.textureImage().hasAlphaChannel();
 }
 
-// Points per stroke call. The rasteriser slows down sharply on one path
-// spread over much of the canvas, so strokes are drawn in small batches of
-// nearby pieces. Opaque ink may cut a long polyline at a corner: the next
-// batch starts one segment back, so every corner is still drawn as a join and
-// no gap opens. See-through ink is only batched between separate pieces
-// (dashes), which touch only where the track crosses itself; a polyline of
-// see-through ink stays whole so its overlaps are not inked twice.
-constexpr int kPointsPerBatch = 8;
+// The rasteriser slows down sharply on one path spread over much of the
+// canvas, so strokes are drawn in small batches of nearby pieces: measured
+// best, every separate piece (a dash) on its own and long polylines in runs
+// of kPolylineRun points. Opaque ink may cut a polyline at a corner: the next
+// run starts one segment back, so every corner is still drawn as a join and
+// no gap opens. A polyline of see-through ink stays whole so its overlaps are
+// not inked twice; separate see-through pieces touch only where the track
+// crosses itself.
+constexpr int kPolylineRun = 32;
 
 // The two side strips of a straight flat-ended piece that stay visible when
 // everything within `hidden` of its centre line is painted over afterwards.
@@ -103,8 +104,7 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
     for (int i = 0; i < count; ++i) {
         const QPainterPath::Element e = lines.elementAt(i);
         if (e.isMoveTo()) {
-            if (points >= kPointsPerBatch)
-                flush();
+            flush();
             // A piece on one straight stretch whose middle will be covered
             // anyway: only its edges are drawn.
             const bool straight = i + 1 < count && !lines.elementAt(i + 1).isMoveTo() &&
@@ -117,7 +117,7 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
             }
             batch.moveTo(e);
         } else {
-            if (opaque && points >= kPointsPerBatch) {
+            if (opaque && points >= kPolylineRun) {
                 const bool continues = !lines.elementAt(i - 1).isMoveTo();
                 const QPointF from =
                     continues ? QPointF(lines.elementAt(i - 2)) : QPointF(lines.elementAt(i - 1));
