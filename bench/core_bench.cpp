@@ -1,10 +1,57 @@
+#include "io/track_file.h"
+#include "track/track_model.h"
+
 #include <benchmark/benchmark.h>
+#include <string>
 
-#include "settings/settings.h"
+namespace velmora {
+namespace {
 
-static void BM_CanvasSide(benchmark::State& state)
+// A zig-zag track of n points the way clicking makes it.
+std::string ClickedPath(int n)
 {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(velmora::CanvasSide(2048.4));
+    std::string path = "M 100 100 ";
+    for (int i = 1; i < n; ++i)
+        path += "L " + std::to_string(100 + i) + " " + std::to_string(100 + (i % 2) * 40) + " ";
+    return path;
 }
-BENCHMARK(BM_CanvasSide);
+
+void BM_RebuildCursor(benchmark::State& state)
+{
+    TrackModel model;
+    model.TrackPath = ClickedPath(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        RebuildCursor(model);
+        benchmark::DoNotOptimize(model.cursor);
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_RebuildCursor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+
+void BM_TrackFileRoundTrip(benchmark::State& state)
+{
+    const int points = static_cast<int>(state.range(0));
+    TrackModel model;
+    model.TrackPath = ClickedPath(points);
+    RebuildCursor(model);
+    model.StartAngle = 22;
+    for (int i = 0; i < points / 10; ++i) {
+        model.labels.push_back({"Turn " + std::to_string(i), i, 2 * i, 1 + i % 3});
+        model.markers.push_back({1 + i % 3, 3 * i, 4 * i});
+    }
+    for (auto _ : state) {
+        const std::string bytes = WriteTrackFile(model);
+        TrackModel back;
+        ReadTrackFile(bytes, back);
+        benchmark::DoNotOptimize(back.labels.data());
+    }
+    state.SetComplexityN(points);
+}
+BENCHMARK(BM_TrackFileRoundTrip)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+
+} // namespace
+} // namespace velmora

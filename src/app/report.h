@@ -18,4 +18,17 @@ QString ReportText(std::string_view what, std::string_view procedure, int line);
 // on with its state unchanged, so the user's track is never lost.
 void ReportError(const Prompts& prompts, const QString& text);
 
+// Shows the "Fatal Error" box (OK, no icon) and returns when it is closed.
+// The text also goes to stderr. With VELMORA_TEST_BOX_TO_STDERR set to 1 only
+// stderr gets it: tests run without anyone to close a box.
+void ShowFatalBox(const QString& text);
+
+// True when VELMORA_TEST_BOX_TO_STDERR is 1: boxes of the start-up write
+// their text to stderr and do not wait for an answer.
+bool BoxesGoToStderr();
+
+// When the program was started by the fault handler to show its box
+// (argv[1] is kFaultBoxArgument), shows it and returns true.
+bool RunFaultBoxIfAsked(int argc, char** argv);
+
 }  // namespace velmora

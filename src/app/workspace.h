@@ -41,6 +41,7 @@ struct Prompts {
     std::function<QString(const QString& title, const QString& filter, const QString& folder)> saveFile;
     std::function<bool(const QString& text)> confirm;  // "Confirm" box, Yes/No
     std::function<void(const QString& title, const QString& text)> message;  // OK box
+    std::function<void(const QString& title, const QString& text)> warning;  // OK box, warning icon
     std::function<void(const QImage& picture)> toClipboard;
     // The system colour dialog with `initial` preselected; nullopt when cancelled.
     std::function<std::optional<QColor>(const QColor& initial)> chooseColour;

@@ -14,4 +14,8 @@ void CopyImg(Workspace& ws, const Prompts& prompts);
 void LoadTemplate(Workspace& ws, const Prompts& prompts);
 void SaveRLData(Workspace& ws, const Prompts& prompts);
 
-}  // namespace velmora
+// True when the file at `path` may be written: it does not exist, is a
+// folder or is empty, or the user agreed to overwrite it.
+bool ConfirmOverwrite(const QString& path, const Prompts& prompts);
+
+} // namespace velmora

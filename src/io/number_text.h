@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -17,4 +19,32 @@ inline std::int32_t LowInt32(std::int64_t v)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
 }
 
-}  // namespace velmora
+} // namespace velmora
+
+namespace velmora {
+
+// A decimal number at the start of text: optional sign, digits with an
+// optional "." and fraction (or "." and digits), optional exponent. No "inf",
+// "nan" or hexadecimal forms, and the separator is "." whatever the locale.
+// Magnitudes beyond double give an infinity, tiny ones zero.
+struct DecimalScan {
+    double value = 0;
+    std::size_t length = 0; // characters used; 0 when no number starts here
+};
+DecimalScan ScanDecimal(std::string_view text);
+
+// The float rule of the track and preferences files: the text "+Infinity",
+// "-Infinity" or "NaN" in any letter case, with nothing but white space
+// around it, gives that value; otherwise leading white space is skipped and
+// a decimal number read; no number gives 0.
+double ReadFloatText(std::string_view text);
+
+// Fixed-point with 10 decimals, trailing zeros and a bare point removed;
+// zero (also negative zero) is "0"; "+Infinity", "-Infinity", "NaN".
+std::string FormatFloat10(double v);
+
+// The general conversion with 64 significant digits ("%.64g"), with the same
+// texts for infinities and NaN.
+std::string FormatFloatG64(double v);
+
+} // namespace velmora

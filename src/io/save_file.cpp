@@ -13,7 +13,10 @@ bool SaveBytes(const QString& path, std::string_view bytes, QString* error)
         return false;
     }
     const qint64 size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
+    // commit() does not notice a failure of the final flush of its buffer (a
+    // full disk, a file size limit) and would rename a truncated file over
+    // the target, so the flush is checked here.
+    if (file.write(bytes.data(), size) != size || !file.flush()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();

@@ -1,8 +1,10 @@
 #include "track/path.h"
 
+#include "io/number_text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -70,69 +72,9 @@ public:
 private:
     std::optional<float> ScanNumber()
     {
-        bool negative = false;
-        if (text_[pos_] == '+' || text_[pos_] == '-')
-            negative = text_[pos_++] == '-';
-        const std::size_t begin = pos_;
-        while (pos_ < text_.size() && IsDigit(text_[pos_]))
-            ++pos_;
-        const std::size_t intEnd = pos_;
-        if (Peek() == '.') {
-            ++pos_;
-            while (pos_ < text_.size() && IsDigit(text_[pos_]))
-                ++pos_;
-        }
-        const std::size_t mantissaEnd = pos_;
-        long long exponent = 0;
-        if ((Peek() == 'e' || Peek() == 'E') && ExponentAhead()) {
-            ++pos_;
-            bool expNegative = false;
-            if (text_[pos_] == '+' || text_[pos_] == '-')
-                expNegative = text_[pos_++] == '-';
-            while (pos_ < text_.size() && IsDigit(text_[pos_])) {
-                exponent = std::min<long long>(exponent * 10 + (text_[pos_] - '0'), 100000);
-                ++pos_;
-            }
-            if (expNegative)
-                exponent = -exponent;
-        }
-        return ToFloat(text_.substr(begin, pos_ - begin), negative,
-                       MagnitudeOf(begin, intEnd, mantissaEnd, exponent));
-    }
-
-    bool ExponentAhead() const
-    {
-        std::size_t p = pos_ + 1;
-        if (p < text_.size() && (text_[p] == '+' || text_[p] == '-'))
-            ++p;
-        return p < text_.size() && IsDigit(text_[p]);
-    }
-
-    // Rough decimal exponent of the value, used only to tell an overflow from
-    // an underflow when the conversion reports the value out of range.
-    long long MagnitudeOf(std::size_t begin, std::size_t intEnd, std::size_t mantissaEnd,
-                          long long exponent) const
-    {
-        std::size_t first = begin;
-        while (first < mantissaEnd && (text_[first] == '0' || text_[first] == '.'))
-            ++first;
-        if (first >= mantissaEnd)
-            return -100000; // the value is zero
-        const long long digitsBefore = first < intEnd ? static_cast<long long>(intEnd - first)
-                                                      : -static_cast<long long>(first - intEnd - 1);
-        return digitsBefore + exponent;
-    }
-
-    static std::optional<float> ToFloat(std::string_view digits, bool negative, long long magnitude)
-    {
-        double value = 0;
-        const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        (void)ptr;
-        if (ec == std::errc::result_out_of_range)
-            value = magnitude > 0 ? HUGE_VAL : 0.0;
-        else if (ec != std::errc())
-            return std::nullopt;
-        const float f = static_cast<float>(negative ? -value : value);
+        const DecimalScan scan = ScanDecimal(text_.substr(pos_));
+        pos_ += scan.length;
+        const float f = static_cast<float>(scan.value);
         if (!std::isfinite(f))
             return std::nullopt; // a coordinate the drawing layer cannot hold
         return f;
@@ -161,6 +103,14 @@ double Distance(Point2 a, Point2 b)
 // between the two, so the sum of chords is within the summed differences of
 // the true length. The tolerance scales with the curve, so huge and tiny
 // coordinates give the same number of pieces, and the depth is bounded.
+// A reflected control point can lie beyond the float range, and so can the
+// curve near it; such points are held at the largest float.
+float ToFloat(double v)
+{
+    constexpr double kMax = std::numeric_limits<float>::max();
+    return static_cast<float>(std::clamp(v, -kMax, kMax));
+}
+
 class CurveFlattener {
 public:
     static constexpr int kMaxDepth = 10;
@@ -181,7 +131,7 @@ private:
         const double polygon = Distance(p0, p1) + Distance(p1, p2) + Distance(p2, p3);
         const double excess = polygon - Distance(p0, p3);
         if (depth >= kMaxDepth || excess <= std::ldexp(tolerance_, -depth)) {
-            out_.push_back({static_cast<float>(p3.x), static_cast<float>(p3.y)});
+            out_.push_back({ToFloat(p3.x), ToFloat(p3.y)});
             return;
         }
         const Point2 a = Lerp(p0, p1, 0.5), b = Lerp(p1, p2, 0.5), c = Lerp(p2, p3, 0.5);

@@ -20,7 +20,10 @@ struct PathFigure {
 };
 
 // Reads SVG path data (M L H V C S Q T Z and their relative forms). Stops at
-// the first malformed token and keeps what was read before it. Never throws.
+// the first malformed token (arcs included) and keeps what was read before
+// it. Text that does not begin with a moveto starts at (0, 0). Commands after
+// a Z start a new figure at the closed figure's first point. Coordinates that
+// do not fit a float end the reading. Never throws; linear in the text.
 std::vector<PathFigure> ParsePathText(std::string_view text);
 
 // Where a distance along a path lands: the point and the direction (degrees,

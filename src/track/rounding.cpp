@@ -15,4 +15,4 @@ std::int32_t ToInt32Saturated(double v)
     return static_cast<std::int32_t>(v);
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 #include <numbers>
 #include <string>
@@ -95,6 +97,9 @@ TEST(ParsePathText, HugeCoordinatesStayBoundedAndFinite)
     EXPECT_LT(pts.size(), 3000u);
     for (PathPoint p : pts)
         EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+    // A smooth curve mirrors its control point beyond the float range.
+    const PathMeasure mirrored("M 3e38 3e38 C -3e38 -3e38 0 -3e38 3e38 3e38 S -3e38 3e38 3e38 -3e38");
+    EXPECT_TRUE(std::isfinite(mirrored.TotalLength()));
     // A relative step that leaves the float range ends reading.
     EXPECT_EQ(Points("M 3e38 0 l 3e38 0").size(), 1u);
 }
@@ -193,3 +198,23 @@ TEST(PathMeasure, JointsEndsAndEmptySegments)
 
 } // namespace
 } // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Inputs the fuzzer found: they must measure to finite values.
+TEST(PathMeasure, FuzzFindingsMeasureFinite)
+{
+    for (const char* name : {"path_reflected_control.txt"}) {
+        std::ifstream in(std::string(VELMORA_TEST_DATA) + "/fuzz/" + name, std::ios::binary);
+        ASSERT_TRUE(in) << name;
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const PathMeasure m(text);
+        EXPECT_TRUE(std::isfinite(m.TotalLength())) << name;
+        const PathSample mid = m.At(m.TotalLength() / 2);
+        EXPECT_TRUE(std::isfinite(mid.x) && std::isfinite(mid.y)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace velmora

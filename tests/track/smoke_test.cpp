@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
+#include "settings/settings.h"
 
 #include <cmath>
-
-#include "settings/settings.h"
+#include <gtest/gtest.h>
 
 namespace velmora {
 
@@ -16,4 +15,4 @@ TEST(CanvasSide, BoundsStoredValues)
     EXPECT_EQ(CanvasSide(std::nan("")), 1);
 }
 
-}  // namespace velmora
+} // namespace velmora

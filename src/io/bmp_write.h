@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QImage>
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+// Encodes the picture as an uncompressed 24-bit Windows bitmap: the 14-byte
+// "BM" header, the 40-byte information header, then the rows bottom-up in
+// blue-green-red order, each padded to a multiple of 4 bytes. No palette,
+// resolution 0. Any alpha is dropped. nullopt when memory runs out.
+std::optional<std::string> EncodeBmp(const QImage& picture);
+
+} // namespace velmora
