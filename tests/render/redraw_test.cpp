@@ -355,6 +355,20 @@ TEST_F(Redraw, AbsurdNumbersEndQuickly)
     }
 }
 
+TEST_F(Redraw, AbsurdLabelsEndQuickly)
+{
+    canvas = Canvas(1024, 1024);
+    s.LgText = 2000000000;  // held at the largest pixel size we draw
+    LoadFonts(assets, s, 96);
+    TrackModel model;
+    model.labels.push_back({std::string(300, 'W'), 0, 0, 3});
+    model.labels.push_back({"far away", 2147483647, -2147483647, 3});
+    model.labels.push_back({"", 10, 10, 1});
+    const auto begin = std::chrono::steady_clock::now();
+    Draw(model);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(), 2.0);
+}
+
 TEST_F(Redraw, NoUsableTrackWidthDrawsNoTrack)
 {
     s.ShowBorder = 1;
