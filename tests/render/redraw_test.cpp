@@ -1,6 +1,7 @@
 #include "io/image_load.h"
 #include "render/redraw.h"
 #include "render_support.h"
+#include "track/editor.h"
 
 #include <QFontMetricsF>
 #include <chrono>
@@ -186,6 +187,20 @@ TEST_F(Redraw, CountIsLengthInGapsHalvesToEven)
     }
 }
 
+TEST_F(Redraw, CountAgreesWithTheStatusText)
+{
+    TrackModel model = Track("M 0 0 L 10 0 ");
+    for (double length : {0.0, 31.9, 32.0, 96.0, 640.0, 1e6}) {
+        for (double gap : {64.0, 0.5, 0.0, -3.0, std::nan("")}) {
+            model.cursor.length = length;
+            s.MarkerGap = gap;
+            const auto n = Draw(model);
+            ASSERT_TRUE(n.has_value());
+            EXPECT_EQ(std::to_string(*n) + " spaces", SpacesText(length, gap)) << length << " / " << gap;
+        }
+    }
+}
+
 TEST_F(Redraw, TemplateIsFittedByItsLongerSide)
 {
     canvas = Canvas(2048, 2048);
@@ -358,7 +373,7 @@ TEST_F(Redraw, AbsurdNumbersEndQuickly)
 TEST_F(Redraw, AbsurdLabelsEndQuickly)
 {
     canvas = Canvas(1024, 1024);
-    s.LgText = 2000000000;  // held at the largest pixel size we draw
+    s.LgText = 2000000000; // held at the largest pixel size we draw
     LoadFonts(assets, s, 96);
     TrackModel model;
     model.labels.push_back({std::string(300, 'W'), 0, 0, 3});
