@@ -17,8 +17,7 @@ struct LoadedImage {
 };
 
 // Loads a PNG (through libpng), BMP or icon file, recognised by its content.
-// PNG comes back as Format_ARGB32 (straight alpha), the others as RGB32 or
-// ARGB32; every side is at most 16384 pixels.
+// Pictures come back as RGB32 without alpha or ARGB32 (straight alpha); every side is at most 16384 pixels.
 LoadedImage LoadImg(const QString& path);
 
 // The decoding step of LoadImg on bytes already in memory; null when the

@@ -73,10 +73,13 @@ bool ReadInto(png_structp png, png_infop info, QImage* image, std::vector<png_by
     const png_uint_32 h = png_get_image_height(png, info);
     if (w == 0 || h == 0 || w > kMaxSide || h > kMaxSide || 1ull * w * h > kMaxPixels)
         return false;
+    const bool alpha = (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) != 0 ||
+                       png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     RequestArgbRows(png, info);
     if (png_get_rowbytes(png, info) != size_t(w) * 4)
         return false;
-    *image = QImage(int(w), int(h), QImage::Format_ARGB32);
+    // Without alpha in the file every filler byte is 0xFF: the rows are RGB32.
+    *image = QImage(int(w), int(h), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image->isNull())
         return false;
     rows->resize(h);

@@ -39,17 +39,37 @@ bool Opaque(const QBrush& brush)
     return brush.style() == Qt::TexturePattern && !brush.textureImage().hasAlphaChannel();
 }
 
-// Points per stroke call. The rasteriser slows down sharply on one path
-// spread over much of the canvas, so strokes are drawn in small batches of
-// nearby pieces. Opaque ink may cut a long polyline at a corner: the next
-// batch starts one segment back, so every corner is still drawn as a join and
-// no gap opens. See-through ink is only batched between separate pieces
-// (dashes), which touch only where the track crosses itself; a polyline of
-// see-through ink stays whole so its overlaps are not inked twice.
-constexpr int kPointsPerBatch = 8;
+// The rasteriser slows down sharply on one path spread over much of the
+// canvas, so strokes are drawn in small batches of nearby pieces: measured
+// best, every separate piece (a dash) on its own and long polylines in runs
+// of kPolylineRun points. Opaque ink may cut a polyline at a corner: the next
+// run starts one segment back, so every corner is still drawn as a join and
+// no gap opens. A polyline of see-through ink stays whole so its overlaps are
+// not inked twice; separate see-through pieces touch only where the track
+// crosses itself.
+constexpr int kPolylineRun = 32;
+
+// The two side strips of a straight flat-ended piece that stay visible when
+// everything within `hidden` of its centre line is painted over afterwards.
+// They reach 1 px into the hidden core so their inner anti-aliased edge is
+// covered too.
+void AddSideStrips(QPainterPath& out, QPointF a, QPointF b, double r, double hidden)
+{
+    const QPointF d = b - a;
+    const double len = std::hypot(d.x(), d.y());
+    const QPointF n(-d.y() / len, d.x() / len);
+    for (const double side : {1.0, -1.0}) {
+        const QPointF inner = n * (side * (hidden - 1)), outer = n * (side * r);
+        out.moveTo(a + inner);
+        out.lineTo(b + inner);
+        out.lineTo(b + outer);
+        out.lineTo(a + outer);
+        out.closeSubpath();
+    }
+}
 
 void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::PenCapStyle cap,
-                 Corners corners)
+                 Corners corners, double hidden = 0)
 {
     if (lines.isEmpty() || pass.source.style() == Qt::NoBrush)
         return;
@@ -62,23 +82,42 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
                                                                     tx.dx() != std::round(tx.dx()) ||
                                                                     tx.dy() != std::round(tx.dy()));
     const bool opaque = Opaque(pass.source);
+    // Opaque ink over anything is the same in both modes, edge coverage
+    // included; the plain copy mode has the faster span routines.
+    pass.painter.setCompositionMode(opaque ? QPainter::CompositionMode_Source
+                                           : QPainter::CompositionMode_SourceOver);
     QPainterPath batch;
+    QPainterPath strips;
+    strips.setFillRule(Qt::WindingFill);
+    const bool useStrips = hidden > 1 && hidden < width / 2 && cap == Qt::FlatCap;
     int points = 0;
     auto flush = [&] {
         if (!batch.isEmpty())
             pass.painter.strokePath(batch, pen);
+        if (!strips.isEmpty())
+            pass.painter.fillPath(strips, pass.source);
         batch.clear();
+        strips.clear();
         points = 0;
     };
     const int count = lines.elementCount();
     for (int i = 0; i < count; ++i) {
         const QPainterPath::Element e = lines.elementAt(i);
         if (e.isMoveTo()) {
-            if (points >= kPointsPerBatch)
-                flush();
+            flush();
+            // A piece on one straight stretch whose middle will be covered
+            // anyway: only its edges are drawn.
+            const bool straight = i + 1 < count && !lines.elementAt(i + 1).isMoveTo() &&
+                                  (i + 2 >= count || lines.elementAt(i + 2).isMoveTo());
+            if (useStrips && straight && QPointF(e) != QPointF(lines.elementAt(i + 1))) {
+                AddSideStrips(strips, e, lines.elementAt(i + 1), width / 2, hidden);
+                points += 2;
+                ++i;
+                continue;
+            }
             batch.moveTo(e);
         } else {
-            if (opaque && points >= kPointsPerBatch) {
+            if (opaque && points >= kPolylineRun) {
                 const bool continues = !lines.elementAt(i - 1).isMoveTo();
                 const QPointF from =
                     continues ? QPointF(lines.elementAt(i - 2)) : QPointF(lines.elementAt(i - 1));
@@ -93,6 +132,7 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
         ++points;
     }
     flush();
+    pass.painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 bool UsableWidth(double width)
@@ -267,14 +307,15 @@ void Stroke(VectorPass& pass, double width, Corners corners)
     ClearPath(pass);
 }
 
-void StrokeDashed(VectorPass& pass, double width, double length, double offset, Corners corners)
+void StrokeDashed(VectorPass& pass, double width, double length, double offset, Corners corners,
+                  double coveredLater)
 {
     if (UsableWidth(width) && length > 0 && std::isfinite(length) && std::isfinite(offset)) {
         width = std::min(width, WidthCap(pass));
         // Dashes far below a pixel would only cost time; they read as half ink.
         const InkPattern pattern = length < 0.05 ? InkPattern{} : InkPattern{length, 2 * length, offset};
         StrokeLines(pass, InkedCentreLines(pass.path, width / 2, pass.view, pattern), width, Qt::FlatCap,
-                    corners);
+                    corners, coveredLater);
     }
     ClearPath(pass);
 }

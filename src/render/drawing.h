@@ -68,7 +68,11 @@ void SetPattern(VectorPass& pass, const QImage& image, double w, double h);
 
 // Strokes with flat ends; each empties the path.
 void Stroke(VectorPass& pass, double width, Corners corners);
-void StrokeDashed(VectorPass& pass, double width, double length, double offset, Corners corners);
+// coveredLater: the caller will paint everything within that distance of the
+// path over with opaque ink (the track surface over its border), so that part
+// of straight dashes need not be drawn. 0 draws the dashes whole.
+void StrokeDashed(VectorPass& pass, double width, double length, double offset, Corners corners,
+                  double coveredLater = 0);
 void StrokeDotted(VectorPass& pass, double diameter, double spacing, double offset);
 
 void SetFont(VectorPass& pass, const QFont& font);

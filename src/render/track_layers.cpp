@@ -26,12 +26,16 @@ void DrawBorder(VectorPass& pass, const Scene& scene)
     if (!UsableTrackWidth(width))
         return;
     if (scene.settings.RedWhite != 0) {
+        // The surface layer paints the middle of the kerb over with opaque
+        // ink unless its texture can be seen through.
+        const QImage& texture = scene.assets.surface;
+        const double covered = texture.isNull() || !texture.hasAlphaChannel() ? width / 2 : 0;
         AddTrackPath(pass, scene.track);
         SetColour(pass, kKerbRed);
-        StrokeDashed(pass, width + 6, 6, 0, Corners::Round);
+        StrokeDashed(pass, width + 6, 6, 0, Corners::Round, covered);
         AddTrackPath(pass, scene.track);
         SetColour(pass, kKerbWhite);
-        StrokeDashed(pass, width + 6, 6, 6, Corners::Round);
+        StrokeDashed(pass, width + 6, 6, 6, Corners::Round, covered);
     } else {
         AddTrackPath(pass, scene.track);
         SetColour(pass, kEdgeShadow);

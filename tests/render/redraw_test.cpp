@@ -1,6 +1,7 @@
 #include "io/image_load.h"
 #include "render/redraw.h"
 #include "render_support.h"
+#include "track/editor.h"
 
 #include <QFontMetricsF>
 #include <chrono>
@@ -62,6 +63,17 @@ TEST_F(Redraw, KerbAlternatesRedAndWhiteOutsideTheSurface)
     EXPECT_EQ(At(701, 176), Rgb(s.BGColor));
 }
 
+TEST_F(Redraw, KerbShowsWholeUnderASeeThroughSurface)
+{
+    s.ShowBorder = 1;
+    s.RedWhite = 1;
+    assets.surface = Solid(4, 4, 0x00000000);
+    Draw(Track("M 100 200 L 700 200 "));
+    EXPECT_EQ(At(103, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(At(109, 190), qRgb(255, 255, 255));
+    EXPECT_EQ(At(103, 176), qRgb(255, 0, 0));
+}
+
 TEST_F(Redraw, BlackEdgeIsOneOpaqueAndOneHalfPixel)
 {
     s.ShowBorder = 1;
@@ -117,6 +129,21 @@ TEST_F(Redraw, DotsSitAtEveryGapFromTheStartAndNotBeyondTheEnd)
     EXPECT_NE(At(132, 200), yellow);
 }
 
+TEST_F(Redraw, SeeThroughColoursBlendOverTheTrack)
+{
+    s.Markers = 1;
+    s.DotColor = 0x80FF0000; // blue at half opacity, drawn after an opaque centre line
+    s.LineColor = 0xFFFFFFFF;
+    Draw(Track("M 100 200 L 400 200 "));
+    const QRgb dot = At(164, 202); // inside the dot, off the centre line
+    EXPECT_NEAR(qRed(dot), 64, 2);
+    EXPECT_NEAR(qBlue(dot), 191, 2);
+    s.Markers = 0;
+    s.LineColor = 0x80FFFFFF;
+    Draw(Track("M 100 200 L 400 200 "));
+    EXPECT_NEAR(qRed(At(105, 200)), 191, 2);
+}
+
 TEST_F(Redraw, CrossLinesStandAtEveryGapUntilOneGapBeforeTheEnd)
 {
     s.Markers = 1;
@@ -157,6 +184,20 @@ TEST_F(Redraw, CountIsLengthInGapsHalvesToEven)
     for (double gap : {0.0, -64.0, std::nan("")}) {
         s.MarkerGap = gap;
         EXPECT_EQ(Draw(model), 0) << gap;
+    }
+}
+
+TEST_F(Redraw, CountAgreesWithTheStatusText)
+{
+    TrackModel model = Track("M 0 0 L 10 0 ");
+    for (double length : {0.0, 31.9, 32.0, 96.0, 640.0, 1e6}) {
+        for (double gap : {64.0, 0.5, 0.0, -3.0, std::nan("")}) {
+            model.cursor.length = length;
+            s.MarkerGap = gap;
+            const auto n = Draw(model);
+            ASSERT_TRUE(n.has_value());
+            EXPECT_EQ(std::to_string(*n) + " spaces", SpacesText(length, gap)) << length << " / " << gap;
+        }
     }
 }
 
@@ -327,6 +368,20 @@ TEST_F(Redraw, AbsurdNumbersEndQuickly)
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         EXPECT_LT(seconds, 1.0) << c.width << " " << c.gap << " " << c.path;
     }
+}
+
+TEST_F(Redraw, AbsurdLabelsEndQuickly)
+{
+    canvas = Canvas(1024, 1024);
+    s.LgText = 2000000000; // held at the largest pixel size we draw
+    LoadFonts(assets, s, 96);
+    TrackModel model;
+    model.labels.push_back({std::string(300, 'W'), 0, 0, 3});
+    model.labels.push_back({"far away", 2147483647, -2147483647, 3});
+    model.labels.push_back({"", 10, 10, 1});
+    const auto begin = std::chrono::steady_clock::now();
+    Draw(model);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(), 2.0);
 }
 
 TEST_F(Redraw, NoUsableTrackWidthDrawsNoTrack)
