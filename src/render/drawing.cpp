@@ -1,6 +1,9 @@
 #include "render/drawing.h"
 
+#include "render/coverage_fill.h"
+
 #include <QFontMetricsF>
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -40,32 +43,70 @@ bool Opaque(const QBrush& brush)
 }
 
 // The rasteriser slows down sharply on one path spread over much of the
-// canvas, so strokes are drawn in small batches of nearby pieces: measured
-// best, every separate piece (a dash) on its own and long polylines in runs
-// of kPolylineRun points. Opaque ink may cut a polyline at a corner: the next
-// run starts one segment back, so every corner is still drawn as a join and
-// no gap opens. A polyline of see-through ink stays whole so its overlaps are
-// not inked twice; separate see-through pieces touch only where the track
-// crosses itself.
+// canvas, so pen strokes are drawn in small batches of nearby pieces: every
+// separate piece (a dash) on its own and long polylines in runs of
+// kPolylineRun points. Opaque ink may cut a polyline at a corner: the next run
+// starts one segment back, so every corner is still drawn as a join and no
+// gap opens. A polyline of see-through ink stays whole so its overlaps are not
+// inked twice.
 constexpr int kPolylineRun = 32;
-
-// The two side strips of a straight flat-ended piece that stay visible when
-// everything within `hidden` of its centre line is painted over afterwards.
-// They reach 1 px into the hidden core so their inner anti-aliased edge is
-// covered too.
-void AddSideStrips(QPainterPath& out, QPointF a, QPointF b, double r, double hidden)
+// The polylines of a path made of moveTo and lineTo elements.
+std::vector<std::vector<QPointF>> Polylines(const QPainterPath& lines)
 {
-    const QPointF d = b - a;
-    const double len = std::hypot(d.x(), d.y());
-    const QPointF n(-d.y() / len, d.x() / len);
-    for (const double side : {1.0, -1.0}) {
-        const QPointF inner = n * (side * (hidden - 1)), outer = n * (side * r);
-        out.moveTo(a + inner);
-        out.lineTo(b + inner);
-        out.lineTo(b + outer);
-        out.lineTo(a + outer);
-        out.closeSubpath();
+    std::vector<std::vector<QPointF>> out;
+    for (int i = 0; i < lines.elementCount(); ++i) {
+        const QPainterPath::Element e = lines.elementAt(i);
+        if (e.isMoveTo() || out.empty())
+            out.emplace_back();
+        out.back().emplace_back(e.x, e.y);
     }
+    return out;
+}
+
+// Pieces of at most kPolylineRun points when `split`, else the whole; each
+// after the first starts one segment back, so the corner where they meet is
+// inside the later one.
+std::vector<std::vector<QPointF>> Runs(const std::vector<QPointF>& polyline, bool split)
+{
+    if (!split)
+        return {polyline};
+    std::vector<std::vector<QPointF>> runs;
+    size_t from = 0;
+    while (true) {
+        const size_t to = std::min(polyline.size(), from + kPolylineRun);
+        runs.emplace_back(polyline.begin() + long(from), polyline.begin() + long(to));
+        if (to == polyline.size())
+            return runs;
+        from = to - 2;
+    }
+}
+
+// A flat-ended, round-cornered stroke filled from outlines built here rather
+// than by the pen stroker, all in one fill, so pieces that overlap are inked
+// once. hidden: everything within that distance of the centre line is painted
+// over afterwards, so only the two side bands outside it are drawn; they reach
+// 1 px into the hidden core so their inner anti-aliased edge is covered too.
+void FillBands(VectorPass& pass, const QPainterPath& lines, double width, double hidden)
+{
+    const double r = width / 2;
+    const bool sides = hidden > 1 && hidden < r;
+    Contours contours;
+    for (const std::vector<QPointF>& polyline : Polylines(lines)) {
+        if (sides) {
+            contours.push_back(BandOutline(polyline, hidden - 1, r));
+            contours.push_back(BandOutline(polyline, -r, 1 - hidden));
+        } else {
+            contours.push_back(BandOutline(polyline, -r, r));
+        }
+    }
+    if (CanFillContours(pass.canvas, pass.source))
+        return FillContours(pass.canvas, contours, pass.source);
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    for (const std::vector<QPointF>& c : contours)
+        if (!c.empty())
+            path.addPolygon(QPolygonF(QList<QPointF>(c.begin(), c.end())));
+    pass.painter.fillPath(path, pass.source);
 }
 
 void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::PenCapStyle cap,
@@ -73,8 +114,6 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
 {
     if (lines.isEmpty() || pass.source.style() == Qt::NoBrush)
         return;
-    QPen pen(pass.source, width, Qt::SolidLine, cap,
-             corners == Corners::Round ? Qt::RoundJoin : Qt::MiterJoin);
     // A pattern at its natural size and whole-pixel offset maps pixel to
     // pixel; filtering it would only cost time.
     const QTransform& tx = pass.source.transform();
@@ -86,52 +125,18 @@ void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::
     // included; the plain copy mode has the faster span routines.
     pass.painter.setCompositionMode(opaque ? QPainter::CompositionMode_Source
                                            : QPainter::CompositionMode_SourceOver);
-    QPainterPath batch;
-    QPainterPath strips;
-    strips.setFillRule(Qt::WindingFill);
-    const bool useStrips = hidden > 1 && hidden < width / 2 && cap == Qt::FlatCap;
-    int points = 0;
-    auto flush = [&] {
-        if (!batch.isEmpty())
-            pass.painter.strokePath(batch, pen);
-        if (!strips.isEmpty())
-            pass.painter.fillPath(strips, pass.source);
-        batch.clear();
-        strips.clear();
-        points = 0;
-    };
-    const int count = lines.elementCount();
-    for (int i = 0; i < count; ++i) {
-        const QPainterPath::Element e = lines.elementAt(i);
-        if (e.isMoveTo()) {
-            flush();
-            // A piece on one straight stretch whose middle will be covered
-            // anyway: only its edges are drawn.
-            const bool straight = i + 1 < count && !lines.elementAt(i + 1).isMoveTo() &&
-                                  (i + 2 >= count || lines.elementAt(i + 2).isMoveTo());
-            if (useStrips && straight && QPointF(e) != QPointF(lines.elementAt(i + 1))) {
-                AddSideStrips(strips, e, lines.elementAt(i + 1), width / 2, hidden);
-                points += 2;
-                ++i;
-                continue;
+    if (cap == Qt::FlatCap && corners == Corners::Round) {
+        FillBands(pass, lines, width, hidden);
+    } else {
+        const QPen pen(pass.source, width, Qt::SolidLine, cap,
+                       corners == Corners::Round ? Qt::RoundJoin : Qt::MiterJoin);
+        for (const std::vector<QPointF>& polyline : Polylines(lines))
+            for (const std::vector<QPointF>& run : Runs(polyline, opaque)) {
+                QPainterPath piece;
+                piece.addPolygon(QPolygonF(QList<QPointF>(run.begin(), run.end())));
+                pass.painter.strokePath(piece, pen);
             }
-            batch.moveTo(e);
-        } else {
-            if (opaque && points >= kPolylineRun) {
-                const bool continues = !lines.elementAt(i - 1).isMoveTo();
-                const QPointF from =
-                    continues ? QPointF(lines.elementAt(i - 2)) : QPointF(lines.elementAt(i - 1));
-                flush();
-                // Flat ends inside the shared segment are covered by both sides.
-                batch.moveTo(from);
-                if (continues)
-                    batch.lineTo(lines.elementAt(i - 1));
-            }
-            batch.lineTo(e);
-        }
-        ++points;
     }
-    flush();
     pass.painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

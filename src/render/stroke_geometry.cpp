@@ -167,7 +167,90 @@ void AddFigure(QPainterPath& out, const std::vector<Seg>& segs, bool closed, dou
     Flush(out, line);
 }
 
+struct Step {
+    QPointF t; // unit direction
+    double len = 0;
+};
+
+// Round corners are drawn as chords no further than this inside the arc.
+constexpr double kArcTolerance = 0.05;
+
+double ArcStep(double radius)
+{
+    const double c = 1 - kArcTolerance / radius;
+    return c <= 0 ? M_PI / 2 : std::min(M_PI / 2, 2 * std::acos(c));
+}
+
+// The offset curve at signed distance v round the corner p between the steps
+// a and b.
+void AppendCorner(std::vector<QPointF>& out, QPointF p, const Step& a, const Step& b, double v)
+{
+    const QPointF n1(-a.t.y(), a.t.x()), n2(-b.t.y(), b.t.x());
+    const double cross = a.t.x() * b.t.y() - a.t.y() * b.t.x();
+    const double dot = QPointF::dotProduct(a.t, b.t);
+    if (v * cross > 0) {
+        // Inner side: the offset edges overlap. Where both are long enough
+        // their crossing point is the exact outline; otherwise going through
+        // the corner keeps every covered point covered.
+        const double cut = std::abs(v) * std::tan(std::abs(std::atan2(cross, dot)) / 2);
+        if (cut <= a.len / 2 && cut <= b.len / 2) {
+            out.push_back(p + n1 * v - a.t * cut);
+        } else {
+            out.push_back(p + n1 * v);
+            out.push_back(p);
+            out.push_back(p + n2 * v);
+        }
+        return;
+    }
+    // Outer side: an arc about p. A full reversal turns round the front.
+    const double turn = cross == 0 && dot < 0 ? (v > 0 ? -M_PI : M_PI) : std::atan2(cross, dot);
+    const QPointF r = n1 * v;
+    out.push_back(p + r);
+    const int steps = static_cast<int>(std::ceil(std::abs(turn) / ArcStep(std::abs(v))));
+    for (int j = 1; j < steps; ++j) {
+        const double c = std::cos(turn * j / steps), s = std::sin(turn * j / steps);
+        out.push_back(p + QPointF(r.x() * c - r.y() * s, r.x() * s + r.y() * c));
+    }
+    if (steps > 0)
+        out.push_back(p + n2 * v);
+}
+
+void AppendOffsetChain(std::vector<QPointF>& out, const std::vector<QPointF>& p,
+                       const std::vector<Step>& steps, double v)
+{
+    const auto normal = [](const Step& s) { return QPointF(-s.t.y(), s.t.x()); };
+    out.push_back(p.front() + normal(steps.front()) * v);
+    for (size_t k = 1; k < steps.size(); ++k)
+        AppendCorner(out, p[k], steps[k - 1], steps[k], v);
+    out.push_back(p.back() + normal(steps.back()) * v);
+}
+
 } // namespace
+
+std::vector<QPointF> BandOutline(const std::vector<QPointF>& polyline, double lo, double hi)
+{
+    std::vector<QPointF> p;
+    std::vector<Step> steps;
+    p.reserve(polyline.size());
+    steps.reserve(polyline.size());
+    for (const QPointF& q : polyline) {
+        if (!p.empty()) {
+            const QPointF d = q - p.back();
+            const double len = std::hypot(d.x(), d.y());
+            if (!(len > 0) || !std::isfinite(len))
+                continue; // a repeated point has no direction
+            steps.push_back({d / len, len});
+        }
+        p.push_back(q);
+    }
+    if (steps.empty())
+        return {};
+    std::vector<QPointF> outline, low;
+    AppendOffsetChain(outline, p, steps, hi);
+    AppendOffsetChain(low, p, steps, lo);
+    outline.insert(outline.end(), low.rbegin(), low.rend());
+    return outline;
+}
 
 bool ReachOfSegment(QPointF a, QPointF b, double r, double extend, const QRectF& view, double& lo, double& hi)
 {

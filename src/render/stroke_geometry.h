@@ -43,6 +43,16 @@ QPainterPath DotDiscs(const std::vector<Figure>& figures, double r, double spaci
 bool ReachOfSegment(QPointF a, QPointF b, double r, double extend, const QRectF& view, double& lo,
                     double& hi);
 
+// The outline of what a flat-ended pen with round corners covers between the
+// signed offsets lo < hi from the polyline (positive to the left of the
+// direction of travel, on screen), as one closed contour; empty when the
+// polyline has no length. Contours of any polylines all turn the same way, so
+// a winding fill unions them. lo = -r, hi = r
+// is the whole stroke of width 2r; 0 < lo < hi is the band along one side.
+// Shallow inner corners are cut where the two offset edges meet; sharper
+// ones go round through the corner point as the stroker does.
+std::vector<QPointF> BandOutline(const std::vector<QPointF>& polyline, double lo, double hi);
+
 // (x mod m) in [0, m) for m > 0.
 double PositiveMod(double x, double m);
 
