@@ -181,48 +181,61 @@ double ArcStep(double radius)
     return c <= 0 ? M_PI / 2 : std::min(M_PI / 2, 2 * std::acos(c));
 }
 
-// The offset curve at signed distance v round the corner p between the steps
-// a and b.
-void AppendCorner(std::vector<QPointF>& out, QPointF p, const Step& a, const Step& b, double v)
+// One side of a band outline: the offset curve at signed distance v.
+struct Chain {
+    double v;
+    // Where a sharp inner corner is cut through: the centre line for a band
+    // across it, else the band's edge nearer to it. The two pieces then still
+    // meet inside the band without reaching across the part it leaves out.
+    double pivot;
+    double arcStep;
+};
+
+// The offset curve round the corner p between the steps a and b.
+void AppendCorner(std::vector<QPointF>& out, QPointF p, const Step& a, const Step& b, const Chain& chain)
 {
+    const double v = chain.v;
     const QPointF n1(-a.t.y(), a.t.x()), n2(-b.t.y(), b.t.x());
     const double cross = a.t.x() * b.t.y() - a.t.y() * b.t.x();
     const double dot = QPointF::dotProduct(a.t, b.t);
     if (v * cross > 0) {
         // Inner side: the offset edges overlap. Where both are long enough
-        // their crossing point is the exact outline; otherwise going through
-        // the corner keeps every covered point covered.
-        const double cut = std::abs(v) * std::tan(std::abs(std::atan2(cross, dot)) / 2);
+        // their crossing point is the exact outline (tan of half the turn is
+        // cross / (1 + dot)); otherwise going through the pivot keeps every
+        // covered point covered.
+        const double cut = 1 + dot > 1e-9 ? std::abs(v * cross) / (1 + dot) : HUGE_VAL;
         if (cut <= a.len / 2 && cut <= b.len / 2) {
             out.push_back(p + n1 * v - a.t * cut);
         } else {
             out.push_back(p + n1 * v);
-            out.push_back(p);
+            out.push_back(p + n1 * chain.pivot);
+            out.push_back(p + n2 * chain.pivot);
             out.push_back(p + n2 * v);
         }
         return;
     }
     // Outer side: an arc about p. A full reversal turns round the front.
     const double turn = cross == 0 && dot < 0 ? (v > 0 ? -M_PI : M_PI) : std::atan2(cross, dot);
-    const QPointF r = n1 * v;
+    QPointF r = n1 * v;
     out.push_back(p + r);
-    const int steps = static_cast<int>(std::ceil(std::abs(turn) / ArcStep(std::abs(v))));
+    const int steps = static_cast<int>(std::ceil(std::abs(turn) / chain.arcStep));
+    const double c = std::cos(turn / steps), s = std::sin(turn / steps);
     for (int j = 1; j < steps; ++j) {
-        const double c = std::cos(turn * j / steps), s = std::sin(turn * j / steps);
-        out.push_back(p + QPointF(r.x() * c - r.y() * s, r.x() * s + r.y() * c));
+        r = QPointF(r.x() * c - r.y() * s, r.x() * s + r.y() * c);
+        out.push_back(p + r);
     }
     if (steps > 0)
         out.push_back(p + n2 * v);
 }
 
 void AppendOffsetChain(std::vector<QPointF>& out, const std::vector<QPointF>& p,
-                       const std::vector<Step>& steps, double v)
+                       const std::vector<Step>& steps, const Chain& chain)
 {
     const auto normal = [](const Step& s) { return QPointF(-s.t.y(), s.t.x()); };
-    out.push_back(p.front() + normal(steps.front()) * v);
+    out.push_back(p.front() + normal(steps.front()) * chain.v);
     for (size_t k = 1; k < steps.size(); ++k)
-        AppendCorner(out, p[k], steps[k - 1], steps[k], v);
-    out.push_back(p.back() + normal(steps.back()) * v);
+        AppendCorner(out, p[k], steps[k - 1], steps[k], chain);
+    out.push_back(p.back() + normal(steps.back()) * chain.v);
 }
 
 } // namespace
@@ -245,9 +258,10 @@ std::vector<QPointF> BandOutline(const std::vector<QPointF>& polyline, double lo
     }
     if (steps.empty())
         return {};
+    const double pivot = lo > 0 ? lo : hi < 0 ? hi : 0;
     std::vector<QPointF> outline, low;
-    AppendOffsetChain(outline, p, steps, hi);
-    AppendOffsetChain(low, p, steps, lo);
+    AppendOffsetChain(outline, p, steps, {hi, pivot, ArcStep(std::abs(hi))});
+    AppendOffsetChain(low, p, steps, {lo, pivot, ArcStep(std::abs(lo))});
     outline.insert(outline.end(), low.rbegin(), low.rend());
     return outline;
 }

@@ -50,7 +50,8 @@ bool ReachOfSegment(QPointF a, QPointF b, double r, double extend, const QRectF&
 // a winding fill unions them. lo = -r, hi = r
 // is the whole stroke of width 2r; 0 < lo < hi is the band along one side.
 // Shallow inner corners are cut where the two offset edges meet; sharper
-// ones go round through the corner point as the stroker does.
+// ones go round through the corner point as the stroker does (for a band
+// along one side, through its edge nearer the centre line).
 std::vector<QPointF> BandOutline(const std::vector<QPointF>& polyline, double lo, double hi);
 
 // (x mod m) in [0, m) for m > 0.
