@@ -154,7 +154,7 @@ private:
             x -= p.y() * dxdy;
         else
             y = int(p.y());
-        const int end = std::min(rows_, int(std::ceil(q.y())));
+        const int end = int(std::min(double(rows_), std::ceil(q.y())));
         for (; y < end; ++y) {
             const double dy = std::min(double(y + 1), q.y()) - std::max(double(y), p.y());
             const double next = std::clamp(x + dxdy * dy, 0.0, double(width_));

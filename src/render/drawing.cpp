@@ -50,6 +50,7 @@ bool Opaque(const QBrush& brush)
 // gap opens. A polyline of see-through ink stays whole so its overlaps are not
 // inked twice.
 constexpr int kPolylineRun = 32;
+
 // The polylines of a path made of moveTo and lineTo elements.
 std::vector<std::vector<QPointF>> Polylines(const QPainterPath& lines)
 {

@@ -66,7 +66,7 @@ TEST(CoverageFill, WhatLiesOffTheCanvasIsClipped)
 {
     QImage canvas = Black(64, 200);
     // Far beyond every border, and spanning several bands of rows.
-    FillContours(canvas, {Rect(-1e6, -1e6, 30.5, 1e6), Rect(1e7, 10, 2e7, 20)}, QBrush(Qt::white));
+    FillContours(canvas, {Rect(-1e30, -1e30, 30.5, 1e30), Rect(1e7, 10, 2e7, 20)}, QBrush(Qt::white));
     for (int y : {0, 63, 64, 150, 199}) {
         EXPECT_EQ(qRed(canvas.pixel(0, y)), 255) << y;
         EXPECT_EQ(qRed(canvas.pixel(29, y)), 255) << y;
