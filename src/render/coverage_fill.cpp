@@ -50,9 +50,15 @@ class Accumulator {
 public:
     explicit Accumulator(int width)
         : width_(width), stride_(width + 2), words_((stride_ + kBlock * 64 - 1) / (kBlock * 64)),
-          cells_(size_t(stride_) * kBandRows, 0.0f), touched_(size_t(words_) * kBandRows, 0)
+          cells_(std::move(Scratch())), touched_(size_t(words_) * kBandRows, 0)
     {
+        cells_.assign(size_t(stride_) * kBandRows, 0.0f);
     }
+
+    ~Accumulator() { Scratch() = std::move(cells_); }
+
+    Accumulator(const Accumulator&) = delete;
+    Accumulator& operator=(const Accumulator&) = delete;
 
     void Begin(int top, int rows)
     {
@@ -69,6 +75,8 @@ public:
         b.ry() -= top_;
         if (a.y() == b.y() || (a.y() <= 0 && b.y() <= 0) || (a.y() >= rows_ && b.y() >= rows_))
             return;
+        if (a.x() >= 0 && a.x() <= width_ && b.x() >= 0 && b.x() <= width_)
+            return AddLine(a, b);
         // Where the edge crosses the left and right borders, in order.
         double cuts[4] = {0, 1, 1, 1};
         int n = 1;
@@ -128,6 +136,15 @@ public:
     }
 
 private:
+    // The cells are kept for the next fill on this thread: a buffer this
+    // size taken afresh from the system costs a page fault per page on every
+    // stroke.
+    static std::vector<float>& Scratch()
+    {
+        thread_local std::vector<float> cells;
+        return cells;
+    }
+
     static uint Coverage(float sum) { return uint(std::min(std::fabs(sum), 1.0f) * 255.0f + 0.5f); }
 
     void Touch(int row, int from, int to)

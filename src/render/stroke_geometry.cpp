@@ -175,10 +175,13 @@ struct Step {
 // Round corners are drawn as chords no further than this inside the arc.
 constexpr double kArcTolerance = 0.05;
 
+// The largest angle whose chord stays within the tolerance of an arc of this
+// radius: 2 acos(1 - t / r), a little less for small t / r, where
+// acos(1 - x) is just above sqrt(2x).
 double ArcStep(double radius)
 {
-    const double c = 1 - kArcTolerance / radius;
-    return c <= 0 ? M_PI / 2 : std::min(M_PI / 2, 2 * std::acos(c));
+    const double x = kArcTolerance / radius;
+    return x >= 1 ? M_PI / 2 : std::min(M_PI / 2, 2 * std::sqrt(2 * x));
 }
 
 // One side of a band outline: the offset curve at signed distance v.
@@ -249,7 +252,8 @@ std::vector<QPointF> BandOutline(const std::vector<QPointF>& polyline, double lo
     for (const QPointF& q : polyline) {
         if (!p.empty()) {
             const QPointF d = q - p.back();
-            const double len = std::hypot(d.x(), d.y());
+            // Pieces lie near the canvas, far from where squaring overflows.
+            const double len = std::sqrt(d.x() * d.x() + d.y() * d.y());
             if (!(len > 0) || !std::isfinite(len))
                 continue; // a repeated point has no direction
             steps.push_back({d / len, len});
