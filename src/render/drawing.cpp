@@ -110,6 +110,18 @@ void FillBands(VectorPass& pass, const QPainterPath& lines, double width, double
     pass.painter.fillPath(path, pass.source);
 }
 
+// Fills closed polygons made of moveTo and lineTo elements with the current
+// source, by the winding rule.
+void FillShapes(VectorPass& pass, const QPainterPath& shapes)
+{
+    if (!CanFillContours(pass.canvas, pass.source))
+        return pass.painter.fillPath(shapes, pass.source);
+    Contours contours;
+    for (const std::vector<QPointF>& polygon : Polylines(shapes))
+        contours.push_back(polygon);
+    FillContours(pass.canvas, contours, pass.source);
+}
+
 void StrokeLines(VectorPass& pass, const QPainterPath& lines, double width, Qt::PenCapStyle cap,
                  Corners corners, double hidden = 0)
 {
@@ -337,7 +349,7 @@ void StrokeDotted(VectorPass& pass, double diameter, double spacing, double offs
             StrokeLines(pass, InkedCentreLines(pass.path, r, pass.view, {}), diameter, Qt::RoundCap,
                         Corners::Round);
         } else {
-            pass.painter.fillPath(DotDiscs(pass.path, r, spacing, offset, pass.view), pass.source);
+            FillShapes(pass, DotDiscs(pass.path, r, spacing, offset, pass.view));
         }
     }
     ClearPath(pass);

@@ -336,6 +336,20 @@ QPainterPath InkedCentreLines(const std::vector<Figure>& figures, double r, cons
     return out;
 }
 
+namespace {
+
+// A disc as a polygon whose sides stay within the arc tolerance of its circle.
+void AddDisc(QPainterPath& out, QPointF centre, double r)
+{
+    const int sides = std::max(8, static_cast<int>(std::ceil(2 * M_PI / ArcStep(r))));
+    out.moveTo(centre + QPointF(r, 0));
+    for (int i = 1; i < sides; ++i)
+        out.lineTo(centre + r * QPointF(std::cos(2 * M_PI * i / sides), std::sin(2 * M_PI * i / sides)));
+    out.closeSubpath();
+}
+
+} // namespace
+
 QPainterPath DotDiscs(const std::vector<Figure>& figures, double r, double spacing, double offset,
                       const QRectF& view)
 {
@@ -351,7 +365,7 @@ QPainterPath DotDiscs(const std::vector<Figure>& figures, double r, double spaci
                 const double count = std::floor((hi - first) / spacing);
                 for (long k = 0; k <= static_cast<long>(count); ++k) {
                     const double u = std::min(first + k * spacing, s.len);
-                    out.addEllipse(PointOn(s, u), r, r);
+                    AddDisc(out, PointOn(s, u), r);
                 }
             }
             phase = PositiveMod(phase + s.len, spacing);

@@ -33,7 +33,7 @@ QPainterPath InkedCentreLines(const std::vector<Figure>& figures, double r, cons
 
 // Discs of radius r centred on every point at distance s from a figure's start
 // where s + offset is a whole multiple of spacing, up to the figure's end; only
-// those that can reach the view. Needs spacing > 0.
+// those that can reach the view, as polygons. Needs spacing > 0.
 QPainterPath DotDiscs(const std::vector<Figure>& figures, double r, double spacing, double offset,
                       const QRectF& view);
 
