@@ -1,5 +1,7 @@
 #include "io/bmp_write.h"
 
+#include "io/canvas_picture.h"
+
 #include <cstdint>
 #include <new>
 
@@ -25,10 +27,7 @@ void Put32(std::string& out, std::uint32_t v)
 
 std::optional<std::string> EncodeBmp(const QImage& picture)
 {
-    if (picture.isNull())
-        return std::nullopt;
-    const QImage rgb =
-        picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb = CanvasPicture(picture);
     if (rgb.isNull())
         return std::nullopt;
 

@@ -68,20 +68,6 @@ bool IsSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
 
 std::string SpecialText(double v)
 {
@@ -158,11 +144,11 @@ double ReadFloatText(std::string_view text)
     std::string_view word = text;
     while (!word.empty() && IsSpace(word.back()))
         word.remove_suffix(1);
-    if (EqualsNoCase(word, "+Infinity"))
+    if (EqualsIgnoringAsciiCase(word, "+Infinity"))
         return HUGE_VAL;
-    if (EqualsNoCase(word, "-Infinity"))
+    if (EqualsIgnoringAsciiCase(word, "-Infinity"))
         return -HUGE_VAL;
-    if (EqualsNoCase(word, "NaN"))
+    if (EqualsIgnoringAsciiCase(word, "NaN"))
         return std::numeric_limits<double>::quiet_NaN();
     return ScanDecimal(text).value;
 }
@@ -192,6 +178,17 @@ std::string FormatFloatG64(double v)
     char buf[400];
     const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 64);
     return std::string(buf, result.ptr);
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
 }
 
 } // namespace velmora

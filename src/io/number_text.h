@@ -47,4 +47,7 @@ std::string FormatFloat10(double v);
 // texts for infinities and NaN.
 std::string FormatFloatG64(double v);
 
+// ASCII letters compare without regard to case; other bytes must match.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 } // namespace velmora

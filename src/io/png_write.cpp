@@ -1,5 +1,7 @@
 #include "io/png_write.h"
 
+#include "io/canvas_picture.h"
+
 #include <new>
 #include <png.h>
 
@@ -45,10 +47,7 @@ bool WriteRows(png_structp png, png_infop info, const QImage& rgb)
 
 std::optional<std::string> EncodePng(const QImage& picture)
 {
-    if (picture.isNull())
-        return std::nullopt;
-    const QImage rgb =
-        picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb = CanvasPicture(picture);
     if (rgb.isNull())
         return std::nullopt;
 

@@ -64,21 +64,6 @@ std::string_view TrimEnd(std::string_view s)
     return s;
 }
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameKey(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 struct KeyLine {
     std::string_view key;
     std::string_view value;
@@ -176,7 +161,7 @@ Settings ReadPrefs(std::string_view bytes)
     Settings s;
     for (const Key& key : kKeys) {
         for (const KeyLine& line : lines) {
-            if (SameKey(line.key, key.name)) {
+            if (EqualsIgnoringAsciiCase(line.key, key.name)) {
                 Apply(key, line.value, s);
                 break; // the first line with the key wins
             }

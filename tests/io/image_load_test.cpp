@@ -13,7 +13,7 @@
 namespace velmora {
 namespace {
 
-struct PngSpec {
+struct PngLayout {
     int width = 4;
     int height = 3;
     int colourType = PNG_COLOR_TYPE_RGB;
@@ -32,7 +32,7 @@ void Append(png_structp png, png_bytep data, png_size_t n)
 void Flush(png_structp) {}
 
 // Writes a PNG with libpng from raw rows already in the file's own layout.
-QByteArray WritePng(const PngSpec& spec, const std::vector<std::vector<png_byte>>& rows)
+QByteArray WritePng(const PngLayout& layout, const std::vector<std::vector<png_byte>>& rows)
 {
     QByteArray out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -42,13 +42,13 @@ QByteArray WritePng(const PngSpec& spec, const std::vector<std::vector<png_byte>
         return {};
     }
     png_set_write_fn(png, &out, Append, Flush);
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.depth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, png_uint_32(layout.width), png_uint_32(layout.height), layout.depth, layout.colourType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-    if (!spec.trns.empty())
-        png_set_tRNS(png, info, spec.trns.data(), int(spec.trns.size()), nullptr);
+    if (!layout.palette.empty())
+        png_set_PLTE(png, info, layout.palette.data(), int(layout.palette.size()));
+    if (!layout.trns.empty())
+        png_set_tRNS(png, info, layout.trns.data(), int(layout.trns.size()), nullptr);
     png_write_info(png, info);
     std::vector<png_bytep> pointers;
     for (const auto& row : rows)
@@ -82,14 +82,14 @@ protected:
 
 TEST_F(ImageLoad, PaletteWithTransparency)
 {
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_PALETTE;
-    spec.depth = 4;
-    spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    spec.trns = {255, 0};
-    const QImage img = Load(WritePng(spec, {{0x01, 0x20}})); // indices 0 1 2
+    PngLayout layout;
+    layout.width = 3;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_PALETTE;
+    layout.depth = 4;
+    layout.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    layout.trns = {255, 0};
+    const QImage img = Load(WritePng(layout, {{0x01, 0x20}})); // indices 0 1 2
     ASSERT_EQ(img.size(), QSize(3, 1));
     EXPECT_EQ(img.pixel(0, 0), qRgba(255, 0, 0, 255));
     EXPECT_EQ(img.pixel(1, 0), qRgba(0, 255, 0, 0)); // colour kept under alpha 0
@@ -98,7 +98,7 @@ TEST_F(ImageLoad, PaletteWithTransparency)
 
 TEST_F(ImageLoad, GreyOfEveryDepth)
 {
-    PngSpec one;
+    PngLayout one;
     one.width = 8;
     one.height = 1;
     one.colourType = PNG_COLOR_TYPE_GRAY;
@@ -108,7 +108,7 @@ TEST_F(ImageLoad, GreyOfEveryDepth)
     EXPECT_EQ(bits.pixel(1, 0), qRgb(0, 0, 0));
     EXPECT_EQ(bits.pixel(2, 0), qRgb(255, 255, 255));
 
-    PngSpec wide;
+    PngLayout wide;
     wide.width = 2;
     wide.height = 1;
     wide.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
@@ -120,22 +120,22 @@ TEST_F(ImageLoad, GreyOfEveryDepth)
 
 TEST_F(ImageLoad, SixteenBitRgbAndInterlacedAlpha)
 {
-    PngSpec rgb16;
+    PngLayout rgb16;
     rgb16.width = 1;
     rgb16.height = 1;
     rgb16.depth = 16;
     EXPECT_EQ(Load(WritePng(rgb16, {{0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00}})).pixel(0, 0), qRgb(255, 128, 0));
 
-    PngSpec spec;
-    spec.width = 9;
-    spec.height = 9;
-    spec.colourType = PNG_COLOR_TYPE_RGBA;
-    spec.interlaced = true;
+    PngLayout layout;
+    layout.width = 9;
+    layout.height = 9;
+    layout.colourType = PNG_COLOR_TYPE_RGBA;
+    layout.interlaced = true;
     std::vector<std::vector<png_byte>> rows(9);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 9; ++x)
             rows[y].insert(rows[y].end(), {png_byte(x * 20), png_byte(y * 20), 7, png_byte(100 + x + y)});
-    const QImage img = Load(WritePng(spec, rows));
+    const QImage img = Load(WritePng(layout, rows));
     ASSERT_EQ(img.size(), QSize(9, 9));
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 9; ++x)
@@ -144,11 +144,11 @@ TEST_F(ImageLoad, SixteenBitRgbAndInterlacedAlpha)
 
 TEST_F(ImageLoad, DamagedPngIsUndecodable)
 {
-    PngSpec spec;
-    spec.width = 64;
-    spec.height = 64;
+    PngLayout layout;
+    layout.width = 64;
+    layout.height = 64;
     const QByteArray good =
-        WritePng(spec, std::vector<std::vector<png_byte>>(64, std::vector<png_byte>(64 * 3, 90)));
+        WritePng(layout, std::vector<std::vector<png_byte>>(64, std::vector<png_byte>(64 * 3, 90)));
     ASSERT_FALSE(good.isEmpty());
     for (qsizetype cut : {qsizetype(8), qsizetype(20), good.size() / 2, good.size() - 13}) {
         const LoadedImage r = LoadImg(Write("cut.png", good.left(cut)));
@@ -165,9 +165,9 @@ TEST_F(ImageLoad, DamagedPngIsUndecodable)
 TEST_F(ImageLoad, AbsurdSizeIsRefusedBeforeDecoding)
 {
     // A valid header claiming 100000 x 100000 pixels and no data behind it.
-    PngSpec spec;
-    spec.width = 100000;
-    spec.height = 100000;
+    PngLayout layout;
+    layout.width = 100000;
+    layout.height = 100000;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     QByteArray header;
