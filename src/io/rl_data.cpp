@@ -43,6 +43,54 @@ void StableSortByDistance(std::vector<RLEndpoint>& ends)
     ends.swap(sorted);
 }
 
+std::int64_t Manhattan(const RLEndpoint& e, const RLMarker& m)
+{
+    return std::abs(std::int64_t{m.x} - e.x) + std::abs(std::int64_t{m.y} - e.y);
+}
+
+// The lines NearestLine would name for the markers in turn, without sorting.
+// After stable sorts by the distances to markers 0..k, the ends stand in
+// order of (distance to marker k, to marker k-1, ..., to marker 0, creation
+// order), so the first end is found by narrowing the closest ends marker by
+// marker backwards. Sorting every end once per marker took seconds on long
+// tracks with many markers.
+std::vector<int> NearestLines(const std::vector<RLEndpoint>& ends, const std::vector<RLMarker>& markers)
+{
+    std::vector<int> nearest;
+    nearest.reserve(markers.size());
+    std::vector<std::size_t> closest;
+    std::vector<std::size_t> narrowed;
+    for (std::size_t k = 0; k < markers.size(); ++k) {
+        if (ends.empty()) {
+            nearest.push_back(0);
+            continue;
+        }
+        closest.assign(1, 0);
+        std::int64_t best = Manhattan(ends[0], markers[k]);
+        for (std::size_t i = 1; i < ends.size(); ++i) {
+            const std::int64_t d = Manhattan(ends[i], markers[k]);
+            if (d < best) {
+                best = d;
+                closest.assign(1, i);
+            } else if (d == best) {
+                closest.push_back(i);
+            }
+        }
+        for (std::size_t j = k; j-- > 0 && closest.size() > 1;) {
+            std::int64_t least = Manhattan(ends[closest[0]], markers[j]);
+            for (std::size_t i : closest)
+                least = std::min(least, Manhattan(ends[i], markers[j]));
+            narrowed.clear();
+            for (std::size_t i : closest)
+                if (Manhattan(ends[i], markers[j]) == least)
+                    narrowed.push_back(i);
+            closest.swap(narrowed);
+        }
+        nearest.push_back(ends[closest.front()].index);
+    }
+    return nearest;
+}
+
 void AppendValue(std::string& out, std::int64_t v)
 {
     out += std::to_string(v);
@@ -148,8 +196,10 @@ RLExport BuildRLExport(const PathMeasure& path, const std::vector<RLMarker>& mar
         out.text += "\r\n";
     }
     out.text += "*markers*\r\n; position.i, type.i, x.i, y.i, \r\n";
-    for (const RLMarker& m : markers) {
-        AppendValue(out.text, NearestLine(m.x, m.y, ends));
+    const std::vector<int> nearest = NearestLines(ends, markers);
+    for (std::size_t k = 0; k < markers.size(); ++k) {
+        const RLMarker& m = markers[k];
+        AppendValue(out.text, nearest[k]);
         AppendValue(out.text, m.type);
         AppendValue(out.text, m.x);
         AppendValue(out.text, m.y);

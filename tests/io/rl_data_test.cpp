@@ -1,6 +1,9 @@
 #include "io/rl_data.h"
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -204,4 +207,60 @@ TEST(RLExport, NonFiniteWidthStillWritesWholeNumbers)
     EXPECT_NE(text.find("90, 0, 0, 0, 0, \r\n"), std::string::npos) << text;
 }
 
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+// The position written for each marker, read back from the file text.
+std::vector<int> MarkerPositions(const std::string& text)
+{
+    const std::string header = "*markers*\r\n; position.i, type.i, x.i, y.i, \r\n";
+    std::vector<int> positions;
+    std::size_t at = text.find(header);
+    if (at == std::string::npos)
+        return positions;
+    for (at += header.size(); at < text.size(); at = text.find("\r\n", at) + 2)
+        positions.push_back(std::stoi(text.substr(at, 12)));
+    return positions;
+}
+
+TEST(RLExport, MarkerPositionsMatchSuccessiveNearestLineCalls)
+{
+    // A tiny gap piles many line ends onto each pixel, so ties are the rule.
+    const PathMeasure path("M 0 0 L 60 0 L 60 40 L 10 30 ");
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> coord(-10, 70);
+    for (const double gap : {0.25, 3.0, 20.0}) {
+        SCOPED_TRACE(gap);
+        std::vector<RLMarker> markers;
+        for (int i = 0; i < 60; ++i)
+            markers.push_back({1 + i % 3, coord(random), coord(random)});
+        std::vector<RLEndpoint> ends = RLEndpoints(ComputeRLLines(path, gap, 6));
+        std::vector<int> expected;
+        for (const RLMarker& m : markers)
+            expected.push_back(NearestLine(m.x, m.y, ends));
+        EXPECT_EQ(MarkerPositions(BuildRLExport(path, markers, gap, 6).text), expected);
+    }
+}
+
+// Inputs the fuzzer found, in its layout: gap and width codes, markers, path.
+// A long track with a marker once took many seconds to place the marker.
+TEST(RLExport, FuzzFindingsEndQuickly)
+{
+    std::ifstream in(std::string(VELMORA_TEST_DATA) + "/fuzz/rl_data_many_lines_and_markers.bin", std::ios::binary);
+    ASSERT_TRUE(in);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 14u);
+    // Gap 11, width 80 and one marker, as the fuzzer read them.
+    const PathMeasure path(std::string_view(bytes).substr(14));
+    ASSERT_FALSE(RLExportProblem(path, 11));
+    const auto start = std::chrono::steady_clock::now();
+    const RLExport out = BuildRLExport(path, {{3, 889192448, 33816735}}, 11, 80);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_GT(out.endMarks.size(), 1'000'000u);
+    EXPECT_EQ(MarkerPositions(out.text).size(), 1u);
+}
+
+} // namespace
 } // namespace velmora
