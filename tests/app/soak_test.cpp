@@ -29,19 +29,30 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#if defined(__SANITIZE_ADDRESS__)
+// From the sanitizer runtime (declared here: g++ ships no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 #include <string>
 
 namespace velmora {
 namespace {
 
-long ResidentKiB()
+// Memory the program holds. Under AddressSanitizer freed blocks wait in a
+// quarantine and the resident size grows with it, so the allocator's own count
+// of live heap bytes is the measure there.
+long MemoryInUseKiB()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
         if (line.rfind("VmRSS:", 0) == 0)
             return std::stol(line.substr(6));
     return 0;
+#endif
 }
 
 int EnvInt(const char* name, int fallback)
@@ -194,7 +205,7 @@ public:
 #ifdef __GLIBC__
         malloc_trim(0);
 #endif
-        return ResidentKiB();
+        return MemoryInUseKiB();
     }
     std::mt19937& rng()
     {
@@ -467,10 +478,18 @@ TEST(Soak, RandomSessionStaysUpBoundedAndLosesNothing)
     }
 
     const long rssEnd = soak.SettledResidentKiB();
-    std::printf("      VmRSS after 1000 events %ld KiB, at the end %ld KiB (%+.1f %%)\n", rssAt1000, rssEnd,
+    std::printf("      memory after 1000 events %ld KiB, at the end %ld KiB (%+.1f %%)\n", rssAt1000, rssEnd,
                 100.0 * static_cast<double>(rssEnd - rssAt1000) / static_cast<double>(rssAt1000));
+#if defined(__SANITIZE_ADDRESS__)
+    // The live heap is a few MiB here, and Qt's glyph and font caches fill
+    // up with every new character the random labels bring, so the bound only
+    // catches runaway growth; LeakSanitizer checks for leaks at exit.
+    const long allowed = rssAt1000 / 2;
+#else
+    const long allowed = rssAt1000 / 10;
+#endif
     if (events >= 10000) { // shorter runs have not levelled off yet
-        EXPECT_LE(rssEnd, rssAt1000 + rssAt1000 / 10);
+        EXPECT_LE(rssEnd, rssAt1000 + allowed);
     }
 }
 
