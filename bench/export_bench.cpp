@@ -1,4 +1,5 @@
 #include "../tests/render/reference_scene.h"
+#include "bench_support.h"
 #include "export_tool/batch_export.h"
 #include "io/track_file.h"
 
@@ -11,21 +12,12 @@
 namespace velmora {
 namespace {
 
-void EnsureGui()
-{
-    static int argc = 1;
-    static char name[] = "velmora_bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
-    (void)app;
-}
-
 // 20 closed tracks of 1,000 points each with labels and RL markers, exported
 // with the default settings. Arg 1 writes the PNG too, arg 0 only the RL data,
 // so the difference is the picture: redraw plus PNG compression.
 void BM_ExportToolBatch(benchmark::State& state)
 {
-    EnsureGui();
+    EnsureGuiApp();
     QTemporaryDir dir;
     ExportOptions o;
     o.imagesDir = VELMORA_ASSETS "/Images";

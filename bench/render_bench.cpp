@@ -1,4 +1,5 @@
 #include "../tests/render/reference_scene.h"
+#include "bench_support.h"
 #include "io/image_load.h"
 #include "render/drawing.h"
 #include "render/layers.h"
@@ -12,32 +13,11 @@
 namespace velmora {
 namespace {
 
-// Fonts need a running QGuiApplication.
-void EnsureGuiApp()
-{
-    static int argc = 1;
-    static char name[] = "velmora_bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
-    (void)app;
-}
-
-RenderAssets BenchAssets(const Settings& s)
-{
-    RenderAssets assets;
-    const QString folder = QStringLiteral(VELMORA_ASSETS "/Images/");
-    assets.surface = LoadImg(folder + "surface.png").image;
-    assets.start = LoadImg(folder + "start.png").image;
-    assets.marker = LoadImg(folder + "marker.png").image;
-    LoadFonts(assets, s, 96);
-    return assets;
-}
-
 void RedrawReference(benchmark::State& state, int points)
 {
     EnsureGuiApp();
     const Settings s = reference::KerbSettings();
-    const RenderAssets assets = BenchAssets(s);
+    const RenderAssets assets = reference::ShippedAssets(s);
     const TrackModel model = reference::Circuit(points);
     const QImage templ = reference::TemplatePicture();
     TemplateCache cache;
@@ -76,7 +56,7 @@ void DrawLayer(benchmark::State& state, void (*layer)(VectorPass&, const Scene&)
 {
     EnsureGuiApp();
     const Settings s = reference::KerbSettings();
-    const RenderAssets assets = BenchAssets(s);
+    const RenderAssets assets = reference::ShippedAssets(s);
     const TrackModel model = reference::Circuit(1000);
     const std::vector<PathFigure> track = ParsePathText(model.TrackPath);
     const Scene scene{model, s, assets, track};
@@ -121,7 +101,7 @@ void BM_LayerPixels(benchmark::State& state)
 {
     EnsureGuiApp();
     const Settings s = reference::KerbSettings();
-    const RenderAssets assets = BenchAssets(s);
+    const RenderAssets assets = reference::ShippedAssets(s);
     TrackModel model = reference::Circuit(1000);
     model.TrackPath.clear();
     model.labels.clear();

@@ -3,6 +3,7 @@
 // The reference scene shared by the picture test and the redraw benchmark: a
 // closed circuit of n points on the default 2048 x 2048 canvas with kerbs and
 // dots, a 1024 x 1024 template, 50 labels and 100 RL markers.
+#include "io/image_load.h"
 #include "render/redraw.h"
 #include "track/path.h"
 #include "track/track_model.h"
@@ -81,6 +82,19 @@ inline Settings KerbSettings()
     s.Markers = 1;
     s.ShowDots = 1;
     return s;
+}
+
+// The pictures the program ships with, and the label fonts at 96 DPI.
+// VELMORA_ASSETS names the repository's assets folder.
+inline RenderAssets ShippedAssets(const Settings& s)
+{
+    RenderAssets assets;
+    const QString folder = QStringLiteral(VELMORA_ASSETS "/Images/");
+    assets.surface = LoadImg(folder + "surface.png").image;
+    assets.start = LoadImg(folder + "start.png").image;
+    assets.marker = LoadImg(folder + "marker.png").image;
+    LoadFonts(assets, s, 96);
+    return assets;
 }
 
 } // namespace velmora::reference

@@ -8,24 +8,13 @@
 namespace velmora {
 namespace {
 
-RenderAssets ShippedAssets(const Settings& s)
-{
-    RenderAssets assets;
-    const QString folder = QStringLiteral(VELMORA_ASSETS "/Images/");
-    assets.surface = LoadImg(folder + "surface.png").image;
-    assets.start = LoadImg(folder + "start.png").image;
-    assets.marker = LoadImg(folder + "marker.png").image;
-    LoadFonts(assets, s, 96);
-    return assets;
-}
-
 // Draws the reference scene with the shipped pictures and keeps it as
 // build/.../reference.png for a person to look at.
 TEST(ReferenceScene, DrawsWithTheShippedAssets)
 {
     test::EnsureGuiApp();
     const Settings s = reference::KerbSettings();
-    const RenderAssets assets = ShippedAssets(s);
+    const RenderAssets assets = reference::ShippedAssets(s);
     ASSERT_FALSE(assets.surface.isNull());
     ASSERT_FALSE(assets.start.isNull());
     ASSERT_EQ(assets.marker.size(), QSize(48, 16));
