@@ -1,5 +1,5 @@
-#include "io/track_file.h"
-#include "track/track_model.h"
+#include "core/formats/track_file.h"
+#include "core/track/track_model.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

@@ -1,7 +1,7 @@
 #include "../tests/render/reference_scene.h"
 #include "bench_support.h"
 #include "export_tool/batch_export.h"
-#include "io/track_file.h"
+#include "core/formats/track_file.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "io/canvas_picture.h"
-#include "io/png_write.h"
-#include "io/rl_data.h"
-#include "track/path.h"
+#include "render/image/canvas_picture.h"
+#include "render/image/png_write.h"
+#include "core/formats/rl_data.h"
+#include "core/track/path.h"
 
 #include <QBuffer>
 #include <QImage>

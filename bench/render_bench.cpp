@@ -1,6 +1,6 @@
 #include "../tests/render/reference_scene.h"
 #include "bench_support.h"
-#include "io/image_load.h"
+#include "render/image/image_load.h"
 #include "render/drawing.h"
 #include "render/layers.h"
 #include "render/redraw.h"

@@ -1,7 +1,7 @@
 // Any bytes handed to the picture decoder must come back as a null picture
 // or as a readable one within the side limit, in one of the two pixel
 // formats the rest of the program draws with.
-#include "io/image_load.h"
+#include "render/image/image_load.h"
 
 #include <QByteArray>
 #include <QImage>

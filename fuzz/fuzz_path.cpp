@@ -1,7 +1,7 @@
 // Any path text must read and measure without fault, and every query must
 // give finite values within the path's reach.
-#include "track/path.h"
-#include "track/track_model.h"
+#include "core/track/path.h"
+#include "core/track/track_model.h"
 
 #include <cmath>
 #include <cstddef>

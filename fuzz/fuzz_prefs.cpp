@@ -1,6 +1,6 @@
 // Any bytes must read as settings without fault, and the settings must come
 // back unchanged from the file they are saved to.
-#include "settings/prefs_file.h"
+#include "core/settings/prefs_file.h"
 
 #include <cstddef>
 #include <cstdint>

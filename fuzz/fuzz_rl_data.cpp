@@ -3,8 +3,8 @@
 //
 // Input layout: 2 bytes marker gap, 2 bytes track width, 1 byte marker count
 // (up to 7 markers of 9 bytes each: type, x, y), then the path text.
-#include "io/rl_data.h"
-#include "track/path.h"
+#include "core/formats/rl_data.h"
+#include "core/track/path.h"
 
 #include <cmath>
 #include <cstddef>

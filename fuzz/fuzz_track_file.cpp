@@ -1,6 +1,6 @@
 // Any bytes must read without fault, and what the reader makes of them must
 // survive saving and loading again unchanged.
-#include "io/track_file.h"
+#include "core/formats/track_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -33,7 +33,7 @@ velmora_ensure_packages() {
 # Configures a build folder once; later calls only rebuild what changed.
 velmora_configure() {
     local dir=$1; shift
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
+    if [ ! -f "$dir/build.ninja" ]; then
         cmake -S . -B "$dir" -G Ninja "$@"
     fi
 }

@@ -1,3 +1,3 @@
-#include "app/application.h"
+#include "ui/application.h"
 
 int main(int argc, char** argv) { return velmora::RunApplication(argc, argv); }

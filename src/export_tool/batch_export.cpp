@@ -4,17 +4,17 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "io/canvas_picture.h"
-#include "io/bmp_write.h"
-#include "io/centreline_csv.h"
-#include "io/image_load.h"
-#include "io/png_write.h"
-#include "io/rl_data.h"
-#include "io/save_file.h"
-#include "io/track_file.h"
+#include "render/image/canvas_picture.h"
+#include "render/image/bmp_write.h"
+#include "core/formats/centreline_csv.h"
+#include "render/image/image_load.h"
+#include "render/image/png_write.h"
+#include "core/formats/rl_data.h"
+#include "render/image/atomic_save.h"
+#include "core/formats/track_file.h"
 #include "render/redraw.h"
-#include "settings/prefs_file.h"
-#include "track/path.h"
+#include "core/settings/prefs_file.h"
+#include "core/track/path.h"
 
 namespace velmora {
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "render/stroke_geometry.h"
-#include "settings/settings.h"
-#include "track/path.h"
+#include "core/settings/settings.h"
+#include "core/track/path.h"
 
 #include <QBrush>
 #include <QFont>

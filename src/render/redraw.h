@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings/settings.h"
-#include "track/track_model.h"
+#include "core/settings/settings.h"
+#include "core/track/track_model.h"
 
 #include <QFont>
 #include <QImage>

@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <sstream>
 
-#include "app/workspace.h"
+#include "ui/workspace.h"
 #include "export_tool/batch_export.h"
-#include "io/file_commands.h"
-#include "io/image_load.h"
-#include "settings/prefs_file.h"
+#include "ui/file_commands.h"
+#include "render/image/image_load.h"
+#include "core/settings/prefs_file.h"
 
 namespace velmora {
 

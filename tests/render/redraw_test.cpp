@@ -1,7 +1,7 @@
-#include "io/image_load.h"
+#include "render/image/image_load.h"
 #include "render/redraw.h"
 #include "render_support.h"
-#include "track/editor.h"
+#include "core/track/editor.h"
 
 #include <QFontMetricsF>
 #include <chrono>

@@ -3,10 +3,10 @@
 // The reference scene shared by the picture test and the redraw benchmark: a
 // closed circuit of n points on the default 2048 x 2048 canvas with kerbs and
 // dots, a 1024 x 1024 template, 50 labels and 100 RL markers.
-#include "io/image_load.h"
+#include "render/image/image_load.h"
 #include "render/redraw.h"
-#include "track/path.h"
-#include "track/track_model.h"
+#include "core/track/path.h"
+#include "core/track/track_model.h"
 
 #include <QImage>
 #include <QPainter>

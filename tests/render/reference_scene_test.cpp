@@ -1,4 +1,4 @@
-#include "io/image_load.h"
+#include "render/image/image_load.h"
 #include "reference_scene.h"
 #include "render_support.h"
 

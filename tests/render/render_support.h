@@ -1,8 +1,8 @@
 #pragma once
 
 #include "render/redraw.h"
-#include "track/path.h"
-#include "track/track_model.h"
+#include "core/track/path.h"
+#include "core/track/track_model.h"
 
 #include <QGuiApplication>
 #include <QImage>

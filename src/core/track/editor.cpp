@@ -1,0 +1,253 @@
+#include "core/track/editor.h"
+
+#include "core/formats/number_text.h"
+#include "core/track/rounding.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace velmora {
+
+namespace {
+
+// Close Loop is offered once the path is this long: a start and five points
+// with three-digit coordinates.
+constexpr std::size_t kCloseLoopLength = 62;
+
+constexpr double kDegreesPerRadian = 57.29577951308232;
+
+std::string PointCommand(char letter, std::int32_t x, std::int32_t y)
+{
+    return std::string(1, letter) + ' ' + std::to_string(x) + ' ' + std::to_string(y) + ' ';
+}
+
+// The i-th field (from 0) of text split at every single blank.
+std::string_view BlankField(std::string_view text, int index)
+{
+    for (int i = 0; i < index; ++i) {
+        const std::size_t blank = text.find(' ');
+        if (blank == std::string_view::npos)
+            return {};
+        text.remove_prefix(blank + 1);
+    }
+    return text.substr(0, text.find(' '));
+}
+
+// A compass bearing 0..359 from a whole screen direction in degrees. Values
+// from a hand-edited file can be far outside -180..180, so the remainder is
+// taken towards 0..359 in 64 bits.
+int Bearing(std::int32_t degrees)
+{
+    const std::int64_t b = (static_cast<std::int64_t>(degrees) + 450) % 360;
+    return static_cast<int>(b < 0 ? b + 360 : b);
+}
+
+// Direction of the first stretch from the start written at the head of the
+// path, with the single-precision steps and half-away rounding it has always
+// had.
+std::int32_t FirstStretchAngle(const TrackModel& model)
+{
+    const double sx = ReadFloatText(BlankField(model.TrackPath, 1));
+    const double sy = ReadFloatText(BlankField(model.TrackPath, 2));
+    const float dx = static_cast<float>(model.PointerX - sx);
+    const float dy = static_cast<float>(model.PointerY - sy);
+    const float a = static_cast<float>(std::atan2(static_cast<double>(dy), static_cast<double>(dx)));
+    const float degrees = static_cast<float>(a * kDegreesPerRadian);
+    return ToInt32Saturated(RoundHalfAway(degrees));
+}
+
+} // namespace
+
+void RequestRedraw(Editor& ed, const Settings& s)
+{
+    ++ed.view.redraws;
+    if (!ed.model.TrackPath.empty())
+        ed.view.status1 = SpacesText(ed.model.cursor.length, s.MarkerGap);
+}
+
+std::string SpacesText(double length, double markerGap)
+{
+    // A gap of 0 or less (an empty Options field) has no meaningful count.
+    double n = markerGap > 0 ? RoundHalfEven(length / markerGap) : 0;
+    if (!std::isfinite(n))
+        n = 0;
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.0f", n + 0.0);
+    return std::string(buf) + " spaces";
+}
+
+void HandleLeftClick(Editor& ed, const Settings& s)
+{
+    if (ed.model.TextMode == 1)
+        return; // the window measures the label text and calls PlaceText
+    if (ed.model.TrackPath.empty())
+        PlaceStart(ed, s);
+    else
+        AddTrackPoint(ed, s);
+}
+
+void PlaceStart(Editor& ed, const Settings& s)
+{
+    TrackModel& m = ed.model;
+    m.RedoStack.clear();
+    ClearCursor(m);
+    m.TrackPath = PointCommand('M', m.PointerX, m.PointerY);
+    RebuildCursor(m);
+    RequestRedraw(ed, s);
+    ed.view.status1 = kTrackPrompt;
+}
+
+void AddTrackPoint(Editor& ed, const Settings& s)
+{
+    // The turn check of the last event pass left its verdict in the pointer.
+    if (ed.view.notAllowedPointer)
+        return;
+    TrackModel& m = ed.model;
+    if (m.StartAngle == -1)
+        m.StartAngle = FirstStretchAngle(m);
+    m.TrackPath += PointCommand('L', m.PointerX, m.PointerY);
+    if (m.TrackPath.size() >= kCloseLoopLength)
+        ed.view.closeLoopEnabled = true;
+    RebuildCursor(m);
+    RequestRedraw(ed, s);
+}
+
+void NewTrack(Editor& ed, const Settings& s)
+{
+    TrackModel& m = ed.model;
+    m.TrackPath.clear();
+    m.RedoStack.clear();
+    ClearCursor(m);
+    m.labels.clear();
+    m.markers.clear();
+    ed.TrackFileName.clear();
+    m.StartAngle = -1;
+    ed.view.closeLoopEnabled = false;
+    ed.view.notAllowedPointer = false;
+    RequestRedraw(ed, s);
+    ed.view.status1 = kStartPrompt;
+    ed.view.status2 = " ";
+}
+
+void Undo(Editor& ed, const Settings& s)
+{
+    TrackModel& m = ed.model;
+    if (m.TextMode == 1) {
+        if (m.labels.empty())
+            return;
+        m.labels.pop_back();
+        RequestRedraw(ed, s);
+        return;
+    }
+    const std::string last = LastSegment(m.TrackPath);
+    m.RedoStack.push_back(last);
+    ed.view.redoEnabled = true;
+    m.TrackPath.resize(m.TrackPath.size() - last.size());
+    if (m.TrackPath.empty()) {
+        // The cursor keeps its value here; nothing reads it without a path.
+        m.StartAngle = -1;
+        ed.view.redoEnabled = false;
+        RequestRedraw(ed, s);
+        ed.view.status1 = kStartPrompt;
+        return;
+    }
+    ClearCursor(m);
+    RequestRedraw(ed, s);
+    ed.view.status1 = " ";
+}
+
+void Redo(Editor& ed, const Settings& s)
+{
+    TrackModel& m = ed.model;
+    if (m.TextMode == 1)
+        return;
+    if (m.RedoStack.empty()) {
+        ed.view.redoEnabled = false;
+        return;
+    }
+    m.TrackPath += m.RedoStack.back();
+    m.RedoStack.pop_back();
+    RebuildCursor(m);
+    RequestRedraw(ed, s);
+}
+
+void CloseLoop(Editor& ed, const Settings& s)
+{
+    ed.model.TrackPath += 'Z';
+    RebuildCursor(ed.model);
+    RequestRedraw(ed, s);
+}
+
+void ToggleAddText(Editor& ed)
+{
+    ed.model.TextMode = 1 - ed.model.TextMode;
+    if (ed.model.TextMode == 1)
+        ed.view.notAllowedPointer = false; // the turn check rests in text mode
+}
+
+void PlaceText(Editor& ed, const Settings& s, const std::string& text, int size, int w, int h)
+{
+    if (text.empty())
+        return;
+    TrackModel& m = ed.model;
+    // Integer division truncating towards zero centres the box on the
+    // pointer, half a pixel up or left for even sizes.
+    const std::int64_t x = static_cast<std::int64_t>(m.PointerX) - w / 2;
+    const std::int64_t y = static_cast<std::int64_t>(m.PointerY) - h / 2;
+    m.labels.push_back({text, LowInt32(x), LowInt32(y), size});
+    RequestRedraw(ed, s);
+}
+
+void AddRLMarker(Editor& ed, int type)
+{
+    ed.model.markers.push_back({type, ed.model.PointerX, ed.model.PointerY});
+    ++ed.view.markerDraws;
+}
+
+int TurnAngle(int c, int m)
+{
+    const std::int64_t d = static_cast<std::int64_t>(c) - m;
+    if (std::llabs(d) <= 180)
+        return static_cast<int>(-d);
+    if (d > 180)
+        return static_cast<int>(360 - d);
+    return static_cast<int>(-(d + 360));
+}
+
+Readout ComputeReadout(const TrackModel& model)
+{
+    const TrackCursor& cur = model.cursor;
+    const float heading = static_cast<float>(cur.angle);
+    const float headingDegrees = static_cast<float>(heading * kDegreesPerRadian);
+    const int c = Bearing(ToInt32Saturated(RoundHalfAway(headingDegrees)));
+
+    const float dx = static_cast<float>(model.PointerX - cur.x);
+    const float dy = static_cast<float>(model.PointerY - cur.y);
+    const float toPointer =
+        static_cast<float>(std::atan2(static_cast<double>(dy), static_cast<double>(dx)) * kDegreesPerRadian);
+    const int m = Bearing(ToInt32Saturated(RoundHalfEven(toPointer)));
+    return {c, m, TurnAngle(c, m)};
+}
+
+void SamplePointer(Editor& ed, int pointerX, int pointerY)
+{
+    ed.model.PointerX = pointerX;
+    ed.model.PointerY = pointerY;
+    ed.view.status0 = std::to_string(pointerX) + ", " + std::to_string(pointerY);
+}
+
+void ShowReadout(Editor& ed, const Settings& s)
+{
+    if (ed.model.TrackPath.empty())
+        return;
+    const Readout r = ComputeReadout(ed.model);
+    ed.view.status2 =
+        std::to_string(r.c) + " --> " + std::to_string(r.m) + " = " + std::to_string(r.t) + " deg";
+    if (ed.model.TextMode == 1)
+        return;
+    ed.view.notAllowedPointer = s.AngleLimit < std::abs(r.t);
+}
+
+} // namespace velmora

@@ -1,0 +1,222 @@
+#include "ui/file_commands.h"
+
+#include "ui/failure_report.h"
+#include "render/image/bmp_write.h"
+#include "render/image/canvas_picture.h"
+#include "core/formats/file_names.h"
+#include "render/image/image_load.h"
+#include "render/image/png_write.h"
+#include "core/formats/rl_data.h"
+#include "render/image/atomic_save.h"
+#include "core/track/track_loading.h"
+#include "core/formats/track_file.h"
+#include "core/track/path.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <new>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+
+const QString kTrackFilter = "track file|*.trk";
+const QString kImageFilter = "image|*.png;*.bmp";
+const QString kTextFilter = "text file|*.txt";
+
+QString FromStd(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+void ShowStatus(Workspace& ws, const QString& text)
+{
+    ws.editor.view.status1 = text.toStdString();
+}
+
+// Size of a regular file; 0 for a folder or a file that does not exist.
+qint64 FileSize(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return 0;
+    return info.size();
+}
+
+void ReportFailure(const Prompts& prompts, const QString& what, const char* procedure, int line)
+{
+    ReportError(prompts, ReportText(what.toStdString(), procedure, line));
+}
+
+// Asks for a track file name, makes it end in ".trk" and asks before
+// overwriting. Sets TrackFileName and returns true when a name was chosen.
+bool ChooseTrackName(Workspace& ws, const Prompts& prompts)
+{
+    const QString chosen = prompts.saveFile("Save File As", kTrackFilter, ws.tracksFolder);
+    if (chosen.isEmpty())
+        return false;
+    const QString path = FromStd(WithTrackExtension(chosen.toStdString()));
+    if (!ConfirmOverwrite(path, prompts))
+        return false;
+    ws.editor.TrackFileName = path.toStdString();
+    return true;
+}
+
+// The whole file, or nullopt when it cannot be opened or read.
+std::optional<QByteArray> ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::string> Encode(const QImage& picture, ImageFormat format)
+{
+    return format == ImageFormat::Bmp ? EncodeBmp(picture) : EncodePng(picture);
+}
+
+} // namespace
+
+bool ConfirmOverwrite(const QString& path, const Prompts& prompts)
+{
+    if (FileSize(path) <= 0)
+        return true;
+    return prompts.confirm("file already exists; overwrite?");
+}
+
+void SaveTrack(Workspace& ws, const Prompts& prompts)
+{
+    if (ws.editor.TrackFileName.empty())
+        ChooseTrackName(ws, prompts);
+    const std::string& name = ws.editor.TrackFileName;
+    // The file is replaced in one step, so a failed write keeps the old one.
+    if (name.empty() || !SaveBytes(FromStd(name), WriteTrackFile(ws.editor.model))) {
+        ShowStatus(ws, "cancelled");
+        return;
+    }
+    ShowStatus(ws, "track saved to " + FromStd(name));
+}
+
+void SaveTrackAs(Workspace& ws, const Prompts& prompts)
+{
+    if (ChooseTrackName(ws, prompts))
+        SaveTrack(ws, prompts);
+}
+
+void Load(Workspace& ws, const Prompts& prompts)
+{
+    const QString path = prompts.openFile("Load File", kTrackFilter, ws.tracksFolder);
+    if (path.isEmpty()) {
+        ShowStatus(ws, "cancelled");
+        return;
+    }
+    if (FileSize(path) < 1) {
+        ReportFailure(prompts, "could not find file: " + path, "Load", 739);
+        return;
+    }
+    try {
+        if (const std::optional<QByteArray> bytes = ReadWholeFile(path)) {
+            ApplyLoadedTrack(ws.editor, ws.settings,
+                             std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
+                             path.toStdString());
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+        // Too large to hold: reported like an unreadable file.
+    }
+    ReportFailure(prompts, "could not read file: " + path, "Load", 743);
+}
+
+void Export(Workspace& ws, const Prompts& prompts)
+{
+    const QImage picture = CanvasPicture(ws.canvas);
+    if (picture.isNull()) {
+        ReportFailure(prompts, "could not creat image", "Export", 851);
+        return;
+    }
+    const QString chosen = prompts.saveFile("Save Image", kImageFilter, ws.tracksFolder);
+    if (chosen.isEmpty()) {
+        ShowStatus(ws, "cancelled");
+        return;
+    }
+    const ImageTarget target = ChooseImageTarget(chosen.toStdString());
+    const QString path = FromStd(target.path);
+    if (!ConfirmOverwrite(path, prompts))
+        return;
+    const std::optional<std::string> bytes = Encode(picture, target.format);
+    if (!bytes || !SaveBytes(path, *bytes)) {
+        ReportFailure(prompts, "could not save image", "Export", 875);
+        return;
+    }
+    ShowStatus(ws, "track image saved as " + path);
+}
+
+void CopyImg(Workspace& ws, const Prompts& prompts)
+{
+    const QImage picture = CanvasPicture(ws.canvas);
+    if (picture.isNull()) {
+        ReportFailure(prompts, "could not creat image", "CopyImg", 832);
+        return;
+    }
+    if (prompts.toClipboard)
+        prompts.toClipboard(picture);
+    ShowStatus(ws, "track copied to Clipboard");
+}
+
+void LoadTemplate(Workspace& ws, const Prompts& prompts)
+{
+    const QString path = prompts.openFile("Load Template", kImageFilter, ws.tracksFolder);
+    if (path.isEmpty()) {
+        ShowStatus(ws, "cancelled");
+        return;
+    }
+    LoadedImage loaded = LoadImg(path);
+    switch (loaded.status) {
+    case ImageLoadStatus::Missing:
+        // The template shown so far stays.
+        ReportFailure(prompts, "could not find image: " + path, "LoadImg", 490);
+        return;
+    case ImageLoadStatus::Undecodable:
+        ReportError(prompts, "could not load image: " + path);
+        ws.templateImage = QImage();
+        break;
+    case ImageLoadStatus::Loaded:
+        ws.templateImage = std::move(loaded.image);
+        break;
+    }
+    ws.templateCache = TemplateCache{}; // the scaled copy of the old template
+    RequestRedraw(ws.editor, ws.settings);
+    ShowStatus(ws, path + " loaded as template");
+}
+
+void SaveRLData(Workspace& ws, const Prompts& prompts)
+{
+    const PathMeasure path(ws.editor.model.TrackPath);
+    // Checked before the dialog so that nothing is asked for in vain.
+    if (const std::optional<std::string> problem = RLExportProblem(path, ws.settings.MarkerGap)) {
+        ReportError(prompts, FromStd("could not export RL data: " + *problem));
+        return;
+    }
+    const QString name = prompts.saveFile("Save RL Data As", kTextFilter, ws.tracksFolder);
+    if (name.isEmpty()) {
+        ShowStatus(ws, "cancelled");
+        return;
+    }
+    const RLExport data =
+        BuildRLExport(path, ws.editor.model.markers, ws.settings.MarkerGap, ws.settings.TrackWidth);
+    DrawEndMarks(ws.canvas, data.endMarks);
+    if (!SaveBytes(name, data.text)) {
+        ReportFailure(prompts, "could not create file", "SaveRLData", 1289);
+        return;
+    }
+    ShowStatus(ws, "data saved as " + name);
+}
+
+} // namespace velmora

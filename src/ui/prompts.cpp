@@ -1,0 +1,83 @@
+#include "ui/prompts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QStringList>
+
+namespace velmora {
+namespace {
+
+// Dialogs belong to the window the user is looking at: the Options window
+// stays on top, so a colour dialog owned by the main window would hide
+// behind it.
+QWidget* DialogParent(const QPointer<QWidget>& owner)
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return owner.data();
+}
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+}  // namespace
+
+QString QtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            p = p.trimmed();
+        out << parts[i].trimmed() + " (" + patterns.join(' ') + ")";
+    }
+    if (parts.size() % 2 == 1 && !parts.back().isEmpty())
+        out << parts.back();  // a lone pattern list without description
+    return out.join(";;");
+}
+
+Prompts MakeDialogPrompts(QWidget* owner)
+{
+    const QPointer<QWidget> o(owner);
+    Prompts p;
+    // The toolkit's dialogs never change the current folder, which the
+    // program relies on for its data folders.
+    p.openFile = [o](const QString& title, const QString& filter, const QString& folder) {
+        return QFileDialog::getOpenFileName(DialogParent(o), title, folder, QtFileFilter(filter));
+    };
+    p.saveFile = [o](const QString& title, const QString& filter, const QString& folder) {
+        // The overwrite question is the program's own ("Confirm" box).
+        return QFileDialog::getSaveFileName(DialogParent(o), title, folder, QtFileFilter(filter), nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    };
+    p.confirm = [o](const QString& text) {
+        QMessageBox box(QMessageBox::Warning, "Confirm", text, QMessageBox::Yes | QMessageBox::No, DialogParent(o));
+        return box.exec() == QMessageBox::Yes;
+    };
+    p.message = [o](const QString& title, const QString& text) {
+        ShowBox(DialogParent(o), QMessageBox::NoIcon, title, text);
+    };
+    p.warning = [o](const QString& title, const QString& text) {
+        ShowBox(DialogParent(o), QMessageBox::Warning, title, text);
+    };
+    p.toClipboard = [](const QImage& picture) { QGuiApplication::clipboard()->setImage(picture); };
+    p.chooseColour = [o](const QColor& initial) -> std::optional<QColor> {
+        QColorDialog::setCustomColor(0, initial);
+        QColorDialog dialog(initial, DialogParent(o));
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.selectedColor();
+    };
+    return p;
+}
+
+}  // namespace velmora

@@ -1,0 +1,443 @@
+#include "ui/shell.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <algorithm>
+
+#include "ui/canvas_widget.h"
+#include "ui/help.h"
+#include "ui/prompts.h"
+#include "ui/failure_report.h"
+#include "ui/shutdown.h"
+#include "ui/source_position.h"
+#include "ui/file_commands.h"
+#include "ui/options_window.h"
+#include "core/track/editor.h"
+
+namespace velmora {
+namespace {
+
+const QColor kWindowColour(31, 121, 168);
+
+// A top-level window whose close box is the program's to handle.
+template <class Base>
+class OwnCloseWindow : public Base {
+public:
+    std::function<void()> onClose;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        event->ignore();
+        if (onClose)
+            onClose();
+    }
+};
+
+// Title bar with system menu and close box; no minimise, maximise or sizing.
+constexpr Qt::WindowFlags kFixedFrame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+// Qt creates nothing that can come back empty, but a check stays where a
+// creation could fail, so the report names the step that did.
+template <class T>
+T* Checked(T* made, const char* what, int position)
+{
+    if (!made)
+        ReportFatal(ReportText(what, "", position));
+    return made;
+}
+
+void PaintBackground(QWidget* w)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, kWindowColour);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+bool IsPassEvent(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::HoverMove:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::Shortcut:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+Shell::Shell(Workspace workspace, QSize display) : ws(std::move(workspace))
+{
+    shutdown = [] { EndRun(); };
+    BuildMainWindow(display);
+    prompts = MakeDialogPrompts(mainWindow.get());
+    BuildAddTextWindow();
+    optionsWindow = std::make_unique<OptionsWindow>(ws.settings);
+    Checked(optionsWindow.get(), "could not open window", 222);
+    ShowState();
+    qApp->installEventFilter(this);
+}
+
+Shell::~Shell() { qApp->removeEventFilter(this); }
+
+void Shell::BuildMainWindow(QSize display)
+{
+    auto* window = new OwnCloseWindow<QMainWindow>;
+    mainWindow.reset(Checked(window, "could not open window", 125));
+    window->onClose = [this] { OnMainClosed(); };
+    window->setWindowFlags(kFixedFrame);
+    window->setWindowTitle("Velmora");
+    // A display too small for the layout still gets a usable window.
+    const QSize inner(std::max(display.width() - 20, 400), std::max(display.height() - 90, 300));
+    window->setFixedSize(inner);
+    window->move(10, 10);
+
+    auto* client = new QWidget;
+    PaintBackground(client);
+    window->setCentralWidget(client);
+
+    scrollArea = Checked(new QScrollArea(client), "could not create scroll gadget", 130);
+    scrollArea->setGeometry(10, 10, inner.width() - 20, inner.height() - 70);
+    scrollArea->setFrameStyle(QFrame::WinPanel | QFrame::Raised);
+    scrollArea->setWidgetResizable(false);
+    scrollArea->horizontalScrollBar()->setSingleStep(kScrollStep);
+    scrollArea->verticalScrollBar()->setSingleStep(kScrollStep);
+
+    scrollInner = new QWidget;
+    ws.canvas = QImage(CanvasSide(ws.settings.CanvasWidth), CanvasSide(ws.settings.CanvasHeight),
+                       QImage::Format_RGB32);
+    if (ws.canvas.isNull())
+        ReportFatal(ReportText("could not create canvas", "", 133));
+    canvas = Checked(new CanvasWidget(ws.canvas, scrollInner), "could not create canvas", 133);
+    canvas->move(kCanvasMargin, kCanvasMargin);
+    canvas->onClick = [this](Qt::MouseButton b) { HandleCanvasClick(b); };
+    canvas->onWheel = [this](int n) { HandleWheel(n); };
+    FitCanvas();
+    scrollArea->setWidget(scrollInner);
+
+    BuildMenu();
+    BuildShortcuts();
+    BuildStatusBar(inner.width());
+}
+
+void Shell::BuildMenu()
+{
+    QMenuBar* bar = Checked(mainWindow->menuBar(), "could not create menu", 155);
+    struct Item {
+        int id;  // 0: separator
+        const char* text;
+    };
+    const auto add = [&](const char* title, std::initializer_list<Item> items) {
+        QMenu* menu = bar->addMenu(title);
+        for (const Item& item : items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(item.text);
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { HandleMenu(id); });
+            actions[static_cast<std::size_t>(id)] = action;
+        }
+    };
+    add("File", {{kCmdNew, "New"},
+                 {kCmdSave, "Save"},
+                 {kCmdSaveAs, "Save As"},
+                 {kCmdLoad, "Load"},
+                 {0, nullptr},
+                 {kCmdExport, "Export Image"},
+                 {0, nullptr},
+                 {kCmdOptions, "Options"},
+                 {0, nullptr},
+                 {kCmdQuit, "Quit"}});
+    add("Edit", {{kCmdCloseLoop, "Close Loop"},
+                 {kCmdRedo, "Redo"},
+                 {kCmdAddText, "Add Text"},
+                 {kCmdCopy, "Copy to Clipboard"},
+                 {kCmdLoadTemplate, "Load Template"}});
+    add("Help", {{kCmdHelp, "Help"}});
+    actions[kCmdCloseLoop]->setEnabled(false);
+    actions[kCmdRedo]->setEnabled(false);
+}
+
+void Shell::BuildShortcuts()
+{
+    // Bound to the main window: they do nothing while another window of the
+    // program is the active one.
+    const std::array<std::pair<const char*, int>, 4> keys{
+        {{"Ctrl+S", kCmdMarker1}, {"Ctrl+H", kCmdMarker2}, {"Ctrl+T", kCmdMarker3}, {"Ctrl+X", kCmdSaveRLData}}};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        auto* shortcut = new QShortcut(QKeySequence(keys[i].first), mainWindow.get());
+        shortcut->setContext(Qt::WindowShortcut);
+        const int id = keys[i].second;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { HandleMenu(id); });
+        shortcuts[i] = shortcut;
+    }
+}
+
+void Shell::BuildStatusBar(int width)
+{
+    QStatusBar* bar = Checked(new QStatusBar, "could not create status bar", 186);
+    bar->setSizeGripEnabled(false);
+    bar->setMinimumHeight(18);
+    const std::array<int, 3> widths{120, width - 320, 200};
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        auto* field = new QLabel;
+        field->setAlignment(Qt::AlignCenter);
+        field->setFixedWidth(widths[i]);
+        field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // Room for a whole line of text: the bar would otherwise squeeze it.
+        field->setMinimumHeight(field->fontMetrics().height() + 2 * field->frameWidth() + 2);
+        bar->addWidget(field);
+        statusFields[i] = field;
+    }
+    mainWindow->setStatusBar(bar);
+}
+
+void Shell::BuildAddTextWindow()
+{
+    auto* window = new OwnCloseWindow<QWidget>;
+    addTextWindow.reset(Checked(window, "could not open window", 201));
+    window->onClose = [this] { OnAddTextClosed(); };
+    window->setWindowFlags(kFixedFrame | Qt::WindowStaysOnTopHint);
+    // The blanks put "size" in the title bar above the spinner.
+    window->setWindowTitle("Add Text" + QString(56, ' ') + "size");
+    window->move(50, 50);
+    window->setFixedSize(380, 55);
+    PaintBackground(window);
+
+    addTextField = Checked(new QLineEdit(window), "could not create string gadget", 206);
+    addTextField->setGeometry(10, 10, 300, 25);
+    addTextSize = Checked(new QSpinBox(window), "could not create spinner", 209);
+    addTextSize->setGeometry(320, 2, 46, 43);
+    addTextSize->setRange(1, 3);
+    addTextSize->setValue(2);
+    // The arrows change the size; the number itself cannot be typed over.
+    if (auto* number = addTextSize->findChild<QLineEdit*>())
+        number->setReadOnly(true);
+}
+
+void Shell::Show()
+{
+    mainWindow->show();
+    AfterEvent();
+}
+
+void Shell::FitCanvas()
+{
+    // The margin goes round all four sides, so every canvas pixel can be
+    // scrolled into view.
+    canvas->setFixedSize(ws.canvas.size());
+    scrollInner->setFixedSize(ws.canvas.size() + QSize(2 * kCanvasMargin, 2 * kCanvasMargin));
+}
+
+void Shell::HandleMenu(int id)
+{
+    VELMORA_HERE();
+    if (ws.optionsLoopRunning)
+        return;  // the Options window has the user's attention: dropped
+    Editor& ed = ws.editor;
+    const Settings& s = ws.settings;
+    // Each command marks its own position, so that a fault report names it.
+    switch (id) {
+    case kCmdNew:
+        VELMORA_HERE();
+        NewTrack(ed, s);
+        ws.templateImage = QImage();
+        ws.templateCache = TemplateCache{};
+        break;
+    case kCmdSave:
+        VELMORA_HERE();
+        SaveTrack(ws, prompts);
+        break;
+    case kCmdSaveAs:
+        VELMORA_HERE();
+        SaveTrackAs(ws, prompts);
+        break;
+    case kCmdLoad:
+        VELMORA_HERE();
+        Load(ws, prompts);
+        break;
+    case kCmdExport:
+        VELMORA_HERE();
+        Export(ws, prompts);
+        break;
+    case kCmdOptions:
+        VELMORA_HERE();
+        RunOptionsWindow(ws, *optionsWindow, prompts);
+        FitCanvas();
+        break;
+    case kCmdQuit:
+        shutdown();
+        return;
+    case kCmdCloseLoop:
+        VELMORA_HERE();
+        CloseLoop(ed, s);
+        break;
+    case kCmdRedo:
+        VELMORA_HERE();
+        Redo(ed, s);
+        break;
+    case kCmdAddText:
+        VELMORA_HERE();
+        ToggleAddText(ed);
+        break;
+    case kCmdCopy:
+        VELMORA_HERE();
+        CopyImg(ws, prompts);
+        break;
+    case kCmdLoadTemplate:
+        VELMORA_HERE();
+        LoadTemplate(ws, prompts);
+        break;
+    case kCmdHelp:
+        VELMORA_HERE();
+        ShowHelp(ws, prompts);
+        break;
+    case kCmdSaveRLData:
+        VELMORA_HERE();
+        SaveRLData(ws, prompts);
+        break;
+    default:
+        if (id < kCmdMarker1 || id > kCmdMarker3)
+            return;  // the three marker shortcuts share this arm
+        VELMORA_HERE();
+        AddRLMarker(ed, id - 100);
+        break;
+    }
+    AfterCommand();
+}
+
+void Shell::HandleCanvasClick(Qt::MouseButton button)
+{
+    VELMORA_HERE();
+    if (button == Qt::LeftButton) {
+        if (ws.editor.model.TextMode == 1)
+            PlaceLabel();
+        else
+            HandleLeftClick(ws.editor, ws.settings);
+    } else if (button == Qt::RightButton) {
+        VELMORA_HERE();
+        Undo(ws.editor, ws.settings);
+    }
+    AfterCommand();
+}
+
+void Shell::PlaceLabel()
+{
+    VELMORA_HERE();
+    const QString text = addTextField->text();
+    const int size = addTextSize->value();
+    const QFont& font = size == 1 ? ws.assets.smallFont : size == 3 ? ws.assets.largeFont : ws.assets.mediumFont;
+    const QFontMetrics metrics(font);
+    PlaceText(ws.editor, ws.settings, text.toStdString(), size, metrics.horizontalAdvance(text), metrics.height());
+}
+
+void Shell::HandleWheel(int notches)
+{
+    VELMORA_HERE();
+    QScrollBar* bar = scrollArea->verticalScrollBar();
+    bar->setValue(bar->value() + kScrollStep * -notches);  // the bar keeps it in range
+}
+
+void Shell::AfterCommand()
+{
+    VELMORA_HERE();
+    SyncCanvas(ws);
+    canvas->update();
+    ShowState();
+}
+
+void Shell::AfterEvent()
+{
+    // A modal dialog of a command, like the Options window's own loop, holds
+    // the program until it closes: the main window's pass waits for it.
+    if (ws.optionsLoopRunning || inPass_ || QApplication::activeModalWidget())
+        return;
+    inPass_ = true;
+    VELMORA_HERE();
+    const QPoint p = QCursor::pos() - canvas->mapToGlobal(QPoint(0, 0));
+    SamplePointer(ws.editor, p.x(), p.y());
+    ShowReadout(ws.editor, ws.settings);
+    ShowState();
+    inPass_ = false;
+}
+
+void Shell::ShowState()
+{
+    const EditorView& view = ws.editor.view;
+    actions[kCmdCloseLoop]->setEnabled(view.closeLoopEnabled);
+    actions[kCmdRedo]->setEnabled(view.redoEnabled);
+    const std::array<const std::string*, 3> texts{&view.status0, &view.status1, &view.status2};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const QString text = QString::fromStdString(*texts[i]);
+        if (statusFields[i]->text() != text)
+            statusFields[i]->setText(text);
+    }
+    const Qt::CursorShape shape = view.notAllowedPointer ? Qt::ForbiddenCursor : Qt::ArrowCursor;
+    if (canvas->cursor().shape() != shape)
+        canvas->setCursor(shape);
+    const bool textMode = ws.editor.model.TextMode == 1;
+    if (addTextWindow->isVisible() != textMode)
+        addTextWindow->setVisible(textMode);
+}
+
+void Shell::OnAddTextClosed()
+{
+    VELMORA_HERE();
+    if (ws.optionsLoopRunning)
+        return;  // events of other windows wait for the Options window
+    addTextWindow->hide();
+    ws.editor.model.TextMode = 0;
+    ShowState();
+}
+
+void Shell::OnMainClosed()
+{
+    VELMORA_HERE();
+    if (ws.optionsLoopRunning)
+        return;
+    shutdown();
+}
+
+bool Shell::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched->isWidgetType() && IsPassEvent(event->type()))
+        AfterEvent();
+    return false;
+}
+
+}  // namespace velmora

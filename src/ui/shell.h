@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QObject>
+#include <QSize>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "ui/workspace.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QScrollArea;
+class QShortcut;
+class QSpinBox;
+class QWidget;
+
+namespace velmora {
+
+class CanvasWidget;
+class OptionsWindow;
+
+// Command ids of the menu items (1-13) and the shortcuts (101-104).
+enum CommandId : int {
+    kCmdNew = 1,
+    kCmdSave,
+    kCmdSaveAs,
+    kCmdLoad,
+    kCmdExport,
+    kCmdOptions,
+    kCmdQuit,
+    kCmdCloseLoop,
+    kCmdRedo,
+    kCmdAddText,
+    kCmdCopy,
+    kCmdLoadTemplate,
+    kCmdHelp,
+    kCmdMarker1 = 101,
+    kCmdMarker2,
+    kCmdMarker3,
+    kCmdSaveRLData,
+};
+
+inline constexpr int kScrollStep = 100;
+inline constexpr int kCanvasMargin = 10;  // canvas offset inside the scroll area
+
+// Every window of the program, built once and kept for the whole run, with
+// the workspace the commands act on. The main window stays hidden until
+// Show(), so a start-up failure never leaves a half-built window on screen.
+class Shell : public QObject {
+public:
+    // Builds the windows for a primary display of `display` pixels. A window
+    // or control that cannot be created ends the program with a fatal report.
+    Shell(Workspace workspace, QSize display);
+    ~Shell() override;
+
+    Workspace ws;
+    Prompts prompts;
+    // How the run ends (close box, Quit); tests put a double here.
+    std::function<void()> shutdown;
+
+    std::unique_ptr<QMainWindow> mainWindow;
+    QScrollArea* scrollArea = nullptr;
+    QWidget* scrollInner = nullptr;
+    CanvasWidget* canvas = nullptr;
+    std::array<QAction*, kCmdHelp + 1> actions{};  // by command id
+    std::array<QLabel*, 3> statusFields{};
+    std::array<QShortcut*, 4> shortcuts{};
+    std::unique_ptr<QWidget> addTextWindow;
+    QLineEdit* addTextField = nullptr;
+    QSpinBox* addTextSize = nullptr;
+    std::unique_ptr<OptionsWindow> optionsWindow;
+
+    void Show();
+
+    // A menu or shortcut command; ids outside the table do nothing.
+    void HandleMenu(int id);
+    void HandleCanvasClick(Qt::MouseButton button);
+    void HandleWheel(int notches);
+
+    // The pass after every event: pointer sample, readout, and the window
+    // brought in line with the editor. Stands still while Options runs.
+    void AfterEvent();
+    // Mirrors the editor's view (menu states, status texts, pointer shape,
+    // Add Text window) into the widgets.
+    void ShowState();
+    // The canvas control and the scrollable area follow ws.canvas's size.
+    void FitCanvas();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMainWindow(QSize display);
+    void BuildMenu();
+    void BuildShortcuts();
+    void BuildStatusBar(int width);
+    void BuildAddTextWindow();
+    void AfterCommand();
+    void PlaceLabel();
+    void OnAddTextClosed();
+    void OnMainClosed();
+
+    bool inPass_ = false;
+};
+
+}  // namespace velmora

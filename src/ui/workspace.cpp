@@ -1,0 +1,18 @@
+#include "ui/workspace.h"
+
+namespace velmora {
+
+void SyncCanvas(Workspace& ws)
+{
+    const EditorView& view = ws.editor.view;
+    if (view.redraws != ws.paintedRedraws) {
+        RedrawCanvas(ws.canvas, ws.editor.model, ws.settings, ws.assets, ws.templateImage, &ws.templateCache);
+        ws.paintedRedraws = view.redraws;
+        ws.paintedMarkerDraws = view.markerDraws;  // the redraw drew the icons too
+    } else if (view.markerDraws != ws.paintedMarkerDraws) {
+        DrawRLMarkers(ws.canvas, ws.editor.model.markers, ws.assets.marker);
+        ws.paintedMarkerDraws = view.markerDraws;
+    }
+}
+
+}  // namespace velmora

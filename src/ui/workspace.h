@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QColor>
+#include <functional>
+#include <optional>
+
+#include "render/redraw.h"
+#include "core/settings/settings.h"
+#include "core/track/editor.h"
+
+namespace velmora {
+
+// Everything the commands act on: one instance for the whole run.
+struct Workspace {
+    Settings settings;
+    Editor editor;
+    RenderAssets assets;
+    QImage templateImage;  // null while no template is shown
+    TemplateCache templateCache;
+    QImage canvas;  // the picture as last painted
+    QString workFolder;  // ends in the native separator
+    QString imagesFolder;
+    QString tracksFolder;
+    QString helpFolder;
+    double logicalDpi = 96;
+    // True while the Options window runs its own loop: the main window then
+    // drops its menu commands, shortcuts and close box, and the pointer
+    // readout stands still.
+    bool optionsLoopRunning = false;
+    // What of the editor's redraw requests the canvas has caught up with.
+    unsigned paintedRedraws = 0;
+    unsigned paintedMarkerDraws = 0;
+};
+
+// The questions and boxes the commands show. The window fills them with real
+// dialogs; tests with doubles. Filters are given as "description|*.a;*.b".
+struct Prompts {
+    std::function<QString(const QString& title, const QString& filter, const QString& folder)> openFile;
+    std::function<QString(const QString& title, const QString& filter, const QString& folder)> saveFile;
+    std::function<bool(const QString& text)> confirm;  // "Confirm" box, Yes/No
+    std::function<void(const QString& title, const QString& text)> message;  // OK box
+    std::function<void(const QString& title, const QString& text)> warning;  // OK box, warning icon
+    std::function<void(const QImage& picture)> toClipboard;
+    // The system colour dialog with `initial` preselected; nullopt when cancelled.
+    std::function<std::optional<QColor>(const QColor& initial)> chooseColour;
+};
+
+// Brings the canvas up to date with the editor's redraw requests: a full
+// redraw when one is pending, else the RL icons when those are.
+void SyncCanvas(Workspace& ws);
+
+}  // namespace velmora

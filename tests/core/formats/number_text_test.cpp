@@ -1,0 +1,75 @@
+#include "core/formats/code_page.h"
+#include "core/formats/number_text.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+TEST(NumberText, IntegerRule)
+{
+    EXPECT_EQ(ReadIntegerText(" \t-42x"), -42);
+    EXPECT_EQ(LowInt32(ReadIntegerText("$FFFFFFFF")), -1);
+    EXPECT_EQ(ReadIntegerText("%1011"), 11);
+    EXPECT_EQ(ReadIntegerText("+$1g"), 1);
+    EXPECT_EQ(ReadIntegerText("abc"), 0);
+    EXPECT_EQ(LowInt32(ReadIntegerText("4294967297")), 1);
+}
+
+TEST(NumberText, FloatRule)
+{
+    EXPECT_EQ(ReadFloatText("  -12.5e1xyz"), -125);
+    EXPECT_EQ(ReadFloatText(".5"), 0.5);
+    EXPECT_EQ(ReadFloatText("5."), 5);
+    EXPECT_EQ(ReadFloatText("1e"), 1);
+    EXPECT_EQ(ReadFloatText("abc"), 0);
+    EXPECT_EQ(ReadFloatText(""), 0);
+    EXPECT_EQ(ReadFloatText("inf"), 0); // only the program's own spelling
+    EXPECT_EQ(ReadFloatText("0x10"), 0);
+    EXPECT_EQ(ReadFloatText("+INFINITY"), HUGE_VAL);
+    EXPECT_EQ(ReadFloatText("-infinity"), -HUGE_VAL);
+    EXPECT_TRUE(std::isnan(ReadFloatText("nan")));
+    EXPECT_EQ(ReadFloatText("1e999"), HUGE_VAL);
+    EXPECT_EQ(ReadFloatText("-1e999"), -HUGE_VAL);
+    EXPECT_EQ(ReadFloatText("1e-999"), 0);
+    EXPECT_EQ(ReadFloatText("0.000e99999999999999"), 0);
+    EXPECT_EQ(ReadFloatText(std::string(100000, '9')), HUGE_VAL);
+}
+
+TEST(NumberText, Formats)
+{
+    EXPECT_EQ(FormatFloat10(200), "200");
+    EXPECT_EQ(FormatFloat10(0.9272952180016122), "0.927295218");
+    EXPECT_EQ(FormatFloat10(-2.214297435588181), "-2.2142974356");
+    EXPECT_EQ(FormatFloat10(1.5), "1.5");
+    EXPECT_EQ(FormatFloat10(-0.0), "0");
+    EXPECT_EQ(FormatFloat10(-1), "-1");
+    EXPECT_EQ(FormatFloat10(-1e-11), "0");
+    EXPECT_EQ(FormatFloat10(1e300).size(), 301u);
+    EXPECT_EQ(FormatFloatG64(2048), "2048");
+    EXPECT_EQ(FormatFloatG64(80.5), "80.5");
+    EXPECT_EQ(FormatFloatG64(0.1), "0.1000000000000000055511151231257827021181583404541015625");
+    EXPECT_EQ(FormatFloatG64(1e100),
+              "1.000000000000000015902891109759918046836080856394528138978132756e+100");
+    EXPECT_EQ(FormatFloatG64(-HUGE_VAL), "-Infinity");
+    EXPECT_EQ(FormatFloatG64(std::nan("")), "NaN");
+}
+
+TEST(CodePage, Windows1252BothWays)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all); // every byte survives
+    EXPECT_EQ(Cp1252ToUtf8("\x80\xE9"), "\xE2\x82\xAC\xC3\xA9");
+    EXPECT_EQ(Utf8ToCp1252("\xC5\x93\xE2\x84\xA2"), "\x9C\x99"); // oe ligature, trade mark
+    // Truncated, overlong and surrogate sequences are not characters.
+    EXPECT_EQ(Utf8ToCp1252("a\xE2\x82"), "a??");
+    EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "?");
+    EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "?");
+    EXPECT_EQ(Latin1ToUtf8("\xE9"), "\xC3\xA9");
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,270 @@
+#include "ui/command_fixture.h"
+#include "ui/file_commands.h"
+#include "core/formats/track_file.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace velmora {
+
+namespace {
+
+using SaveCommands = FileCommands;
+using LoadCommand = FileCommands;
+
+TrackModel SampleModel()
+{
+    TrackModel m;
+    m.TrackPath = "M 100 200 L 300 200 L 300 400 L 100 400 L 100 300 L 150 300 L 100 250 "; // 70 chars
+    m.StartAngle = 0;
+    m.labels.push_back({"Turn 1", 120, 80, 2});
+    m.markers.push_back({1, 150, 210});
+    m.cursor = {100, 250, 750, -1.5707963268, "L 100 250 "};
+    return m;
+}
+
+} // namespace
+
+TEST_F(SaveCommands, FreshTrackAsksForANameThenSavesWithoutAsking)
+{
+    ws.editor.model = SampleModel();
+    fake.fileAnswer = Path("circuit");
+    SaveTrack(ws, prompts);
+
+    ASSERT_EQ(fake.dialogs.size(), 1u);
+    EXPECT_EQ(fake.dialogs[0].kind, "save");
+    EXPECT_EQ(fake.dialogs[0].title, "Save File As");
+    EXPECT_EQ(fake.dialogs[0].filter, "track file|*.trk");
+    EXPECT_EQ(fake.dialogs[0].folder, ws.tracksFolder);
+    const QString saved = Path("circuit.trk");
+    EXPECT_EQ(ws.editor.TrackFileName, saved.toStdString());
+    EXPECT_EQ(ws.editor.view.status1, "track saved to " + saved.toStdString());
+    EXPECT_EQ(ReadAll(saved).toStdString(), WriteTrackFile(ws.editor.model));
+
+    SaveTrack(ws, prompts);
+    EXPECT_EQ(fake.dialogs.size(), 1u);
+    EXPECT_TRUE(fake.confirms.isEmpty());
+    EXPECT_TRUE(fake.boxes.empty());
+}
+
+TEST_F(SaveCommands, SaveAsFixesTheExtension)
+{
+    fake.fileAnswer = Path("track.TRK");
+    SaveTrackAs(ws, prompts);
+    EXPECT_EQ(ws.editor.TrackFileName, Path("track.trk").toStdString());
+    EXPECT_TRUE(QFileInfo::exists(Path("track.trk")));
+
+    fake.fileAnswer = Path("my track.v 2");
+    SaveTrackAs(ws, prompts);
+    EXPECT_TRUE(QFileInfo::exists(Path("my track.v 2.trk")));
+}
+
+TEST_F(SaveCommands, OverwriteQuestion)
+{
+    WriteAll(Path("old.trk"), "keep me\r\n");
+    ws.editor.TrackFileName = Path("other.trk").toStdString();
+    ws.editor.view.status1 = "before";
+    fake.fileAnswer = Path("old.txt");
+
+    // Declined in Save As: nothing shown, nothing changed.
+    SaveTrackAs(ws, prompts);
+    EXPECT_EQ(fake.confirms, QStringList{"file already exists; overwrite?"});
+    EXPECT_EQ(ReadAll(Path("old.trk")), "keep me\r\n");
+    EXPECT_EQ(ws.editor.TrackFileName, Path("other.trk").toStdString());
+    EXPECT_EQ(ws.editor.view.status1, "before");
+
+    // Agreed: the file is replaced and becomes the track's file.
+    ws.editor.model = SampleModel();
+    fake.confirmAnswers = {true};
+    SaveTrackAs(ws, prompts);
+    EXPECT_EQ(ReadAll(Path("old.trk")).toStdString(), WriteTrackFile(ws.editor.model));
+    EXPECT_EQ(ws.editor.TrackFileName, Path("old.trk").toStdString());
+
+    // Declined from Save on an unnamed track: "cancelled".
+    WriteAll(Path("old.trk"), "keep me\r\n");
+    ws.editor.TrackFileName.clear();
+    SaveTrack(ws, prompts);
+    EXPECT_EQ(ws.editor.view.status1, "cancelled");
+    EXPECT_TRUE(ws.editor.TrackFileName.empty());
+}
+
+TEST_F(SaveCommands, EmptyFileOrFolderIsNotAskedAbout)
+{
+    WriteAll(Path("empty.trk"), "");
+    fake.fileAnswer = Path("empty.trk");
+    SaveTrackAs(ws, prompts);
+    EXPECT_TRUE(fake.confirms.isEmpty());
+    EXPECT_EQ(ws.editor.view.status1, "track saved to " + Path("empty.trk").toStdString());
+
+    EXPECT_TRUE(ConfirmOverwrite(Path("nothing-here"), prompts));
+    EXPECT_TRUE(ConfirmOverwrite(dir.path(), prompts));
+    EXPECT_TRUE(fake.confirms.isEmpty());
+}
+
+TEST_F(SaveCommands, CancelledDialog)
+{
+    ws.editor.TrackFileName = "/somewhere/else.trk";
+    ws.editor.view.status1 = "before";
+    SaveTrackAs(ws, prompts); // dialog returns empty
+    EXPECT_EQ(ws.editor.view.status1, "before");
+    EXPECT_EQ(ws.editor.TrackFileName, "/somewhere/else.trk");
+
+    ws.editor.TrackFileName.clear();
+    SaveTrack(ws, prompts);
+    EXPECT_EQ(ws.editor.view.status1, "cancelled");
+    EXPECT_TRUE(Entries().isEmpty());
+}
+
+TEST_F(SaveCommands, FileThatCannotBeCreatedShowsCancelled)
+{
+    ws.editor.TrackFileName = BlockedPath("track.trk").toStdString();
+    SaveTrack(ws, prompts);
+    EXPECT_EQ(ws.editor.view.status1, "cancelled");
+    EXPECT_TRUE(fake.boxes.empty());
+}
+
+TEST_F(SaveCommands, ReadOnlyFileShowsCancelledAndStaysIntact)
+{
+    const QString path = Path("locked.trk");
+    WriteAll(path, "old\r\n");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (QFileInfo(path).isWritable())
+        GTEST_SKIP() << "this user may write read-only files";
+    ws.editor.model = SampleModel();
+    ws.editor.TrackFileName = path.toStdString();
+    SaveTrack(ws, prompts);
+    EXPECT_EQ(ws.editor.view.status1, "cancelled");
+    EXPECT_EQ(ReadAll(path), "old\r\n");
+}
+
+TEST_F(SaveCommands, FailedWriteKeepsThePreviousFile)
+{
+    const QString path = Path("kept.trk");
+    WriteAll(path, "previous\r\n");
+    ws.editor.model = SampleModel();
+    ws.editor.model.TrackPath += std::string(4096, ' ');
+    ws.editor.TrackFileName = path.toStdString();
+    {
+        FileSizeLimit limit(1024);
+        SaveTrack(ws, prompts);
+    }
+    EXPECT_EQ(ws.editor.view.status1, "cancelled");
+    EXPECT_EQ(ReadAll(path), "previous\r\n");
+    EXPECT_EQ(Entries(), QStringList{"kept.trk"}); // no temporary file left
+}
+
+TEST_F(LoadCommand, CancelledDialog)
+{
+    ws.editor.model = SampleModel();
+    Load(ws, prompts);
+    ASSERT_EQ(fake.dialogs.size(), 1u);
+    EXPECT_EQ(fake.dialogs[0].kind, "open");
+    EXPECT_EQ(fake.dialogs[0].title, "Load File");
+    EXPECT_EQ(fake.dialogs[0].filter, "track file|*.trk");
+    EXPECT_EQ(fake.dialogs[0].folder, ws.tracksFolder);
+    EXPECT_EQ(ws.editor.view.status1, "cancelled");
+    EXPECT_EQ(ws.editor.model.TrackPath, SampleModel().TrackPath);
+}
+
+TEST_F(LoadCommand, MissingEmptyOrFolderIsReportedAndChangesNothing)
+{
+    WriteAll(Path("empty.trk"), "");
+    QDir(dir.path()).mkdir("folder.trk");
+    for (const QString name : {"missing.trk", "empty.trk", "folder.trk"}) {
+        SCOPED_TRACE(name.toStdString());
+        fake.boxes.clear();
+        ws.editor.model = SampleModel();
+        ws.editor.TrackFileName = "/kept.trk";
+        ws.editor.view.status1 = "before";
+        const unsigned redraws = ws.editor.view.redraws;
+        fake.fileAnswer = Path(name);
+        Load(ws, prompts);
+        ASSERT_EQ(fake.boxes.size(), 1u);
+        EXPECT_EQ(fake.boxes[0].first, "Error");
+        EXPECT_EQ(fake.boxes[0].second, Report("could not find file: " + Path(name), "Load", 739));
+        EXPECT_EQ(ws.editor.model.TrackPath, SampleModel().TrackPath);
+        EXPECT_EQ(ws.editor.model.labels, SampleModel().labels);
+        EXPECT_EQ(ws.editor.TrackFileName, "/kept.trk");
+        EXPECT_EQ(ws.editor.view.status1, "before");
+        EXPECT_EQ(ws.editor.view.redraws, redraws);
+    }
+}
+
+TEST_F(LoadCommand, UnreadableFileIsReported)
+{
+    const QString path = Path("secret.trk");
+    WriteAll(path, "M 1 2 \r\n");
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    if (QFileInfo(path).isReadable())
+        GTEST_SKIP() << "this user may read any file";
+    fake.fileAnswer = path;
+    Load(ws, prompts);
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].second, Report("could not read file: " + path, "Load", 743));
+    EXPECT_TRUE(ws.editor.TrackFileName.empty());
+}
+
+TEST_F(LoadCommand, ReadsTheTrackAndSetsMenusAndStatus)
+{
+    const QString path = Path("loaded.trk");
+    WriteAll(path, QByteArray::fromStdString(WriteTrackFile(SampleModel())));
+    ws.editor.view.redoEnabled = true;
+    ws.editor.model.RedoStack = {"L 5 5 "};
+    const unsigned redraws = ws.editor.view.redraws;
+    fake.fileAnswer = path;
+    Load(ws, prompts);
+
+    EXPECT_TRUE(fake.boxes.empty());
+    EXPECT_EQ(ws.editor.model.TrackPath, SampleModel().TrackPath);
+    EXPECT_EQ(ws.editor.model.markers, SampleModel().markers);
+    EXPECT_TRUE(ws.editor.model.RedoStack.empty());
+    EXPECT_EQ(ws.editor.TrackFileName, path.toStdString());
+    EXPECT_EQ(ws.editor.view.status1, "track loaded from " + path.toStdString());
+    EXPECT_EQ(ws.editor.view.status2, " ");
+    EXPECT_TRUE(ws.editor.view.closeLoopEnabled);
+    EXPECT_FALSE(ws.editor.view.redoEnabled);
+    EXPECT_EQ(ws.editor.view.redraws, redraws + 1);
+
+    // After Load, Save writes back to the loaded file without asking.
+    SaveTrack(ws, prompts);
+    EXPECT_TRUE(fake.dialogs.size() == 1 && fake.confirms.isEmpty());
+    EXPECT_EQ(ws.editor.view.status1, "track saved to " + path.toStdString());
+}
+
+TEST_F(LoadCommand, CloseLoopFollowsThePathLength)
+{
+    TrackModel shortTrack;
+    shortTrack.TrackPath = "M 100 200 L 300 200 ";
+    const QString path = Path("short.trk");
+    WriteAll(path, QByteArray::fromStdString(WriteTrackFile(shortTrack)));
+    fake.fileAnswer = path;
+
+    ws.editor.view.closeLoopEnabled = false;
+    Load(ws, prompts);
+    EXPECT_FALSE(ws.editor.view.closeLoopEnabled);
+    // A short path leaves an enabled Close Loop as it was.
+    ws.editor.view.closeLoopEnabled = true;
+    Load(ws, prompts);
+    EXPECT_TRUE(ws.editor.view.closeLoopEnabled);
+}
+
+TEST_F(LoadCommand, SaveLoadSaveGivesTheSameBytes)
+{
+    ws.editor.model = SampleModel();
+    fake.fileAnswer = Path("first.trk");
+    SaveTrackAs(ws, prompts);
+    const QByteArray first = ReadAll(Path("first.trk"));
+    ASSERT_FALSE(first.isEmpty());
+
+    for (const char* next : {"second.trk", "third.trk"}) {
+        ws.editor.model = TrackModel();
+        Load(ws, prompts); // the file just saved
+        fake.fileAnswer = Path(next);
+        SaveTrackAs(ws, prompts);
+        EXPECT_EQ(ReadAll(Path(next)), first) << next;
+    }
+    EXPECT_EQ(ws.editor.model.labels, SampleModel().labels);
+    EXPECT_EQ(ws.editor.model.markers, SampleModel().markers);
+}
+
+} // namespace velmora

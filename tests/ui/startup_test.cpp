@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include "ui/help.h"
+#include "ui/prompts.h"
+#include "ui/startup.h"
+
+namespace velmora {
+namespace {
+
+TEST(WorkingFolder, FollowsTheProgramOnlyWhenItIsCalledVelmora)
+{
+    EXPECT_EQ(WorkingFolder("/opt/velmora/Velmora", "/home/u"), "/opt/velmora");
+    EXPECT_EQ(WorkingFolder("/opt/velmora/Velmora.exe", "/home/u"), "/opt/velmora");
+    EXPECT_EQ(WorkingFolder("/opt/velmora/velmora", "/home/u"), "/home/u");  // case counts
+    EXPECT_EQ(WorkingFolder("/opt/velmora/Velmora2", "/home/u"), "/home/u");
+}
+
+TEST(WorkingFolder, DataFoldersEndInTheSeparator)
+{
+    Workspace ws;
+    SetDataFolders(ws, "/home/u/work");
+    const QString sep = QDir::separator();
+    EXPECT_EQ(ws.workFolder, QDir::toNativeSeparators("/home/u/work/"));
+    EXPECT_EQ(ws.imagesFolder, ws.workFolder + "Images" + sep);
+    EXPECT_EQ(ws.tracksFolder, ws.workFolder + "Tracks" + sep);
+    EXPECT_EQ(ws.helpFolder, ws.workFolder + "Help" + sep);
+    SetDataFolders(ws, "/");
+    EXPECT_EQ(ws.workFolder, QDir::toNativeSeparators("/"));  // never doubled
+}
+
+TEST(LoadAssetsDeathTest, MissingSurfaceEndsStartUpNamingItsPath)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    qputenv("VELMORA_TEST_BOX_TO_STDERR", "1");
+    QTemporaryDir dir;
+    Workspace ws;
+    SetDataFolders(ws, dir.path());
+    EXPECT_EXIT(LoadAssets(ws, Prompts{}), testing::ExitedWithCode(0),
+                "could not find image: .*Images/surface.png\r\nVelmora in LoadImg @ 490");
+}
+
+// The program copied to a folder of its own, started from another folder.
+struct ProgramRun {
+    bool finished = false;
+    int exitCode = -1;
+    QString errors;
+};
+
+ProgramRun RunProgramCopy(const QString& name, const QString& programFolder, const QString& launchFolder)
+{
+    const QString program = programFolder + "/" + name;
+    QFile::copy(VELMORA_EXECUTABLE, program);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VELMORA_TEST_BOX_TO_STDERR", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(launchFolder);
+    process.start(program, {});
+    ProgramRun run;
+    run.finished = process.waitForFinished(15000);
+    if (!run.finished) {
+        process.kill();  // a box waiting for an answer
+        process.waitForFinished();
+    }
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+TEST(StartUp, PreferencesAndDataFoldersComeFromTheProgramsFolder)
+{
+    QTemporaryDir programDir;
+    QTemporaryDir launchDir;
+    // Preferences only beside the program: reading them from the launch
+    // folder would stop start-up at the "Missing" box.
+    QFile prefs(programDir.path() + "/Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.close();
+    const ProgramRun run = RunProgramCopy("Velmora", programDir.path(), launchDir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("could not find image: " + programDir.path() +
+                                    "/Images/surface.png\r\nVelmora in LoadImg @ 490"))
+        << run.errors.toStdString();
+}
+
+TEST(StartUp, UnderAnotherNameTheLaunchFolderIsUsed)
+{
+    QTemporaryDir programDir;
+    QTemporaryDir launchDir;
+    QFile prefs(launchDir.path() + "/Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.close();
+    const ProgramRun run = RunProgramCopy("trackeditor", programDir.path(), launchDir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("could not find image: " + launchDir.path() + "/Images/surface.png"))
+        << run.errors.toStdString();
+}
+
+TEST(StartUp, MissingPreferencesAreReportedAndStartUpGoesOn)
+{
+    QTemporaryDir programDir;
+    const ProgramRun run = RunProgramCopy("Velmora", programDir.path(), programDir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    const qsizetype missing = run.errors.indexOf("Missing|The Preferences file is missing");
+    const qsizetype image = run.errors.indexOf("could not find image: ");
+    EXPECT_GE(missing, 0) << run.errors.toStdString();
+    EXPECT_GT(image, missing);
+}
+
+TEST(FileFilter, BecomesTheToolkitsForm)
+{
+    EXPECT_EQ(QtFileFilter("Track files|*.trk"), "Track files (*.trk)");
+    EXPECT_EQ(QtFileFilter("Images|*.png;*.bmp"), "Images (*.png *.bmp)");
+    EXPECT_EQ(QtFileFilter("PNG|*.png|BMP|*.bmp"), "PNG (*.png);;BMP (*.bmp)");
+    EXPECT_EQ(QtFileFilter(""), "");
+}
+
+TEST(Help, MissingFileShowsTheMissingBoxOnce)
+{
+    QTemporaryDir dir;
+    Workspace ws;
+    SetDataFolders(ws, dir.path());
+    QStringList boxes;
+    Prompts prompts;
+    prompts.warning = [&](const QString& title, const QString& text) { boxes << title + "|" + text; };
+    ShowHelp(ws, prompts);
+    EXPECT_EQ(boxes, QStringList{"Missing|The Help file is missing"});
+
+    // A folder of that name is no document either.
+    QDir(dir.path()).mkpath("Help/Velmora Help.pdf");
+    boxes.clear();
+    ShowHelp(ws, prompts);
+    EXPECT_EQ(boxes.size(), 1);
+}
+
+}  // namespace
+}  // namespace velmora
