@@ -214,6 +214,41 @@ TEST_F(Redraw, CrossLinesStandAtEveryGapUntilOneGapBeforeTheEnd)
     EXPECT_EQ(At(114, 222), Rgb(s.BGColor));
 }
 
+// Lines closer than their 2 px thickness overlap, and each is laid over the
+// ones before it: a see-through colour builds up where n lines cover a point,
+// leaving (1 - a)^n of the surface showing; stripes finer than a pixel at
+// their average.
+TEST_F(Redraw, CloseCrossLinesBuildUpASeeThroughColour)
+{
+    s.Markers = 1;
+    s.ShowDots = 0;
+    // The share of pixel column x left showing through under lines at 50 + k gap.
+    auto showing = [](double gap, double a, int x) {
+        const int samples = 1000;
+        double sum = 0;
+        for (int i = 0; i < samples; ++i) {
+            const double u = x + (i + 0.5) / samples - 50;
+            sum += std::pow(1 - a, std::ceil((u + 1) / gap) - 1 - std::floor((u - 1) / gap));
+        }
+        return sum / samples;
+    };
+    struct Case {
+        double gap;
+        ARGB colour;
+    };
+    for (const Case& c : {Case{2, 0x80FFFFFF}, Case{1.5, 0x80FFFFFF}, Case{1.25, 0xD0FFFFFF},
+                          Case{1, 0x80FFFFFF}, Case{0.5, 0x80FFFFFF}, Case{0.4, 0x20FFFFFF},
+                          Case{0.15, 0x20FFFFFF}, Case{0.01, 0x08FFFFFF}, Case{1, 0xFFFFFFFF}}) {
+        s.MarkerGap = c.gap;
+        s.LineColor = c.colour;
+        Draw(Track("M 50 200 L 690 200 "));
+        for (int x : {300, 301, 302, 303, 455}) {
+            const double clear = showing(c.gap, (c.colour >> 24) / 255.0, x);
+            EXPECT_NEAR(qRed(At(x, 210)), 128 * clear + 255 * (1 - clear), 3) << c.gap << " at " << x;
+        }
+    }
+}
+
 TEST_F(Redraw, ShortTrackGetsOneCrossLineAtItsEnd)
 {
     s.Markers = 1;
