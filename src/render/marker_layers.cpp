@@ -40,6 +40,22 @@ void AddCrossBand(QPainterPath& out, QPointF from, QPointF to, QPointF t, double
     out.closeSubpath();
 }
 
+// Below this gap the stripes where see-through lines overlap repeat within a
+// pixel, too fine to show; drawn at their average opacity they cost one band
+// however many lines there are.
+constexpr double kFineGap = 1;
+
+// The colour at the average opacity that lines 2 px thick at this gap (2 or
+// less) build up, each laid over the ones before: a point is under
+// m = floor(2 / gap) lines, or m + 1 over a share 2 / gap - m of each gap.
+ARGB BuiltUp(ARGB colour, double gap)
+{
+    const double a = (colour >> 24) / 255.0, m = std::floor(2 / gap), share = 2 / gap - m;
+    const double clear = std::pow(1 - a, m) * (1 - share * a);
+    const auto alpha = static_cast<ARGB>(std::lround(255 * (1 - clear)));
+    return (colour & 0x00FFFFFFu) | (std::min<ARGB>(alpha, 255) << 24);
+}
+
 QPointF Direction(double degrees)
 {
     return {std::cos(degrees * kDegrees), std::sin(degrees * kDegrees)};
@@ -96,19 +112,30 @@ void DrawCrossLines(VectorPass& pass, const Scene& scene, double gap)
             const double u = std::clamp(d - seg.start, 0.0, seg.length);
             return u < seg.length / 2 ? sa + t * u : sb - t * (seg.length - u);
         };
-        QPainterPath lines;
-        lines.setFillRule(Qt::WindingFill);
-        if (gap <= 2) {
+        // See-through lines 1 to 2 px apart show stripes where neighbours
+        // overlap.
+        const bool stripes = gap >= kFineGap && gap < 2 && (colour >> 24) != 0xFF;
+        if (gap <= 2 && !stripes) {
             // Lines 2 px thick at most 2 px apart merge into one band.
-            AddCrossBand(lines, pointAt(kFrom * gap), pointAt(kTo * gap), t, h, pass.view);
-        } else {
-            const long count = static_cast<long>(kTo - kFrom);
-            for (long j = 0; j <= count; ++j) {
+            QPainterPath band;
+            AddCrossBand(band, pointAt(kFrom * gap), pointAt(kTo * gap), t, h, pass.view);
+            FillBand(pass, band, BuiltUp(colour, gap));
+            continue;
+        }
+        // Lines at least 1 px apart overlap only their neighbours, so every
+        // other line is filled at once: where the two sets overlap a
+        // see-through colour builds up as it does for lines laid one by one.
+        const long stride = stripes ? 2 : 1;
+        const long count = static_cast<long>(kTo - kFrom);
+        for (long first = 0; first < stride && first <= count; ++first) {
+            QPainterPath lines;
+            lines.setFillRule(Qt::WindingFill);
+            for (long j = first; j <= count; j += stride) {
                 const QPointF c = pointAt((kFrom + double(j)) * gap);
                 AddCrossBand(lines, c, c, t, h, pass.view);
             }
+            FillBand(pass, lines, colour);
         }
-        FillBand(pass, lines, colour);
     }
 }
 

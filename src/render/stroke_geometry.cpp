@@ -88,7 +88,6 @@ struct Inking {
     InkPattern p;
     bool solid() const { return !(p.period > 0); }
     bool at(double phase) const { return solid() || phase < p.on; }
-    bool before(double phase) const { return solid() || (phase > 0 && phase <= p.on); }
     double advance(double phase, double len) const
     {
         return solid() ? 0 : PositiveMod(phase + len, p.period);
@@ -123,7 +122,6 @@ void AddFigure(QPainterPath& out, const std::vector<Seg>& segs, bool closed, dou
         phases[i] = phase;
         phase = ink.advance(phase, segs[i].len);
     }
-    const double endPhase = phase;
     auto near = [&](QPointF v) { return DistanceToRect(v, view) <= r; };
 
     std::vector<QPointF> line;
@@ -148,9 +146,12 @@ void AddFigure(QPainterPath& out, const std::vector<Seg>& segs, bool closed, dou
                 line.push_back(PointOn(s, span.b));
             } else {
                 Flush(out, line);
+                // Ink that starts at a corner owns the corner, also where the
+                // previous segment ends in a gap (a dash that begins exactly
+                // on the corner, the start of a loop): the stub makes the
+                // corner a join, so its outer arc is drawn.
                 const bool hasPrev = i > 0 || closed;
-                const bool inkedBefore = ink.before(i > 0 ? phases[i] : endPhase);
-                if (span.a == 0 && hasPrev && inkedBefore && near(s.a)) {
+                if (span.a == 0 && hasPrev && near(s.a)) {
                     const Seg& prev = i > 0 ? segs[i - 1] : segs[n - 1];
                     line = {s.a - prev.t * kStub, s.a, PointOn(s, span.b)};
                 } else {

@@ -26,8 +26,10 @@ struct InkPattern {
 // show inside `view`, ready to be stroked with a flat-ended pen of width 2r.
 // Everything that cannot reach the view is left out, so the work stays bounded
 // by the view's size and the number of segments whatever the coordinates,
-// widths or pattern lengths. Where ink runs on across a corner the corner stays
-// a joint of one polyline (or gets a short stub) so the pen's join is drawn.
+// widths or pattern lengths. Where ink runs on across a corner, or begins
+// exactly at one (a dash starting on the corner, the start of a loop), the
+// corner stays a joint of one polyline or gets a short stub, so the join and
+// its outer arc are drawn; ink that only ends at a corner stops square there.
 QPainterPath InkedCentreLines(const std::vector<Figure>& figures, double r, const QRectF& view,
                               const InkPattern& pattern);
 

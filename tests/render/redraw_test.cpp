@@ -74,6 +74,58 @@ TEST_F(Redraw, KerbShowsWholeUnderASeeThroughSurface)
     EXPECT_EQ(At(103, 176), qRgb(255, 0, 0));
 }
 
+// The outside of every turn is an arc of kerb in the colour of the block that
+// holds the corner: the block that begins there when the corner sits on a
+// boundary, and red where a loop closes, whatever colour the loop ends in.
+TEST_F(Redraw, KerbCornersShowTheirArcInTheColourOfTheirBlock)
+{
+    canvas = Canvas(520, 520);
+    s.ShowBorder = 1;
+    s.RedWhite = 1;
+    struct Case {
+        std::vector<QPointF> points;
+        bool closed;
+    };
+    std::vector<Case> cases;
+    for (double d = 53; d <= 67; d += 0.5) {
+        cases.push_back({{{100, 120}, {100 + d, 120}, {100 + d, 300}}, false}); // right turn
+        cases.push_back({{{100, 300}, {100 + d, 300}, {100 + d, 120}}, false}); // left turn
+    }
+    // A slanted stretch 60 long (36, 48), then a turn onto the level.
+    cases.push_back({{{100, 100}, {136, 148}, {300, 148}}, false});
+    cases.push_back({{{100, 100}, {136, 148}, {250, 50}}, false});
+    // Loops 700 .. 724 long, every residue of the 12 px pattern in half pixels.
+    for (double side = 150; side < 156; side += 0.25)
+        cases.push_back({{{120, 120}, {120 + side, 120}, {120 + side, 320}, {120, 320}}, true});
+    cases.push_back({{{120, 120}, {420, 120}, {300, 400}}, true}); // a slanted closing stretch
+
+    const QRgb red = qRgb(255, 0, 0), white = qRgb(255, 255, 255);
+    for (double width : {42.0, 150.0}) {
+        s.TrackWidth = width;
+        const double probe = width / 2 + 1.5; // the middle of the kerb's 3 px
+        for (const Case& c : cases) {
+            std::string path = "M " + std::to_string(c.points[0].x()) + " " + std::to_string(c.points[0].y());
+            for (size_t i = 1; i < c.points.size(); ++i)
+                path += " L " + std::to_string(c.points[i].x()) + " " + std::to_string(c.points[i].y());
+            Draw(Track(path + (c.closed ? " Z" : "")));
+            const size_t n = c.points.size();
+            double along = 0;
+            for (size_t i = 1; i < (c.closed ? n + 1 : n - 1); ++i) {
+                const QPointF a = c.points[i - 1], p = c.points[i % n], b = c.points[(i + 1) % n];
+                along += std::hypot(p.x() - a.x(), p.y() - a.y());
+                const QPointF in = (p - a) / std::hypot(p.x() - a.x(), p.y() - a.y());
+                const QPointF out = (b - p) / std::hypot(b.x() - p.x(), b.y() - p.y());
+                const QPointF outward = (in - out) / std::hypot(in.x() - out.x(), in.y() - out.y());
+                const QPointF at = p + outward * probe;
+                const bool closing = i == n;
+                const QRgb expected = closing || long(std::floor(along / 6)) % 2 == 0 ? red : white;
+                EXPECT_EQ(At(int(std::floor(at.x())), int(std::floor(at.y()))), expected)
+                    << path << (c.closed ? " Z" : "") << ", width " << width << ", corner at " << along;
+            }
+        }
+    }
+}
+
 TEST_F(Redraw, BlackEdgeIsOneOpaqueAndOneHalfPixel)
 {
     s.ShowBorder = 1;
@@ -160,6 +212,41 @@ TEST_F(Redraw, CrossLinesStandAtEveryGapUntilOneGapBeforeTheEnd)
     // Exactly as long as the track is wide.
     EXPECT_EQ(At(114, 220), white);
     EXPECT_EQ(At(114, 222), Rgb(s.BGColor));
+}
+
+// Lines closer than their 2 px thickness overlap, and each is laid over the
+// ones before it: a see-through colour builds up where n lines cover a point,
+// leaving (1 - a)^n of the surface showing; stripes finer than a pixel at
+// their average.
+TEST_F(Redraw, CloseCrossLinesBuildUpASeeThroughColour)
+{
+    s.Markers = 1;
+    s.ShowDots = 0;
+    // The share of pixel column x left showing through under lines at 50 + k gap.
+    auto showing = [](double gap, double a, int x) {
+        const int samples = 1000;
+        double sum = 0;
+        for (int i = 0; i < samples; ++i) {
+            const double u = x + (i + 0.5) / samples - 50;
+            sum += std::pow(1 - a, std::ceil((u + 1) / gap) - 1 - std::floor((u - 1) / gap));
+        }
+        return sum / samples;
+    };
+    struct Case {
+        double gap;
+        ARGB colour;
+    };
+    for (const Case& c : {Case{2, 0x80FFFFFF}, Case{1.5, 0x80FFFFFF}, Case{1.25, 0xD0FFFFFF},
+                          Case{1, 0x80FFFFFF}, Case{0.5, 0x80FFFFFF}, Case{0.4, 0x20FFFFFF},
+                          Case{0.15, 0x20FFFFFF}, Case{0.01, 0x08FFFFFF}, Case{1, 0xFFFFFFFF}}) {
+        s.MarkerGap = c.gap;
+        s.LineColor = c.colour;
+        Draw(Track("M 50 200 L 690 200 "));
+        for (int x : {300, 301, 302, 303, 455}) {
+            const double clear = showing(c.gap, (c.colour >> 24) / 255.0, x);
+            EXPECT_NEAR(qRed(At(x, 210)), 128 * clear + 255 * (1 - clear), 3) << c.gap << " at " << x;
+        }
+    }
 }
 
 TEST_F(Redraw, ShortTrackGetsOneCrossLineAtItsEnd)
