@@ -138,7 +138,7 @@ std::vector<Vec> ControlPoints(Random& rnd, double lengthRatio, double maxTurn)
     std::vector<Vec> ring;
     for (int k = 0; k < count; ++k) {
         const double angle = phase + step * (k + rnd.Between(-0.35, 0.35));
-        const double radius = rnd.Between(0.35, 1.0);
+        const double radius = rnd.Between(0.2, 1.0);
         ring.push_back({radius * std::cos(angle), radius * std::sin(angle)});
     }
     std::vector<Vec> points;
