@@ -1,4 +1,5 @@
 #include "core/formats/track_file.h"
+#include "core/track/track_generator.h"
 #include "core/track/track_model.h"
 
 #include <benchmark/benchmark.h>
@@ -27,6 +28,18 @@ void BM_RebuildCursor(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_RebuildCursor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+
+// One generated track with the default settings, a new index each time so
+// easy and hard shapes average out.
+void BM_GenerateTrack(benchmark::State& state)
+{
+    const Settings settings;
+    const GeneratorOptions options = DefaultGeneratorOptions(settings);
+    std::uint64_t index = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GenerateTrack(settings, options, 7, index++));
+}
+BENCHMARK(BM_GenerateTrack)->Unit(benchmark::kMillisecond);
 
 void BM_TrackFileRoundTrip(benchmark::State& state)
 {

@@ -1,0 +1,536 @@
+#include "core/track/track_generator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+#include "core/track/editor.h"
+#include "core/track/path.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDegreesPerRadian = 180 / kPi;
+constexpr int kAttempts = 300;
+// Turns are worked out here in double; the editor rounds both bearings to
+// whole degrees, which can add up to a degree. Keeping a degree inside the
+// limit means every click the generator makes is one the editor allows.
+constexpr double kTurnMargin = 1.0;
+// How far the straight stretches may stray from the smooth line they follow.
+constexpr double kTolerance = 1.0;
+// Stretches closer than this along the track may come near each other (the
+// two sides of a corner); everything further apart must keep a track width
+// of clearance.
+constexpr double kNeighbourSpan = 2.5;
+
+// splitmix64: small and fast, and unlike the standard distributions it gives
+// the same numbers with every compiler and library, so a seed names the same
+// tracks everywhere.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next()
+    {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double Uniform() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+    double Between(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
+    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+
+private:
+    std::uint64_t state_;
+};
+
+struct Vec {
+    double x = 0;
+    double y = 0;
+};
+
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
+Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
+Vec operator*(Vec a, double k) { return {a.x * k, a.y * k}; }
+double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+double Length(Vec a) { return std::hypot(a.x, a.y); }
+
+// The room the generator works in: the canvas less the margin every point
+// keeps from its edges, less a pixel for rounding to whole pixels.
+struct Room {
+    int canvasW = 0;
+    int canvasH = 0;
+    double width = 0;  // track width
+    double left = 0;
+    double top = 0;
+    double w = 0;
+    double h = 0;
+};
+
+Room RoomFor(const Settings& s)
+{
+    Room r;
+    r.canvasW = CanvasSide(s.CanvasWidth);
+    r.canvasH = CanvasSide(s.CanvasHeight);
+    r.width = std::max(s.TrackWidth, 1.0);
+    const double margin = r.width / 2 + 4 + 1;
+    r.left = margin;
+    r.top = margin;
+    r.w = r.canvasW - 2 * margin;
+    r.h = r.canvasH - 2 * margin;
+    return r;
+}
+
+// Signed turn in degrees from the stretch a->b to the stretch b->c.
+double TurnDegrees(Vec a, Vec b, Vec c)
+{
+    const Vec u = b - a;
+    const Vec v = c - b;
+    return std::atan2(Cross(u, v), Dot(u, v)) * kDegreesPerRadian;
+}
+
+double PointSegmentDistance(Vec p, Vec a, Vec b)
+{
+    const Vec ab = b - a;
+    const double len2 = Dot(ab, ab);
+    const double t = len2 > 0 ? std::clamp(Dot(p - a, ab) / len2, 0.0, 1.0) : 0.0;
+    return Length(p - (a + ab * t));
+}
+
+double SegmentDistance(Vec a, Vec b, Vec c, Vec d)
+{
+    const double d1 = Cross(b - a, c - a);
+    const double d2 = Cross(b - a, d - a);
+    const double d3 = Cross(d - c, a - c);
+    const double d4 = Cross(d - c, b - c);
+    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
+        return 0;
+    return std::min({PointSegmentDistance(a, c, d), PointSegmentDistance(b, c, d),
+                     PointSegmentDistance(c, a, b), PointSegmentDistance(d, a, b)});
+}
+
+double LoopLength(const std::vector<Vec>& loop)
+{
+    double total = 0;
+    for (std::size_t i = 0; i < loop.size(); ++i)
+        total += Length(loop[(i + 1) % loop.size()] - loop[i]);
+    return total;
+}
+
+// --- The smooth line ------------------------------------------------------
+
+// Control points scattered around an ellipse. The curve bends smoothly
+// past a single point, more tightly past a doubled one, and a point taken
+// three times becomes a true corner with straight runs either side: the
+// tracks mix sweeping curves, hairpins and straights. A corner is only made
+// where its turn keeps within `maxTurn`.
+std::vector<Vec> ControlPoints(Random& rnd, double lengthRatio, double maxTurn)
+{
+    const int extra = static_cast<int>(std::clamp((lengthRatio - 1.2) * 8, 0.0, 24.0));
+    const int count = 5 + rnd.Below(8) + extra;
+    const double step = 2 * kPi / count;
+    const double phase = rnd.Between(0, 2 * kPi);
+    std::vector<Vec> ring;
+    for (int k = 0; k < count; ++k) {
+        const double angle = phase + step * (k + rnd.Between(-0.35, 0.35));
+        const double radius = rnd.Between(0.2, 1.0);
+        ring.push_back({radius * std::cos(angle), radius * std::sin(angle)});
+    }
+    std::vector<Vec> points;
+    for (int k = 0; k < count; ++k) {
+        const Vec p = ring[k];
+        const double turn = TurnDegrees(ring[(k + count - 1) % count], p, ring[(k + 1) % count]);
+        const double pick = rnd.Uniform();
+        const int copies = pick < 0.3 && std::abs(turn) <= maxTurn * 0.9 ? 3 : pick < 0.5 ? 2 : 1;
+        points.insert(points.end(), copies, p);
+    }
+    return points;
+}
+
+Vec BSplinePoint(const std::vector<Vec>& c, std::size_t span, double t)
+{
+    const std::size_t n = c.size();
+    const Vec p0 = c[(span + n - 1) % n], p1 = c[span], p2 = c[(span + 1) % n], p3 = c[(span + 2) % n];
+    const double t2 = t * t, t3 = t2 * t, u = 1 - t;
+    return (p0 * (u * u * u) + p1 * (3 * t3 - 6 * t2 + 4) + p2 * (-3 * t3 + 3 * t2 + 3 * t + 1) + p3 * t3) *
+           (1.0 / 6);
+}
+
+// The closed periodic cubic B-spline of the control points, sampled with
+// about `spacing` pixels between samples (at least `minPerSpan` a span).
+std::vector<Vec> SampleCurve(const std::vector<Vec>& control, double spacing, int minPerSpan)
+{
+    std::vector<Vec> samples;
+    for (std::size_t span = 0; span < control.size(); ++span) {
+        const double chord = Length(control[(span + 1) % control.size()] - control[span]) +
+                             Length(control[(span + 2) % control.size()] - control[(span + 1) % control.size()]);
+        const int n = std::clamp(static_cast<int>(chord / spacing), minPerSpan, 400);
+        for (int i = 0; i < n; ++i)
+            samples.push_back(BSplinePoint(control, span, static_cast<double>(i) / n));
+    }
+    return samples;
+}
+
+// Scales and places the control points in the room so that the curve's
+// length comes near `target`; false when the shape cannot reach `minLength`.
+bool PlaceInRoom(std::vector<Vec>& control, const Room& room, double target, double minLength, Random& rnd)
+{
+    const std::vector<Vec> coarse = SampleCurve(control, 1e9, 16);
+    double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+    for (const Vec& p : coarse) {
+        x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+    }
+    if (x1 - x0 <= 0 || y1 - y0 <= 0)
+        return false;
+    const double sx = room.w / (x1 - x0), sy = room.h / (y1 - y0);
+    std::vector<Vec> filled;
+    for (const Vec& p : coarse)
+        filled.push_back({p.x * sx, p.y * sy});
+    const double fillLength = LoopLength(filled);
+    if (fillLength < minLength)
+        return false;
+    const double f = std::min(1.0, target / fillLength);
+    const double left = room.left + rnd.Uniform() * room.w * (1 - f);
+    const double top = room.top + rnd.Uniform() * room.h * (1 - f);
+    for (Vec& p : control)
+        p = {left + (p.x - x0) * sx * f, top + (p.y - y0) * sy * f};
+    return true;
+}
+
+// --- From the smooth line to clicks ---------------------------------------
+
+// Douglas-Peucker on the samples first..last (indices into a closed ring).
+void Simplify(const std::vector<Vec>& ring, std::size_t first, std::size_t last, std::vector<std::size_t>& keep)
+{
+    const std::size_t n = ring.size();
+    std::vector<std::pair<std::size_t, std::size_t>> todo{{first, last}};
+    while (!todo.empty()) {
+        const auto [a, b] = todo.back();
+        todo.pop_back();
+        double worst = 0;
+        std::size_t at = a;
+        for (std::size_t i = a + 1; i < b; ++i) {
+            const double d = PointSegmentDistance(ring[i % n], ring[a % n], ring[b % n]);
+            if (d > worst)
+                worst = d, at = i;
+        }
+        if (worst > kTolerance) {
+            keep.push_back(at);
+            todo.push_back({a, at});
+            todo.push_back({at, b});
+        }
+    }
+}
+
+// The kept samples rounded to whole pixels; samples that round onto the
+// point before them are dropped from `keep` too.
+std::vector<Vec> Rounded(const std::vector<Vec>& ring, std::vector<std::size_t>& keep)
+{
+    std::vector<Vec> points;
+    std::vector<std::size_t> kept;
+    for (const std::size_t i : keep) {
+        const Vec p{std::nearbyint(ring[i].x), std::nearbyint(ring[i].y)};
+        if (!points.empty() && p.x == points.back().x && p.y == points.back().y)
+            continue;
+        points.push_back(p);
+        kept.push_back(i);
+    }
+    while (points.size() > 1 && points.back().x == points.front().x && points.back().y == points.front().y) {
+        points.pop_back();
+        kept.pop_back();
+    }
+    keep = std::move(kept);
+    return points;
+}
+
+// Whole-pixel corners along the smooth ring: long stretches where it runs
+// straight, short ones where it bends, split further wherever a corner turns
+// more than the limit allows. Empty when the ring bends too tightly.
+std::vector<Vec> Corners(const std::vector<Vec>& ring, double maxTurn)
+{
+    const std::size_t n = ring.size();
+    std::vector<std::size_t> keep{0, n / 2};
+    Simplify(ring, 0, n / 2, keep);
+    Simplify(ring, n / 2, n, keep);
+    for (int round = 0; round < 10; ++round) {
+        std::sort(keep.begin(), keep.end());
+        keep.erase(std::unique(keep.begin(), keep.end()), keep.end());
+        const std::vector<Vec> points = Rounded(ring, keep);
+        const std::size_t m = points.size();
+        if (m < 3)
+            return {};
+        bool sharp = false;
+        std::vector<std::size_t> added;
+        for (std::size_t i = 0; i < m; ++i) {
+            if (std::abs(TurnDegrees(points[(i + m - 1) % m], points[i], points[(i + 1) % m])) <= maxTurn)
+                continue;
+            sharp = true;
+            // Halve both stretches that meet at the corner: shorter
+            // stretches along a bend turn less at each corner.
+            for (const std::size_t j : {(i + m - 1) % m, i}) {
+                const std::size_t a = keep[j], b = j + 1 < m ? keep[j + 1] : keep[0] + n;
+                if (b - a >= 2)
+                    added.push_back(((a + b) / 2) % n);
+            }
+        }
+        if (!sharp)
+            return points;
+        if (added.empty())
+            return {};
+        keep.insert(keep.end(), added.begin(), added.end());
+    }
+    return {};
+}
+
+// --- Checks on the finished loop ------------------------------------------
+
+bool TurnsWithin(const std::vector<Vec>& loop, double maxTurn)
+{
+    const std::size_t n = loop.size();
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::abs(TurnDegrees(loop[(i + n - 1) % n], loop[i], loop[(i + 1) % n])) > maxTurn)
+            return false;
+    return true;
+}
+
+bool InsideMargins(const std::vector<Vec>& loop, const Room& room)
+{
+    const double margin = room.width / 2 + 4;
+    return std::all_of(loop.begin(), loop.end(), [&](Vec p) {
+        return p.x >= margin && p.y >= margin && p.x <= room.canvasW - margin && p.y <= room.canvasH - margin;
+    });
+}
+
+// The loop cut into pieces no longer than half a track width, each with the
+// distance along the track where it starts and ends.
+struct Piece {
+    Vec a, b;
+    double s0 = 0, s1 = 0;
+};
+
+std::vector<Piece> Pieces(const std::vector<Vec>& loop, double width)
+{
+    std::vector<Piece> pieces;
+    double s = 0;
+    for (std::size_t i = 0; i < loop.size(); ++i) {
+        const Vec a = loop[i], b = loop[(i + 1) % loop.size()];
+        const double len = Length(b - a);
+        const int parts = std::max(1, static_cast<int>(std::ceil(len / (width / 2))));
+        for (int k = 0; k < parts; ++k) {
+            const double t0 = static_cast<double>(k) / parts, t1 = static_cast<double>(k + 1) / parts;
+            pieces.push_back({a + (b - a) * t0, a + (b - a) * t1, s + len * t0, s + len * t1});
+        }
+        s += len;
+    }
+    return pieces;
+}
+
+// No two parts of the track further apart along it than the neighbour span
+// come closer than a track width: the surface never runs over itself.
+bool ClearOfItself(const std::vector<Vec>& loop, double width)
+{
+    const std::vector<Piece> pieces = Pieces(loop, width);
+    const double total = pieces.empty() ? 0 : pieces.back().s1;
+    const double cell = width;
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> grid;
+    auto key = [](std::int64_t cx, std::int64_t cy) { return cx * 1000003 + cy; };
+    auto cellOf = [&](const Piece& p, std::int64_t& cx, std::int64_t& cy) {
+        cx = static_cast<std::int64_t>(std::floor((p.a.x + p.b.x) / 2 / cell));
+        cy = static_cast<std::int64_t>(std::floor((p.a.y + p.b.y) / 2 / cell));
+    };
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        std::int64_t cx, cy;
+        cellOf(pieces[i], cx, cy);
+        grid[key(cx, cy)].push_back(i);
+    }
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const Piece& p = pieces[i];
+        std::int64_t cx, cy;
+        cellOf(p, cx, cy);
+        // Pieces within a width of each other have midpoints within 1.5
+        // widths: two cells either way hold every candidate.
+        for (std::int64_t dx = -2; dx <= 2; ++dx)
+            for (std::int64_t dy = -2; dy <= 2; ++dy) {
+                const auto found = grid.find(key(cx + dx, cy + dy));
+                if (found == grid.end())
+                    continue;
+                for (const std::size_t j : found->second) {
+                    if (j <= i)
+                        continue;
+                    const Piece& q = pieces[j];
+                    const double along = std::min(q.s0 - p.s1, total - q.s1 + p.s0);
+                    if (along > kNeighbourSpan * width && SegmentDistance(p.a, p.b, q.a, q.b) < width)
+                        return false;
+                }
+            }
+    }
+    return true;
+}
+
+// The bearing check the editor makes for the first point, while the track
+// is only a start: the turn from heading right to the bearing from the
+// canvas's corner.
+bool FirstClickAllowed(Vec first, const Settings& s)
+{
+    Editor ed;
+    ed.model.TrackPath = "M 0 0 ";
+    SamplePointer(ed, static_cast<int>(first.x), static_cast<int>(first.y));
+    return std::abs(ComputeReadout(ed.model).t) <= s.AngleLimit;
+}
+
+// A whole-pixel point on the stretch a->b near its middle: exactly on it
+// when the stretch passes through one.
+Vec MiddleOf(Vec a, Vec b)
+{
+    const auto dx = static_cast<long long>(b.x - a.x), dy = static_cast<long long>(b.y - a.y);
+    const long long g = std::gcd(std::llabs(dx), std::llabs(dy));
+    if (g >= 2)
+        return {a.x + static_cast<double>(dx / g * (g / 2)), a.y + static_cast<double>(dy / g * (g / 2))};
+    return {std::nearbyint((a.x + b.x) / 2), std::nearbyint((a.y + b.y) / 2)};
+}
+
+// Starts the loop in the middle of one of its longest straights, where the
+// start corner barely turns, in a direction the editor lets the first click
+// go.
+std::vector<Vec> StartOnAStraight(const std::vector<Vec>& corners, const Settings& s, Random& rnd)
+{
+    constexpr double kStraight = 1.0;  // degrees the start corner may turn
+    const std::size_t n = corners.size();
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+        return Length(corners[(i + 1) % n] - corners[i]) > Length(corners[(j + 1) % n] - corners[j]);
+    });
+    const bool reverseFirst = rnd.Uniform() < 0.5;
+    for (std::size_t k = 0; k < std::min<std::size_t>(n, 8); ++k) {
+        const Vec a = corners[order[k]], b = corners[(order[k] + 1) % n];
+        const Vec start = MiddleOf(a, b);
+        if (std::abs(TurnDegrees(a, start, b)) > kStraight || (start.x == a.x && start.y == a.y) ||
+            (start.x == b.x && start.y == b.y))
+            continue;
+        for (const bool reverse : {reverseFirst, !reverseFirst}) {
+            std::vector<Vec> loop{start};
+            for (std::size_t step = 1; step <= n; ++step)
+                loop.push_back(reverse ? corners[(order[k] + n + 1 - step) % n] : corners[(order[k] + step) % n]);
+            if (FirstClickAllowed(loop[1], s))
+                return loop;
+        }
+    }
+    return {};
+}
+
+// Clicks the loop into an editor as a user would, hovering over each point
+// first, and closes it. False if the editor refuses a click.
+bool ClickIn(const std::vector<Vec>& loop, const Settings& s, TrackModel& model)
+{
+    Editor ed;
+    for (const Vec& p : loop) {
+        SamplePointer(ed, static_cast<int>(p.x), static_cast<int>(p.y));
+        ShowReadout(ed, s);
+        const std::size_t before = ed.model.TrackPath.size();
+        HandleLeftClick(ed, s);
+        if (ed.model.TrackPath.size() == before)
+            return false;
+    }
+    CloseLoop(ed, s);
+    model = ed.model;
+    return true;
+}
+
+void DropMarkers(TrackModel& model, const Room& room, int count, Random& rnd)
+{
+    const PathMeasure measure(model.TrackPath);
+    for (int k = 0; k < count; ++k) {
+        const PathSample at = measure.At(rnd.Uniform() * measure.TotalLength());
+        const double side = rnd.Uniform() < 0.5 ? -1 : 1;
+        const double away = side * (room.width / 2 + rnd.Between(12, 28));
+        const double a = at.degrees / kDegreesPerRadian;
+        const double x = std::clamp(at.x - std::sin(a) * away, 0.0, room.canvasW - 1.0);
+        const double y = std::clamp(at.y + std::cos(a) * away, 0.0, room.canvasH - 1.0);
+        model.markers.push_back({1 + rnd.Below(3), static_cast<std::int32_t>(std::nearbyint(x)),
+                                 static_cast<std::int32_t>(std::nearbyint(y))});
+    }
+}
+
+// One try at a track; empty when this shape does not work out.
+std::vector<Vec> TryLoop(const Settings& s, const GeneratorOptions& o, const Room& room, Random& rnd)
+{
+    const double target = rnd.Between(o.minLength, o.maxLength);
+    const double maxTurn = s.AngleLimit - kTurnMargin;
+    std::vector<Vec> control = ControlPoints(rnd, target / (room.w + room.h), maxTurn);
+    if (!PlaceInRoom(control, room, target, o.minLength, rnd))
+        return {};
+    const std::vector<Vec> corners = Corners(SampleCurve(control, 3, 4), maxTurn);
+    if (corners.size() < 3)
+        return {};
+    std::vector<Vec> loop = StartOnAStraight(corners, s, rnd);
+    if (loop.empty())
+        return {};
+    const double length = LoopLength(loop);
+    if (length < o.minLength || length > o.maxLength || !TurnsWithin(loop, maxTurn) ||
+        !InsideMargins(loop, room) || !ClearOfItself(loop, room.width))
+        return {};
+    return loop;
+}
+
+std::string Pixels(double v) { return std::to_string(static_cast<long long>(std::llround(v))); }
+
+}  // namespace
+
+GeneratorOptions DefaultGeneratorOptions(const Settings& s)
+{
+    const Room room = RoomFor(s);
+    const double span = std::max(0.0, room.w + room.h);
+    return {std::floor(span * 0.75), std::floor(span * 1.5), 0};
+}
+
+std::string GeneratorProblem(const Settings& s, const GeneratorOptions& o)
+{
+    if (!std::isfinite(s.TrackWidth))
+        return "TrackWidth is not a number a track can be drawn with";
+    const Room room = RoomFor(s);
+    if (room.w < 3 * room.width || room.h < 3 * room.width) {
+        const double need = 3 * room.width + (room.canvasW - room.w);
+        return "a " + std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) +
+               " canvas has no room for a loop of TrackWidth " + Pixels(room.width) + " (it needs at least " +
+               Pixels(std::ceil(need)) + " x " + Pixels(std::ceil(need)) + ")";
+    }
+    if (s.AngleLimit - kTurnMargin < 3)
+        return "AngleLimit " + std::to_string(s.AngleLimit) + " is too small to close a loop (it needs at least 4)";
+    if (!(o.minLength > 0) || !std::isfinite(o.maxLength) || o.minLength > o.maxLength)
+        return "the track lengths " + Pixels(o.minLength) + " to " + Pixels(o.maxLength) +
+               " px are not a range (give a positive --min-length no larger than --max-length)";
+    return {};
+}
+
+GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed, std::uint64_t index)
+{
+    GeneratedTrack result;
+    if (std::string problem = GeneratorProblem(s, o); !problem.empty()) {
+        result.error = std::move(problem);
+        return result;
+    }
+    const Room room = RoomFor(s);
+    Random rnd(Random(seed).Next() ^ Random(~index).Next());
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::vector<Vec> loop = TryLoop(s, o, room, rnd);
+        if (!loop.empty() && ClickIn(loop, s, result.model)) {
+            DropMarkers(result.model, room, o.markers, rnd);
+            return result;
+        }
+    }
+    result.error = "no track found in " + std::to_string(kAttempts) + " attempts on a " +
+                   std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) + " canvas with TrackWidth " +
+                   Pixels(room.width) + ", AngleLimit " + std::to_string(s.AngleLimit) + " and lengths " +
+                   Pixels(o.minLength) + " to " + Pixels(o.maxLength) +
+                   " px; a larger canvas, a narrower track, a larger AngleLimit or shorter lengths leave more room";
+    return result;
+}
+
+}  // namespace velmora
