@@ -34,6 +34,43 @@ TEST(WorkingFolder, DataFoldersEndInTheSeparator)
     EXPECT_EQ(ws.workFolder, QDir::toNativeSeparators("/"));  // never doubled
 }
 
+TEST(WorkFolders, ReadOnlyProgramFolderMovesTracksAndSettingsToTheUsersFolder)
+{
+    QTemporaryDir home;
+    const QString data = home.path() + "/data";
+    qputenv("XDG_DATA_HOME", data.toUtf8());
+    // A folder the program cannot write to stands in for a read-only install.
+    const QString program = home.path() + "/not-there";
+    WorkFolders folders = ChooseWorkFolders(program);
+    EXPECT_EQ(folders.failure, "");
+    EXPECT_EQ(folders.work, data + "/velmora");
+    EXPECT_EQ(folders.assets, program);
+    EXPECT_TRUE(QFileInfo(data + "/velmora/Tracks").isDir());
+
+    Workspace ws;
+    SetDataFolders(ws, folders.work, folders.assets);
+    EXPECT_EQ(ws.tracksFolder, QDir::toNativeSeparators(data + "/velmora/Tracks/"));
+    EXPECT_EQ(ws.imagesFolder, QDir::toNativeSeparators(program + "/Images/"));
+    EXPECT_EQ(ws.helpFolder, QDir::toNativeSeparators(program + "/Help/"));
+
+    // A writable program folder keeps everything, as before.
+    folders = ChooseWorkFolders(home.path());
+    EXPECT_EQ(folders.work, home.path());
+    EXPECT_EQ(folders.assets, home.path());
+
+    // The user's folder cannot be made: the run stays put and the box names it.
+    QFile blocker(home.path() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_DATA_HOME", blocker.fileName().toUtf8());
+    folders = ChooseWorkFolders(program);
+    EXPECT_EQ(folders.work, program);
+    EXPECT_TRUE(folders.failure.startsWith("could not create folder: " + blocker.fileName() +
+                                           "/velmora (Not a directory)\r\nVelmora in ChooseWorkFolders @ "))
+        << folders.failure.toStdString();
+    qunsetenv("XDG_DATA_HOME");
+}
+
 TEST(LoadAssetsDeathTest, MissingSurfaceEndsStartUpNamingItsPath)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
