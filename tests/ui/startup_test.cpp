@@ -6,8 +6,11 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include "core/settings/prefs_file.h"
 #include "ui/help.h"
+#include "ui/options_window.h"
 #include "ui/prompts.h"
+#include "ui/shell_harness.h"
 #include "ui/startup.h"
 
 namespace velmora {
@@ -69,6 +72,26 @@ TEST(WorkFolders, ReadOnlyProgramFolderMovesTracksAndSettingsToTheUsersFolder)
                                            "/velmora (Not a directory)\r\nVelmora in ChooseWorkFolders @ "))
         << folders.failure.toStdString();
     qunsetenv("XDG_DATA_HOME");
+}
+
+// What the build places beside the program, as an install ships it.
+TEST(ShippedFiles, DefaultPreferencesAreTheBytesApplyWrites)
+{
+    ShellHarness h{Settings{}};
+    ApplySettings(h.ws(), h.shell().prompts);
+    QFile applied(h.ws().workFolder + kPrefsFileName);
+    QFile shipped(QFileInfo(VELMORA_EXECUTABLE).absolutePath() + "/" + kPrefsFileName);
+    ASSERT_TRUE(applied.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << shipped.fileName().toStdString();
+    EXPECT_EQ(shipped.readAll(), applied.readAll());
+}
+
+TEST(ShippedFiles, HelpDocumentHoldsItsPictures)
+{
+    QFile pdf(QFileInfo(VELMORA_EXECUTABLE).absolutePath() + "/Help/Velmora Help.pdf");
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_GE(bytes.count("/Subtype /Image"), 3);
 }
 
 TEST(LoadAssetsDeathTest, MissingSurfaceEndsStartUpNamingItsPath)
