@@ -24,7 +24,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "velmora_help_pdf: cannot read %s\n", argv[1]);
         return 1;
     }
-    const std::vector<velmora::HelpPicture> pictures = velmora::MakeHelpPictures(QString::fromLocal8Bit(argv[2]));
+    const std::vector<velmora::HelpPicture> pictures =
+        velmora::MakeHelpPictures(QString::fromLocal8Bit(argv[2]));
     if (pictures.empty()) {
         std::fprintf(stderr, "velmora_help_pdf: cannot load the images in %s\n", argv[2]);
         return 1;

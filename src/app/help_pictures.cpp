@@ -103,7 +103,8 @@ QImage FinishedTrackPicture(RenderAssets assets)
     PlaceLabel(ed, s, assets.largeFont, "Velmora Ring", 3, {520, 300});
     PlaceLabel(ed, s, assets.mediumFont, "Hairpin", 2, {960, 300});
     PlaceLabel(ed, s, assets.smallFont, "pit exit", 1, {300, 60});
-    for (const auto& [type, at] : {std::pair{1, QPoint(650, 110)}, {2, QPoint(880, 360)}, {3, QPoint(300, 490)}}) {
+    for (const auto& [type, at] :
+         {std::pair{1, QPoint(650, 110)}, {2, QPoint(880, 360)}, {3, QPoint(300, 490)}}) {
         SamplePointer(ed, at.x(), at.y());
         AddRLMarker(ed, type);
     }

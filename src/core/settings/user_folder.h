@@ -13,7 +13,8 @@ namespace velmora {
 // programFolder/Tracks, and the shipped Preferences.ini. A folder that
 // already exists is the user's and is left as it is. Returns why the folder
 // could not be made, empty on success.
-std::string MakeUserFolder(const std::filesystem::path& userFolder, const std::filesystem::path& programFolder);
+std::string MakeUserFolder(const std::filesystem::path& userFolder,
+                           const std::filesystem::path& programFolder);
 
 // Where velmora-export finds the settings the editor uses: the program's
 // folder, or, when that is read-only, the user's folder once the editor has

@@ -54,8 +54,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(root); }
 
-    fs::path root = fs::temp_directory_path() /
-                    ("velmora_user_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::path root =
+        fs::temp_directory_path() /
+        ("velmora_user_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::path program = root / "usr" / "lib" / "velmora";
     fs::path user = root / "home" / ".local" / "share" / "velmora";
 };
@@ -124,7 +125,8 @@ TEST(UserDataFolder, FollowsTheBaseDirectoryRules)
     for (const Case& c : cases) {
         ScopedEnv xdg("XDG_DATA_HOME", c.xdg);
         ScopedEnv home("HOME", c.home);
-        EXPECT_EQ(UserDataFolder(), c.expected) << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
+        EXPECT_EQ(UserDataFolder(), c.expected)
+            << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
     }
 }
 
