@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Shared set-up for run.sh, test.sh and bench.sh: makes sure the Debian
+# Shared set-up for run.sh, test.sh, bench.sh and package.sh: makes sure the Debian
 # packages the build needs are there, installing the missing ones when it can.
 
 VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-dev
-                  libgtest-dev libbenchmark-dev)
+                  libgtest-dev libbenchmark-dev
+                  # the Debian package: CPack reads the programs' libraries
+                  # with dpkg-shlibdeps and finds them with file
+                  dpkg-dev file)
+# Only package.sh needs these.
+VELMORA_PACKAGING_PACKAGES=(lintian)
 
 velmora_missing_packages() {
     local missing=()

@@ -14,6 +14,7 @@
 #include "core/formats/track_file.h"
 #include "render/redraw.h"
 #include "core/settings/prefs_file.h"
+#include "core/settings/user_folder.h"
 #include "core/track/path.h"
 
 namespace velmora {
@@ -55,9 +56,11 @@ bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& s
 {
     QString path = QString::fromStdString(o.prefsFile);
     if (path.isEmpty()) {
-        path = QDir(programDir).filePath(kPrefsFileName);
+        // Where the editor keeps them: beside the program, or in the user's
+        // own folder when the program is installed read-only.
+        path = QDir(SettingsFolderFor(QDir(programDir).filesystemAbsolutePath())).filePath(kPrefsFileName);
         if (!QFileInfo(path).isFile())
-            return true;  // no preferences beside the program: the defaults
+            return true;  // no preferences there: the defaults
     }
     QByteArray bytes;
     std::string error;

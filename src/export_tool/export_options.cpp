@@ -8,7 +8,7 @@ namespace velmora {
 
 const char kExportUsage[] =
     "usage: velmora-export [options] TRACK.trk [TRACK.trk ...]\n"
-    "  --prefs FILE        settings to draw with (default: Preferences.ini beside the program, else the defaults)\n"
+    "  --prefs FILE        settings to draw with (default: the editor's Preferences.ini, else the defaults)\n"
     "  --images DIR        folder holding surface.png, start.png, marker.png (default: Images beside the program)\n"
     "  --template IMAGE    draw this template behind the track\n"
     "  --png | --bmp       write the canvas picture\n"

@@ -7,7 +7,7 @@ namespace velmora {
 
 // What one call of velmora-export asks for.
 struct ExportOptions {
-    std::string prefsFile;  // empty: Preferences.ini beside the program, else defaults
+    std::string prefsFile;  // empty: the editor's Preferences.ini (SettingsFolderFor), else defaults
     std::string imagesDir;  // empty: Images beside the program
     std::string templateImage;
     bool png = false;

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "ui/failure_report.h"
+#include "core/settings/os_folders.h"
+#include "core/settings/user_folder.h"
 #include "render/image/image_load.h"
+#include "ui/failure_report.h"
 
 namespace velmora {
 namespace {
@@ -40,12 +42,27 @@ QString WorkingFolder(const QString& programPath, const QString& launchFolder)
     return launchFolder;
 }
 
-void SetDataFolders(Workspace& ws, const QString& workFolder)
+WorkFolders ChooseWorkFolders(const QString& baseFolder)
+{
+    const std::filesystem::path base = QDir(baseFolder).filesystemAbsolutePath();
+    if (CanCreateFilesIn(base))
+        return {baseFolder, baseFolder, {}};
+    const std::filesystem::path user = UserDataFolder();
+    const std::string why = MakeUserFolder(user, base);
+    if (why.empty())
+        return {QDir(user).absolutePath(), baseFolder, {}};
+    const std::string name = user.empty() ? std::string("$HOME/.local/share/velmora") : user.string();
+    return {baseFolder, baseFolder,
+            ReportText("could not create folder: " + name + " (" + why + ")", "ChooseWorkFolders", __LINE__)};
+}
+
+void SetDataFolders(Workspace& ws, const QString& workFolder, const QString& assetsFolder)
 {
     ws.workFolder = WithSeparator(workFolder);
-    ws.imagesFolder = ws.workFolder + "Images" + QDir::separator();
     ws.tracksFolder = ws.workFolder + "Tracks" + QDir::separator();
-    ws.helpFolder = ws.workFolder + "Help" + QDir::separator();
+    const QString assets = WithSeparator(assetsFolder);
+    ws.imagesFolder = assets + "Images" + QDir::separator();
+    ws.helpFolder = assets + "Help" + QDir::separator();
 }
 
 void LoadAssets(Workspace& ws, const Prompts& prompts)

@@ -6,8 +6,11 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include "core/settings/prefs_file.h"
 #include "ui/help.h"
+#include "ui/options_window.h"
 #include "ui/prompts.h"
+#include "ui/shell_harness.h"
 #include "ui/startup.h"
 
 namespace velmora {
@@ -32,6 +35,63 @@ TEST(WorkingFolder, DataFoldersEndInTheSeparator)
     EXPECT_EQ(ws.helpFolder, ws.workFolder + "Help" + sep);
     SetDataFolders(ws, "/");
     EXPECT_EQ(ws.workFolder, QDir::toNativeSeparators("/"));  // never doubled
+}
+
+TEST(WorkFolders, ReadOnlyProgramFolderMovesTracksAndSettingsToTheUsersFolder)
+{
+    QTemporaryDir home;
+    const QString data = home.path() + "/data";
+    qputenv("XDG_DATA_HOME", data.toUtf8());
+    // A folder the program cannot write to stands in for a read-only install.
+    const QString program = home.path() + "/not-there";
+    WorkFolders folders = ChooseWorkFolders(program);
+    EXPECT_EQ(folders.failure, "");
+    EXPECT_EQ(folders.work, data + "/velmora");
+    EXPECT_EQ(folders.assets, program);
+    EXPECT_TRUE(QFileInfo(data + "/velmora/Tracks").isDir());
+
+    Workspace ws;
+    SetDataFolders(ws, folders.work, folders.assets);
+    EXPECT_EQ(ws.tracksFolder, QDir::toNativeSeparators(data + "/velmora/Tracks/"));
+    EXPECT_EQ(ws.imagesFolder, QDir::toNativeSeparators(program + "/Images/"));
+    EXPECT_EQ(ws.helpFolder, QDir::toNativeSeparators(program + "/Help/"));
+
+    // A writable program folder keeps everything, as before.
+    folders = ChooseWorkFolders(home.path());
+    EXPECT_EQ(folders.work, home.path());
+    EXPECT_EQ(folders.assets, home.path());
+
+    // The user's folder cannot be made: the run stays put and the box names it.
+    QFile blocker(home.path() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_DATA_HOME", blocker.fileName().toUtf8());
+    folders = ChooseWorkFolders(program);
+    EXPECT_EQ(folders.work, program);
+    EXPECT_TRUE(folders.failure.startsWith("could not create folder: " + blocker.fileName() +
+                                           "/velmora (Not a directory)\r\nVelmora in ChooseWorkFolders @ "))
+        << folders.failure.toStdString();
+    qunsetenv("XDG_DATA_HOME");
+}
+
+// What the build places beside the program, as an install ships it.
+TEST(ShippedFiles, DefaultPreferencesAreTheBytesApplyWrites)
+{
+    ShellHarness h{Settings{}};
+    ApplySettings(h.ws(), h.shell().prompts);
+    QFile applied(h.ws().workFolder + kPrefsFileName);
+    QFile shipped(QFileInfo(VELMORA_EXECUTABLE).absolutePath() + "/" + kPrefsFileName);
+    ASSERT_TRUE(applied.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << shipped.fileName().toStdString();
+    EXPECT_EQ(shipped.readAll(), applied.readAll());
+}
+
+TEST(ShippedFiles, HelpDocumentHoldsItsPictures)
+{
+    QFile pdf(QFileInfo(VELMORA_EXECUTABLE).absolutePath() + "/Help/Velmora Help.pdf");
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_GE(bytes.count("/Subtype /Image"), 3);
 }
 
 TEST(LoadAssetsDeathTest, MissingSurfaceEndsStartUpNamingItsPath)
