@@ -123,9 +123,14 @@ void Load(Workspace& ws, const Prompts& prompts)
     }
     try {
         if (const std::optional<QByteArray> bytes = ReadWholeFile(path)) {
-            ApplyLoadedTrack(ws.editor, ws.settings,
-                             std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
-                             path.toStdString());
+            const LoadOutcome outcome =
+                ApplyLoadedTrack(ws.editor, ws.settings,
+                                 std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
+                                 path.toStdString());
+            // The open track stays: garbage must not become the path that
+            // the next Save writes over the user's file.
+            if (outcome == LoadOutcome::NotTrackFile)
+                ReportFailure(prompts, "not a track file: " + path, "Load", 745);
             return;
         }
     } catch (const std::bad_alloc&) {

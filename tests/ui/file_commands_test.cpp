@@ -204,6 +204,31 @@ TEST_F(LoadCommand, UnreadableFileIsReported)
     EXPECT_TRUE(ws.editor.TrackFileName.empty());
 }
 
+TEST_F(LoadCommand, DamagedFileIsRefusedAndAShortOneFlagged)
+{
+    QByteArray noise;
+    for (int i = 0; i < 3000; ++i)
+        noise += static_cast<char>((i * 61 + 7) % 256);
+    WriteAll(Path("noise.trk"), noise);
+    ws.editor.model = SampleModel();
+    ws.editor.TrackFileName = "/kept.trk";
+    fake.fileAnswer = Path("noise.trk");
+    Load(ws, prompts);
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].first, "Error");
+    EXPECT_EQ(fake.boxes[0].second, Report("not a track file: " + Path("noise.trk"), "Load", 745));
+    EXPECT_EQ(ws.editor.model.TrackPath, SampleModel().TrackPath);
+    EXPECT_EQ(ws.editor.TrackFileName, "/kept.trk");
+
+    const std::string whole = WriteTrackFile(SampleModel());
+    WriteAll(Path("cut.trk"), QByteArray::fromStdString(whole.substr(0, whole.find("*cursor*"))));
+    fake.fileAnswer = Path("cut.trk");
+    Load(ws, prompts);
+    EXPECT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(ws.editor.model.labels, SampleModel().labels);
+    EXPECT_EQ(ws.editor.view.status1, "track loaded from " + Path("cut.trk").toStdString() + " (the file ends early)");
+}
+
 TEST_F(LoadCommand, ReadsTheTrackAndSetsMenusAndStatus)
 {
     const QString path = Path("loaded.trk");
