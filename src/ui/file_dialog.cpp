@@ -1,5 +1,7 @@
 #include "ui/file_dialog.h"
 
+#include "ui/focus_return.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -8,8 +10,6 @@
 #include <QScreen>
 #include <QTreeView>
 #include <algorithm>
-
-#include "ui/focus_return.h"
 
 namespace velmora {
 namespace {
@@ -51,7 +51,7 @@ protected:
                                 "folder does not exist: " + QDir::toNativeSeparators(file.absolutePath()),
                                 QMessageBox::Ok, this);
                 box.exec();
-                return;  // the dialog stays open for another name
+                return; // the dialog stays open for another name
             }
         }
         QFileDialog::accept();
@@ -70,7 +70,7 @@ QString Ask(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
     return dialog.selectedFiles().value(0);
 }
 
-}  // namespace
+} // namespace
 
 QString AskOpenFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
 {
@@ -82,4 +82,4 @@ QString AskSaveFileName(QWidget* parent, const QString& title, const QString& fo
     return Ask(parent, QFileDialog::AcceptSave, title, folder, filter);
 }
 
-}  // namespace velmora
+} // namespace velmora

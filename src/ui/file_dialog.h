@@ -15,4 +15,4 @@ namespace velmora {
 QString AskOpenFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter);
 QString AskSaveFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter);
 
-}  // namespace velmora
+} // namespace velmora

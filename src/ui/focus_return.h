@@ -32,4 +32,4 @@ private:
     QPointer<QWidget> focus_;
 };
 
-}  // namespace velmora
+} // namespace velmora

@@ -93,9 +93,9 @@ TEST_F(Dialogs, FileDialogShowsNamesSizesAndDatesInFull)
         auto* view = files->findChild<QTreeView*>();
         ASSERT_NE(view, nullptr);
         EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }));
-        QTest::qWait(50);  // sizes and dates arrive after the names
+        QTest::qWait(50); // sizes and dates arrive after the names
         const QHeaderView* header = view->header();
-        for (int column : {0, 1, 3}) {  // name, size, date
+        for (int column : {0, 1, 3}) { // name, size, date
             SCOPED_TRACE(column);
             EXPECT_GE(header->sectionSize(column), NeededWidth(view, column));
             EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column),
@@ -130,5 +130,5 @@ TEST_F(Dialogs, SaveDialogRefusesAFolderThatDoesNotExist)
     EXPECT_EQ(chosen, dir.filePath("a.trk"));
 }
 
-}  // namespace
-}  // namespace velmora
+} // namespace
+} // namespace velmora
