@@ -60,6 +60,16 @@ void ReportError(const Prompts& prompts, const QString& text)
         prompts.message("Error", text);
 }
 
+void ReportNotSaved(Workspace& ws, const Prompts& prompts, const NotSaved& kind, const QString& path,
+                    const QString& reason)
+{
+    QString what = QString::fromUtf8(kind.what) + ": " + path;
+    if (!reason.isEmpty())
+        what += " (" + reason + ")";
+    ReportError(prompts, ReportText(what.toStdString(), kind.procedure, kind.line));
+    ws.editor.view.status1 = kind.status;
+}
+
 bool RunFaultBoxIfAsked(int argc, char** argv)
 {
     if (argc < 3 || std::strcmp(argv[1], kFaultBoxArgument) != 0)

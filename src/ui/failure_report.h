@@ -18,6 +18,20 @@ QString ReportText(std::string_view what, std::string_view procedure, int line);
 // on with its state unchanged, so the user's track is never lost.
 void ReportError(const Prompts& prompts, const QString& text);
 
+// How a file that could not be saved is reported.
+struct NotSaved {
+    const char* what;       // "could not save image"
+    const char* procedure;  // for the box's second line
+    int line;
+    const char* status;     // for status field 1: "image not saved"
+};
+
+// A file the user asked for that could not be created or written: an "Error"
+// box "<what>: <path> (<reason>)" in the two-line form, then the status text
+// in field 1, so that a failed save never reads as saved or as cancelled.
+void ReportNotSaved(Workspace& ws, const Prompts& prompts, const NotSaved& kind, const QString& path,
+                    const QString& reason);
+
 // Shows the "Fatal Error" box (OK, no icon) and returns when it is closed.
 // The text also goes to stderr. With VELMORA_TEST_BOX_TO_STDERR set to 1 only
 // stderr gets it: tests run without anyone to close a box.

@@ -27,6 +27,10 @@ const QString kTrackFilter = "track file|*.trk";
 const QString kImageFilter = "image|*.png;*.bmp";
 const QString kTextFilter = "text file|*.txt";
 
+const NotSaved kTrackNotSaved{"could not save track file", "SaveTrack", 722, "track not saved"};
+const NotSaved kImageNotSaved{"could not save image", "Export", 875, "image not saved"};
+const NotSaved kDataNotSaved{"could not create file", "SaveRLData", 1289, "data not saved"};
+
 QString FromStd(const std::string& s)
 {
     return QString::fromStdString(s);
@@ -52,17 +56,30 @@ void ReportFailure(const Prompts& prompts, const QString& what, const char* proc
 }
 
 // Asks for a track file name, makes it end in ".trk" and asks before
-// overwriting. Sets TrackFileName and returns true when a name was chosen.
-bool ChooseTrackName(Workspace& ws, const Prompts& prompts)
+// overwriting. Empty when no name was chosen.
+QString ChooseTrackName(const Workspace& ws, const Prompts& prompts)
 {
     const QString chosen = prompts.saveFile("Save File As", kTrackFilter, ws.tracksFolder);
     if (chosen.isEmpty())
-        return false;
+        return {};
     const QString path = FromStd(WithTrackExtension(chosen.toStdString()));
     if (!ConfirmOverwrite(path, prompts))
-        return false;
+        return {};
+    return path;
+}
+
+// The name becomes the one the next Save writes only once the file is
+// written: after a failure the next Save must not quietly try it again.
+void WriteTrackTo(Workspace& ws, const Prompts& prompts, const QString& path)
+{
+    QString reason;
+    // The file is replaced in one step, so a failed write keeps the old one.
+    if (!SaveBytes(path, WriteTrackFile(ws.editor.model), &reason)) {
+        ReportNotSaved(ws, prompts, kTrackNotSaved, path, reason);
+        return;
+    }
     ws.editor.TrackFileName = path.toStdString();
-    return true;
+    ShowStatus(ws, "track saved to " + path);
 }
 
 // The whole file, or nullopt when it cannot be opened or read.
@@ -93,21 +110,21 @@ bool ConfirmOverwrite(const QString& path, const Prompts& prompts)
 
 void SaveTrack(Workspace& ws, const Prompts& prompts)
 {
-    if (ws.editor.TrackFileName.empty())
-        ChooseTrackName(ws, prompts);
-    const std::string& name = ws.editor.TrackFileName;
-    // The file is replaced in one step, so a failed write keeps the old one.
-    if (name.empty() || !SaveBytes(FromStd(name), WriteTrackFile(ws.editor.model))) {
+    QString path = FromStd(ws.editor.TrackFileName);
+    if (path.isEmpty())
+        path = ChooseTrackName(ws, prompts);
+    if (path.isEmpty()) {
         ShowStatus(ws, "cancelled");
         return;
     }
-    ShowStatus(ws, "track saved to " + FromStd(name));
+    WriteTrackTo(ws, prompts, path);
 }
 
 void SaveTrackAs(Workspace& ws, const Prompts& prompts)
 {
-    if (ChooseTrackName(ws, prompts))
-        SaveTrack(ws, prompts);
+    const QString path = ChooseTrackName(ws, prompts);
+    if (!path.isEmpty())
+        WriteTrackTo(ws, prompts, path);
 }
 
 void Load(Workspace& ws, const Prompts& prompts)
@@ -123,9 +140,14 @@ void Load(Workspace& ws, const Prompts& prompts)
     }
     try {
         if (const std::optional<QByteArray> bytes = ReadWholeFile(path)) {
-            ApplyLoadedTrack(ws.editor, ws.settings,
-                             std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
-                             path.toStdString());
+            const LoadOutcome outcome =
+                ApplyLoadedTrack(ws.editor, ws.settings,
+                                 std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
+                                 path.toStdString());
+            // The open track stays: garbage must not become the path that
+            // the next Save writes over the user's file.
+            if (outcome == LoadOutcome::NotTrackFile)
+                ReportFailure(prompts, "not a track file: " + path, "Load", 745);
             return;
         }
     } catch (const std::bad_alloc&) {
@@ -151,8 +173,9 @@ void Export(Workspace& ws, const Prompts& prompts)
     if (!ConfirmOverwrite(path, prompts))
         return;
     const std::optional<std::string> bytes = Encode(picture, target.format);
-    if (!bytes || !SaveBytes(path, *bytes)) {
-        ReportFailure(prompts, "could not save image", "Export", 875);
+    QString reason = "the picture could not be encoded";
+    if (!bytes || !SaveBytes(path, *bytes, &reason)) {
+        ReportNotSaved(ws, prompts, kImageNotSaved, path, reason);
         return;
     }
     ShowStatus(ws, "track image saved as " + path);
@@ -212,8 +235,9 @@ void SaveRLData(Workspace& ws, const Prompts& prompts)
     const RLExport data =
         BuildRLExport(path, ws.editor.model.markers, ws.settings.MarkerGap, ws.settings.TrackWidth);
     DrawEndMarks(ws.canvas, data.endMarks);
-    if (!SaveBytes(name, data.text)) {
-        ReportFailure(prompts, "could not create file", "SaveRLData", 1289);
+    QString reason;
+    if (!SaveBytes(name, data.text, &reason)) {
+        ReportNotSaved(ws, prompts, kDataNotSaved, name, reason);
         return;
     }
     ShowStatus(ws, "data saved as " + name);

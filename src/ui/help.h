@@ -4,7 +4,8 @@
 
 namespace velmora {
 
-// Opens Help/Velmora Help.pdf in the desktop's viewer, or says it is missing.
+// Opens Help/Velmora Help.pdf in the desktop's viewer, or says that it is
+// missing or that no program could open it.
 void ShowHelp(Workspace& ws, const Prompts& prompts);
 
 }  // namespace velmora

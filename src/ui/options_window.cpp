@@ -66,11 +66,24 @@ std::int64_t FieldValue(const QLineEdit* field)
     return ReadIntegerText(field->text().toStdString());
 }
 
+// A check box or option button that takes a click anywhere on its area, not
+// only on its mark and text: the area is the control the user sees.
+template <typename Base> class WholeAreaButton : public Base {
+public:
+    using Base::Base;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
+using CheckBox = WholeAreaButton<QCheckBox>;
+using OptionButton = WholeAreaButton<QRadioButton>;
+
 // Check boxes, option buttons and push buttons, named after what they set.
-template <typename Button>
+template <typename Button, typename Made = Button>
 Button* AddButton(QWidget* parent, const char* key, const char* text, const QRect& where)
 {
-    auto* button = new Button(QString::fromLatin1(text), parent);
+    auto* button = new Made(QString::fromLatin1(text), parent);
     button->setObjectName(QString::fromLatin1(key));
     button->setGeometry(where);
     return button;
@@ -167,11 +180,13 @@ void OptionsWindow::BuildControls(const Settings& s)
     AddLabel("Marker Gap", 10, 100);
     markerGap_ = AddField("MarkerGap", 160, 100, 50, WholeNumberText(s.MarkerGap), true);
 
-    markers_ = AddButton<QCheckBox>(this, "Markers", "Include Markers", QRect(10, 130, 120, 25));
+    markers_ = AddButton<QCheckBox, CheckBox>(this, "Markers", "Include Markers", QRect(10, 130, 120, 25));
     markers_->setChecked(s.Markers != 0);
 
-    dotMarkers_ = AddButton<QRadioButton>(this, "DotMarkers", "Dot Markers", QRect(10, 160, 120, 25));
-    lineMarkers_ = AddButton<QRadioButton>(this, "LineMarkers", "Line Markers", QRect(10, 190, 120, 25));
+    dotMarkers_ =
+        AddButton<QRadioButton, OptionButton>(this, "DotMarkers", "Dot Markers", QRect(10, 160, 120, 25));
+    lineMarkers_ =
+        AddButton<QRadioButton, OptionButton>(this, "LineMarkers", "Line Markers", QRect(10, 190, 120, 25));
     markerGroup_ = new QButtonGroup(this);
     markerGroup_->addButton(dotMarkers_);
     markerGroup_->addButton(lineMarkers_);
@@ -190,11 +205,14 @@ void OptionsWindow::BuildControls(const Settings& s)
     AddLabel("Angle Limit", 280, 130);
     angleLimit_ = AddField("AngleLimit", 430, 130, 50, QString::number(s.AngleLimit), true);
 
-    showBorder_ = AddButton<QCheckBox>(this, "ShowBorder", "Include Border", QRect(280, 160, 120, 25));
+    showBorder_ =
+        AddButton<QCheckBox, CheckBox>(this, "ShowBorder", "Include Border", QRect(280, 160, 120, 25));
     showBorder_->setChecked(s.ShowBorder != 0);
 
-    redWhite_ = AddButton<QRadioButton>(this, "RedWhiteBorder", "Red/White Border", QRect(280, 190, 150, 25));
-    blackBorder_ = AddButton<QRadioButton>(this, "BlackBorder", "Black Border", QRect(280, 220, 120, 25));
+    redWhite_ = AddButton<QRadioButton, OptionButton>(this, "RedWhiteBorder", "Red/White Border",
+                                                      QRect(280, 190, 150, 25));
+    blackBorder_ =
+        AddButton<QRadioButton, OptionButton>(this, "BlackBorder", "Black Border", QRect(280, 220, 120, 25));
     borderGroup_ = new QButtonGroup(this);
     borderGroup_->addButton(redWhite_);
     borderGroup_->addButton(blackBorder_);
@@ -217,9 +235,12 @@ void OptionsWindow::BuildControls(const Settings& s)
     apply_ = AddButton<QPushButton>(this, "Apply", "Apply", QRect(60, kInnerHeight - 40, 60, 30));
     cancel_ =
         AddButton<QPushButton>(this, "Cancel", "Cancel", QRect(kInnerWidth - 120, kInnerHeight - 40, 60, 30));
-    // Both wear the default-button frame; outside a dialog this is looks only.
-    apply_->setDefault(true);
-    cancel_->setDefault(true);
+    // Neither is a default button: Return does nothing special here, and a
+    // default frame on both would hide which one has the keyboard focus.
+    for (QPushButton* button : {apply_, cancel_}) {
+        button->setDefault(false);
+        button->setAutoDefault(false);
+    }
 
     tabStops_ = {canvasWidth_, canvasHeight_, trackWidth_,  markerGap_, markers_, dotMarkers_,
                  lineMarkers_, textFont_,     lgText_,      medText_,   smText_,  angleLimit_,

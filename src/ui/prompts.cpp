@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
+
+#include "ui/file_dialog.h"
+#include "ui/focus_return.h"
 
 namespace velmora {
 namespace {
@@ -24,6 +26,7 @@ QWidget* DialogParent(const QPointer<QWidget>& owner)
 
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
 {
+    const FocusReturn back(parent);
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.exec();
 }
@@ -52,15 +55,19 @@ Prompts MakeDialogPrompts(QWidget* owner)
     // The toolkit's dialogs never change the current folder, which the
     // program relies on for its data folders.
     p.openFile = [o](const QString& title, const QString& filter, const QString& folder) {
-        return QFileDialog::getOpenFileName(DialogParent(o), title, folder, QtFileFilter(filter));
+        QWidget* parent = DialogParent(o);
+        const FocusReturn back(parent);
+        return AskOpenFileName(parent, title, folder, QtFileFilter(filter));
     };
     p.saveFile = [o](const QString& title, const QString& filter, const QString& folder) {
-        // The overwrite question is the program's own ("Confirm" box).
-        return QFileDialog::getSaveFileName(DialogParent(o), title, folder, QtFileFilter(filter), nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+        QWidget* parent = DialogParent(o);
+        const FocusReturn back(parent);
+        return AskSaveFileName(parent, title, folder, QtFileFilter(filter));
     };
     p.confirm = [o](const QString& text) {
-        QMessageBox box(QMessageBox::Warning, "Confirm", text, QMessageBox::Yes | QMessageBox::No, DialogParent(o));
+        QWidget* parent = DialogParent(o);
+        const FocusReturn back(parent);
+        QMessageBox box(QMessageBox::Warning, "Confirm", text, QMessageBox::Yes | QMessageBox::No, parent);
         return box.exec() == QMessageBox::Yes;
     };
     p.message = [o](const QString& title, const QString& text) {
@@ -72,7 +79,9 @@ Prompts MakeDialogPrompts(QWidget* owner)
     p.toClipboard = [](const QImage& picture) { QGuiApplication::clipboard()->setImage(picture); };
     p.chooseColour = [o](const QColor& initial) -> std::optional<QColor> {
         QColorDialog::setCustomColor(0, initial);
-        QColorDialog dialog(initial, DialogParent(o));
+        QWidget* parent = DialogParent(o);
+        const FocusReturn back(parent);
+        QColorDialog dialog(initial, parent);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.selectedColor();

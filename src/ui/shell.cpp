@@ -212,7 +212,6 @@ void Shell::BuildStatusBar(int width)
 {
     QStatusBar* bar = Checked(new QStatusBar, "could not create status bar", 186);
     bar->setSizeGripEnabled(false);
-    bar->setMinimumHeight(18);
     const std::array<int, 3> widths{120, width - 320, 200};
     for (std::size_t i = 0; i < widths.size(); ++i) {
         auto* field = new QLabel;
@@ -224,6 +223,9 @@ void Shell::BuildStatusBar(int width)
         bar->addWidget(field);
         statusFields[i] = field;
     }
+    // At least 18 pixels, and never less than the fields with their frames
+    // need: the main window gives the bar no more than its minimum.
+    bar->setMinimumHeight(std::max(18, bar->sizeHint().height()));
     mainWindow->setStatusBar(bar);
 }
 
@@ -378,6 +380,10 @@ void Shell::AfterCommand()
     VELMORA_HERE();
     SyncCanvas(ws);
     canvas->update();
+    // The pass that follows every event comes after the command, so the
+    // readout and the pointer shape answer to the changed track at once,
+    // not only at the next pointer move.
+    AfterEvent();
     ShowState();
 }
 
@@ -422,6 +428,7 @@ void Shell::OnAddTextClosed()
         return;  // events of other windows wait for the Options window
     addTextWindow->hide();
     ws.editor.model.TextMode = 0;
+    AfterEvent(); // out of text mode the pointer shape judges the turn again
     ShowState();
 }
 

@@ -99,8 +99,9 @@ TEST_F(ExportCommands, UnwritableFileIsReportedAndNothingEnds)
     Export(ws, prompts);
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].first, "Error");
-    EXPECT_EQ(fake.boxes[0].second, Report("could not save image", "Export", 875));
-    EXPECT_EQ(ws.editor.view.status1, "before");
+    EXPECT_EQ(fake.boxes[0].second,
+              Report("could not save image: " + fake.fileAnswer + " (Not a directory)", "Export", 875));
+    EXPECT_EQ(ws.editor.view.status1, "image not saved");
 }
 
 TEST_F(ExportCommands, FailedWriteKeepsThePreviousImage)
@@ -115,7 +116,8 @@ TEST_F(ExportCommands, FailedWriteKeepsThePreviousImage)
         Export(ws, prompts);
     }
     ASSERT_EQ(fake.boxes.size(), 1u);
-    EXPECT_EQ(fake.boxes[0].second, Report("could not save image", "Export", 875));
+    EXPECT_TRUE(fake.boxes[0].second.startsWith("could not save image: " + Path("kept.bmp") + " ("));
+    EXPECT_EQ(ws.editor.view.status1, "image not saved");
     EXPECT_EQ(ReadAll(Path("kept.bmp")), "previous");
     EXPECT_EQ(Entries(), QStringList{"kept.bmp"});
 }
@@ -241,7 +243,9 @@ TEST_F(RLDataCommand, UnwritableFileIsReported)
     SaveRLData(ws, prompts);
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].first, "Error");
-    EXPECT_EQ(fake.boxes[0].second, Report("could not create file", "SaveRLData", 1289));
+    EXPECT_EQ(fake.boxes[0].second,
+              Report("could not create file: " + fake.fileAnswer + " (Not a directory)", "SaveRLData", 1289));
+    EXPECT_EQ(ws.editor.view.status1, "data not saved");
 }
 
 TEST_F(RLDataCommand, FailedWriteKeepsThePreviousFile)
@@ -254,7 +258,8 @@ TEST_F(RLDataCommand, FailedWriteKeepsThePreviousFile)
         SaveRLData(ws, prompts);
     }
     ASSERT_EQ(fake.boxes.size(), 1u);
-    EXPECT_EQ(fake.boxes[0].second, Report("could not create file", "SaveRLData", 1289));
+    EXPECT_TRUE(fake.boxes[0].second.startsWith("could not create file: " + Path("rl.txt") + " ("));
+    EXPECT_EQ(ws.editor.view.status1, "data not saved");
     EXPECT_EQ(ReadAll(Path("rl.txt")), "previous");
     EXPECT_EQ(Entries(), QStringList{"rl.txt"});
 }

@@ -3,6 +3,7 @@
 #include "core/formats/track_file.h"
 
 #include <QFileInfo>
+#include <optional>
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -115,42 +116,52 @@ TEST_F(SaveCommands, CancelledDialog)
     EXPECT_TRUE(Entries().isEmpty());
 }
 
-TEST_F(SaveCommands, FileThatCannotBeCreatedShowsCancelled)
+TEST_F(SaveCommands, FailedSaveIsReportedAndTheOldNameKept)
 {
-    ws.editor.TrackFileName = BlockedPath("track.trk").toStdString();
-    SaveTrack(ws, prompts);
-    EXPECT_EQ(ws.editor.view.status1, "cancelled");
-    EXPECT_TRUE(fake.boxes.empty());
-}
-
-TEST_F(SaveCommands, ReadOnlyFileShowsCancelledAndStaysIntact)
-{
-    const QString path = Path("locked.trk");
-    WriteAll(path, "old\r\n");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (QFileInfo(path).isWritable())
-        GTEST_SKIP() << "this user may write read-only files";
-    ws.editor.model = SampleModel();
-    ws.editor.TrackFileName = path.toStdString();
-    SaveTrack(ws, prompts);
-    EXPECT_EQ(ws.editor.view.status1, "cancelled");
-    EXPECT_EQ(ReadAll(path), "old\r\n");
-}
-
-TEST_F(SaveCommands, FailedWriteKeepsThePreviousFile)
-{
-    const QString path = Path("kept.trk");
-    WriteAll(path, "previous\r\n");
+    const QString locked = Path("locked.trk");
+    WriteAll(locked, "old\r\n");
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const QString kept = Path("kept.trk");
+    const struct {
+        const char* how;
+        QString path;
+        bool saveAs;       // else Save to the track's own name
+        rlim_t sizeLimit;  // 0: none
+        const char* reason;
+    } cases[] = {
+        {"folder missing", Path("no/such/folder/a.trk"), true, 0, "No such file or directory"},
+        {"file where a folder should be", BlockedPath("a.trk"), false, 0, "Not a directory"},
+        {"read-only file", locked, false, 0, "Permission denied"},
+        {"write fails", kept, true, 1024, "File too large"},
+    };
     ws.editor.model = SampleModel();
     ws.editor.model.TrackPath += std::string(4096, ' ');
-    ws.editor.TrackFileName = path.toStdString();
-    {
-        FileSizeLimit limit(1024);
-        SaveTrack(ws, prompts);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        if (c.path == locked && QFileInfo(locked).isWritable())
+            continue;  // this user may write read-only files
+        WriteAll(kept, "previous\r\n");
+        fake.boxes.clear();
+        const std::string oldName = c.saveAs ? "" : c.path.toStdString();
+        ws.editor.TrackFileName = oldName;
+        fake.fileAnswer = c.path;
+        fake.confirmAnswers = {true};
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.sizeLimit)
+                limit.emplace(c.sizeLimit);
+            c.saveAs ? SaveTrackAs(ws, prompts) : SaveTrack(ws, prompts);
+        }
+        ASSERT_EQ(fake.boxes.size(), 1u);
+        EXPECT_EQ(fake.boxes[0].first, "Error");
+        const QString& text = fake.boxes[0].second;
+        EXPECT_EQ(text, Report("could not save track file: " + c.path + " (" + c.reason + ")", "SaveTrack", 722));
+        EXPECT_EQ(ws.editor.view.status1, "track not saved");
+        EXPECT_EQ(ws.editor.TrackFileName, oldName);
     }
-    EXPECT_EQ(ws.editor.view.status1, "cancelled");
-    EXPECT_EQ(ReadAll(path), "previous\r\n");
-    EXPECT_EQ(Entries(), QStringList{"kept.trk"}); // no temporary file left
+    EXPECT_EQ(ReadAll(locked), "old\r\n");
+    EXPECT_EQ(ReadAll(kept), "previous\r\n");
+    EXPECT_EQ(Entries(), (QStringList{"blocker", "kept.trk", "locked.trk"}));  // no temporary file left
 }
 
 TEST_F(LoadCommand, CancelledDialog)
@@ -202,6 +213,31 @@ TEST_F(LoadCommand, UnreadableFileIsReported)
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].second, Report("could not read file: " + path, "Load", 743));
     EXPECT_TRUE(ws.editor.TrackFileName.empty());
+}
+
+TEST_F(LoadCommand, DamagedFileIsRefusedAndAShortOneFlagged)
+{
+    QByteArray noise;
+    for (int i = 0; i < 3000; ++i)
+        noise += static_cast<char>((i * 61 + 7) % 256);
+    WriteAll(Path("noise.trk"), noise);
+    ws.editor.model = SampleModel();
+    ws.editor.TrackFileName = "/kept.trk";
+    fake.fileAnswer = Path("noise.trk");
+    Load(ws, prompts);
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].first, "Error");
+    EXPECT_EQ(fake.boxes[0].second, Report("not a track file: " + Path("noise.trk"), "Load", 745));
+    EXPECT_EQ(ws.editor.model.TrackPath, SampleModel().TrackPath);
+    EXPECT_EQ(ws.editor.TrackFileName, "/kept.trk");
+
+    const std::string whole = WriteTrackFile(SampleModel());
+    WriteAll(Path("cut.trk"), QByteArray::fromStdString(whole.substr(0, whole.find("*cursor*"))));
+    fake.fileAnswer = Path("cut.trk");
+    Load(ws, prompts);
+    EXPECT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(ws.editor.model.labels, SampleModel().labels);
+    EXPECT_EQ(ws.editor.view.status1, "track loaded from " + Path("cut.trk").toStdString() + " (the file ends early)");
 }
 
 TEST_F(LoadCommand, ReadsTheTrackAndSetsMenusAndStatus)

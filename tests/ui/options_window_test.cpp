@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <cmath>
 #include <functional>
@@ -324,8 +325,6 @@ TEST_F(OptionsWindowTest, WindowGeometryAndTabOrder)
     EXPECT_EQ(Control<QWidget>("SmallTextColor")->geometry(), QRect(430, 330, 25, 25));
     EXPECT_EQ(Control<QWidget>("Apply")->geometry(), QRect(60, 390, 60, 30));
     EXPECT_EQ(Control<QWidget>("Cancel")->geometry(), QRect(420, 390, 60, 30));
-    EXPECT_TRUE(Control<QPushButton>("Apply")->isDefault());
-    EXPECT_TRUE(Control<QPushButton>("Cancel")->isDefault());
 
     // 17 focusable controls and 21 labels and swatches that take no focus;
     // every label lies under the field created after it.
@@ -361,6 +360,44 @@ TEST_F(OptionsWindowTest, WindowGeometryAndTabOrder)
     for (qsizetype i = 1; i < expected.size(); ++i)
         back.prepend(press(Qt::Key_Backtab, Qt::ShiftModifier));
     EXPECT_EQ(back, expected);
+    w.hide();
+}
+
+TEST_F(OptionsWindowTest, ClicksAnywhereOnAControlAndAVisibleFocusOnTheButtons)
+{
+    OptionsWindow& w = Window();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const auto clickFarCorner = [](QAbstractButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(b->width() - 2, b->height() - 2));
+    };
+    for (const char* name : {"Markers", "ShowBorder"}) {
+        auto* box = Control<QCheckBox>(name);
+        const bool before = box->isChecked();
+        clickFarCorner(box);
+        EXPECT_NE(box->isChecked(), before) << name;
+    }
+    for (const char* name : {"LineMarkers", "DotMarkers", "LineMarkers", "BlackBorder", "RedWhiteBorder"}) {
+        clickFarCorner(Control<QRadioButton>(name));
+        EXPECT_TRUE(Control<QRadioButton>(name)->isChecked()) << name;
+    }
+
+    // Neither button wears the default frame, so the keyboard focus shows
+    // when Tab reaches it.
+    Control<QRadioButton>("BlackBorder")->setFocus(Qt::TabFocusReason);
+    for (const char* name : {"Apply", "Cancel"}) {
+        SCOPED_TRACE(name);
+        auto* button = Control<QPushButton>(name);
+        EXPECT_FALSE(button->isDefault() || button->autoDefault());
+        QPushButton plain(button->text(), &w);
+        plain.resize(button->size());
+        const QImage resting = button->grab().toImage();
+        EXPECT_EQ(resting, plain.grab().toImage());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_TRUE(button->hasFocus());
+        EXPECT_NE(button->grab().toImage(), resting);
+    }
     w.hide();
 }
 

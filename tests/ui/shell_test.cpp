@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +21,11 @@
 #include "ui/shell.h"
 #include "ui/startup.h"
 #include "ui/options_window.h"
+#include "core/formats/track_file.h"
+#include "core/track/track_model.h"
+
+#include <QFile>
+#include <functional>
 
 namespace velmora {
 namespace {
@@ -76,8 +82,12 @@ TEST_F(ShellTest, MainWindowLayoutFollowsTheDisplay)
     EXPECT_EQ(shell->statusFields[0]->width(), 120);
     EXPECT_EQ(shell->statusFields[1]->width(), 1580);
     EXPECT_EQ(shell->statusFields[2]->width(), 200);
-    for (QLabel* field : shell->statusFields)  // the whole text line shows
+    const QStatusBar* bar = shell->mainWindow->statusBar();
+    EXPECT_GE(bar->height(), 18);
+    for (QLabel* field : shell->statusFields) {  // the whole text line and frame show
         EXPECT_GE(field->contentsRect().height(), field->fontMetrics().height());
+        EXPECT_TRUE(bar->rect().contains(field->geometry()));
+    }
 }
 
 TEST_F(ShellTest, EveryCanvasPixelCanBeScrolledIntoView)
@@ -174,6 +184,44 @@ TEST_F(ShellTest, ReadoutAndPointerShapeFollowTheAngleLimit)
     shell->ws.settings.AngleLimit = 45;
     PointAt(300, 200);
     EXPECT_FALSE(Forbidden());
+}
+
+TEST_F(ShellTest, ReadoutAndPointerShapeFollowEveryEventAtOnce)
+{
+    QTemporaryDir dir;
+    TrackModel down;
+    down.TrackPath = "M 100 100 L 100 200 ";
+    RebuildCursor(down);
+    const QString file = dir.filePath("down.trk");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(QByteArray::fromStdString(WriteTrackFile(down)));
+    out.close();
+    shell->prompts.openFile = [&](const QString&, const QString&, const QString&) { return file; };
+
+    ClickAt(100, 100);
+    ClickAt(200, 100);
+    shell->ws.settings.AngleLimit = 20;
+    PointAt(300, 130);
+    // From here on the pointer rests: no pass runs between the events.
+    const struct {
+        std::function<void()> event;
+        const char* readout;
+        bool forbidden;
+    } steps[] = {
+        {[&] { QTest::mouseClick(shell->canvas, Qt::LeftButton, {}, QPoint(300, 130)); },
+         "107 --> 90 = -17 deg", false},  // the new end is under the pointer
+        {[&] { QTest::mouseClick(shell->canvas, Qt::RightButton, {}, QPoint(300, 130)); },
+         "90 --> 113 = 23 deg", true},  // measured from the corner after Undo
+        {[&] { shell->HandleMenu(kCmdRedo); }, "107 --> 90 = -17 deg", false},
+        {[&] { shell->HandleMenu(kCmdLoad); }, "180 --> 71 = -109 deg", true},
+        {[&] { shell->HandleMenu(kCmdNew); }, " ", false},
+    };
+    for (const auto& step : steps) {
+        step.event();
+        EXPECT_EQ(Field(2), step.readout);
+        EXPECT_EQ(Forbidden(), step.forbidden) << step.readout;
+    }
 }
 
 TEST_F(ShellTest, CloseLoopEnablesWhenThePathReaches62Characters)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -200,7 +201,27 @@ TEST(Help, MissingFileShowsTheMissingBoxOnce)
     QDir(dir.path()).mkpath("Help/Velmora Help.pdf");
     boxes.clear();
     ShowHelp(ws, prompts);
-    EXPECT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes, QStringList{"Missing|The Help file is missing"});
+}
+
+TEST(Help, FileNoProgramOpensIsNamed)
+{
+    // Without a desktop nothing opens documents.
+    ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+    QTemporaryDir dir;
+    Workspace ws;
+    SetDataFolders(ws, dir.path());
+    QDir(dir.path()).mkpath("Help");
+    QFile pdf(ws.helpFolder + "Velmora Help.pdf");
+    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    pdf.write("%PDF-1.4\n");
+    pdf.close();
+    QStringList boxes;
+    Prompts prompts;
+    prompts.warning = [&](const QString& title, const QString& text) { boxes << title + "|" + text; };
+    ShowHelp(ws, prompts);
+    EXPECT_EQ(boxes, QStringList{"Error|No program could open the Help file:\n" +
+                                 QDir::toNativeSeparators(ws.helpFolder + "Velmora Help.pdf")});
 }
 
 }  // namespace

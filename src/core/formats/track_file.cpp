@@ -126,6 +126,21 @@ TrackCursor ReadCursor(std::string_view piece)
 
 enum class Section { None, Text, Cursor, Markers };
 
+// The reader's place in the file. `complete` counts the sections met in the
+// order the writer puts them: text, cursor, start angle, markers.
+struct ReadState {
+    Section section = Section::None;
+    int complete = 0;
+};
+
+constexpr int kAllSections = 4;
+
+void Reached(ReadState& state, int step)
+{
+    if (state.complete == step)
+        state.complete = step + 1;
+}
+
 // The line that sets the start angle: "StartAngle = 90". Label and cursor
 // lines always hold commas, so a line with a comma is never taken for it.
 bool ReadStartAngle(std::string_view piece, TrackModel& model)
@@ -139,26 +154,31 @@ bool ReadStartAngle(std::string_view piece, TrackModel& model)
     return true;
 }
 
-void ReadPiece(std::string_view rawPiece, Section& section, TrackModel& model)
+void ReadPiece(std::string_view rawPiece, ReadState& state, TrackModel& model)
 {
     const std::string_view piece = TrimBlanks(rawPiece);
     if (piece.empty())
         return;
     if (piece == "*text*") {
-        section = Section::Text;
+        state.section = Section::Text;
+        Reached(state, 0);
         return;
     }
     if (piece == "*cursor*") {
-        section = Section::Cursor;
+        state.section = Section::Cursor;
+        Reached(state, 1);
         return;
     }
     if (piece == "*markers*") {
-        section = Section::Markers;
+        state.section = Section::Markers;
+        Reached(state, 3);
         return;
     }
-    if (ReadStartAngle(piece, model))
+    if (ReadStartAngle(piece, model)) {
+        Reached(state, 2);
         return;
-    switch (section) {
+    }
+    switch (state.section) {
     case Section::None:
         break;
     case Section::Text:
@@ -208,7 +228,19 @@ std::string WriteTrackFile(const TrackModel& model)
     return out;
 }
 
-void ReadTrackFile(std::string_view bytes, TrackModel& model)
+bool LooksLikeTrackFile(std::string_view bytes)
+{
+    const std::string_view line = bytes.substr(0, bytes.find_first_of("\r\n"));
+    for (const char c : line) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && u != '\t') || u == 0x7F)
+            return false;
+    }
+    const std::size_t first = line.find_first_not_of(" \t");
+    return line.empty() || (first != std::string_view::npos && (line[first] == 'M' || line[first] == 'm'));
+}
+
+bool ReadTrackFile(std::string_view bytes, TrackModel& model)
 {
     // Nothing after a NUL byte is read.
     bytes = bytes.substr(0, bytes.find('\0'));
@@ -227,11 +259,12 @@ void ReadTrackFile(std::string_view bytes, TrackModel& model)
     ClearCursor(model);
 
     // Only pieces closed by CR LF are read; text after the last pair is not.
-    Section section = Section::None;
+    ReadState state;
     for (std::size_t end = rest.find(kCrLf); end != std::string_view::npos; end = rest.find(kCrLf)) {
-        ReadPiece(rest.substr(0, end), section, model);
+        ReadPiece(rest.substr(0, end), state, model);
         rest.remove_prefix(end + 2);
     }
+    return state.complete == kAllSections;
 }
 
 } // namespace velmora

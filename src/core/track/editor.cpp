@@ -82,10 +82,14 @@ void HandleLeftClick(Editor& ed, const Settings& s)
 {
     if (ed.model.TextMode == 1)
         return; // the window measures the label text and calls PlaceText
-    if (ed.model.TrackPath.empty())
+    if (ed.model.TrackPath.empty()) {
         PlaceStart(ed, s);
-    else
-        AddTrackPoint(ed, s);
+        return;
+    }
+    // The pointer shows the verdict of the last pass; checked again here so
+    // the click can never go by a verdict about an end the track no longer has.
+    CheckTurn(ed, s);
+    AddTrackPoint(ed, s);
 }
 
 void PlaceStart(Editor& ed, const Settings& s)
@@ -245,9 +249,14 @@ void ShowReadout(Editor& ed, const Settings& s)
     const Readout r = ComputeReadout(ed.model);
     ed.view.status2 =
         std::to_string(r.c) + " --> " + std::to_string(r.m) + " = " + std::to_string(r.t) + " deg";
-    if (ed.model.TextMode == 1)
+    CheckTurn(ed, s); // the readout keeps going in text mode; the shape does not
+}
+
+void CheckTurn(Editor& ed, const Settings& s)
+{
+    if (ed.model.TrackPath.empty() || ed.model.TextMode == 1)
         return;
-    ed.view.notAllowedPointer = s.AngleLimit < std::abs(r.t);
+    ed.view.notAllowedPointer = s.AngleLimit < std::abs(ComputeReadout(ed.model).t);
 }
 
 } // namespace velmora

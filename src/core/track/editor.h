@@ -66,5 +66,8 @@ struct Readout {
 Readout ComputeReadout(const TrackModel& model);
 void SamplePointer(Editor& ed, int pointerX, int pointerY);  // status field 0
 void ShowReadout(Editor& ed, const Settings& s);  // status field 2 + pointer shape
+// The pointer shape alone: not allowed when the turn to the pointer from the
+// track's end exceeds AngleLimit. Rests while the path is empty or in text mode.
+void CheckTurn(Editor& ed, const Settings& s);
 
 }  // namespace velmora

@@ -8,10 +8,17 @@
 
 namespace velmora {
 
+enum class LoadOutcome {
+    Loaded,
+    EndsEarly,     // loaded what it holds; labels, cursor or markers may be missing
+    NotTrackFile,  // nothing changed: the caller tells the user
+};
+
 // What loading a track does to the document once its bytes are read: the
 // file replaces the persistent model, becomes the file the next Save writes,
 // Close Loop is enabled for a path long enough to close and Redo disabled,
 // then the picture is redrawn and the status fields tell what happened.
-void ApplyLoadedTrack(Editor& ed, const Settings& s, std::string_view bytes, std::string fileName);
+// Bytes that are no track file leave the document as it was.
+LoadOutcome ApplyLoadedTrack(Editor& ed, const Settings& s, std::string_view bytes, std::string fileName);
 
 } // namespace velmora

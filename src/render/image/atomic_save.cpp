@@ -1,6 +1,7 @@
 #include "render/image/atomic_save.h"
 
 #include <QSaveFile>
+#include <cerrno>
 
 namespace velmora {
 
@@ -15,10 +16,15 @@ bool SaveBytes(const QString& path, std::string_view bytes, QString* error)
     const qint64 size = static_cast<qint64>(bytes.size());
     // commit() does not notice a failure of the final flush of its buffer (a
     // full disk, a file size limit) and would rename a truncated file over
-    // the target, so the flush is checked here.
-    if (file.write(bytes.data(), size) != size || !file.flush()) {
+    // the target, so the flush is checked here. A short write or a failed
+    // flush reaches the toolkit's error text without the system's reason, so
+    // that is taken from errno.
+    errno = 0;
+    const bool written = file.write(bytes.data(), size) == size && file.flush();
+    const int code = errno;
+    if (!written) {
         if (error)
-            *error = file.errorString();
+            *error = code != 0 ? qt_error_string(code) : file.errorString();
         file.cancelWriting();
         return false;
     }

@@ -278,6 +278,27 @@ TEST_F(EditorTest, ReadoutAndAngleLimit)
     EXPECT_FALSE(ed.view.notAllowedPointer);
 }
 
+TEST_F(EditorTest, ClickJudgesTheTurnFromTheCurrentEnd)
+{
+    s.AngleLimit = 30;
+    ClickAt(100, 100);
+    ClickAt(200, 100);
+    // A verdict left over from before a change of the end never decides:
+    // after Redo the end heads right again, so straight on is allowed...
+    RightClick();
+    ed.view.notAllowedPointer = true;
+    Redo(ed, s);
+    SamplePointer(ed, 300, 100);
+    HandleLeftClick(ed, s);
+    EXPECT_EQ(ed.model.TrackPath, "M 100 100 L 200 100 L 300 100 ");
+    // ...and straight behind is refused though the old verdict allowed it.
+    ed.view.notAllowedPointer = false;
+    SamplePointer(ed, 100, 100);
+    HandleLeftClick(ed, s);
+    EXPECT_EQ(ed.model.TrackPath, "M 100 100 L 200 100 L 300 100 ");
+    EXPECT_TRUE(ed.view.notAllowedPointer);
+}
+
 TEST(TurnAngle, HalfCircleAndWrapAround)
 {
     EXPECT_EQ(TurnAngle(90, 90), 0);
