@@ -68,15 +68,16 @@ Contours StrokeOutlines(const std::vector<Figure>& figures, double r, const QRec
     return out;
 }
 
-// Paints the contours white on black: a pixel whose centre they cover comes
-// out at least half white.
-void Cover(QImage& scratch, const Contours& contours)
+// Walls come out white on black: the stroke reaching past the surface in
+// white, then the surface over it in black. Each pixel is then as white as
+// the share of it that is wall, exact at either edge of the band, since the
+// two edges are too far apart to share a pixel.
+void PaintWalls(QImage& scratch, const Contours& outer, const Contours& surface)
 {
     scratch.fill(Qt::black);
-    FillContours(scratch, contours, QBrush(Qt::white));
+    FillContours(scratch, outer, QBrush(Qt::white));
+    FillContours(scratch, surface, QBrush(Qt::black));
 }
-
-bool Covered(QRgb pixel) { return qRed(pixel) >= 128; }
 
 }  // namespace
 
@@ -97,20 +98,14 @@ QImage OccupancyMap(std::string_view trackPath, double trackWidth, int width, in
     const QRectF view = canvas.adjusted(-kMapWallWidth - 1, -kMapWallWidth - 1, kMapWallWidth + 1, kMapWallWidth + 1);
     const std::vector<PathFigure> path = ParsePathText(trackPath);
 
-    Cover(scratch, StrokeOutlines(Figures(path, kMapWallWidth), wall, view));
+    PaintWalls(scratch, StrokeOutlines(Figures(path, kMapWallWidth), wall, view),
+               StrokeOutlines(Figures(path, 0), r, view));
+    // A pixel is a wall when its centre is: when at least half of it is.
     for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
         uchar* out = map.scanLine(y);
         for (int x = 0; x < width; ++x)
-            out[x] = Covered(in[x]) ? kOccupied : kFree;
-    }
-    Cover(scratch, StrokeOutlines(Figures(path, 0), r, view));
-    for (int y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
-        uchar* out = map.scanLine(y);
-        for (int x = 0; x < width; ++x)
-            if (Covered(in[x]))
-                out[x] = kFree;
+            out[x] = qRed(in[x]) >= 128 ? kOccupied : kFree;
     }
     return map;
 }

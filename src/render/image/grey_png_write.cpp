@@ -2,6 +2,7 @@
 
 #include <new>
 #include <png.h>
+#include <zlib.h>
 
 namespace velmora {
 
@@ -31,10 +32,12 @@ bool WriteRows(png_structp png, png_infop info, const QImage& grey)
         return false;
     png_set_IHDR(png, info, static_cast<png_uint_32>(grey.width()), static_cast<png_uint_32>(grey.height()), 8,
                  PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    // Maps are long runs of one value: unfiltered rows compress as well as
-    // any filter would, and a moderate level does it quickly.
+    // Maps are long runs of one value: unfiltered rows and run-length
+    // matching compress them nearly as small as a full search, in a fraction
+    // of the time.
     png_set_filter(png, 0, PNG_FILTER_NONE);
     png_set_compression_level(png, 6);
+    png_set_compression_strategy(png, Z_RLE);
     png_write_info(png, info);
     for (int y = 0; y < grey.height(); ++y)
         png_write_row(png, grey.constScanLine(y));
