@@ -35,7 +35,7 @@ void CheckClicks(const velmora::ImportedCentreline& out, const velmora::Centreli
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -2,12 +2,12 @@
 
 // The real circuits in tests/data/circuits, read and imported as
 // velmora-export does with its defaults.
+#include "core/formats/centreline_import.h"
+
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "core/formats/centreline_import.h"
 
 namespace velmora::circuits {
 
@@ -36,4 +36,4 @@ inline bool Import(const std::string& name, ImportedCentreline& out, std::string
     return ImportCentreline(Rows(name), o, out, error);
 }
 
-}  // namespace velmora::circuits
+} // namespace velmora::circuits

@@ -34,7 +34,7 @@ bool ReadTrackWidth(const std::string& text, ExportOptions& o, std::string& erro
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseInteropOption(const std::vector<std::string>& args, std::size_t& i, ExportOptions& o,
                         std::string& error)
@@ -64,4 +64,4 @@ std::string InteropOptionsProblem(const ExportOptions& o)
     return {};
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "export_tool/export_options.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
-
-#include "export_tool/export_options.h"
 
 namespace velmora {
 
@@ -20,4 +20,4 @@ std::string InteropOptionsProblem(const ExportOptions& o);
 
 extern const char kInteropUsage[];
 
-}  // namespace velmora
+} // namespace velmora

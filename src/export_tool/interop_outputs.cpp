@@ -17,7 +17,7 @@ bool SameFile(const QFileInfo& a, const QFileInfo& b)
     return a.absoluteFilePath() == b.absoluteFilePath();
 }
 
-}  // namespace
+} // namespace
 
 bool WriteTrk(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error)
 {
@@ -51,4 +51,4 @@ bool WriteRosMap(const ExportOptions& o, const TrackJob& job, const QFileInfo& t
     return Write(OutputPath(o, track, "_map.yaml"), RosMapYaml(Utf8(image), s, 0, -(h * s)), error);
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QFileInfo>
-#include <string>
-
 #include "export_tool/export_options.h"
 #include "export_tool/track_input.h"
+
+#include <QFileInfo>
+#include <string>
 
 namespace velmora {
 
@@ -17,4 +17,4 @@ bool WriteTrk(const ExportOptions& o, const TrackJob& job, const QFileInfo& trac
 // y = -py * scale), so map, centreline and RL data line up as they are.
 bool WriteRosMap(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error);
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,12 +1,15 @@
 #include "export_tool/output_files.h"
 
-#include <QDir>
-
 #include "render/image/atomic_save.h"
+
+#include <QDir>
 
 namespace velmora {
 
-std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+std::string Utf8(const QString& s)
+{
+    return s.toUtf8().toStdString();
+}
 
 QString OutputPath(const ExportOptions& o, const QFileInfo& track, const QString& suffix)
 {
@@ -23,4 +26,4 @@ bool Write(const QString& path, std::string_view bytes, std::string& error)
     return false;
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "export_tool/export_options.h"
+
 #include <QFileInfo>
 #include <QString>
 #include <string>
 #include <string_view>
-
-#include "export_tool/export_options.h"
 
 namespace velmora {
 
@@ -19,4 +19,4 @@ bool Write(const QString& path, std::string_view bytes, std::string& error);
 
 std::string Utf8(const QString& s);
 
-}  // namespace velmora
+} // namespace velmora

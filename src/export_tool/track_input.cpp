@@ -1,12 +1,12 @@
 #include "export_tool/track_input.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include "core/formats/centreline_import.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
 #include "export_tool/output_files.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace velmora {
 
@@ -46,7 +46,7 @@ bool ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job, s
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadWholeFile(const QString& path, QByteArray& bytes, std::string& error)
 {
@@ -85,4 +85,4 @@ bool ReadTrackInput(const ExportOptions& o, const Settings& base, const QString&
     return true;
 }
 
-}  // namespace velmora
+} // namespace velmora

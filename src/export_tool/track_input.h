@@ -1,21 +1,21 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <string>
-
 #include "core/settings/settings.h"
 #include "core/track/track_model.h"
 #include "export_tool/export_options.h"
+
+#include <QByteArray>
+#include <QString>
+#include <string>
 
 namespace velmora {
 
 // One track as the export writes it out.
 struct TrackJob {
     TrackModel model;
-    Settings settings;  // the run's settings with this track's TrackWidth
-    double metresPerPixel = 0.05;  // of its centreline CSV and map
-    std::string note;  // how a circuit was read (scale, width), for stderr
+    Settings settings;            // the run's settings with this track's TrackWidth
+    double metresPerPixel = 0.05; // of its centreline CSV and map
+    std::string note;             // how a circuit was read (scale, width), for stderr
 };
 
 // Reads a whole file; false with `error` set when it cannot. An empty file
@@ -32,4 +32,4 @@ bool IsCentrelineInput(const QString& path);
 bool ReadTrackInput(const ExportOptions& o, const Settings& base, const QString& path, TrackJob& job,
                     std::string& error);
 
-}  // namespace velmora
+} // namespace velmora

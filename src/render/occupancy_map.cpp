@@ -1,12 +1,12 @@
 #include "render/occupancy_map.h"
 
-#include <QPainterPath>
-#include <algorithm>
-#include <cmath>
-
 #include "core/track/path.h"
 #include "render/coverage_fill.h"
 #include "render/stroke_geometry.h"
+
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 namespace velmora {
 
@@ -23,10 +23,12 @@ void ExtendEnds(std::vector<QPointF>& points, double reach)
         const QPointF d = end - inner;
         return end + d * (reach / std::hypot(d.x(), d.y()));
     };
-    const auto first = std::find_if(points.begin(), points.end(), [&](const QPointF& p) { return p != points.front(); });
+    const auto first =
+        std::find_if(points.begin(), points.end(), [&](const QPointF& p) { return p != points.front(); });
     if (first == points.end())
         return;
-    const auto last = std::find_if(points.rbegin(), points.rend(), [&](const QPointF& p) { return p != points.back(); });
+    const auto last =
+        std::find_if(points.rbegin(), points.rend(), [&](const QPointF& p) { return p != points.back(); });
     const QPointF tail = push(points.back(), *last);
     points.front() = push(points.front(), *first);
     points.back() = tail;
@@ -79,7 +81,7 @@ void PaintWalls(QImage& scratch, const Contours& outer, const Contours& surface)
     FillContours(scratch, surface, QBrush(Qt::black));
 }
 
-}  // namespace
+} // namespace
 
 QImage OccupancyMap(std::string_view trackPath, double trackWidth, int width, int height)
 {
@@ -95,7 +97,8 @@ QImage OccupancyMap(std::string_view trackPath, double trackWidth, int width, in
     const double cap = 2 * std::hypot(double(width), double(height));
     const double r = std::min(trackWidth / 2, cap);
     const double wall = r + kMapWallWidth;
-    const QRectF view = canvas.adjusted(-kMapWallWidth - 1, -kMapWallWidth - 1, kMapWallWidth + 1, kMapWallWidth + 1);
+    const QRectF view =
+        canvas.adjusted(-kMapWallWidth - 1, -kMapWallWidth - 1, kMapWallWidth + 1, kMapWallWidth + 1);
     const std::vector<PathFigure> path = ParsePathText(trackPath);
 
     PaintWalls(scratch, StrokeOutlines(Figures(path, kMapWallWidth), wall, view),
@@ -110,4 +113,4 @@ QImage OccupancyMap(std::string_view trackPath, double trackWidth, int width, in
     return map;
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -19,4 +19,4 @@ inline constexpr int kMapWallWidth = 2;
 // not a positive number or the picture cannot be made.
 QImage OccupancyMap(std::string_view trackPath, double trackWidth, int width, int height);
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,3 +1,6 @@
+#include "core/track/path.h"
+#include "core/track/simplify.h"
+#include "render/image/grey_png_write.h"
 #include "render/occupancy_map.h"
 
 #include <QPointF>
@@ -5,17 +8,16 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "core/track/path.h"
-#include "core/track/simplify.h"
-#include "render/image/grey_png_write.h"
-
 namespace velmora {
 namespace {
 
 constexpr int kWall = 0;
 constexpr int kFree = 255;
 
-int At(const QImage& map, int x, int y) { return map.constScanLine(y)[x]; }
+int At(const QImage& map, int x, int y)
+{
+    return map.constScanLine(y)[x];
+}
 
 // The free pixels reachable from the seed, 8-connected, as a simulator's
 // ray or a robot on the grid could move.
@@ -58,29 +60,29 @@ TEST(OccupancyMap, WallsTwoPixelsOutsideTheSurfaceWithRoundCorners)
     ASSERT_EQ(open.size(), QSize(400, 200));
     const struct {
         int x, y, value;
-    } probes[] = {{200, 100, kFree}, {200, 90, kFree}, {200, 109, kFree}, {200, 89, kWall}, {200, 88, kWall},
-                  {200, 87, kFree},  {200, 110, kWall}, {200, 111, kWall}, {200, 112, kFree}, {99, 100, kWall},
-                  {98, 100, kWall},  {97, 100, kFree},  {100, 100, kFree}, {301, 100, kWall}, {302, 100, kFree},
-                  {0, 0, kFree}};
+    } probes[] = {{200, 100, kFree}, {200, 90, kFree},  {200, 109, kFree}, {200, 89, kWall},
+                  {200, 88, kWall},  {200, 87, kFree},  {200, 110, kWall}, {200, 111, kWall},
+                  {200, 112, kFree}, {99, 100, kWall},  {98, 100, kWall},  {97, 100, kFree},
+                  {100, 100, kFree}, {301, 100, kWall}, {302, 100, kFree}, {0, 0, kFree}};
     for (const auto& p : probes)
         EXPECT_EQ(At(open, p.x, p.y), p.value) << p.x << ", " << p.y;
 
     // A closed square: the outside of its corners is an arc about the
     // corner point, 10 to 12 px away, never the square a mitre would make.
     const QImage square = OccupancyMap("M 100 100 L 300 100 L 300 300 L 100 300 Z", 20, 400, 400);
-    EXPECT_EQ(At(square, 307, 92), kWall);  // 10.6 px from (300, 100)
-    EXPECT_EQ(At(square, 309, 90), kFree);  // 13.4 px
-    EXPECT_EQ(At(square, 92, 307), kWall);  // the start is a corner like the others
+    EXPECT_EQ(At(square, 307, 92), kWall); // 10.6 px from (300, 100)
+    EXPECT_EQ(At(square, 309, 90), kFree); // 13.4 px
+    EXPECT_EQ(At(square, 92, 307), kWall); // the start is a corner like the others
     EXPECT_EQ(At(square, 90, 309), kFree);
 }
 
 TEST(OccupancyMap, WallsStayClosedWhereTightTurnsMeet)
 {
     const char* const tracks[] = {
-        "M 100 100 L 300 100 L 300 112 L 100 112 ",  // hairpin: the two straights overlap
-        "M 100 300 L 300 100 L 140 290 ",             // a turn of 170 degrees
-        "M 100 100 L 300 100 L 100 100.5 Z",          // there and back
-        "M 200 200 L 220 200 L 220 230 L 190 190 L 250 205 Z",  // crossing itself
+        "M 100 100 L 300 100 L 300 112 L 100 112 ",            // hairpin: the two straights overlap
+        "M 100 300 L 300 100 L 140 290 ",                      // a turn of 170 degrees
+        "M 100 100 L 300 100 L 100 100.5 Z",                   // there and back
+        "M 200 200 L 220 200 L 220 230 L 190 190 L 250 205 Z", // crossing itself
     };
     for (const std::string track : tracks) {
         SCOPED_TRACE(track);
@@ -89,7 +91,8 @@ TEST(OccupancyMap, WallsStayClosedWhereTightTurnsMeet)
         const std::vector<QPoint> region = FreeRegion(map, QPoint(int(start.x), int(start.y)));
         ASSERT_GT(region.size(), 100u);
         for (const QPoint p : region)
-            ASSERT_LE(DistanceToTrack(QPointF(p) + QPointF(0.5, 0.5), track), 10.75) << p.x() << ", " << p.y();
+            ASSERT_LE(DistanceToTrack(QPointF(p) + QPointF(0.5, 0.5), track), 10.75)
+                << p.x() << ", " << p.y();
     }
 }
 
@@ -113,12 +116,13 @@ TEST(GreyPng, EightBitGreyThatReadsBack)
     ASSERT_TRUE(png);
     ASSERT_GT(png->size(), 26u);
     EXPECT_EQ(png->substr(12, 4), "IHDR");
-    EXPECT_EQ((*png)[24], 8);  // bit depth
-    EXPECT_EQ((*png)[25], 0);  // colour type: grey
-    const QImage back = QImage::fromData(reinterpret_cast<const uchar*>(png->data()), int(png->size()), "PNG");
+    EXPECT_EQ((*png)[24], 8); // bit depth
+    EXPECT_EQ((*png)[25], 0); // colour type: grey
+    const QImage back =
+        QImage::fromData(reinterpret_cast<const uchar*>(png->data()), int(png->size()), "PNG");
     ASSERT_EQ(back.format(), QImage::Format_Grayscale8);
     EXPECT_EQ(back, map);
 }
 
-}  // namespace
-}  // namespace velmora
+} // namespace
+} // namespace velmora

@@ -1,12 +1,12 @@
 #include "core/formats/centreline_import.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "core/formats/number_text.h"
 #include "core/settings/settings.h"
 #include "core/track/editor.h"
 #include "core/track/rounding.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace velmora {
 
@@ -23,7 +23,10 @@ constexpr double kSimplifyTolerance = 0.5;
 // circuit fits when its kerbs and the rounding of its points do.
 constexpr double kKerbOverhang = 3;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view Trim(std::string_view s)
 {
@@ -48,11 +51,15 @@ std::string Quoted(std::string_view field)
     return out + '"';
 }
 
-std::string AtLine(std::size_t line) { return "line " + std::to_string(line) + ": "; }
+std::string AtLine(std::size_t line)
+{
+    return "line " + std::to_string(line) + ": ";
+}
 
 // A plain decimal number filling the whole field: no "nan", "inf", hex or
 // trailing text, and finite.
-bool ReadField(std::string_view field, std::size_t column, std::size_t line, double& value, std::string& error)
+bool ReadField(std::string_view field, std::size_t column, std::size_t line, double& value,
+               std::string& error)
 {
     const DecimalScan scan = ScanDecimal(field);
     if (scan.length == 0 || scan.length != field.size()) {
@@ -122,7 +129,10 @@ int DistinctPoints(const std::vector<CentrelineRow>& rows)
     return second ? 2 : 1;
 }
 
-std::string ScaleText(double metresPerPixel) { return FormatShortest(metresPerPixel) + " m per pixel"; }
+std::string ScaleText(double metresPerPixel)
+{
+    return FormatShortest(metresPerPixel) + " m per pixel";
+}
 
 // The median of w_tr_right_m + w_tr_left_m, in whole pixels.
 bool WidthFromFile(const std::vector<CentrelineRow>& rows, double metresPerPixel, double& width,
@@ -153,7 +163,8 @@ bool WidthFromFile(const std::vector<CentrelineRow>& rows, double metresPerPixel
 bool FitsCanvas(const Extent& e, double metresPerPixel, double trackWidth, const CentrelineImportOptions& o,
                 std::string& error)
 {
-    const double beyond = (std::isfinite(trackWidth) && trackWidth > 0 ? trackWidth : 0) + 2 * kKerbOverhang + 1;
+    const double beyond =
+        (std::isfinite(trackWidth) && trackWidth > 0 ? trackWidth : 0) + 2 * kKerbOverhang + 1;
     const double needW = std::ceil(e.Width() / metresPerPixel + beyond);
     const double needH = std::ceil(e.Height() / metresPerPixel + beyond);
     if (needW <= o.canvasWidth && needH <= o.canvasHeight)
@@ -180,14 +191,15 @@ int TurnAt(CanvasPoint prev, CanvasPoint at, CanvasPoint next)
     TrackModel m;
     m.cursor.x = at.x;
     m.cursor.y = at.y;
-    m.cursor.angle = std::atan2(at.y - prev.y + 0.0, at.x - prev.x) * 57.29577951308232 * 0.017453292519943295;
+    m.cursor.angle =
+        std::atan2(at.y - prev.y + 0.0, at.x - prev.x) * 57.29577951308232 * 0.017453292519943295;
     m.PointerX = static_cast<std::int32_t>(next.x);
     m.PointerY = static_cast<std::int32_t>(next.y);
     return ComputeReadout(m).t;
 }
 
-bool TurnsWithinLimit(const std::vector<CanvasPoint>& points, const std::vector<std::size_t>& lines, bool closed,
-                      std::int32_t limit, std::string& error)
+bool TurnsWithinLimit(const std::vector<CanvasPoint>& points, const std::vector<std::size_t>& lines,
+                      bool closed, std::int32_t limit, std::string& error)
 {
     const std::size_t n = points.size();
     for (std::size_t i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i) {
@@ -223,7 +235,7 @@ TrackModel ClickedTrack(const std::vector<CanvasPoint>& points, bool closed)
     return m;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows, std::string& error)
 {
@@ -233,9 +245,11 @@ bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows
     std::size_t line = 0;
     while (!bytes.empty()) {
         ++line;
-        const std::size_t end = bytes.find('\n');
+        // Lines end in LF, CR LF or a lone CR (old spreadsheet exports).
+        const std::size_t end = bytes.find_first_of("\r\n");
         const std::string_view text = Trim(bytes.substr(0, end));
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+        const bool pair = end != std::string_view::npos && bytes.substr(end, 2) == "\r\n";
+        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + (pair ? 2 : 1));
         if (text.empty() || text.front() == '#')
             continue;
         if (rows.size() == kMaxCentrelineImportRows) {
@@ -283,7 +297,8 @@ bool ImportCentreline(const std::vector<CentrelineRow>& rows, const CentrelineIm
         error = "the points lie too far apart for any canvas";
         return false;
     }
-    const double s = o.metresPerPixel > 0 ? o.metresPerPixel : FitScale(e.Width(), e.Height(), o.canvasWidth, o.canvasHeight);
+    const double s = o.metresPerPixel > 0 ? o.metresPerPixel
+                                          : FitScale(e.Width(), e.Height(), o.canvasWidth, o.canvasHeight);
     if (!(s > 0) || !std::isfinite(s)) {
         error = "the points lie too close together to scale to the canvas";
         return false;
@@ -331,4 +346,4 @@ bool ImportCentreline(const std::vector<CentrelineRow>& rows, const CentrelineIm
     return true;
 }
 
-}  // namespace velmora
+} // namespace velmora

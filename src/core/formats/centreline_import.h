@@ -1,13 +1,13 @@
 #pragma once
 
+#include "core/track/simplify.h"
+#include "core/track/track_model.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "core/track/simplify.h"
-#include "core/track/track_model.h"
 
 namespace velmora {
 
@@ -17,17 +17,17 @@ namespace velmora {
 struct CentrelineRow {
     double x = 0;
     double y = 0;
-    double widthRight = 0;  // distances from the centre line to the edges;
-    double widthLeft = 0;   // only when hasWidths
+    double widthRight = 0; // distances from the centre line to the edges;
+    double widthLeft = 0;  // only when hasWidths
     bool hasWidths = false;
-    std::size_t line = 0;  // in the file, from 1
+    std::size_t line = 0; // in the file, from 1
 };
 
 inline constexpr std::size_t kMaxCentrelineImportRows = 1000000;
 
 // Reads every row: "#" lines and blank lines are skipped, fields are split at
 // commas with blanks around them allowed, columns after the fourth ignored, a
-// UTF-8 byte order mark and CR LF line ends accepted. Any field of the first
+// UTF-8 byte order mark and LF, CR LF or CR line ends accepted. Any field of the first
 // four that is not a plain finite decimal number stops the reading with an
 // error naming the line ("line 12: ..."). Accepts any bytes.
 bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows, std::string& error);
@@ -36,17 +36,17 @@ bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows
 struct CentrelineImportOptions {
     int canvasWidth = 2048;
     int canvasHeight = 2048;
-    double metresPerPixel = 0;  // 0: the scale at which the circuit fills the canvas
-    bool open = false;          // leave the track open instead of closing the loop
+    double metresPerPixel = 0; // 0: the scale at which the circuit fills the canvas
+    bool open = false;         // leave the track open instead of closing the loop
     std::int32_t angleLimit = 180;
-    double trackWidth = 42;  // pixels, unless taken from the file
+    double trackWidth = 42; // pixels, unless taken from the file
     bool trackWidthFromFile = false;
 };
 
 struct ImportedCentreline {
-    TrackModel model;  // as the editor saves it after the same clicks
+    TrackModel model; // as the editor saves it after the same clicks
     double metresPerPixel = 0;
-    double trackWidth = 0;  // pixels
+    double trackWidth = 0; // pixels
     // The file's rows on the canvas, before rounding: the line the track
     // follows within a pixel.
     std::vector<CanvasPoint> sourceLine;
@@ -68,4 +68,4 @@ bool ImportCentreline(const std::vector<CentrelineRow>& rows, const CentrelineIm
 // up to three significant digits; 0 when there is none.
 double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeight);
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,8 +1,8 @@
 #include "core/formats/ros_map_yaml.h"
 
-#include <cstdio>
-
 #include "core/formats/number_text.h"
+
+#include <cstdio>
 
 namespace velmora {
 
@@ -21,8 +21,8 @@ std::string YamlFloat(double v)
 
 bool PlainSafe(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-           c == '.' || c >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c >= 0x80;
 }
 
 // File names of letters, digits, "_", "-" and "." stand as they are; anything
@@ -51,16 +51,15 @@ std::string YamlText(std::string_view text)
     return out + '"';
 }
 
-}  // namespace
+} // namespace
 
 std::string RosMapYaml(std::string_view imageName, double resolution, double originX, double originY)
 {
-    return "image: " + YamlText(imageName) + "\n" +
-           "resolution: " + YamlFloat(resolution) + "\n" +
+    return "image: " + YamlText(imageName) + "\n" + "resolution: " + YamlFloat(resolution) + "\n" +
            "origin: [" + YamlFloat(originX) + ", " + YamlFloat(originY) + ", 0.0]\n" +
            "negate: 0\n"
            "occupied_thresh: 0.65\n"
            "free_thresh: 0.196\n";
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -12,4 +12,4 @@ namespace velmora {
 // shortest form that reads back exactly, always as YAML floats; LF line ends.
 std::string RosMapYaml(std::string_view imageName, double resolution, double originX, double originY);
 
-}  // namespace velmora
+} // namespace velmora

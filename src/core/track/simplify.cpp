@@ -12,7 +12,7 @@ namespace {
 // of points). Real circuits have far fewer points and are never cut.
 constexpr std::size_t kLongestSearch = 4096;
 
-}  // namespace
+} // namespace
 
 double DistanceToSegment(CanvasPoint p, CanvasPoint a, CanvasPoint b)
 {
@@ -24,8 +24,7 @@ double DistanceToSegment(CanvasPoint p, CanvasPoint a, CanvasPoint b)
 }
 
 std::vector<std::size_t> SimplifyLine(const std::vector<CanvasPoint>& source,
-                                      const std::vector<CanvasPoint>& vertices, bool closed,
-                                      double tolerance)
+                                      const std::vector<CanvasPoint>& vertices, bool closed, double tolerance)
 {
     const std::size_t n = source.size();
     if (n == 0 || vertices.size() != n)
@@ -65,4 +64,4 @@ std::vector<std::size_t> SimplifyLine(const std::vector<CanvasPoint>& source,
     return kept;
 }
 
-}  // namespace velmora
+} // namespace velmora

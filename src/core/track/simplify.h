@@ -27,4 +27,4 @@ std::vector<std::size_t> SimplifyLine(const std::vector<CanvasPoint>& source,
                                       const std::vector<CanvasPoint>& vertices, bool closed,
                                       double tolerance);
 
-}  // namespace velmora
+} // namespace velmora

@@ -30,8 +30,9 @@ bool WriteRows(png_structp png, png_infop info, const QImage& grey)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(grey.width()), static_cast<png_uint_32>(grey.height()), 8,
-                 PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(grey.width()), static_cast<png_uint_32>(grey.height()),
+                 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     // Maps are long runs of one value: unfiltered rows and run-length
     // matching compress them nearly as small as a full search, in a fraction
     // of the time.
@@ -45,7 +46,7 @@ bool WriteRows(png_structp png, png_infop info, const QImage& grey)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> EncodeGreyPng(const QImage& picture)
 {
@@ -71,4 +72,4 @@ std::optional<std::string> EncodeGreyPng(const QImage& picture)
     return out;
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -11,4 +11,4 @@ namespace velmora {
 // libpng fails or memory runs out.
 std::optional<std::string> EncodeGreyPng(const QImage& picture);
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,14 +1,13 @@
-#include "core/formats/centreline_import.h"
-
-#include <cmath>
-#include <gtest/gtest.h>
-
+#include "circuit_data.h"
 #include "core/formats/centreline_csv.h"
+#include "core/formats/centreline_import.h"
 #include "core/formats/ros_map_yaml.h"
 #include "core/formats/track_file.h"
 #include "core/track/editor.h"
 #include "core/track/path.h"
-#include "circuit_data.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
 
 namespace velmora {
 namespace {
@@ -54,9 +53,10 @@ TEST(CentrelineRows, ReadsThePublishedForms)
                             "\r\n"
                             "  # a remark\n"
                             "-1.5, 2e1 ,\t3 , 4, extra, columns\n"
-                            "7,8";
+                            "7,8\r"
+                            "9,10";
     const std::vector<CentrelineRow> rows = Rows(csv);
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].x, 1.5);
     EXPECT_EQ(rows[0].line, 2u);
     EXPECT_TRUE(rows[0].hasWidths);
@@ -64,6 +64,8 @@ TEST(CentrelineRows, ReadsThePublishedForms)
     EXPECT_EQ(rows[1].widthLeft, 4);
     EXPECT_EQ(rows[1].line, 5u);
     EXPECT_FALSE(rows[2].hasWidths);
+    EXPECT_EQ(rows[3].x, 9);
+    EXPECT_EQ(rows[3].line, 7u);
 }
 
 TEST(CentrelineRows, BadFieldsNameTheirLine)
@@ -107,16 +109,20 @@ TEST(CentrelineImport, RefusesWhatCannotBeATrack)
         {"0,0\n1,1\n0,0\n1,1\n", {}, "fewer than 3 distinct points"},
         {"-1e308,0\n1e308,0\n0,1\n", {}, "the points lie too far apart for any canvas"},
         {"0,0\n3000,0\n0,100\n", scaled,
-         "at 1 m per pixel the circuit needs a canvas of at least 3049 x 149 pixels; the canvas is 2048 x 2048"},
+         "at 1 m per pixel the circuit needs a canvas of at least 3049 x 149 pixels; the canvas is 2048 x "
+         "2048"},
         {"0,0\n30000,0\n0,100\n", scaled,
          "at 1 m per pixel the circuit needs a canvas of 30049 x 149 pixels, more than the largest canvas "
          "(16384 x 16384)"},
-        {"0,0\n1e12,0\n0,100\n", scaled, "at 1 m per pixel the circuit spans more than a billion pixels; no canvas "
-                                         "holds it"},
-        {"0,0\n0.2,0\n0,0.2\n", scaled, "at 1 m per pixel the circuit shrinks to fewer than 3 distinct pixels"},
+        {"0,0\n1e12,0\n0,100\n", scaled,
+         "at 1 m per pixel the circuit spans more than a billion pixels; no canvas "
+         "holds it"},
+        {"0,0\n0.2,0\n0,0.2\n", scaled,
+         "at 1 m per pixel the circuit shrinks to fewer than 3 distinct pixels"},
         // A square's corners turn 90 degrees; the start is a corner too.
-        {"0,0\n100,0\n100,100\n0,100\n", strict, "line 1: the track turns 90 degrees here, more than the angle "
-                                                 "limit of 45"},
+        {"0,0\n100,0\n100,100\n0,100\n", strict,
+         "line 1: the track turns 90 degrees here, more than the angle "
+         "limit of 45"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ImportError(c.csv, c.options), c.error) << c.csv;
@@ -172,9 +178,9 @@ TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
     ImportedCentreline out;
     std::string error;
     ASSERT_TRUE(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n"), o, out, error)) << error;
-    EXPECT_EQ(out.trackWidth, 12);  // 6 m
+    EXPECT_EQ(out.trackWidth, 12); // 6 m
     ASSERT_TRUE(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o, out, error));
-    EXPECT_EQ(out.trackWidth, 13);  // (6 + 7) / 2 m
+    EXPECT_EQ(out.trackWidth, 13); // (6 + 7) / 2 m
     EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
               "the file has no track widths (w_tr_right_m, w_tr_left_m) to take the track width from");
     EXPECT_EQ(ImportError("0,0,0.1,0.1\n100,0,0.1,0.1\n100,50,0.1,0.1\n", o),
@@ -183,10 +189,10 @@ TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
 
 TEST(CentrelineImport, FitLeavesAMarginOfFivePercentInThreeDigits)
 {
-    EXPECT_EQ(FitScale(1843.2, 10, 2048, 2048), 1);  // 2048 less 2 x 102.4
+    EXPECT_EQ(FitScale(1843.2, 10, 2048, 2048), 1); // 2048 less 2 x 102.4
     EXPECT_EQ(FitScale(0.343 * 1843.2, 10, 2048, 2048), 0.343);
-    EXPECT_EQ(FitScale(1000, 10, 2048, 2048), 0.543);  // 0.5425..., up
-    EXPECT_EQ(FitScale(10, 2000, 4000, 2000), 1.12);   // 2000 / 1800
+    EXPECT_EQ(FitScale(1000, 10, 2048, 2048), 0.543); // 0.5425..., up
+    EXPECT_EQ(FitScale(10, 2000, 4000, 2000), 1.12);  // 2000 / 1800
     EXPECT_EQ(FitScale(5e6, 0, 2048, 2048), 2720);
     EXPECT_EQ(FitScale(0, 0, 2048, 2048), 0);
 }
@@ -213,7 +219,8 @@ TEST(CentrelineImport, RealCircuitsRoundTripWithinAPixel)
         }
         std::vector<CanvasPoint> source;
         for (const CentrelineRow& r : rows)
-            source.push_back({r.x / s + 1024 - (minX + maxX) / (2 * s), -r.y / s + 1024 + (minY + maxY) / (2 * s)});
+            source.push_back(
+                {r.x / s + 1024 - (minX + maxX) / (2 * s), -r.y / s + 1024 + (minY + maxY) / (2 * s)});
 
         const std::vector<CanvasPoint> track = Corners(out.model);
         EXPECT_LT(track.size(), rows.size());
@@ -236,18 +243,17 @@ TEST(CentrelineImport, RealCircuitsRoundTripWithinAPixel)
 
 TEST(RosMapYaml, KeysInOrderAndNumbersThatReadBack)
 {
-    EXPECT_EQ(RosMapYaml("Monza_map.png", 0.05, 0, -102.4),
-              "image: Monza_map.png\n"
-              "resolution: 0.05\n"
-              "origin: [0.0, -102.4, 0.0]\n"
-              "negate: 0\n"
-              "occupied_thresh: 0.65\n"
-              "free_thresh: 0.196\n");
+    EXPECT_EQ(RosMapYaml("Monza_map.png", 0.05, 0, -102.4), "image: Monza_map.png\n"
+                                                            "resolution: 0.05\n"
+                                                            "origin: [0.0, -102.4, 0.0]\n"
+                                                            "negate: 0\n"
+                                                            "occupied_thresh: 0.65\n"
+                                                            "free_thresh: 0.196\n");
     EXPECT_EQ(RosMapYaml("a_map.png", 2, 0, 0.1 + 0.2),
               "image: a_map.png\nresolution: 2.0\norigin: [0.0, 0.30000000000000004, 0.0]\n"
               "negate: 0\noccupied_thresh: 0.65\nfree_thresh: 0.196\n");
     EXPECT_EQ(RosMapYaml("my track: 2_map.png", 1, 0, 0).substr(0, 30), "image: \"my track: 2_map.png\"\nr");
 }
 
-}  // namespace
-}  // namespace velmora
+} // namespace
+} // namespace velmora
