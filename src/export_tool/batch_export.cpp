@@ -119,14 +119,15 @@ bool WriteRL(const ExportOptions& o, const TrackJob& job, const QFileInfo& track
         error = "could not export RL data: " + *problem;
         return false;
     }
-    const RLExport rl = BuildRLExport(measure, job.model.markers, job.settings.MarkerGap, job.settings.TrackWidth);
+    const RLExport rl =
+        BuildRLExport(measure, job.model.markers, job.settings.MarkerGap, job.settings.TrackWidth);
     return Write(OutputPath(o, track, "_rl.txt"), rl.text, error);
 }
 
 bool WriteCentreline(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error)
 {
-    const CentrelineResult csv =
-        CentrelineCsv(job.model.TrackPath, job.settings.MarkerGap, job.settings.TrackWidth, job.metresPerPixel);
+    const CentrelineResult csv = CentrelineCsv(job.model.TrackPath, job.settings.MarkerGap,
+                                               job.settings.TrackWidth, job.metresPerPixel);
     if (!csv.ok) {
         error = "could not write the centreline: " + csv.error;
         return false;

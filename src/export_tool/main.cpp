@@ -29,7 +29,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     const velmora::ParsedArgs parsed = velmora::ParseExportArgs(args);
     if (!parsed.error.empty()) {
-        std::cerr << "velmora-export: " << parsed.error << "\n" << velmora::kExportUsage << velmora::kInteropUsage;
+        std::cerr << "velmora-export: " << parsed.error << "\n"
+                  << velmora::kExportUsage << velmora::kInteropUsage;
         return 2;
     }
     if (parsed.options.help) {

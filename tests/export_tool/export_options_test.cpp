@@ -53,8 +53,10 @@ TEST(ExportOptions, CircuitAndMapOptions)
     } bad[] = {
         {{"--fit", "--scale", "1", "--trk", "a.csv"}, "choose one of --scale and --fit"},
         {{"--trk", "a.csv", "--track-width"}, "--track-width needs a value"},
-        {{"--trk", "--track-width", "0", "a.csv"}, "--track-width needs a number of pixels greater than 0 or \"csv\", not \"0\""},
-        {{"--trk", "--track-width", "wide", "a.csv"}, "--track-width needs a number of pixels greater than 0 or \"csv\", not \"wide\""},
+        {{"--trk", "--track-width", "0", "a.csv"},
+         "--track-width needs a number of pixels greater than 0 or \"csv\", not \"0\""},
+        {{"--trk", "--track-width", "wide", "a.csv"},
+         "--track-width needs a number of pixels greater than 0 or \"csv\", not \"wide\""},
         {{"--open", "a.csv"}, "nothing to write: give --png, --bmp, --rl, --centreline, --trk or --ros-map"},
     };
     for (const auto& c : bad)
