@@ -42,5 +42,26 @@ void BM_ExportToolBatch(benchmark::State& state)
 }
 BENCHMARK(BM_ExportToolBatch)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// One real circuit of 1,401 rows (Spa) from its centreline CSV to the track
+// file, RL data, centreline and occupancy map on the default 2048 x 2048
+// canvas: the whole per-track cost of a circuit-to-simulator run.
+void BM_ExportCircuitToSimulator(benchmark::State& state)
+{
+    EnsureGuiApp();
+    QTemporaryDir dir;
+    ExportOptions o;
+    o.imagesDir = VELMORA_ASSETS "/Images";
+    o.outDir = dir.filePath("out").toStdString();
+    o.trk = o.rl = o.centreline = o.rosMap = true;
+    o.trackWidthFromCsv = true;
+    o.tracks = {VELMORA_TEST_DATA "/circuits/Spa.csv"};
+    for (auto _ : state) {
+        std::ostringstream err;
+        if (RunBatchExport(o, dir.path(), err, false) != 0)
+            state.SkipWithError(err.str().c_str());
+    }
+}
+BENCHMARK(BM_ExportCircuitToSimulator)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 }  // namespace velmora

@@ -3,6 +3,8 @@
 #include "render/image/image_load.h"
 #include "render/drawing.h"
 #include "render/layers.h"
+#include "render/occupancy_map.h"
+#include "render/image/grey_png_write.h"
 #include "render/redraw.h"
 
 #include <QGuiApplication>
@@ -124,6 +126,20 @@ BENCHMARK(BM_LayerDistanceMarkers)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LayerLabels)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LayerStartImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LayerPixels)->Unit(benchmark::kMillisecond);
+
+// The occupancy map of the 1,000-point reference circuit on the 2048 x 2048
+// canvas; arg 1 encodes it as PNG too.
+void BM_OccupancyMap(benchmark::State& state)
+{
+    const std::string path = reference::CircuitPath(1000);
+    for (auto _ : state) {
+        const QImage map = OccupancyMap(path, 42, 2048, 2048);
+        if (state.range(0) != 0)
+            benchmark::DoNotOptimize(EncodeGreyPng(map));
+        benchmark::DoNotOptimize(map.constBits());
+    }
+}
+BENCHMARK(BM_OccupancyMap)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace velmora

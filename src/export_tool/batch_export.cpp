@@ -16,6 +16,9 @@
 #include "core/settings/prefs_file.h"
 #include "core/settings/user_folder.h"
 #include "core/track/path.h"
+#include "export_tool/interop_outputs.h"
+#include "export_tool/output_files.h"
+#include "export_tool/track_input.h"
 
 namespace velmora {
 
@@ -32,25 +35,6 @@ struct ExportScene {
     QImage templateImage;
     TemplateCache templateCache;
 };
-
-std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
-
-// Reads a whole file; an empty result with `error` set when it cannot.
-bool ReadWholeFile(const QString& path, QByteArray& bytes, std::string& error)
-{
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir() || info.size() < 1) {
-        error = "could not find file";
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "could not read file: " + Utf8(file.errorString());
-        return false;
-    }
-    bytes = file.readAll();
-    return true;
-}
 
 bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& settings, std::ostream& err)
 {
@@ -112,32 +96,16 @@ bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& s
     return true;
 }
 
-QString OutputPath(const ExportOptions& o, const QFileInfo& track, const QString& suffix)
-{
-    const QDir dir(o.outDir.empty() ? track.absolutePath() : QString::fromStdString(o.outDir));
-    return dir.filePath(track.completeBaseName() + suffix);
-}
-
-// Writes one output; on failure the reason goes to `error`.
-bool Write(const QString& path, const std::string& bytes, std::string& error)
-{
-    QString why;
-    if (SaveBytes(path, bytes, &why))
-        return true;
-    error = "could not write " + Utf8(path) + ": " + Utf8(why);
-    return false;
-}
-
-bool WritePicture(const ExportOptions& o, ExportScene& scene, const TrackModel& model, const QFileInfo& track,
+bool WritePicture(const ExportOptions& o, ExportScene& scene, const TrackJob& job, const QFileInfo& track,
                   std::string& error)
 {
-    QImage canvas(CanvasSide(scene.settings.CanvasWidth), CanvasSide(scene.settings.CanvasHeight),
+    QImage canvas(CanvasSide(job.settings.CanvasWidth), CanvasSide(job.settings.CanvasHeight),
                   QImage::Format_RGB32);
     if (canvas.isNull()) {
         error = "could not create the canvas picture";
         return false;
     }
-    RedrawCanvas(canvas, model, scene.settings, scene.assets, scene.templateImage, &scene.templateCache);
+    RedrawCanvas(canvas, job.model, job.settings, scene.assets, scene.templateImage, &scene.templateCache);
     const QImage picture = CanvasPicture(canvas);
     const std::optional<std::string> bytes = o.bmp ? EncodeBmp(picture) : EncodePng(picture);
     if (picture.isNull() || !bytes) {
@@ -147,23 +115,22 @@ bool WritePicture(const ExportOptions& o, ExportScene& scene, const TrackModel& 
     return Write(OutputPath(o, track, o.bmp ? ".bmp" : ".png"), *bytes, error);
 }
 
-bool WriteRL(const ExportOptions& o, const ExportScene& scene, const TrackModel& model, const QFileInfo& track,
-             std::string& error)
+bool WriteRL(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error)
 {
-    const PathMeasure measure(model.TrackPath);
-    if (const auto problem = RLExportProblem(measure, scene.settings.MarkerGap)) {
+    const PathMeasure measure(job.model.TrackPath);
+    if (const auto problem = RLExportProblem(measure, job.settings.MarkerGap)) {
         error = "could not export RL data: " + *problem;
         return false;
     }
-    const RLExport rl = BuildRLExport(measure, model.markers, scene.settings.MarkerGap, scene.settings.TrackWidth);
+    const RLExport rl =
+        BuildRLExport(measure, job.model.markers, job.settings.MarkerGap, job.settings.TrackWidth);
     return Write(OutputPath(o, track, "_rl.txt"), rl.text, error);
 }
 
-bool WriteCentreline(const ExportOptions& o, const ExportScene& scene, const TrackModel& model,
-                     const QFileInfo& track, std::string& error)
+bool WriteCentreline(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error)
 {
-    const CentrelineResult csv =
-        CentrelineCsv(model.TrackPath, scene.settings.MarkerGap, scene.settings.TrackWidth, o.metresPerPixel);
+    const CentrelineResult csv = CentrelineCsv(job.model.TrackPath, job.settings.MarkerGap,
+                                               job.settings.TrackWidth, job.metresPerPixel);
     if (!csv.ok) {
         error = "could not write the centreline: " + csv.error;
         return false;
@@ -171,13 +138,16 @@ bool WriteCentreline(const ExportOptions& o, const ExportScene& scene, const Tra
     return Write(OutputPath(o, track, "_centreline.csv"), csv.text, error);
 }
 
-bool ExportTrack(const ExportOptions& o, ExportScene& scene, const QString& path, std::string& error)
+// One track from reading to its last output. The scene is shared by all
+// tracks and stays as it is; what differs per track lives in the job.
+bool ExportTrack(const ExportOptions& o, ExportScene& scene, const QString& path, std::string& error,
+                 std::string* note = nullptr)
 {
-    QByteArray bytes;
-    if (!ReadWholeFile(path, bytes, error))
+    TrackJob job;
+    if (!ReadTrackInput(o, scene.settings, path, job, error))
         return false;
-    TrackModel model;
-    ReadTrackFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), model);
+    if (note)
+        *note = job.note;
     const QFileInfo track(path);
     bool ok = true;
     std::string first;
@@ -188,9 +158,11 @@ bool ExportTrack(const ExportOptions& o, ExportScene& scene, const QString& path
             first = why;
         }
     };
-    run(o.png || o.bmp, [&](std::string& why) { return WritePicture(o, scene, model, track, why); });
-    run(o.rl, [&](std::string& why) { return WriteRL(o, scene, model, track, why); });
-    run(o.centreline, [&](std::string& why) { return WriteCentreline(o, scene, model, track, why); });
+    run(o.png || o.bmp, [&](std::string& why) { return WritePicture(o, scene, job, track, why); });
+    run(o.rl, [&](std::string& why) { return WriteRL(o, job, track, why); });
+    run(o.centreline, [&](std::string& why) { return WriteCentreline(o, job, track, why); });
+    run(o.trk, [&](std::string& why) { return WriteTrk(o, job, track, why); });
+    run(o.rosMap, [&](std::string& why) { return WriteRosMap(o, job, track, why); });
     error = first;
     return ok;
 }
@@ -212,8 +184,11 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
         const QString path = QString::fromStdString(options.tracks[i]);
         if (showProgress)
             err << (i + 1) << "/" << total << " " << Utf8(QFileInfo(path).fileName()) << "\n";
-        std::string error;
-        if (!ExportTrack(options, scene, path, error)) {
+        std::string error, note;
+        const bool exported = ExportTrack(options, scene, path, error, &note);
+        if (!note.empty())
+            err << "velmora-export: " << options.tracks[i] << ": " << note << "\n";
+        if (!exported) {
             err << "velmora-export: " << options.tracks[i] << ": " << error << "\n";
             ++failures;
         }

@@ -1,5 +1,7 @@
 #include "export_tool/export_options.h"
 
+#include "export_tool/interop_options.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -7,16 +9,16 @@
 namespace velmora {
 
 const char kExportUsage[] =
-    "usage: velmora-export [options] TRACK.trk [TRACK.trk ...]\n"
+    "usage: velmora-export [options] TRACK.trk|CIRCUIT.csv ...\n"
     "  --prefs FILE        settings to draw with (default: the editor's Preferences.ini, else the defaults)\n"
     "  --images DIR        folder holding surface.png, start.png, marker.png (default: Images beside the program)\n"
     "  --template IMAGE    draw this template behind the track\n"
     "  --png | --bmp       write the canvas picture\n"
     "  --rl                write the RL data\n"
     "  --centreline        write a centreline CSV\n"
-    "  --scale M           metres per pixel for the CSV (default 0.05)\n"
+    "  --scale M           metres per pixel for the CSV and the map (default 0.05)\n"
     "  --out-dir DIR       where outputs go (default: beside each track); names are the track's name\n"
-    "                      with .png, .bmp, _rl.txt, _centreline.csv\n"
+    "                      with .png, .bmp, _rl.txt, _centreline.csv, .trk, _map.png, _map.yaml\n"
     "  --help, --version\n";
 
 namespace {
@@ -55,6 +57,11 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
             into = args[++i];
             return true;
         };
+        if (ParseInteropOption(args, i, o, r.error)) {
+            if (!r.error.empty())
+                return r;
+            continue;
+        }
         std::string scale;
         if (a == "--") {
             onlyTracks = true;
@@ -77,6 +84,7 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
                 r.error = "--scale needs a number greater than 0, not \"" + scale + "\"";
                 return r;
             }
+            o.scaleGiven = true;
         } else if (a == "--png") {
             o.png = true;
         } else if (a == "--bmp") {
@@ -100,8 +108,10 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
         r.error = "choose one of --png and --bmp";
     else if (o.tracks.empty())
         r.error = "no track file given";
-    else if (!o.png && !o.bmp && !o.rl && !o.centreline)
-        r.error = "nothing to write: give --png, --bmp, --rl or --centreline";
+    else if (!o.png && !o.bmp && !o.rl && !o.centreline && !o.trk && !o.rosMap)
+        r.error = "nothing to write: give --png, --bmp, --rl, --centreline, --trk or --ros-map";
+    else
+        r.error = InteropOptionsProblem(o);
     return r;
 }
 

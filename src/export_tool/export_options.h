@@ -16,6 +16,14 @@ struct ExportOptions {
     bool centreline = false;
     double metresPerPixel = 0.05;
     std::string outDir;  // empty: beside each track
+    bool scaleGiven = false;  // --scale was given (circuits fit the canvas without it)
+    // Circuits and simulators (interop_options.h).
+    bool trk = false;
+    bool rosMap = false;
+    bool fit = false;
+    bool open = false;
+    double trackWidth = 0;  // pixels; 0: the settings' TrackWidth
+    bool trackWidthFromCsv = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> tracks;

@@ -5,6 +5,7 @@
 
 #include "export_tool/batch_export.h"
 #include "export_tool/export_options.h"
+#include "export_tool/interop_options.h"
 
 namespace {
 
@@ -28,11 +29,12 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     const velmora::ParsedArgs parsed = velmora::ParseExportArgs(args);
     if (!parsed.error.empty()) {
-        std::cerr << "velmora-export: " << parsed.error << "\n" << velmora::kExportUsage;
+        std::cerr << "velmora-export: " << parsed.error << "\n"
+                  << velmora::kExportUsage << velmora::kInteropUsage;
         return 2;
     }
     if (parsed.options.help) {
-        std::cout << velmora::kExportUsage;
+        std::cout << velmora::kExportUsage << velmora::kInteropUsage;
         return 0;
     }
     if (parsed.options.version) {

@@ -35,6 +35,34 @@ TEST(ExportOptions, UsageErrors)
     EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "nan", "a.trk"}).error, "");
 }
 
+TEST(ExportOptions, CircuitAndMapOptions)
+{
+    ParsedArgs p = ParseExportArgs({"--trk", "--ros-map", "--open", "--track-width", "csv", "Monza.CSV"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_TRUE(p.options.trk && p.options.rosMap && p.options.open && p.options.trackWidthFromCsv);
+    EXPECT_FALSE(p.options.scaleGiven);
+    p = ParseExportArgs({"--ros-map", "--scale", "0.5", "--track-width", "30.5", "a.csv"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_TRUE(p.options.scaleGiven);
+    EXPECT_EQ(p.options.trackWidth, 30.5);
+    EXPECT_TRUE(ParseExportArgs({"--fit", "--trk", "a.csv"}).options.fit);
+
+    const struct {
+        std::vector<std::string> args;
+        const char* error;
+    } bad[] = {
+        {{"--fit", "--scale", "1", "--trk", "a.csv"}, "choose one of --scale and --fit"},
+        {{"--trk", "a.csv", "--track-width"}, "--track-width needs a value"},
+        {{"--trk", "--track-width", "0", "a.csv"},
+         "--track-width needs a number of pixels greater than 0 or \"csv\", not \"0\""},
+        {{"--trk", "--track-width", "wide", "a.csv"},
+         "--track-width needs a number of pixels greater than 0 or \"csv\", not \"wide\""},
+        {{"--open", "a.csv"}, "nothing to write: give --png, --bmp, --rl, --centreline, --trk or --ros-map"},
+    };
+    for (const auto& c : bad)
+        EXPECT_EQ(ParseExportArgs(c.args).error, c.error);
+}
+
 TEST(ExportOptions, HelpAndVersionNeedNothingElse)
 {
     EXPECT_EQ(ParseExportArgs({"--help"}).error, "");

@@ -11,6 +11,8 @@
 #include "export_tool/batch_export.h"
 #include "ui/file_commands.h"
 #include "render/image/image_load.h"
+#include "core/formats/centreline_import.h"
+#include "core/formats/track_file.h"
 #include "core/settings/prefs_file.h"
 
 namespace velmora {
@@ -158,6 +160,176 @@ TEST(ExportTool, HostileGapIsRefusedWithAReason)
     EXPECT_FALSE(QFile::exists(dir.filePath("t_rl.txt")));
 }
 
+// NAME_map.yaml as the map server reads it, keys in their order.
+struct RosMap {
+    QImage image;
+    double resolution = 0;
+    double originX = 0;
+    double originY = 0;
+};
+
+void ReadRosMap(const QString& dir, const QString& name, RosMap& map)
+{
+    const QStringList lines = QString::fromUtf8(ReadAll(dir + "/" + name + "_map.yaml")).split('\n');
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], "image: " + name + "_map.png");
+    ASSERT_TRUE(lines[1].startsWith("resolution: "));
+    map.resolution = lines[1].mid(12).toDouble();
+    ASSERT_TRUE(lines[2].startsWith("origin: [") && lines[2].endsWith(", 0.0]"));
+    const QStringList origin = lines[2].mid(9).chopped(1).split(", ");
+    map.originX = origin[0].toDouble();
+    map.originY = origin[1].toDouble();
+    EXPECT_EQ(lines.mid(3), (QStringList{"negate: 0", "occupied_thresh: 0.65", "free_thresh: 0.196", ""}));
+    map.image = QImage(dir + "/" + name + "_map.png");
+    ASSERT_EQ(map.image.format(), QImage::Format_Grayscale8);
+}
+
+// Distance from p to the centre of the nearest occupied pixel within reach.
+double NearestWall(const QImage& map, QPointF p, int reach)
+{
+    double best = HUGE_VAL;
+    for (int y = int(p.y()) - reach; y <= int(p.y()) + reach; ++y)
+        for (int x = int(p.x()) - reach; x <= int(p.x()) + reach; ++x)
+            if (x >= 0 && y >= 0 && x < map.width() && y < map.height() && map.constScanLine(y)[x] == 0)
+                best = std::min(best, std::hypot(x + 0.5 - p.x(), y + 0.5 - p.y()));
+    return best;
+}
+
+// How many free pixels a robot starting at p can reach, 8-connected; -1 when
+// it gets out to the picture's border.
+long FreeArea(const QImage& map, QPoint p)
+{
+    std::vector<char> seen(size_t(map.width()) * size_t(map.height()), 0);
+    std::vector<QPoint> todo{p};
+    long area = 0;
+    while (!todo.empty()) {
+        const QPoint q = todo.back();
+        todo.pop_back();
+        if (q.x() <= 0 || q.y() <= 0 || q.x() >= map.width() - 1 || q.y() >= map.height() - 1)
+            return -1;
+        char& s = seen[size_t(q.y()) * size_t(map.width()) + size_t(q.x())];
+        if (s || map.constScanLine(q.y())[q.x()] == 0)
+            continue;
+        s = 1;
+        ++area;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                todo.push_back(q + QPoint(dx, dy));
+    }
+    return area;
+}
+
+// The three real circuits, imported at the scale that fills the canvas with
+// the width from their files: the exported centreline runs through free
+// space halfway between the walls everywhere, in the map's own frame, and
+// the walls hold a robot on the track.
+TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Settings s;
+    s.MarkerGap = 4;  // a centreline row every 4 px
+    const QString prefs = dir.filePath("Preferences.ini");
+    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
+    ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
+    o.centreline = o.rosMap = o.trk = true;
+    o.trackWidthFromCsv = true;
+    for (const char* name : {"BrandsHatch", "Monza", "Spa"})
+        o.tracks.push_back(std::string(VELMORA_TEST_DATA) + "/circuits/" + name + ".csv");
+    std::ostringstream err;
+    ASSERT_EQ(RunBatchExport(o, dir.path(), err, false), 0) << err.str();
+
+    for (const QString name : {"BrandsHatch", "Monza", "Spa"}) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_NE(err.str().find(name.toStdString() + ".csv: scale "), std::string::npos) << err.str();
+        RosMap map;
+        ReadRosMap(dir.filePath("out"), name, map);
+        ASSERT_EQ(map.image.size(), QSize(2048, 2048));
+        std::vector<CentrelineRow> rows;
+        std::string error;
+        ASSERT_TRUE(ReadCentrelineRows(ReadAll(dir.filePath("out/" + name + "_centreline.csv")).toStdString(),
+                                       rows, error))
+            << error;
+        ASSERT_GT(rows.size(), 1000u);
+        const double half = rows[0].widthRight / map.resolution;  // TrackWidth / 2
+        ASSERT_GT(half, 3);
+        for (const CentrelineRow& r : rows) {
+            const QPointF p((r.x - map.originX) / map.resolution,
+                            map.image.height() - (r.y - map.originY) / map.resolution);
+            ASSERT_EQ(map.image.pixelColor(p.toPoint()).value(), 255) << r.line;
+            ASSERT_NEAR(NearestWall(map.image, p, int(half) + 3), half, 1.0) << r.line;
+        }
+        const QPointF start(rows[0].x / map.resolution, -rows[0].y / map.resolution);
+        const long area = FreeArea(map.image, start.toPoint());
+        EXPECT_GT(area, 0);
+        EXPECT_LT(area, long(rows.size()) * 4 * (2 * half + 2));
+    }
+}
+
+TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        const char* error;  // empty: good
+    } inputs[] = {
+        {"word.csv", "# x_m,y_m\n0,0\n100,0\nabc,5\n", "line 4: x_m is not a number: \"abc\""},
+        {"nan.csv", "0,0\n100,NaN\n", "line 2: y_m is not a number: \"NaN\""},
+        {"inf.csv", "0,0\n1e400,0\n", "line 2: x_m is too large: \"1e400\""},
+        {"two.csv", "0,0\n10,0\n0,0\n", "fewer than 3 distinct points"},
+        {"same.csv", "3,3\n3,3\n3,3\n", "all points are the same"},
+        {"far.csv", "0,0\n1e300,0\n0,100\n",
+         "at 1 m per pixel the circuit spans more than a billion pixels; no canvas holds it"},
+        {"empty.csv", "", "the file holds no points"},
+        {"binary.csv", QByteArray("\x89PNG\r\n\x1a\n\0\0", 10), "line 1: x_m is not a number: \"?PNG\""},
+        {"good.csv", "0,0\n100,0\n100,100\n0,100\n", ""},
+    };
+    ExportOptions o = ToolOptions(dir.filePath("out"), "");
+    o.trk = o.rosMap = true;
+    o.scaleGiven = true;
+    o.metresPerPixel = 1;
+    for (const auto& in : inputs) {
+        WriteAll(dir.filePath(in.file), in.bytes);
+        o.tracks.push_back(dir.filePath(in.file).toStdString());
+    }
+    std::ostringstream err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    const QStringList lines = QString::fromStdString(err.str()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), std::size(inputs)) << err.str();
+    for (const auto& in : inputs) {
+        const QString prefix = "velmora-export: " + dir.filePath(in.file) + ": ";
+        const QString expected = prefix + (*in.error ? in.error : "scale 1 m per pixel, track width 42 px");
+        EXPECT_TRUE(lines.contains(expected)) << expected.toStdString() << "\n" << err.str();
+        const QString base = dir.filePath(QString("out/") + in.file).chopped(4);
+        EXPECT_EQ(QFile::exists(base + ".trk"), !*in.error) << in.file;
+        EXPECT_EQ(QFile::exists(base + "_map.yaml"), !*in.error) << in.file;
+    }
+}
+
+TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString track = dir.filePath("oval.trk");
+    WriteAll(track, kOvalTrack);
+    ExportOptions o = ToolOptions("", "");
+    o.trk = true;
+    o.tracks = {track.toStdString()};
+    std::ostringstream err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    EXPECT_EQ(err.str(), "velmora-export: " + track.toStdString() +
+                             ": --trk would write over the track file itself; give --out-dir\n");
+    EXPECT_EQ(ReadAll(track), QByteArray(kOvalTrack));
+
+    o.outDir = dir.filePath("out").toStdString();
+    ASSERT_EQ(RunBatchExport(o, dir.path(), err, false), 0);
+    TrackModel model;
+    ReadTrackFile(kOvalTrack, model);
+    EXPECT_EQ(ReadAll(dir.filePath("out/oval.trk")).toStdString(), WriteTrackFile(model));
+}
+
 // The program itself, started the way a script on a headless machine would.
 class ExportProgram : public ::testing::Test {
 protected:
@@ -199,6 +371,7 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
     QByteArray out, err;
     EXPECT_EQ(Run({"--help"}, &out), 0);
     EXPECT_TRUE(out.startsWith("usage: velmora-export"));
+    EXPECT_TRUE(out.contains("--ros-map"));
     EXPECT_EQ(Run({"--png"}, nullptr, &err), 2);
     EXPECT_TRUE(err.contains("no track file given"));
     EXPECT_EQ(Run({"--nonsense", "a.trk"}, nullptr, &err), 2);

@@ -180,6 +180,17 @@ std::string FormatFloatG64(double v)
     return std::string(buf, result.ptr);
 }
 
+std::string FormatShortest(double v)
+{
+    if (!std::isfinite(v))
+        return SpecialText(v);
+    if (v == 0)
+        return "0";
+    char buf[400];
+    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    return std::string(buf, result.ptr);
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };

@@ -47,6 +47,10 @@ std::string FormatFloat10(double v);
 // texts for infinities and NaN.
 std::string FormatFloatG64(double v);
 
+// The shortest plain decimal (no exponent) that reads back as exactly v:
+// 0.05, 2, -102.4, 0.00001. Zero is "0"; "+Infinity", "-Infinity", "NaN".
+std::string FormatShortest(double v);
+
 // ASCII letters compare without regard to case; other bytes must match.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 

@@ -18,11 +18,6 @@ constexpr std::size_t kCloseLoopLength = 62;
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-std::string PointCommand(char letter, std::int32_t x, std::int32_t y)
-{
-    return std::string(1, letter) + ' ' + std::to_string(x) + ' ' + std::to_string(y) + ' ';
-}
-
 // The i-th field (from 0) of text split at every single blank.
 std::string_view BlankField(std::string_view text, int index)
 {
@@ -44,9 +39,14 @@ int Bearing(std::int32_t degrees)
     return static_cast<int>(b < 0 ? b + 360 : b);
 }
 
-// Direction of the first stretch from the start written at the head of the
-// path, with the single-precision steps and half-away rounding it has always
-// had.
+} // namespace
+
+std::string PointCommand(char letter, std::int32_t x, std::int32_t y)
+{
+    return std::string(1, letter) + ' ' + std::to_string(x) + ' ' + std::to_string(y) + ' ';
+}
+
+// Single-precision steps and half-away rounding, as it has always had.
 std::int32_t FirstStretchAngle(const TrackModel& model)
 {
     const double sx = ReadFloatText(BlankField(model.TrackPath, 1));
@@ -57,8 +57,6 @@ std::int32_t FirstStretchAngle(const TrackModel& model)
     const float degrees = static_cast<float>(a * kDegreesPerRadian);
     return ToInt32Saturated(RoundHalfAway(degrees));
 }
-
-} // namespace
 
 void RequestRedraw(Editor& ed, const Settings& s)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/settings/settings.h"
@@ -38,6 +39,13 @@ void RequestRedraw(Editor& ed, const Settings& s);
 // The text of status field 1 after a redraw of a non-empty path:
 // n followed by " spaces"; 0 when the gap is 0 or less or not a number.
 std::string SpacesText(double length, double markerGap);
+
+// The command a click appends: the letter, x and y, a blank after each.
+std::string PointCommand(char letter, std::int32_t x, std::int32_t y);
+
+// The StartAngle a track point at (PointerX, PointerY) sets while it is -1:
+// the direction from the start written at the head of TrackPath.
+std::int32_t FirstStretchAngle(const TrackModel& model);
 
 // Canvas events. Placement uses PointerX/PointerY, not the click position.
 // A left click in text mode places a label instead: the window measures the

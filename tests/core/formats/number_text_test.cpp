@@ -54,6 +54,12 @@ TEST(NumberText, Formats)
               "1.000000000000000015902891109759918046836080856394528138978132756e+100");
     EXPECT_EQ(FormatFloatG64(-HUGE_VAL), "-Infinity");
     EXPECT_EQ(FormatFloatG64(std::nan("")), "NaN");
+    EXPECT_EQ(FormatShortest(0.05), "0.05");
+    EXPECT_EQ(FormatShortest(1e-5), "0.00001");  // no exponent: YAML 1.1 reads "1e-05" as text
+    EXPECT_EQ(FormatShortest(-102.4), "-102.4");
+    EXPECT_EQ(FormatShortest(2048), "2048");
+    EXPECT_EQ(FormatShortest(-0.0), "0");
+    EXPECT_EQ(FormatShortest(0.1 + 0.2), "0.30000000000000004");
 }
 
 TEST(CodePage, Windows1252BothWays)

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/track/simplify.h"
+#include "core/track/track_model.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// One row of a centreline CSV as the racetrack databases publish it (and as
+// our own centreline export writes it): "x_m, y_m[, w_tr_right_m,
+// w_tr_left_m]", metres, y pointing up.
+struct CentrelineRow {
+    double x = 0;
+    double y = 0;
+    double widthRight = 0; // distances from the centre line to the edges;
+    double widthLeft = 0;  // only when hasWidths
+    bool hasWidths = false;
+    std::size_t line = 0; // in the file, from 1
+};
+
+inline constexpr std::size_t kMaxCentrelineImportRows = 1000000;
+
+// Reads every row: "#" lines and blank lines are skipped, fields are split at
+// commas with blanks around them allowed, columns after the fourth ignored, a
+// UTF-8 byte order mark and LF, CR LF or CR line ends accepted. Any field of the first
+// four that is not a plain finite decimal number stops the reading with an
+// error naming the line ("line 12: ..."). Accepts any bytes.
+bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows, std::string& error);
+
+// How a centreline becomes a track on the canvas.
+struct CentrelineImportOptions {
+    int canvasWidth = 2048;
+    int canvasHeight = 2048;
+    double metresPerPixel = 0; // 0: the scale at which the circuit fills the canvas
+    bool open = false;         // leave the track open instead of closing the loop
+    std::int32_t angleLimit = 180;
+    double trackWidth = 42; // pixels, unless taken from the file
+    bool trackWidthFromFile = false;
+};
+
+struct ImportedCentreline {
+    TrackModel model; // as the editor saves it after the same clicks
+    double metresPerPixel = 0;
+    double trackWidth = 0; // pixels
+    // The file's rows on the canvas, before rounding: the line the track
+    // follows within a pixel.
+    std::vector<CanvasPoint> sourceLine;
+};
+
+// Scales the rows (pixel x = x / scale, pixel y = -y / scale), moves them so
+// that their bounding box is centred on the canvas and makes them clicks:
+// whole pixels, the first row the start, points that change the line by less
+// than half a pixel left out, never two equal points in a row, closed with
+// "Z" unless open. Refuses, with the reason in `error`, what cannot become a
+// track: too few distinct points, a circuit that does not fit the canvas
+// (naming the canvas it would need), a turn sharper than the angle limit
+// (naming its line).
+bool ImportCentreline(const std::vector<CentrelineRow>& rows, const CentrelineImportOptions& options,
+                      ImportedCentreline& out, std::string& error);
+
+// The scale in metres per pixel at which a circuit of this extent fills the
+// canvas leaving 5 % of the canvas's shorter side free on every side, rounded
+// up to three significant digits; 0 when there is none.
+double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeight);
+
+} // namespace velmora

@@ -1,0 +1,39 @@
+#pragma once
+
+// The real circuits in tests/data/circuits, read and imported as
+// velmora-export does with its defaults.
+#include "core/formats/centreline_import.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace velmora::circuits {
+
+inline const char* const kNames[] = {"BrandsHatch", "Monza", "Spa"};
+
+inline std::string Bytes(const std::string& name)
+{
+    std::ifstream in(std::string(VELMORA_TEST_DATA) + "/circuits/" + name + ".csv", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::vector<CentrelineRow> Rows(const std::string& name)
+{
+    std::vector<CentrelineRow> rows;
+    std::string error;
+    if (!ReadCentrelineRows(Bytes(name), rows, error))
+        rows.clear();
+    return rows;
+}
+
+// Closed, fitted to the default 2048 x 2048 canvas, the width from the file.
+inline bool Import(const std::string& name, ImportedCentreline& out, std::string& error)
+{
+    CentrelineImportOptions o;
+    o.trackWidthFromFile = true;
+    return ImportCentreline(Rows(name), o, out, error);
+}
+
+} // namespace velmora::circuits

@@ -1,0 +1,259 @@
+#include "circuit_data.h"
+#include "core/formats/centreline_csv.h"
+#include "core/formats/centreline_import.h"
+#include "core/formats/ros_map_yaml.h"
+#include "core/formats/track_file.h"
+#include "core/track/editor.h"
+#include "core/track/path.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+std::vector<CentrelineRow> Rows(std::string_view csv)
+{
+    std::vector<CentrelineRow> rows;
+    std::string error;
+    EXPECT_TRUE(ReadCentrelineRows(csv, rows, error)) << error;
+    return rows;
+}
+
+std::string ImportError(std::string_view csv, CentrelineImportOptions o = {})
+{
+    ImportedCentreline out;
+    std::string error;
+    EXPECT_FALSE(ImportCentreline(Rows(csv), o, out, error)) << csv;
+    return error;
+}
+
+// The track's corner points, as the path holds them.
+std::vector<CanvasPoint> Corners(const TrackModel& m)
+{
+    std::vector<CanvasPoint> out;
+    for (const PathFigure& f : ParsePathText(m.TrackPath))
+        for (const PathPoint& p : f.points)
+            out.push_back({p.x, p.y});
+    return out;
+}
+
+double DistanceToLine(CanvasPoint p, const std::vector<CanvasPoint>& line, bool closed)
+{
+    double best = HUGE_VAL;
+    for (std::size_t i = 0; i + 1 < line.size() + (closed ? 1 : 0); ++i)
+        best = std::min(best, DistanceToSegment(p, line[i], line[(i + 1) % line.size()]));
+    return best;
+}
+
+TEST(CentrelineRows, ReadsThePublishedForms)
+{
+    const std::string csv = "\xEF\xBB\xBF# x_m,y_m,w_tr_right_m,w_tr_left_m\r\n"
+                            "1.5,2,3,4\r\n"
+                            "\r\n"
+                            "  # a remark\n"
+                            "-1.5, 2e1 ,\t3 , 4, extra, columns\n"
+                            "7,8\r"
+                            "9,10";
+    const std::vector<CentrelineRow> rows = Rows(csv);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].x, 1.5);
+    EXPECT_EQ(rows[0].line, 2u);
+    EXPECT_TRUE(rows[0].hasWidths);
+    EXPECT_EQ(rows[1].y, 20);
+    EXPECT_EQ(rows[1].widthLeft, 4);
+    EXPECT_EQ(rows[1].line, 5u);
+    EXPECT_FALSE(rows[2].hasWidths);
+    EXPECT_EQ(rows[3].x, 9);
+    EXPECT_EQ(rows[3].line, 7u);
+}
+
+TEST(CentrelineRows, BadFieldsNameTheirLine)
+{
+    const struct {
+        const char* csv;
+        const char* error;
+    } cases[] = {
+        {"# head\n1,2\n1,x\n", "line 3: y_m is not a number: \"x\""},
+        {"1,2\nnan,2\n", "line 2: x_m is not a number: \"nan\""},
+        {"1,2\n1,inf\n", "line 2: y_m is not a number: \"inf\""},
+        {"1,2\n1,1e999\n", "line 2: y_m is too large: \"1e999\""},
+        {"1,2\n1,2,3,zz\n", "line 2: w_tr_left_m is not a number: \"zz\""},
+        {"1,2\n1;2\n", "line 2: x_m is not a number: \"1;2\""},
+        {"1\n", "line 1: needs x_m and y_m separated by a comma"},
+        {"1,\n", "line 1: y_m is not a number: \"\""},
+        {"1,2\n1\x01,2\n", "line 2: x_m is not a number: \"1?\""},
+        {"1 2,3\n", "line 1: x_m is not a number: \"1 2\""},
+    };
+    for (const auto& c : cases) {
+        std::vector<CentrelineRow> rows;
+        std::string error;
+        EXPECT_FALSE(ReadCentrelineRows(c.csv, rows, error)) << c.csv;
+        EXPECT_EQ(error, c.error) << c.csv;
+    }
+}
+
+TEST(CentrelineImport, RefusesWhatCannotBeATrack)
+{
+    CentrelineImportOptions scaled;
+    scaled.metresPerPixel = 1;
+    CentrelineImportOptions strict;
+    strict.angleLimit = 45;
+    const struct {
+        const char* csv;
+        CentrelineImportOptions options;
+        const char* error;
+    } cases[] = {
+        {"# nothing\n", {}, "the file holds no points"},
+        {"5,5\n5,5\n5,5\n", {}, "all points are the same"},
+        {"0,0\n1,1\n0,0\n1,1\n", {}, "fewer than 3 distinct points"},
+        {"-1e308,0\n1e308,0\n0,1\n", {}, "the points lie too far apart for any canvas"},
+        {"0,0\n3000,0\n0,100\n", scaled,
+         "at 1 m per pixel the circuit needs a canvas of at least 3049 x 149 pixels; the canvas is 2048 x "
+         "2048"},
+        {"0,0\n30000,0\n0,100\n", scaled,
+         "at 1 m per pixel the circuit needs a canvas of 30049 x 149 pixels, more than the largest canvas "
+         "(16384 x 16384)"},
+        {"0,0\n1e12,0\n0,100\n", scaled,
+         "at 1 m per pixel the circuit spans more than a billion pixels; no canvas "
+         "holds it"},
+        {"0,0\n0.2,0\n0,0.2\n", scaled,
+         "at 1 m per pixel the circuit shrinks to fewer than 3 distinct pixels"},
+        // A square's corners turn 90 degrees; the start is a corner too.
+        {"0,0\n100,0\n100,100\n0,100\n", strict,
+         "line 1: the track turns 90 degrees here, more than the angle "
+         "limit of 45"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ImportError(c.csv, c.options), c.error) << c.csv;
+
+    // Open, the same square has no corner at its start and none at its end.
+    strict.open = true;
+    EXPECT_EQ(ImportError("0,0\n100,0\n100,100\n0,100\n", strict),
+              "line 2: the track turns 90 degrees here, more than the angle limit of 45");
+    strict.angleLimit = 90;
+    ImportedCentreline out;
+    std::string error;
+    EXPECT_TRUE(ImportCentreline(Rows("0,0\n100,0\n100,100\n0,100\n"), strict, out, error)) << error;
+}
+
+TEST(CentrelineImport, ScalesCentresAndClosesLikeClicks)
+{
+    // A 100 x 50 m rectangle at 0.5 m per pixel: 200 x 100 px around the
+    // centre (1024, 1024) of the canvas, y turned down, points on the
+    // straights left out, the first row the start.
+    CentrelineImportOptions o;
+    o.metresPerPixel = 0.5;
+    ImportedCentreline out;
+    std::string error;
+    ASSERT_TRUE(ImportCentreline(Rows("0,0\n50,0\n100,0\n100,50\n0,50\n"), o, out, error)) << error;
+    EXPECT_EQ(out.model.TrackPath, "M 924 1074 L 1124 1074 L 1124 974 L 924 974 Z");
+    EXPECT_EQ(out.metresPerPixel, 0.5);
+    EXPECT_EQ(out.trackWidth, 42);
+
+    // The file the editor saves after clicking the same points and closing
+    // the loop; the first stretch here heads at -1 degree, which leaves the
+    // start angle unset until the next click.
+    for (const bool closed : {false, true}) {
+        o.open = !closed;
+        ASSERT_TRUE(ImportCentreline(Rows("0,0\n100,2\n200,-30\n150,-200\n"), o, out, error)) << error;
+        Editor ed;
+        const Settings s;
+        for (const CanvasPoint& p : Corners(out.model)) {
+            SamplePointer(ed, int(p.x), int(p.y));
+            HandleLeftClick(ed, s);
+        }
+        if (closed)
+            CloseLoop(ed, s);
+        EXPECT_EQ(WriteTrackFile(out.model), WriteTrackFile(ed.model));
+        EXPECT_EQ(ed.model.StartAngle, 9);
+    }
+}
+
+TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
+{
+    CentrelineImportOptions o;
+    o.metresPerPixel = 0.5;
+    o.trackWidthFromFile = true;
+    ImportedCentreline out;
+    std::string error;
+    ASSERT_TRUE(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n"), o, out, error)) << error;
+    EXPECT_EQ(out.trackWidth, 12); // 6 m
+    ASSERT_TRUE(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o, out, error));
+    EXPECT_EQ(out.trackWidth, 13); // (6 + 7) / 2 m
+    EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
+              "the file has no track widths (w_tr_right_m, w_tr_left_m) to take the track width from");
+    EXPECT_EQ(ImportError("0,0,0.1,0.1\n100,0,0.1,0.1\n100,50,0.1,0.1\n", o),
+              "the track widths in the file make the track 0 pixels wide at 0.5 m per pixel");
+}
+
+TEST(CentrelineImport, FitLeavesAMarginOfFivePercentInThreeDigits)
+{
+    EXPECT_EQ(FitScale(1843.2, 10, 2048, 2048), 1); // 2048 less 2 x 102.4
+    EXPECT_EQ(FitScale(0.343 * 1843.2, 10, 2048, 2048), 0.343);
+    EXPECT_EQ(FitScale(1000, 10, 2048, 2048), 0.543); // 0.5425..., up
+    EXPECT_EQ(FitScale(10, 2000, 4000, 2000), 1.12);  // 2000 / 1800
+    EXPECT_EQ(FitScale(5e6, 0, 2048, 2048), 2720);
+    EXPECT_EQ(FitScale(0, 0, 2048, 2048), 0);
+}
+
+// The three real circuits go to the canvas and come back as our centreline
+// CSV within a pixel of the line they were read from, moved to the canvas.
+TEST(CentrelineImport, RealCircuitsRoundTripWithinAPixel)
+{
+    for (const std::string name : circuits::kNames) {
+        SCOPED_TRACE(name);
+        const std::vector<CentrelineRow> rows = circuits::Rows(name);
+        ASSERT_GT(rows.size(), 700u);
+        ImportedCentreline out;
+        std::string error;
+        ASSERT_TRUE(circuits::Import(name, out, error)) << error;
+        const double s = out.metresPerPixel;
+
+        double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+        for (const CentrelineRow& r : rows) {
+            minX = std::min(minX, r.x);
+            maxX = std::max(maxX, r.x);
+            minY = std::min(minY, r.y);
+            maxY = std::max(maxY, r.y);
+        }
+        std::vector<CanvasPoint> source;
+        for (const CentrelineRow& r : rows)
+            source.push_back(
+                {r.x / s + 1024 - (minX + maxX) / (2 * s), -r.y / s + 1024 + (minY + maxY) / (2 * s)});
+
+        const std::vector<CanvasPoint> track = Corners(out.model);
+        EXPECT_LT(track.size(), rows.size());
+        for (std::size_t i = 0; i < track.size(); ++i) {
+            EXPECT_EQ(track[i].x, std::round(track[i].x));
+            EXPECT_FALSE(track[i] == track[(i + 1) % track.size()]);
+        }
+        for (const CanvasPoint& p : source)
+            ASSERT_LE(DistanceToLine(p, track, true), 1.0);
+
+        const CentrelineResult csv = CentrelineCsv(out.model.TrackPath, 2, out.trackWidth, s);
+        ASSERT_TRUE(csv.ok) << csv.error;
+        std::vector<CentrelineRow> back;
+        ASSERT_TRUE(ReadCentrelineRows(csv.text, back, error)) << error;
+        EXPECT_GT(back.size(), track.size());
+        for (const CentrelineRow& r : back)
+            ASSERT_LE(DistanceToLine({r.x / s, -r.y / s}, source, true), 1.0) << r.line;
+    }
+}
+
+TEST(RosMapYaml, KeysInOrderAndNumbersThatReadBack)
+{
+    EXPECT_EQ(RosMapYaml("Monza_map.png", 0.05, 0, -102.4), "image: Monza_map.png\n"
+                                                            "resolution: 0.05\n"
+                                                            "origin: [0.0, -102.4, 0.0]\n"
+                                                            "negate: 0\n"
+                                                            "occupied_thresh: 0.65\n"
+                                                            "free_thresh: 0.196\n");
+    EXPECT_EQ(RosMapYaml("a_map.png", 2, 0, 0.1 + 0.2),
+              "image: a_map.png\nresolution: 2.0\norigin: [0.0, 0.30000000000000004, 0.0]\n"
+              "negate: 0\noccupied_thresh: 0.65\nfree_thresh: 0.196\n");
+    EXPECT_EQ(RosMapYaml("my track: 2_map.png", 1, 0, 0).substr(0, 30), "image: \"my track: 2_map.png\"\nr");
+}
+
+} // namespace
+} // namespace velmora
