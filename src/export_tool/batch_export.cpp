@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <algorithm>
+#include <memory>
 
 #include "render/image/canvas_picture.h"
 #include "render/image/bmp_write.h"
@@ -15,6 +18,7 @@
 #include "render/redraw.h"
 #include "core/settings/prefs_file.h"
 #include "core/track/path.h"
+#include "export_tool/track_pool.h"
 
 namespace velmora {
 
@@ -24,12 +28,13 @@ namespace {
 // match what the editor exports on a standard display.
 constexpr double kExportDpi = 96;
 
-// Everything that stays the same for all tracks of one call.
+// Everything that stays the same for all tracks of one call. Workers export
+// tracks at the same time and only read it.
 struct ExportScene {
     Settings settings;
     RenderAssets assets;
     QImage templateImage;
-    TemplateCache templateCache;
+    int encodeThreads = 1;  // for each PNG
 };
 
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
@@ -125,18 +130,21 @@ bool Write(const QString& path, const std::string& bytes, std::string& error)
     return false;
 }
 
-bool WritePicture(const ExportOptions& o, ExportScene& scene, const TrackModel& model, const QFileInfo& track,
+bool WritePicture(const ExportOptions& o, const ExportScene& scene, const TrackModel& model, const QFileInfo& track,
                   std::string& error)
 {
+    // Each worker thread scales the template once, for all its tracks.
+    thread_local TemplateCache templateCache;
+
     QImage canvas(CanvasSide(scene.settings.CanvasWidth), CanvasSide(scene.settings.CanvasHeight),
                   QImage::Format_RGB32);
     if (canvas.isNull()) {
         error = "could not create the canvas picture";
         return false;
     }
-    RedrawCanvas(canvas, model, scene.settings, scene.assets, scene.templateImage, &scene.templateCache);
+    RedrawCanvas(canvas, model, scene.settings, scene.assets, scene.templateImage, &templateCache);
     const QImage picture = CanvasPicture(canvas);
-    const std::optional<std::string> bytes = o.bmp ? EncodeBmp(picture) : EncodePng(picture);
+    const std::optional<std::string> bytes = o.bmp ? EncodeBmp(picture) : EncodePng(picture, scene.encodeThreads);
     if (picture.isNull() || !bytes) {
         error = "could not encode the picture";
         return false;
@@ -168,7 +176,7 @@ bool WriteCentreline(const ExportOptions& o, const ExportScene& scene, const Tra
     return Write(OutputPath(o, track, "_centreline.csv"), csv.text, error);
 }
 
-bool ExportTrack(const ExportOptions& o, ExportScene& scene, const QString& path, std::string& error)
+bool ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path, std::string& error)
 {
     QByteArray bytes;
     if (!ReadWholeFile(path, bytes, error))
@@ -203,19 +211,23 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
         err << "velmora-export: " << options.outDir << ": could not create the output folder\n";
         return 1;
     }
-    int failures = 0;
-    const std::size_t total = options.tracks.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        const QString path = QString::fromStdString(options.tracks[i]);
-        if (showProgress)
-            err << (i + 1) << "/" << total << " " << Utf8(QFileInfo(path).fileName()) << "\n";
-        std::string error;
-        if (!ExportTrack(options, scene, path, error)) {
-            err << "velmora-export: " << options.tracks[i] << ": " << error << "\n";
-            ++failures;
-        }
-    }
-    return failures == 0 ? 0 : 1;
+    // The cores this process may run on, which a cluster's scheduler may
+    // hold below the machine's.
+    const int jobs = options.jobs > 0 ? options.jobs : std::max(1, QThread::idealThreadCount());
+    // Every core the jobs leave idle goes to the PNG encoder: all of them for
+    // a single track, none when there are tracks enough to keep them busy.
+    const auto workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), options.tracks.size()));
+    scene.encodeThreads = std::max(1, jobs / std::max(1, workers));
+    const auto makeWorker = [&]() -> TrackJob {
+        // A font must not be drawn with on two threads at once: each worker
+        // makes its own.
+        auto own = std::make_shared<ExportScene>(scene);
+        LoadFonts(own->assets, own->settings, kExportDpi);
+        return [&options, own](const std::string& track, std::string& error) {
+            return ExportTrack(options, *own, QString::fromStdString(track), error);
+        };
+    };
+    return RunTrackPool(options.tracks, jobs, makeWorker, err, showProgress) == 0 ? 0 : 1;
 }
 
 }  // namespace velmora

@@ -16,10 +16,13 @@ struct ExportOptions {
     bool centreline = false;
     double metresPerPixel = 0.05;
     std::string outDir;  // empty: beside each track
+    int jobs = 0;        // tracks exported at once; 0: one per core
     bool help = false;
     bool version = false;
     std::vector<std::string> tracks;
 };
+
+inline constexpr int kMaxJobs = 1024;
 
 struct ParsedArgs {
     ExportOptions options;
