@@ -66,7 +66,7 @@ Prompts AnswerWith(const QString& file)
     p.message = [](const QString& title, const QString& text) {
         ADD_FAILURE() << title.toStdString() << ": " << text.toStdString();
     };
-    p.toClipboard = [](const QImage&) {};
+    p.toClipboard = [](const QImage&, const QByteArray&) {};
     return p;
 }
 
