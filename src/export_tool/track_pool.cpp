@@ -23,7 +23,9 @@ struct Outcome {
 // The progress line, rewritten in place: "12/25 tracks, 6.4 tracks/s".
 class ProgressLine {
 public:
-    ProgressLine(std::ostream& err, bool shown, std::size_t total) : err_(err), shown_(shown), total_(total) {}
+    ProgressLine(std::ostream& err, bool shown, std::size_t total) : err_(err), shown_(shown), total_(total)
+    {
+    }
 
     // Clears the line so that a message can take its place.
     void Clear()
@@ -37,7 +39,8 @@ public:
     {
         if (!shown_)
             return;
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
         char line[96];
         std::snprintf(line, sizeof line, "\r%zu/%zu tracks, %.1f tracks/s\033[K", done, total_,
                       seconds > 0 ? double(done) / seconds : 0.0);
@@ -71,10 +74,10 @@ void RunOne(const TrackJob& job, const std::string& track, Outcome& outcome)
     }
 }
 
-}  // namespace
+} // namespace
 
-std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs, const std::function<TrackJob()>& makeWorker,
-                         std::ostream& err, bool showProgress)
+std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
+                         const std::function<TrackJob()>& makeWorker, std::ostream& err, bool showProgress)
 {
     const std::size_t total = tracks.size();
     std::vector<Outcome> outcomes(total);
@@ -121,7 +124,7 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs, const
             workers.emplace_back(work);
     } catch (const std::system_error&) {
         if (workers.empty())
-            work();  // no thread to be had: the tracks one after the other, here
+            work(); // no thread to be had: the tracks one after the other, here
     }
 
     ProgressLine progress(err, showProgress, total);
@@ -135,7 +138,8 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs, const
         std::vector<std::string> lines;
         for (; reported < total && outcomes[reported].finished; ++reported) {
             if (!outcomes[reported].ok) {
-                lines.push_back("velmora-export: " + tracks[reported] + ": " + outcomes[reported].error + "\n");
+                lines.push_back("velmora-export: " + tracks[reported] + ": " + outcomes[reported].error +
+                                "\n");
                 ++failures;
             }
         }
@@ -156,4 +160,4 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs, const
     return failures;
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -20,7 +20,7 @@ using TrackJob = std::function<bool(const std::string& track, std::string& error
 // whatever order they finish in. With `showProgress` (a terminal) one line
 // kept up to date shows how many tracks are done and how fast they go.
 // Returns the number of tracks that failed.
-std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs, const std::function<TrackJob()>& makeWorker,
-                         std::ostream& err, bool showProgress);
+std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
+                         const std::function<TrackJob()>& makeWorker, std::ostream& err, bool showProgress);
 
-}  // namespace velmora
+} // namespace velmora

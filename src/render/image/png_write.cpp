@@ -3,7 +3,6 @@
 #include "render/image/canvas_picture.h"
 
 #include <QThread>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -35,10 +34,13 @@ struct Slice {
     int firstRow = 0;
     int rows = 0;
     std::string deflated;
-    uLong adler = 0;  // of the slice's own raw bytes
+    uLong adler = 0; // of the slice's own raw bytes
 };
 
-std::size_t RowBytes(const QImage& rgb) { return 1 + 3 * static_cast<std::size_t>(rgb.width()); }
+std::size_t RowBytes(const QImage& rgb)
+{
+    return 1 + 3 * static_cast<std::size_t>(rgb.width());
+}
 
 std::vector<Slice> PlanSlices(const QImage& rgb)
 {
@@ -162,7 +164,8 @@ void PutChunk(std::string& out, const char* type, std::initializer_list<std::str
     for (std::string_view p : parts)
         out.append(p);
     const auto* crcFrom = reinterpret_cast<const Bytef*>(out.data() + typeAt);
-    Put32(out, static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), crcFrom, static_cast<uInt>(4 + length))));
+    Put32(out,
+          static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), crcFrom, static_cast<uInt>(4 + length))));
 }
 
 std::string Header(const QImage& rgb)
@@ -170,11 +173,11 @@ std::string Header(const QImage& rgb)
     std::string ihdr;
     Put32(ihdr, static_cast<std::uint32_t>(rgb.width()));
     Put32(ihdr, static_cast<std::uint32_t>(rgb.height()));
-    ihdr += '\x08';  // bits per channel
-    ihdr += '\x02';  // colour type: RGB
-    ihdr += '\x00';  // compression: deflate
-    ihdr += '\x00';  // filter method 0
-    ihdr += '\x00';  // not interlaced
+    ihdr += '\x08'; // bits per channel
+    ihdr += '\x02'; // colour type: RGB
+    ihdr += '\x00'; // compression: deflate
+    ihdr += '\x00'; // filter method 0
+    ihdr += '\x00'; // not interlaced
     std::string out = "\x89PNG\r\n\x1a\n";
     PutChunk(out, "IHDR", {ihdr});
     return out;
@@ -193,7 +196,8 @@ std::string Assemble(const QImage& rgb, std::vector<Slice>& slices)
         std::string trailer;
         if (i + 1 == slices.size())
             Put32(trailer, static_cast<std::uint32_t>(adler));
-        PutChunk(out, "IDAT", {i == 0 ? std::string_view(kZlibHeader, 2) : std::string_view(), s.deflated, trailer});
+        PutChunk(out, "IDAT",
+                 {i == 0 ? std::string_view(kZlibHeader, 2) : std::string_view(), s.deflated, trailer});
         std::string().swap(s.deflated);
     }
     PutChunk(out, "IEND", {});
