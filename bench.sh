@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
-velmora_ensure_packages
+velmora_ensure_packages "${VELMORA_BENCH_PACKAGES[@]}"
 
 build=build/bench
 velmora_configure "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=ON

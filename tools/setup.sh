@@ -9,6 +9,8 @@ VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1
                   dpkg-dev file)
 # Only package.sh needs these.
 VELMORA_PACKAGING_PACKAGES=(lintian)
+# Only the benchmarks use these: libdeflate is the yardstick for the PNG encoder.
+VELMORA_BENCH_PACKAGES=(libdeflate-dev)
 
 velmora_missing_packages() {
     local missing=()

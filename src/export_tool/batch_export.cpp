@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <algorithm>
+#include <memory>
 
 #include "render/image/canvas_picture.h"
 #include "render/image/bmp_write.h"
@@ -19,6 +22,7 @@
 #include "export_tool/interop_outputs.h"
 #include "export_tool/output_files.h"
 #include "export_tool/track_input.h"
+#include "export_tool/track_pool.h"
 
 namespace velmora {
 
@@ -28,12 +32,13 @@ namespace {
 // match what the editor exports on a standard display.
 constexpr double kExportDpi = 96;
 
-// Everything that stays the same for all tracks of one call.
+// Everything that stays the same for all tracks of one call. Workers export
+// tracks at the same time and only read it.
 struct ExportScene {
     Settings settings;
     RenderAssets assets;
     QImage templateImage;
-    TemplateCache templateCache;
+    int encodeThreads = 1;  // for each PNG
 };
 
 bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& settings, std::ostream& err)
@@ -96,18 +101,21 @@ bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& s
     return true;
 }
 
-bool WritePicture(const ExportOptions& o, ExportScene& scene, const TrackJob& job, const QFileInfo& track,
+bool WritePicture(const ExportOptions& o, const ExportScene& scene, const TrackJob& job, const QFileInfo& track,
                   std::string& error)
 {
+    // Each worker thread scales the template once, for all its tracks.
+    thread_local TemplateCache templateCache;
+
     QImage canvas(CanvasSide(job.settings.CanvasWidth), CanvasSide(job.settings.CanvasHeight),
                   QImage::Format_RGB32);
     if (canvas.isNull()) {
         error = "could not create the canvas picture";
         return false;
     }
-    RedrawCanvas(canvas, job.model, job.settings, scene.assets, scene.templateImage, &scene.templateCache);
+    RedrawCanvas(canvas, job.model, job.settings, scene.assets, scene.templateImage, &templateCache);
     const QImage picture = CanvasPicture(canvas);
-    const std::optional<std::string> bytes = o.bmp ? EncodeBmp(picture) : EncodePng(picture);
+    const std::optional<std::string> bytes = o.bmp ? EncodeBmp(picture) : EncodePng(picture, scene.encodeThreads);
     if (picture.isNull() || !bytes) {
         error = "could not encode the picture";
         return false;
@@ -140,7 +148,7 @@ bool WriteCentreline(const ExportOptions& o, const TrackJob& job, const QFileInf
 
 // One track from reading to its last output. The scene is shared by all
 // tracks and stays as it is; what differs per track lives in the job.
-bool ExportTrack(const ExportOptions& o, ExportScene& scene, const QString& path, std::string& error,
+bool ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path, std::string& error,
                  std::string* note = nullptr)
 {
     TrackJob job;
@@ -178,22 +186,23 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
         err << "velmora-export: " << options.outDir << ": could not create the output folder\n";
         return 1;
     }
-    int failures = 0;
-    const std::size_t total = options.tracks.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        const QString path = QString::fromStdString(options.tracks[i]);
-        if (showProgress)
-            err << (i + 1) << "/" << total << " " << Utf8(QFileInfo(path).fileName()) << "\n";
-        std::string error, note;
-        const bool exported = ExportTrack(options, scene, path, error, &note);
-        if (!note.empty())
-            err << "velmora-export: " << options.tracks[i] << ": " << note << "\n";
-        if (!exported) {
-            err << "velmora-export: " << options.tracks[i] << ": " << error << "\n";
-            ++failures;
-        }
-    }
-    return failures == 0 ? 0 : 1;
+    // The cores this process may run on, which a cluster's scheduler may
+    // hold below the machine's.
+    const int jobs = options.jobs > 0 ? options.jobs : std::max(1, QThread::idealThreadCount());
+    // Every core the jobs leave idle goes to the PNG encoder: all of them for
+    // a single track, none when there are tracks enough to keep them busy.
+    const auto workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), options.tracks.size()));
+    scene.encodeThreads = std::max(1, jobs / std::max(1, workers));
+    const auto makeWorker = [&]() -> TrackWork {
+        // A font must not be drawn with on two threads at once: each worker
+        // makes its own.
+        auto own = std::make_shared<ExportScene>(scene);
+        LoadFonts(own->assets, own->settings, kExportDpi);
+        return [&options, own](std::size_t, const std::string& track, std::string& error, std::string& note) {
+            return ExportTrack(options, *own, QString::fromStdString(track), error, &note);
+        };
+    };
+    return RunTrackPool(options.tracks, jobs, makeWorker, err, showProgress) == 0 ? 0 : 1;
 }
 
 }  // namespace velmora

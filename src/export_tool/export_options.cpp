@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace velmora {
 
@@ -19,6 +20,7 @@ const char kExportUsage[] =
     "  --scale M           metres per pixel for the CSV and the map (default 0.05)\n"
     "  --out-dir DIR       where outputs go (default: beside each track); names are the track's name\n"
     "                      with .png, .bmp, _rl.txt, _centreline.csv, .trk, _map.png, _map.yaml\n"
+    "  --jobs J            export J tracks at once (default: one per core)\n"
     "  --help, --version\n";
 
 namespace {
@@ -31,6 +33,19 @@ bool ParseScale(const std::string& text, double& out)
     errno = 0;
     const double v = std::strtod(text.c_str(), &end);
     if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0)
+        return false;
+    out = v;
+    return true;
+}
+
+// A whole number of jobs; more than a machine could ever run at once is a
+// typing error, not a wish.
+bool ParseJobs(const std::string& text, int& out)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 4)
+        return false;
+    const int v = std::stoi(text);
+    if (v < 1 || v > kMaxJobs)
         return false;
     out = v;
     return true;
@@ -63,6 +78,7 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
             continue;
         }
         std::string scale;
+        std::string jobs;
         if (a == "--") {
             onlyTracks = true;
         } else if (a == "--prefs") {
@@ -85,6 +101,13 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
                 return r;
             }
             o.scaleGiven = true;
+        } else if (a == "--jobs") {
+            if (!value(jobs))
+                return r;
+            if (!ParseJobs(jobs, o.jobs)) {
+                r.error = "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not \"" + jobs + "\"";
+                return r;
+            }
         } else if (a == "--png") {
             o.png = true;
         } else if (a == "--bmp") {

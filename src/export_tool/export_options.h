@@ -24,10 +24,13 @@ struct ExportOptions {
     bool open = false;
     double trackWidth = 0;  // pixels; 0: the settings' TrackWidth
     bool trackWidthFromCsv = false;
+    int jobs = 0;        // tracks exported at once; 0: one per core
     bool help = false;
     bool version = false;
     std::vector<std::string> tracks;
 };
+
+inline constexpr int kMaxJobs = 1024;
 
 struct ParsedArgs {
     ExportOptions options;

@@ -1,11 +1,10 @@
 #include "ui/file_commands.h"
 
 #include "ui/failure_report.h"
-#include "render/image/bmp_write.h"
+#include "ui/image_jobs.h"
 #include "render/image/canvas_picture.h"
 #include "core/formats/file_names.h"
 #include "render/image/image_load.h"
-#include "render/image/png_write.h"
 #include "core/formats/rl_data.h"
 #include "render/image/atomic_save.h"
 #include "core/track/track_loading.h"
@@ -94,9 +93,15 @@ std::optional<QByteArray> ReadWholeFile(const QString& path)
     return bytes;
 }
 
-std::optional<std::string> Encode(const QImage& picture, ImageFormat format)
+// How an export ends once its picture is written, or could not be.
+void ExportDone(Workspace& ws, const Prompts& prompts, const QString& path, const ImageJobResult& result)
 {
-    return format == ImageFormat::Bmp ? EncodeBmp(picture) : EncodePng(picture);
+    if (!result.ok) {
+        ReportNotSaved(ws, prompts, kImageNotSaved, path,
+                       result.error.isEmpty() ? QString("the picture could not be encoded") : result.error);
+        return;
+    }
+    ShowStatus(ws, "track image saved as " + path);
 }
 
 } // namespace
@@ -158,6 +163,8 @@ void Load(Workspace& ws, const Prompts& prompts)
 
 void Export(Workspace& ws, const Prompts& prompts)
 {
+    if (RefusedWhileBusy(ws))
+        return;
     const QImage picture = CanvasPicture(ws.canvas);
     if (picture.isNull()) {
         ReportFailure(prompts, "could not creat image", "Export", 851);
@@ -172,25 +179,28 @@ void Export(Workspace& ws, const Prompts& prompts)
     const QString path = FromStd(target.path);
     if (!ConfirmOverwrite(path, prompts))
         return;
-    const std::optional<std::string> bytes = Encode(picture, target.format);
-    QString reason = "the picture could not be encoded";
-    if (!bytes || !SaveBytes(path, *bytes, &reason)) {
-        ReportNotSaved(ws, prompts, kImageNotSaved, path, reason);
-        return;
-    }
-    ShowStatus(ws, "track image saved as " + path);
+    // Encoding a huge picture takes seconds: the window answers meanwhile.
+    const auto done = [&ws, prompts, path](const ImageJobResult& r) { ExportDone(ws, prompts, path, r); };
+    RunImageJob(ws.imageJobs, SaveImageJob(picture, target.format, path, done));
 }
 
 void CopyImg(Workspace& ws, const Prompts& prompts)
 {
+    if (RefusedWhileBusy(ws))
+        return;
     const QImage picture = CanvasPicture(ws.canvas);
     if (picture.isNull()) {
         ReportFailure(prompts, "could not creat image", "CopyImg", 832);
         return;
     }
-    if (prompts.toClipboard)
-        prompts.toClipboard(picture);
-    ShowStatus(ws, "track copied to Clipboard");
+    // The PNG is made ahead, off the window's thread, for the programs that
+    // paste it; without it they still get the picture.
+    const auto done = [&ws, prompts, picture](const ImageJobResult& r) {
+        if (prompts.toClipboard)
+            prompts.toClipboard(picture, r.ok ? QByteArray::fromStdString(r.bytes) : QByteArray());
+        ShowStatus(ws, "track copied to Clipboard");
+    };
+    RunImageJob(ws.imageJobs, ClipboardImageJob(picture, done));
 }
 
 void LoadTemplate(Workspace& ws, const Prompts& prompts)

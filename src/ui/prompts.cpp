@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QStringList>
 
@@ -76,7 +77,15 @@ Prompts MakeDialogPrompts(QWidget* owner)
     p.warning = [o](const QString& title, const QString& text) {
         ShowBox(DialogParent(o), QMessageBox::Warning, title, text);
     };
-    p.toClipboard = [](const QImage& picture) { QGuiApplication::clipboard()->setImage(picture); };
+    p.toClipboard = [](const QImage& picture, const QByteArray& png) {
+        auto* data = new QMimeData;
+        data->setImageData(picture);
+        // Served as it is to a program that asks for PNG, instead of the
+        // toolkit encoding the picture again on the window's thread.
+        if (!png.isEmpty())
+            data->setData("image/png", png);
+        QGuiApplication::clipboard()->setMimeData(data);
+    };
     p.chooseColour = [o](const QColor& initial) -> std::optional<QColor> {
         QColorDialog::setCustomColor(0, initial);
         QWidget* parent = DialogParent(o);

@@ -18,6 +18,7 @@
 
 #include "ui/canvas_widget.h"
 #include "ui/help.h"
+#include "ui/image_jobs.h"
 #include "ui/prompts.h"
 #include "ui/failure_report.h"
 #include "ui/shutdown.h"
@@ -107,6 +108,8 @@ Shell::Shell(Workspace workspace, QSize display) : ws(std::move(workspace))
     BuildAddTextWindow();
     optionsWindow = std::make_unique<OptionsWindow>(ws.settings);
     Checked(optionsWindow.get(), "could not open window", 222);
+    imageJobs = std::make_unique<ImageJobs>(ws, [this] { ShowState(); });
+    ws.imageJobs = imageJobs.get();
     ShowState();
     qApp->installEventFilter(this);
 }
@@ -303,7 +306,7 @@ void Shell::HandleMenu(int id)
         FitCanvas();
         break;
     case kCmdQuit:
-        shutdown();
+        Quit();
         return;
     case kCmdCloseLoop:
         VELMORA_HERE();
@@ -437,7 +440,14 @@ void Shell::OnMainClosed()
     VELMORA_HERE();
     if (ws.optionsLoopRunning)
         return;
-    shutdown();
+    Quit();
+}
+
+void Shell::Quit()
+{
+    // An image being written is finished first, so that no export is lost
+    // half-way; the window goes on answering until then.
+    imageJobs->WhenIdle([this] { shutdown(); }, "finishing the image, then quitting");
 }
 
 bool Shell::eventFilter(QObject* watched, QEvent* event)

@@ -20,6 +20,7 @@ class QWidget;
 namespace velmora {
 
 class CanvasWidget;
+class ImageJobs;
 class OptionsWindow;
 
 // Command ids of the menu items (1-13) and the shortcuts (101-104).
@@ -72,6 +73,7 @@ public:
     QLineEdit* addTextField = nullptr;
     QSpinBox* addTextSize = nullptr;
     std::unique_ptr<OptionsWindow> optionsWindow;
+    std::unique_ptr<ImageJobs> imageJobs;  // goes first: it may still report to the window
 
     void Show();
 
@@ -102,6 +104,7 @@ private:
     void PlaceLabel();
     void OnAddTextClosed();
     void OnMainClosed();
+    void Quit();
 
     bool inPass_ = false;
 };

@@ -12,6 +12,8 @@
 
 namespace velmora {
 
+class ImageJobs;
+
 // Everything the commands act on: one instance for the whole run.
 struct Workspace {
     Settings settings;
@@ -32,6 +34,9 @@ struct Workspace {
     // What of the editor's redraw requests the canvas has caught up with.
     unsigned paintedRedraws = 0;
     unsigned paintedMarkerDraws = 0;
+    // Encodes and writes pictures off the window's thread; null (tests,
+    // scripts): the picture commands do that before they return.
+    ImageJobs* imageJobs = nullptr;
 };
 
 // The questions and boxes the commands show. The window fills them with real
@@ -42,7 +47,8 @@ struct Prompts {
     std::function<bool(const QString& text)> confirm;  // "Confirm" box, Yes/No
     std::function<void(const QString& title, const QString& text)> message;  // OK box
     std::function<void(const QString& title, const QString& text)> warning;  // OK box, warning icon
-    std::function<void(const QImage& picture)> toClipboard;
+    // The picture, with its PNG file where one could be made (else empty).
+    std::function<void(const QImage& picture, const QByteArray& png)> toClipboard;
     // The system colour dialog with `initial` preselected; nullopt when cancelled.
     std::function<std::optional<QColor>(const QColor& initial)> chooseColour;
 };

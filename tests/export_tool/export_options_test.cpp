@@ -33,6 +33,15 @@ TEST(ExportOptions, UsageErrors)
     EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "0", "a.trk"}).error, "");
     EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "x", "a.trk"}).error, "");
     EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "nan", "a.trk"}).error, "");
+    for (const char* jobs : {"0", "-1", "x", "2.5", "1025", "99999999999"})
+        EXPECT_NE(ParseExportArgs({"--rl", "--jobs", jobs, "a.trk"}).error, "") << jobs;
+}
+
+TEST(ExportOptions, JobsDefaultToOnePerCore)
+{
+    EXPECT_EQ(ParseExportArgs({"--rl", "a.trk"}).options.jobs, 0);
+    EXPECT_EQ(ParseExportArgs({"--rl", "--jobs", "1", "a.trk"}).options.jobs, 1);
+    EXPECT_EQ(ParseExportArgs({"--rl", "--jobs", "1024", "a.trk"}).options.jobs, 1024);
 }
 
 TEST(ExportOptions, CircuitAndMapOptions)

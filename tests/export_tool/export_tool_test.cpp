@@ -68,8 +68,20 @@ Prompts AnswerWith(const QString& file)
     p.message = [](const QString& title, const QString& text) {
         ADD_FAILURE() << title.toStdString() << ": " << text.toStdString();
     };
-    p.toClipboard = [](const QImage&) {};
+    p.toClipboard = [](const QImage&, const QByteArray&) {};
     return p;
+}
+
+// The text less the progress line's updates, each "\r" up to "\033[K".
+std::string WithoutProgress(std::string text)
+{
+    for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r')) {
+        const std::size_t end = text.find("\033[K", at);
+        if (end == std::string::npos)
+            break;
+        text.erase(at, end + 3 - at);
+    }
+    return text;
 }
 
 ExportOptions ToolOptions(const QString& outDir, const QString& prefs)
@@ -140,6 +152,46 @@ TEST(ExportTool, BadTracksAreReportedAndTheOthersWritten)
     EXPECT_TRUE(QFile::exists(dir.filePath("out/good_rl.txt")));
     EXPECT_TRUE(QFile::exists(dir.filePath("out/good_centreline.csv")));
     EXPECT_FALSE(QFile::exists(dir.filePath("out/missing_rl.txt")));
+}
+
+TEST(ExportTool, JobsWriteTheSameFilesAndReportInTheGivenOrder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString prefs = dir.filePath("p.ini");
+    Settings s;
+    s.CanvasWidth = 600;
+    s.CanvasHeight = 500;
+    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
+    std::vector<std::string> tracks;
+    for (const char* name : {"a.trk", "gone1.trk", "b.trk", "c.trk", "gone2.trk", "d.trk", "e.trk"}) {
+        if (!QByteArray(name).startsWith("gone"))
+            WriteAll(dir.filePath(name), kOvalTrack);
+        tracks.push_back(dir.filePath(name).toStdString());
+    }
+    const auto run = [&](int jobs, bool progress, std::string& err) {
+        ExportOptions o = ToolOptions(dir.filePath(QString("out%1").arg(jobs)), prefs);
+        o.png = o.rl = true;
+        o.jobs = jobs;
+        o.tracks = tracks;
+        std::ostringstream text;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), text, progress), 1);
+        err = text.str();
+    };
+    std::string one, four;
+    run(1, false, one);
+    run(4, true, four);
+    for (const QString name : {"a.png", "a_rl.txt", "c.png", "e.png", "e_rl.txt"}) {
+        const QByteArray bytes = ReadAll(dir.filePath("out1/" + name));
+        EXPECT_FALSE(bytes.isEmpty()) << name.toStdString();
+        EXPECT_TRUE(bytes == ReadAll(dir.filePath("out4/" + name))) << name.toStdString();
+    }
+    EXPECT_EQ(one, "velmora-export: " + tracks[1] + ": could not find file\n" + "velmora-export: " + tracks[4] +
+                       ": could not find file\n");
+    // On a terminal the progress line is cleared before each message and
+    // drawn again after it; without it the messages are the same lines.
+    EXPECT_NE(four.find("\r7/7 tracks, "), std::string::npos) << four;
+    EXPECT_EQ(WithoutProgress(four), one + "\n");
 }
 
 TEST(ExportTool, HostileGapIsRefusedWithAReason)

@@ -33,6 +33,7 @@ struct FakePrompts {
     QStringList confirms;
     std::vector<std::pair<QString, QString>> boxes; // title, text
     QImage clipboard;
+    QByteArray clipboardPng;
     int clipboardCalls = 0;
 
     Prompts Make()
@@ -53,8 +54,9 @@ struct FakePrompts {
             return yes;
         };
         p.message = [this](const QString& title, const QString& text) { boxes.emplace_back(title, text); };
-        p.toClipboard = [this](const QImage& picture) {
+        p.toClipboard = [this](const QImage& picture, const QByteArray& png) {
             clipboard = picture;
+            clipboardPng = png;
             ++clipboardCalls;
         };
         return p;

@@ -142,6 +142,7 @@ TEST_F(ExportCommands, CopyPutsTheOpaquePictureOnTheClipboard)
     EXPECT_EQ(fake.clipboard.size(), ws.canvas.size());
     EXPECT_FALSE(fake.clipboard.hasAlphaChannel());
     EXPECT_EQ(fake.clipboard.pixelColor(1, 1), QColor(0, 255, 0));
+    EXPECT_EQ(QImage::fromData(fake.clipboardPng, "PNG"), fake.clipboard.convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(ws.editor.view.status1, "track copied to Clipboard");
 }
 

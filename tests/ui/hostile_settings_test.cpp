@@ -174,7 +174,10 @@ public:
     {
         const QString path = harness_->work.filePath(file);
         harness_->answerSave = [path] { return path; };
-        Step step = Timed([&] { harness_->shell().HandleMenu(id); });
+        Step step = Timed([&] {
+            harness_->shell().HandleMenu(id);
+            harness_->WaitForPictures(); // the step lasts until the file is written
+        });
         const bool written = QFileInfo(path).size() > 0;
         EXPECT_TRUE(written != !step.refusal.isEmpty()) << file.toStdString() << ": written " << written
                                                         << ", refusal '" << step.refusal.toStdString() << "'";

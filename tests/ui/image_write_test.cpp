@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <png.h>
@@ -89,7 +90,7 @@ void Decode(const std::string& file, DecodedPng& out)
 }
 
 // The inflated image data: each row is its filter byte followed by the pixels.
-std::string InflatedData(const std::string& file)
+std::string InflatedData(const std::string& file, std::size_t capacity = 1 << 20)
 {
     std::string idat;
     for (std::size_t at = 8; at + 8 <= file.size();) {
@@ -98,7 +99,7 @@ std::string InflatedData(const std::string& file)
             idat += file.substr(at + 8, length);
         at += 12 + length;
     }
-    std::string raw(1 << 20, '\0');
+    std::string raw(capacity, '\0');
     uLongf size = raw.size();
     if (uncompress(reinterpret_cast<Bytef*>(raw.data()), &size, reinterpret_cast<const Bytef*>(idat.data()),
                    idat.size()) != Z_OK)
@@ -139,6 +140,47 @@ TEST(EncodePng, WritesUnfilteredRgbThatReadsBack)
     const std::size_t idat = file->find("IDAT");
     ASSERT_NE(idat, std::string::npos);
     EXPECT_EQ(static_cast<unsigned char>((*file)[idat + 5]) >> 6, 3); // FLEVEL: maximum compression
+}
+
+TEST(EncodePng, SlicesJoinIntoOneStreamWhateverTheThreads)
+{
+    const QImage picture = Gradient(700, 1500); // 499 rows to a slice: four slices
+    const std::optional<std::string> one = EncodePng(picture, 1);
+    ASSERT_TRUE(one.has_value());
+    for (int threads : {2, 3, 8})
+        EXPECT_TRUE(EncodePng(picture, threads) == one) << threads << " threads";
+
+    // zlib checks the joined Adler-32 while inflating.
+    const std::size_t rowBytes = 1 + 700 * 3;
+    const std::string raw = InflatedData(*one, 1500 * rowBytes + 1);
+    ASSERT_EQ(raw.size(), 1500 * rowBytes);
+    for (int y = 0; y < 1500; ++y)
+        ASSERT_EQ(raw[y * rowBytes], 0) << "row " << y;
+    DecodedPng png;
+    Decode(*one, png);
+    ASSERT_TRUE(png.ok);
+    for (int y : {0, 498, 499, 998, 1499}) {
+        const auto* row = reinterpret_cast<const unsigned char*>(picture.constScanLine(y));
+        EXPECT_TRUE(std::equal(row, row + 700 * 3, png.rows[y].begin())) << "row " << y;
+    }
+
+    // Each slice starts from the data before it: as small as one stream.
+    uLongf single = compressBound(raw.size());
+    std::string whole(single, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(whole.data()), &single,
+                        reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 9),
+              Z_OK);
+    EXPECT_LT(double(one->size()), 1.01 * double(single));
+}
+
+TEST(EncodePng, ReportsProgressAndStopsWhenCancelled)
+{
+    const QImage picture = Gradient(700, 1500);
+    EncodeProgress progress;
+    EXPECT_TRUE(EncodePng(picture, 2, &progress).has_value());
+    EXPECT_EQ(progress.permille, 1000);
+    progress.cancelled = true;
+    EXPECT_FALSE(EncodePng(picture, 2, &progress).has_value());
 }
 
 TEST(EncodePng, DropsAlpha)

@@ -1,6 +1,7 @@
 #include "ui/shell_harness.h"
 
 #include "ui/canvas_widget.h"
+#include "ui/image_jobs.h"
 #include "ui/startup.h"
 
 #include <QApplication>
@@ -32,7 +33,7 @@ ShellHarness::ShellHarness(const Settings& settings, QSize display)
     p.openFile = [this](const QString&, const QString&, const QString&) {
         return answerOpen ? answerOpen() : QString();
     };
-    p.toClipboard = [](const QImage&) {};
+    p.toClipboard = [](const QImage&, const QByteArray&) {};
     p.chooseColour = [](const QColor&) { return std::optional<QColor>(); };
     shell_->shutdown = [this] { ++shutdowns; };
 
@@ -58,6 +59,12 @@ void ShellHarness::ClickCanvas(QPoint p, Qt::MouseButton button)
 void ShellHarness::Spin()
 {
     QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+void ShellHarness::WaitForPictures()
+{
+    while (shell_->imageJobs->Busy())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
 } // namespace velmora

@@ -28,6 +28,8 @@ public:
     void ClickCanvas(QPoint p, Qt::MouseButton button);
     // One round of the event loop: posted events, timers, paint requests.
     static void Spin();
+    // Runs the event loop until the picture being saved in the background is.
+    void WaitForPictures();
 
     QTemporaryDir work;
     QStringList boxes;

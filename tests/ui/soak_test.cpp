@@ -195,6 +195,7 @@ public:
     long SettledResidentKiB()
     {
         Workspace& ws = h_.ws();
+        h_.WaitForPictures();
         h_.shell().HandleMenu(kCmdNew);
         ws.settings.CanvasWidth = 800;
         ws.settings.CanvasHeight = 600;

@@ -25,7 +25,7 @@ void Put32(std::string& out, std::uint32_t v)
 
 } // namespace
 
-std::optional<std::string> EncodeBmp(const QImage& picture)
+std::optional<std::string> EncodeBmp(const QImage& picture, EncodeProgress* progress)
 {
     const QImage rgb = CanvasPicture(picture);
     if (rgb.isNull())
@@ -68,7 +68,14 @@ std::optional<std::string> EncodeBmp(const QImage& picture)
             }
             out += row;
             out += padding;
+            if (progress && y % 64 == 0) {
+                if (progress->cancelled)
+                    return std::nullopt;
+                progress->permille = static_cast<int>(1000 - std::int64_t(y) * 1000 / rgb.height());
+            }
         }
+        if (progress)
+            progress->permille = 1000;
         return out;
     } catch (const std::bad_alloc&) {
         return std::nullopt;

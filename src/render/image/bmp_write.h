@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/image/encode_progress.h"
+
 #include <QImage>
 #include <optional>
 #include <string>
@@ -9,7 +11,8 @@ namespace velmora {
 // Encodes the picture as an uncompressed 24-bit Windows bitmap: the 14-byte
 // "BM" header, the 40-byte information header, then the rows bottom-up in
 // blue-green-red order, each padded to a multiple of 4 bytes. No palette,
-// resolution 0. Any alpha is dropped. nullopt when memory runs out.
-std::optional<std::string> EncodeBmp(const QImage& picture);
+// resolution 0. Any alpha is dropped. nullopt when memory runs out or
+// `progress` was cancelled.
+std::optional<std::string> EncodeBmp(const QImage& picture, EncodeProgress* progress = nullptr);
 
 } // namespace velmora

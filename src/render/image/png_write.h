@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/image/encode_progress.h"
+
 #include <QImage>
 #include <optional>
 #include <string>
@@ -7,8 +9,13 @@
 namespace velmora {
 
 // Encodes the picture as a PNG file in memory: 8-bit RGB (colour type 2), not
-// interlaced, no filter on any row, zlib level 9. Any alpha is dropped.
-// nullopt when libpng fails or memory runs out.
-std::optional<std::string> EncodePng(const QImage& picture);
+// interlaced, no filter on any row, one zlib stream at level 9. Any alpha is
+// dropped.
+//
+// The rows are compressed in slices of about 1 MiB on up to `threads`
+// threads (0: one per core) and the slices joined into the one stream; the
+// bytes are the same whatever the number of threads. nullopt when zlib fails,
+// memory runs out or `progress` was cancelled.
+std::optional<std::string> EncodePng(const QImage& picture, int threads = 0, EncodeProgress* progress = nullptr);
 
 } // namespace velmora

@@ -1,0 +1,191 @@
+#include "ui/image_jobs.h"
+
+#include "render/image/atomic_save.h"
+#include "render/image/bmp_write.h"
+#include "render/image/png_write.h"
+#include "ui/workspace.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <new>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kTickMs = 100;
+constexpr int kRefusalMs = 2000; // how long the refusal stays before the progress again
+
+const QString kRefused = "still saving an image; try again when it is done";
+
+ImageJobResult RunWork(const std::function<ImageJobResult(EncodeProgress&)>& work, EncodeProgress& progress)
+{
+    try {
+        return work(progress);
+    } catch (const std::bad_alloc&) {
+        return {false, "out of memory", {}};
+    }
+}
+
+} // namespace
+
+ImageJobs::ImageJobs(Workspace& ws, std::function<void()> refresh) : ws_(ws), refresh_(std::move(refresh))
+{
+    ticker_.setInterval(kTickMs);
+    connect(&ticker_, &QTimer::timeout, this, [this] { ShowProgress(); });
+}
+
+ImageJobs::~ImageJobs()
+{
+    progress_.cancelled = true;
+    if (worker_.joinable()) {
+        worker_.join();
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+bool ImageJobs::Start(ImageJob job)
+{
+    if (Busy())
+        return false;
+    const auto work = std::move(job.work);
+    job_ = std::move(job);
+    progress_.permille = 0;
+    progress_.cancelled = false;
+    shownPermille_ = -1;
+    refusalShown_ = QDeadlineTimer();
+    try {
+        worker_ = std::thread([this, work] {
+            ImageJobResult result = RunWork(work, progress_);
+            // Handed to the window's thread; dropped with this object if it
+            // goes first.
+            QMetaObject::invokeMethod(
+                this, [this, result = std::move(result)] { Finish(result); }, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the job runs here, as without a window.
+        Finish(RunWork(work, progress_));
+        return true;
+    }
+    QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    ShowProgress();
+    ticker_.start();
+    return true;
+}
+
+void ImageJobs::Refuse()
+{
+    Status(kRefused);
+    refusalShown_ = QDeadlineTimer(kRefusalMs);
+    shownPermille_ = -1; // the progress comes back when the time is up
+}
+
+void ImageJobs::WhenIdle(std::function<void()> then, const QString& waitText)
+{
+    if (!Busy()) {
+        then();
+        return;
+    }
+    whenIdle_.push_back(std::move(then));
+    job_.progressText = waitText;
+    shownPermille_ = -1;
+    refusalShown_ = QDeadlineTimer();
+    ShowProgress();
+}
+
+void ImageJobs::ShowProgress()
+{
+    const int permille = progress_.permille;
+    if (permille == shownPermille_ || !refusalShown_.hasExpired())
+        return;
+    shownPermille_ = permille;
+    Status(job_.progressText + " \u2026 " + QString::number(permille / 10) + " %");
+}
+
+void ImageJobs::Finish(const ImageJobResult& result)
+{
+    if (worker_.joinable()) {
+        worker_.join();
+        QGuiApplication::restoreOverrideCursor();
+    }
+    ticker_.stop();
+    // `done` may start the next job, which takes job_'s place.
+    const auto done = std::move(job_.done);
+    job_ = {};
+    if (done)
+        done(result);
+    if (refresh_)
+        refresh_();
+    if (Busy())
+        return; // `done` started the next job: the waiting goes on
+    auto waiting = std::move(whenIdle_);
+    whenIdle_.clear();
+    for (const auto& then : waiting)
+        then();
+}
+
+void ImageJobs::Status(const QString& text)
+{
+    ws_.editor.view.status1 = text.toStdString();
+    if (refresh_)
+        refresh_();
+}
+
+bool RunImageJob(ImageJobs* jobs, ImageJob job)
+{
+    if (jobs)
+        return jobs->Start(std::move(job));
+    EncodeProgress progress;
+    const ImageJobResult result = RunWork(job.work, progress);
+    if (job.done)
+        job.done(result);
+    return true;
+}
+
+ImageJob SaveImageJob(const QImage& picture, ImageFormat format, const QString& path,
+                      std::function<void(const ImageJobResult&)> done)
+{
+    ImageJob job;
+    job.progressText = "saving image";
+    job.work = [picture, format, path](EncodeProgress& progress) {
+        const std::optional<std::string> bytes =
+            format == ImageFormat::Bmp ? EncodeBmp(picture, &progress) : EncodePng(picture, 0, &progress);
+        if (progress.cancelled)
+            return ImageJobResult{false, "cancelled", {}};
+        if (!bytes)
+            return ImageJobResult{false, "could not encode the picture", {}};
+        QString why;
+        if (!SaveBytes(path, *bytes, &why))
+            return ImageJobResult{false, why, {}};
+        return ImageJobResult{true, {}, {}};
+    };
+    job.done = std::move(done);
+    return job;
+}
+
+ImageJob ClipboardImageJob(const QImage& picture, std::function<void(const ImageJobResult&)> done)
+{
+    ImageJob job;
+    job.progressText = "copying image";
+    job.work = [picture](EncodeProgress& progress) {
+        std::optional<std::string> png = EncodePng(picture, 0, &progress);
+        if (!png)
+            return ImageJobResult{false, "could not encode the picture", {}};
+        return ImageJobResult{true, {}, std::move(*png)};
+    };
+    job.done = std::move(done);
+    return job;
+}
+
+bool RefusedWhileBusy(Workspace& ws)
+{
+    if (!ws.imageJobs || !ws.imageJobs->Busy())
+        return false;
+    ws.imageJobs->Refuse();
+    return true;
+}
+
+} // namespace velmora

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/formats/file_names.h"
+#include "render/image/encode_progress.h"
+
+#include <QDeadlineTimer>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmora {
+
+struct Workspace;
+
+// What the background part of a picture command hands back.
+struct ImageJobResult {
+    bool ok = false;
+    QString error;     // why it failed
+    std::string bytes; // the encoded picture, for a job that keeps it
+};
+
+// The slow part of Export Image or Copy to Clipboard: encoding the picture,
+// already taken from the canvas, and writing it.
+struct ImageJob {
+    QString progressText; // field 1 shows it with the share done: "saving image … 40 %"
+    std::function<ImageJobResult(EncodeProgress&)> work; // on the worker thread: touches nothing else
+    std::function<void(const ImageJobResult&)> done;     // back on the window's thread
+};
+
+// Runs picture jobs one at a time on a worker thread, so that the window
+// goes on repainting and answering while a huge picture is encoded: a busy
+// pointer, the progress in status field 1, the result handed back to the
+// window's thread.
+class ImageJobs : public QObject {
+public:
+    // `refresh` brings the window in line after field 1 changed.
+    ImageJobs(Workspace& ws, std::function<void()> refresh);
+    // Stops a running job and waits for its thread. A file being written is
+    // finished; one not yet begun is not written, and `done` is not called.
+    ~ImageJobs() override;
+
+    bool Busy() const { return worker_.joinable(); }
+    // Starts the job; false, with nothing started, while another one runs.
+    bool Start(ImageJob job);
+    // Tells the user in field 1 that a picture command has to wait.
+    void Refuse();
+    // Calls `then` once no job runs: at once when none does, else right
+    // after the running job's `done`, with field 1 showing `waitText`
+    // and the progress meanwhile.
+    void WhenIdle(std::function<void()> then, const QString& waitText);
+
+private:
+    void ShowProgress();
+    void Finish(const ImageJobResult& result);
+    void Status(const QString& text);
+
+    Workspace& ws_;
+    std::function<void()> refresh_;
+    std::thread worker_;
+    EncodeProgress progress_;
+    ImageJob job_;
+    QTimer ticker_;
+    int shownPermille_ = -1;
+    QDeadlineTimer refusalShown_;
+    std::vector<std::function<void()>> whenIdle_;
+};
+
+// Runs the job on `jobs`' worker thread, or right here when there is none
+// (the commands run without a window in tests and scripts). False when a
+// job already runs.
+bool RunImageJob(ImageJobs* jobs, ImageJob job);
+
+// Encodes the picture in `format` and writes it to `path` whole or not at all.
+ImageJob SaveImageJob(const QImage& picture, ImageFormat format, const QString& path,
+                      std::function<void(const ImageJobResult&)> done);
+
+// Encodes the picture as PNG for the clipboard; `bytes` holds the file.
+ImageJob ClipboardImageJob(const QImage& picture, std::function<void(const ImageJobResult&)> done);
+
+// When a picture job runs, tells the user and returns true: the command
+// that asked must not start another one.
+bool RefusedWhileBusy(Workspace& ws);
+
+} // namespace velmora

@@ -1,0 +1,123 @@
+#include "ui/command_fixture.h"
+#include "ui/file_commands.h"
+#include "ui/image_jobs.h"
+#include "ui/shell_harness.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace velmora {
+
+namespace {
+
+const std::string kRefused = "still saving an image; try again when it is done";
+
+// Something on the canvas for the encoder to work at.
+void PaintLines(QImage& canvas)
+{
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 90), 42));
+    for (int i = 0; i < 40; ++i)
+        p.drawLine(0, i * 200, canvas.width(), canvas.height() - i * 150);
+}
+
+// Runs the event loop until `jobs` is idle; returns the longest time the
+// loop went without turning, in milliseconds.
+double LongestGapUntilIdle(const ImageJobs& jobs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    double last = 0, longest = 0;
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const double now = ElapsedMs(clock);
+        longest = std::max(longest, now - last);
+        last = now;
+        if (!jobs.Busy())
+            loop.quit();
+    });
+    tick.start(5);
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit); // never for ever
+    loop.exec();
+    return longest;
+}
+
+} // namespace
+
+TEST(BackgroundExport, WindowKeepsTurningWhileAHugePictureIsSavedAndQuitWaitsForIt)
+{
+    Settings s;
+    s.CanvasWidth = 8192;
+    s.CanvasHeight = 8192;
+    ShellHarness h(s);
+    Shell& shell = h.shell();
+    PaintLines(h.ws().canvas);
+    const QString path = h.work.filePath("Tracks/huge.png");
+    h.answerSave = [&] { return path; };
+    const QLabel* field1 = shell.statusFields[1];
+
+    shell.HandleMenu(kCmdExport);
+    ASSERT_TRUE(shell.imageJobs->Busy());
+    EXPECT_TRUE(field1->text().startsWith(QString("saving image \u2026 "))) << field1->text().toStdString();
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+
+    // A second picture command waits for this one; quitting waits for the file.
+    h.answerSave = [] { return QString("never asked"); };
+    shell.HandleMenu(kCmdExport);
+    EXPECT_EQ(h.ws().editor.view.status1, kRefused);
+    shell.HandleMenu(kCmdCopy);
+    EXPECT_EQ(field1->text().toStdString(), kRefused);
+    shell.HandleMenu(kCmdQuit);
+    EXPECT_EQ(h.shutdowns, 0);
+
+    EXPECT_LT(LongestGapUntilIdle(*shell.imageJobs), 100.0);
+    EXPECT_EQ(h.shutdowns, 1);
+    EXPECT_EQ(field1->text(), "track image saved as " + path);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    EXPECT_EQ(QImageReader(path).size(), QSize(8192, 8192));
+}
+
+using PictureJobs = FileCommands;
+
+TEST_F(PictureJobs, ClosingWhileSavingLeavesTheOldFileOrAWholeNewOne)
+{
+    ws.canvas = QImage(4096, 4096, QImage::Format_RGB32);
+    ws.canvas.fill(Qt::white);
+    PaintLines(ws.canvas);
+    WriteAll(Path("kept.png"), "previous");
+    fake.fileAnswer = Path("kept.png");
+    fake.confirmAnswers = {true};
+    auto jobs = std::make_unique<ImageJobs>(ws, nullptr);
+    ws.imageJobs = jobs.get();
+    Export(ws, prompts);
+    ASSERT_TRUE(jobs->Busy());
+    jobs.reset(); // the window goes while the picture is being encoded
+
+    const QByteArray kept = ReadAll(Path("kept.png"));
+    EXPECT_TRUE(kept == "previous" || QImageReader(Path("kept.png")).size() == QSize(4096, 4096));
+    EXPECT_EQ(Entries(), QStringList{"kept.png"}); // no temporary file left
+    EXPECT_NE(ws.editor.view.status1, "track image saved as " + Path("kept.png").toStdString());
+}
+
+TEST_F(PictureJobs, CopyHandsThePictureOverWhenEncoded)
+{
+    ImageJobs jobs(ws, nullptr);
+    ws.imageJobs = &jobs;
+    ws.canvas.setPixelColor(2, 3, QColor(255, 0, 0));
+    CopyImg(ws, prompts);
+    LongestGapUntilIdle(jobs);
+    ASSERT_EQ(fake.clipboardCalls, 1);
+    EXPECT_EQ(QImage::fromData(fake.clipboardPng, "PNG").pixelColor(2, 3), QColor(255, 0, 0));
+    EXPECT_EQ(ws.editor.view.status1, "track copied to Clipboard");
+}
+
+} // namespace velmora
