@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 #include "render/image/canvas_picture.h"
@@ -19,6 +20,7 @@
 #include "core/settings/prefs_file.h"
 #include "core/settings/user_folder.h"
 #include "core/track/path.h"
+#include "export_tool/generate_options.h"
 #include "export_tool/interop_outputs.h"
 #include "export_tool/output_files.h"
 #include "export_tool/track_input.h"
@@ -146,17 +148,11 @@ bool WriteCentreline(const ExportOptions& o, const TrackJob& job, const QFileInf
     return Write(OutputPath(o, track, "_centreline.csv"), csv.text, error);
 }
 
-// One track from reading to its last output. The scene is shared by all
-// tracks and stays as it is; what differs per track lives in the job.
-bool ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path, std::string& error,
-                 std::string* note = nullptr)
+// Writes every output the options ask for; the first failure is the one
+// reported, but the other outputs are still written.
+bool WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job, const QFileInfo& track,
+                  std::string& error)
 {
-    TrackJob job;
-    if (!ReadTrackInput(o, scene.settings, path, job, error))
-        return false;
-    if (note)
-        *note = job.note;
-    const QFileInfo track(path);
     bool ok = true;
     std::string first;
     const auto run = [&](bool wanted, auto&& step) {
@@ -175,12 +171,59 @@ bool ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString
     return ok;
 }
 
+// One track from reading to its last output. The scene is shared by all
+// tracks and stays as it is; what differs per track lives in the job.
+bool ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path, std::string& error,
+                 std::string& note)
+{
+    TrackJob job;
+    if (!ReadTrackInput(o, scene.settings, path, job, error))
+        return false;
+    note = job.note;
+    return WriteOutputs(o, scene, job, QFileInfo(path), error);
+}
+
+// Generated track `index`: its outputs are named after it in the output
+// folder (else the current one).
+bool ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, std::size_t index,
+                          const std::string& name, std::string& error)
+{
+    TrackJob job;
+    if (!GenerateTrackInput(o, scene.settings, index, job, error))
+        return false;
+    const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
+    return WriteOutputs(o, scene, job, QFileInfo(folder.filePath(QString::fromStdString(name))), error);
+}
+
+// Settings that no generated track can be made with are refused before the
+// run starts, with the reason.
+bool CanGenerate(const ExportOptions& o, const Settings& base, std::ostream& err)
+{
+    const Settings s = RunSettings(o, base);
+    const std::string problem = GeneratorProblem(s, GeneratorOptionsFor(o, s));
+    if (problem.empty())
+        return true;
+    err << "velmora-export: cannot generate tracks: " << problem << "\n";
+    return false;
+}
+
+std::vector<std::string> GeneratedNames(std::size_t count)
+{
+    std::vector<std::string> names;
+    names.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        names.push_back(GeneratedTrackName(i, count));
+    return names;
+}
+
 }  // namespace
 
 int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& err, bool showProgress)
 {
     ExportScene scene;
     if (!LoadScene(options, programDir, scene, err))
+        return 1;
+    if (options.generate > 0 && !CanGenerate(options, scene.settings, err))
         return 1;
     if (!options.outDir.empty() && !QDir().mkpath(QString::fromStdString(options.outDir))) {
         err << "velmora-export: " << options.outDir << ": could not create the output folder\n";
@@ -191,18 +234,35 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
     const int jobs = options.jobs > 0 ? options.jobs : std::max(1, QThread::idealThreadCount());
     // Every core the jobs leave idle goes to the PNG encoder: all of them for
     // a single track, none when there are tracks enough to keep them busy.
-    const auto workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), options.tracks.size()));
+    const std::size_t trackCount = options.generate > 0 ? options.generate : options.tracks.size();
+    const auto workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), trackCount));
     scene.encodeThreads = std::max(1, jobs / std::max(1, workers));
+    // Settings that defeat the generator defeat it for every track: after a
+    // few failures the rest of the run is given up rather than ground out.
+    constexpr int kGiveUpAfter = 10;
+    auto failedToMake = std::make_shared<std::atomic<int>>(0);
     const auto makeWorker = [&]() -> TrackWork {
         // A font must not be drawn with on two threads at once: each worker
         // makes its own.
         auto own = std::make_shared<ExportScene>(scene);
         LoadFonts(own->assets, own->settings, kExportDpi);
-        return [&options, own](std::size_t, const std::string& track, std::string& error, std::string& note) {
-            return ExportTrack(options, *own, QString::fromStdString(track), error, &note);
+        return [&options, own, failedToMake](std::size_t index, const std::string& track, std::string& error,
+                                             std::string& note) {
+            if (options.generate == 0)
+                return ExportTrack(options, *own, QString::fromStdString(track), error, note);
+            if (failedToMake->load() >= kGiveUpAfter) {
+                error = "not made: " + std::to_string(kGiveUpAfter) + " tracks of this run could not be made";
+                return false;
+            }
+            const bool made = ExportGeneratedTrack(options, *own, index, track, error);
+            if (!made && error.rfind("no track found", 0) == 0)
+                ++*failedToMake;
+            return made;
         };
     };
-    return RunTrackPool(options.tracks, jobs, makeWorker, err, showProgress) == 0 ? 0 : 1;
+    const std::vector<std::string> tracks =
+        options.generate > 0 ? GeneratedNames(static_cast<std::size_t>(options.generate)) : options.tracks;
+    return RunTrackPool(tracks, jobs, makeWorker, err, showProgress) == 0 ? 0 : 1;
 }
 
 }  // namespace velmora

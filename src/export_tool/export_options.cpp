@@ -1,5 +1,6 @@
 #include "export_tool/export_options.h"
 
+#include "export_tool/generate_options.h"
 #include "export_tool/interop_options.h"
 
 #include <cerrno>
@@ -21,7 +22,8 @@ const char kExportUsage[] =
     "  --out-dir DIR       where outputs go (default: beside each track); names are the track's name\n"
     "                      with .png, .bmp, _rl.txt, _centreline.csv, .trk, _map.png, _map.yaml\n"
     "  --jobs J            export J tracks at once (default: one per core)\n"
-    "  --help, --version\n";
+    "  --help, --version\n"
+    "\n";
 
 namespace {
 
@@ -72,7 +74,7 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
             into = args[++i];
             return true;
         };
-        if (ParseInteropOption(args, i, o, r.error)) {
+        if (ParseInteropOption(args, i, o, r.error) || ParseGenerateOption(args, i, o, r.error)) {
             if (!r.error.empty())
                 return r;
             continue;
@@ -129,12 +131,12 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
         return r;
     if (o.png && o.bmp)
         r.error = "choose one of --png and --bmp";
-    else if (o.tracks.empty())
+    else if (o.tracks.empty() && o.generate == 0)
         r.error = "no track file given";
     else if (!o.png && !o.bmp && !o.rl && !o.centreline && !o.trk && !o.rosMap)
         r.error = "nothing to write: give --png, --bmp, --rl, --centreline, --trk or --ros-map";
-    else
-        r.error = InteropOptionsProblem(o);
+    else if (r.error = InteropOptionsProblem(o); r.error.empty())
+        r.error = GenerateOptionsProblem(o);
     return r;
 }
 

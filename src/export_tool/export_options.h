@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ struct ExportOptions {
     bool open = false;
     double trackWidth = 0;  // pixels; 0: the settings' TrackWidth
     bool trackWidthFromCsv = false;
+    // Generated tracks (generate_options.h).
+    std::uint64_t generate = 0;  // tracks to make; 0: read the track arguments
+    std::uint64_t seed = 1;
+    bool seedGiven = false;
+    double minLength = 0;  // pixels; 0: to suit the canvas
+    double maxLength = 0;
+    int markers = 0;
     int jobs = 0;        // tracks exported at once; 0: one per core
     bool help = false;
     bool version = false;

@@ -5,6 +5,7 @@
 
 #include "export_tool/batch_export.h"
 #include "export_tool/export_options.h"
+#include "export_tool/generate_options.h"
 #include "export_tool/interop_options.h"
 
 namespace {
@@ -30,11 +31,11 @@ int main(int argc, char** argv)
     const velmora::ParsedArgs parsed = velmora::ParseExportArgs(args);
     if (!parsed.error.empty()) {
         std::cerr << "velmora-export: " << parsed.error << "\n"
-                  << velmora::kExportUsage << velmora::kInteropUsage;
+                  << velmora::kExportUsage << velmora::kInteropUsage << velmora::kGenerateUsage;
         return 2;
     }
     if (parsed.options.help) {
-        std::cout << velmora::kExportUsage << velmora::kInteropUsage;
+        std::cout << velmora::kExportUsage << velmora::kInteropUsage << velmora::kGenerateUsage;
         return 0;
     }
     if (parsed.options.version) {

@@ -6,6 +6,7 @@
 #include "export_tool/output_files.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QFileInfo>
 
 namespace velmora {
@@ -72,16 +73,59 @@ bool IsCentrelineInput(const QString& path)
 bool ReadTrackInput(const ExportOptions& o, const Settings& base, const QString& path, TrackJob& job,
                     std::string& error)
 {
-    job.settings = base;
-    if (o.trackWidth > 0)
-        job.settings.TrackWidth = o.trackWidth;
+    job.settings = RunSettings(o, base);
     job.metresPerPixel = o.metresPerPixel;
     if (IsCentrelineInput(path))
         return ImportCircuit(o, path, job, error);
     QByteArray bytes;
     if (!ReadWholeFile(path, bytes, error))
         return false;
+    // As the editor's Load has it: bytes that are no track file are not
+    // drawn as if they were one.
+    if (!LooksLikeTrackFile(View(bytes))) {
+        error = "not a track file";
+        return false;
+    }
     ReadTrackFile(View(bytes), job.model);
+    return true;
+}
+
+Settings RunSettings(const ExportOptions& o, const Settings& base)
+{
+    Settings s = base;
+    if (o.trackWidth > 0)
+        s.TrackWidth = o.trackWidth;
+    return s;
+}
+
+GeneratorOptions GeneratorOptionsFor(const ExportOptions& o, const Settings& s)
+{
+    GeneratorOptions g = DefaultGeneratorOptions(s);
+    if (o.minLength > 0)
+        g.minLength = o.minLength;
+    if (o.maxLength > 0)
+        g.maxLength = o.maxLength;
+    // One length given beyond the other's default: the range moves with it
+    // rather than turning upside down.
+    if (o.minLength > 0 && o.maxLength <= 0)
+        g.maxLength = std::max(g.maxLength, g.minLength * 1.5);
+    if (o.maxLength > 0 && o.minLength <= 0)
+        g.minLength = std::min(g.minLength, g.maxLength / 1.5);
+    g.markers = o.markers;
+    return g;
+}
+
+bool GenerateTrackInput(const ExportOptions& o, const Settings& base, std::uint64_t index, TrackJob& job,
+                        std::string& error)
+{
+    job.settings = RunSettings(o, base);
+    job.metresPerPixel = o.metresPerPixel;
+    GeneratedTrack made = GenerateTrack(job.settings, GeneratorOptionsFor(o, job.settings), o.seed, index);
+    if (made.model.TrackPath.empty()) {
+        error = made.error;
+        return false;
+    }
+    job.model = std::move(made.model);
     return true;
 }
 

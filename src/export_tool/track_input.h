@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/settings/settings.h"
+#include "core/track/track_generator.h"
 #include "core/track/track_model.h"
 #include "export_tool/export_options.h"
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <string>
 
 namespace velmora {
@@ -31,5 +33,18 @@ bool IsCentrelineInput(const QString& path);
 // it is: what differs for this track goes into the job.
 bool ReadTrackInput(const ExportOptions& o, const Settings& base, const QString& path, TrackJob& job,
                     std::string& error);
+
+// Makes generated track `index` of the run with the options' seed, lengths
+// and markers on the canvas of `base`; false with `error` set when no track
+// could be made.
+bool GenerateTrackInput(const ExportOptions& o, const Settings& base, std::uint64_t index, TrackJob& job,
+                        std::string& error);
+
+// The generator's options for a run: the lengths asked for, else those that
+// suit the canvas of `s`.
+GeneratorOptions GeneratorOptionsFor(const ExportOptions& o, const Settings& s);
+
+// The run's settings for every track: `base` with --track-width applied.
+Settings RunSettings(const ExportOptions& o, const Settings& base);
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "export_tool/export_options.h"
+#include "export_tool/generate_options.h"
 
 namespace velmora {
 
@@ -84,6 +85,44 @@ TEST(ExportOptions, DoubleDashEndsTheOptions)
     const ParsedArgs p = ParseExportArgs({"--rl", "--", "--odd-name.trk"});
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.options.tracks, (std::vector<std::string>{"--odd-name.trk"}));
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+TEST(ExportOptions, GenerateOptions)
+{
+    const ParsedArgs p = ParseExportArgs({"--generate", "25", "--seed", "7", "--min-length", "2000",
+                                          "--max-length", "4000.5", "--markers", "3", "--trk"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.generate, 25u);
+    EXPECT_EQ(p.options.seed, 7u);
+    EXPECT_DOUBLE_EQ(p.options.minLength, 2000);
+    EXPECT_DOUBLE_EQ(p.options.maxLength, 4000.5);
+    EXPECT_EQ(p.options.markers, 3);
+
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--generate", "0", "--trk"},          {"--generate", "-3", "--trk"},
+        {"--generate", "x", "--trk"},          {"--generate", "2000000", "--trk"},
+        {"--generate", "3", "--trk", "a.trk"}, {"--seed", "3", "--trk", "a.trk"},
+        {"--generate", "3", "--seed", "-1", "--trk"},
+        {"--generate", "3", "--min-length", "0", "--trk"},
+        {"--generate", "3", "--min-length", "500", "--max-length", "400", "--trk"},
+        {"--generate", "3", "--markers", "x", "--trk"},
+        {"--generate", "3"},  // nothing to write
+        {"--generate"},
+    };
+    for (const auto& args : wrong)
+        EXPECT_NE(ParseExportArgs(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
+}
+
+TEST(ExportOptions, GeneratedTracksAreNumberedWithEnoughDigits)
+{
+    EXPECT_EQ(GeneratedTrackName(0, 10), "track_0001");
+    EXPECT_EQ(GeneratedTrackName(9998, 9999), "track_9999");
+    EXPECT_EQ(GeneratedTrackName(0, 10000), "track_00001");
+    EXPECT_EQ(GeneratedTrackName(123455, 123456), "track_123456");
 }
 
 }  // namespace velmora

@@ -139,16 +139,19 @@ TEST(ExportTool, BadTracksAreReportedAndTheOthersWritten)
     ASSERT_TRUE(dir.isValid());
     WriteAll(dir.filePath("good.trk"), kOvalTrack);
     WriteAll(dir.filePath("empty.trk"), "");
+    WriteAll(dir.filePath("garbage.trk"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11));
     ExportOptions o = ToolOptions(dir.filePath("out"), "");
     o.rl = true;
     o.centreline = true;
     o.tracks = {dir.filePath("missing.trk").toStdString(), dir.filePath("empty.trk").toStdString(),
-                dir.filePath("good.trk").toStdString()};
+                dir.filePath("garbage.trk").toStdString(), dir.filePath("good.trk").toStdString()};
     std::ostringstream err;
     EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
     const std::string text = err.str();
     EXPECT_NE(text.find("missing.trk: could not find file"), std::string::npos) << text;
     EXPECT_NE(text.find("empty.trk: could not find file"), std::string::npos) << text;
+    EXPECT_NE(text.find("garbage.trk: not a track file"), std::string::npos) << text;
+    EXPECT_FALSE(QFile::exists(dir.filePath("out/garbage_rl.txt")));
     EXPECT_TRUE(QFile::exists(dir.filePath("out/good_rl.txt")));
     EXPECT_TRUE(QFile::exists(dir.filePath("out/good_centreline.csv")));
     EXPECT_FALSE(QFile::exists(dir.filePath("out/missing_rl.txt")));
@@ -192,6 +195,60 @@ TEST(ExportTool, JobsWriteTheSameFilesAndReportInTheGivenOrder)
     // drawn again after it; without it the messages are the same lines.
     EXPECT_NE(four.find("\r7/7 tracks, "), std::string::npos) << four;
     EXPECT_EQ(WithoutProgress(four), one + "\n");
+}
+
+TEST(ExportTool, GeneratedTracksDependOnlyOnSeedAndIndex)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString prefs = dir.filePath("p.ini");
+    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(Settings())));
+    const auto run = [&](const QString& out, std::uint64_t count, std::uint64_t seed, int jobs) {
+        ExportOptions o = ToolOptions(dir.filePath(out), prefs);
+        o.trk = o.rl = o.centreline = true;
+        o.generate = count;
+        o.seed = seed;
+        o.markers = 2;
+        o.jobs = jobs;
+        std::ostringstream err;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 0) << err.str();
+    };
+    run("few", 4, 7, 1);
+    run("many", 12, 7, 2);
+    run("other", 4, 8, 2);
+    for (const QString name : {"track_0001", "track_0004"}) {
+        for (const QString suffix : {".trk", "_rl.txt", "_centreline.csv"}) {
+            const QByteArray bytes = ReadAll(dir.filePath("few/" + name + suffix));
+            EXPECT_FALSE(bytes.isEmpty());
+            EXPECT_TRUE(bytes == ReadAll(dir.filePath("many/" + name + suffix))) << (name + suffix).toStdString();
+        }
+        EXPECT_FALSE(ReadAll(dir.filePath("few/" + name + ".trk")) == ReadAll(dir.filePath("other/" + name + ".trk")));
+    }
+    // A generated track file is one the editor loads as it is.
+    TrackModel m;
+    const QByteArray trk = ReadAll(dir.filePath("many/track_0012.trk"));
+    ReadTrackFile(std::string_view(trk.constData(), static_cast<std::size_t>(trk.size())), m);
+    EXPECT_EQ(WriteTrackFile(m), trk.toStdString());
+    EXPECT_EQ(m.markers.size(), 2u);
+    EXPECT_EQ(m.TrackPath.back(), 'Z');
+}
+
+TEST(ExportTool, SettingsThatAllowNoTrackAreNamed)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Settings s;
+    s.AngleLimit = 1;
+    const QString prefs = dir.filePath("p.ini");
+    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
+    ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
+    o.trk = true;
+    o.generate = 1000;
+    std::ostringstream err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    EXPECT_EQ(err.str(), "velmora-export: cannot generate tracks: AngleLimit 1 is too small to close a loop "
+                         "(it needs at least 4)\n");
+    EXPECT_FALSE(QFile::exists(dir.filePath("out/track_0001.trk")));
 }
 
 TEST(ExportTool, HostileGapIsRefusedWithAReason)

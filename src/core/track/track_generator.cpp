@@ -26,6 +26,8 @@ constexpr double kTolerance = 1.0;
 // two sides of a corner); everything further apart must keep a track width
 // of clearance.
 constexpr double kNeighbourSpan = 2.5;
+// The longest loop worth trying, in widths plus heights of the room.
+constexpr double kLongestLoop = 2.3;
 
 // splitmix64: small and fast, and unlike the standard distributions it gives
 // the same numbers with every compiler and library, so a seed names the same
@@ -131,7 +133,7 @@ double LoopLength(const std::vector<Vec>& loop)
 // where its turn keeps within `maxTurn`.
 std::vector<Vec> ControlPoints(Random& rnd, double lengthRatio, double maxTurn)
 {
-    const int extra = static_cast<int>(std::clamp((lengthRatio - 1.2) * 8, 0.0, 24.0));
+    const int extra = static_cast<int>(std::clamp((lengthRatio - 1.0) * 16, 0.0, 40.0));
     const int count = 5 + rnd.Below(8) + extra;
     const double step = 2 * kPi / count;
     const double phase = rnd.Between(0, 2 * kPi);
@@ -506,6 +508,13 @@ std::string GeneratorProblem(const Settings& s, const GeneratorOptions& o)
     if (!(o.minLength > 0) || !std::isfinite(o.maxLength) || o.minLength > o.maxLength)
         return "the track lengths " + Pixels(o.minLength) + " to " + Pixels(o.maxLength) +
                " px are not a range (give a positive --min-length no larger than --max-length)";
+    // The loops wind around the canvas a few times at most; asking for more
+    // would only use up every attempt.
+    const double longest = std::floor(kLongestLoop * (room.w + room.h));
+    if (o.minLength > longest)
+        return "tracks of " + Pixels(o.minLength) + " px or more do not fit a " + std::to_string(room.canvasW) +
+               " x " + std::to_string(room.canvasH) + " canvas with TrackWidth " + Pixels(room.width) +
+               " (at most about " + Pixels(longest) + " px)";
     return {};
 }
 

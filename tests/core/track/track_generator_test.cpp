@@ -163,7 +163,9 @@ TEST(TrackGenerator, ImpossibleSettingsFailSoonWithAReason)
     } cases[] = {
         {With(100, 100, 42, 180), 0, 0, "TrackWidth 42"},
         {With(2048, 2048, 42, 1), 0, 0, "AngleLimit 1"},
-        {With(2048, 2048, 42, 180), 1e6, 2e6, "lengths 1000000 to 2000000"},
+        {With(2048, 2048, 42, 180), 1e6, 2e6, "tracks of 1000000 px"},
+        // Passes the first look but defeats every attempt.
+        {With(2048, 2048, 42, 5), 0, 0, "no track found in 300 attempts on a 2048 x 2048 canvas with TrackWidth 42, AngleLimit 5"},
         {With(2048, 2048, 42, 180), 500, 400, "--min-length"},
     };
     for (const Case& c : cases) {
