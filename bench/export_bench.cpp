@@ -95,5 +95,28 @@ void BM_ExportToolJobs(benchmark::State& state)
 }
 BENCHMARK(BM_ExportToolJobs)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A training set: 1,000 generated tracks with --trk --rl --centreline, on
+// one worker per core, from settings to the last file on disk.
+void BM_Generate(benchmark::State& state)
+{
+    EnsureGuiApp();
+    QTemporaryDir dir;
+    ExportOptions o;
+    o.imagesDir = VELMORA_ASSETS "/Images";
+    o.outDir = dir.filePath("out").toStdString();
+    o.trk = o.rl = o.centreline = true;
+    o.generate = 1000;
+    o.seed = 7;
+    o.markers = 3;
+    for (auto _ : state) {
+        std::ostringstream err;
+        if (RunBatchExport(o, dir.path(), err, false) != 0)
+            state.SkipWithError(err.str().c_str());
+    }
+    state.counters["tracks_per_s"] =
+        benchmark::Counter(1000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
 }  // namespace
 }  // namespace velmora
