@@ -12,33 +12,51 @@
 namespace velmora {
 namespace {
 
-// 20 closed tracks of 1,000 points each with labels and RL markers, exported
-// with the default settings. Arg 1 writes the PNG too, arg 0 only the RL data,
-// so the difference is the picture: redraw plus PNG compression.
-void BM_ExportToolBatch(benchmark::State& state)
+// Options that write into `dir`, with the shipped pictures.
+ExportOptions ToolOptions(const QTemporaryDir& dir)
 {
     EnsureGuiApp();
-    QTemporaryDir dir;
     ExportOptions o;
     o.imagesDir = VELMORA_ASSETS "/Images";
     o.outDir = dir.filePath("out").toStdString();
-    o.png = state.range(0) != 0;
-    o.rl = true;
-    const std::string bytes = WriteTrackFile(reference::Circuit(1000));
-    for (int i = 0; i < 20; ++i) {
-        const QString path = dir.filePath(QString("track%1.trk").arg(i));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        o.tracks.push_back(path.toStdString());
-    }
+    return o;
+}
+
+// Writes `bytes` as a track file in `dir` and names it in the options.
+void AddTrackFile(const QTemporaryDir& dir, const QString& name, const std::string& bytes, ExportOptions& o)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    o.tracks.push_back(path.toStdString());
+}
+
+// Runs the tool once an iteration; `tracks` a run counts towards tracks_per_s.
+void RunTool(benchmark::State& state, const QTemporaryDir& dir, const ExportOptions& o, double tracks)
+{
     for (auto _ : state) {
         std::ostringstream err;
         if (RunBatchExport(o, dir.path(), err, false) != 0)
             state.SkipWithError(err.str().c_str());
     }
-    state.counters["tracks_per_s"] = benchmark::Counter(20.0 * static_cast<double>(state.iterations()),
-                                                        benchmark::Counter::kIsRate);
+    state.counters["tracks_per_s"] =
+        benchmark::Counter(tracks * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// 20 closed tracks of 1,000 points each with labels and RL markers, exported
+// with the default settings. Arg 1 writes the PNG too, arg 0 only the RL data,
+// so the difference is the picture: redraw plus PNG compression.
+void BM_ExportToolBatch(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    ExportOptions o = ToolOptions(dir);
+    o.png = state.range(0) != 0;
+    o.rl = true;
+    const std::string bytes = WriteTrackFile(reference::Circuit(1000));
+    for (int i = 0; i < 20; ++i)
+        AddTrackFile(dir, QString("track%1.trk").arg(i), bytes, o);
+    RunTool(state, dir, o, 20);
 }
 BENCHMARK(BM_ExportToolBatch)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -47,19 +65,12 @@ BENCHMARK(BM_ExportToolBatch)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Us
 // canvas: the whole per-track cost of a circuit-to-simulator run.
 void BM_ExportCircuitToSimulator(benchmark::State& state)
 {
-    EnsureGuiApp();
     QTemporaryDir dir;
-    ExportOptions o;
-    o.imagesDir = VELMORA_ASSETS "/Images";
-    o.outDir = dir.filePath("out").toStdString();
+    ExportOptions o = ToolOptions(dir);
     o.trk = o.rl = o.centreline = o.rosMap = true;
     o.trackWidthFromCsv = true;
     o.tracks = {VELMORA_TEST_DATA "/circuits/Spa.csv"};
-    for (auto _ : state) {
-        std::ostringstream err;
-        if (RunBatchExport(o, dir.path(), err, false) != 0)
-            state.SkipWithError(err.str().c_str());
-    }
+    RunTool(state, dir, o, 1);
 }
 BENCHMARK(BM_ExportCircuitToSimulator)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -68,30 +79,15 @@ BENCHMARK(BM_ExportCircuitToSimulator)->Unit(benchmark::kMillisecond)->UseRealTi
 // The speed-up of the pool is tracks_per_s of /2 over that of /1.
 void BM_ExportToolJobs(benchmark::State& state)
 {
-    EnsureGuiApp();
     QTemporaryDir dir;
-    ExportOptions o;
-    o.imagesDir = VELMORA_ASSETS "/Images";
-    o.outDir = dir.filePath("out").toStdString();
+    ExportOptions o = ToolOptions(dir);
     o.png = true;
     o.rl = true;
     o.jobs = static_cast<int>(state.range(0));
     const int points[] = {782, 1160, 1402, 950, 1300};
-    for (int i = 0; i < 25; ++i) {
-        const std::string bytes = WriteTrackFile(reference::Circuit(points[i % 5] + i));
-        const QString path = dir.filePath(QString("circuit%1.trk").arg(i));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        o.tracks.push_back(path.toStdString());
-    }
-    for (auto _ : state) {
-        std::ostringstream err;
-        if (RunBatchExport(o, dir.path(), err, false) != 0)
-            state.SkipWithError(err.str().c_str());
-    }
-    state.counters["tracks_per_s"] = benchmark::Counter(25.0 * static_cast<double>(state.iterations()),
-                                                        benchmark::Counter::kIsRate);
+    for (int i = 0; i < 25; ++i)
+        AddTrackFile(dir, QString("circuit%1.trk").arg(i), WriteTrackFile(reference::Circuit(points[i % 5] + i)), o);
+    RunTool(state, dir, o, 25);
 }
 BENCHMARK(BM_ExportToolJobs)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -99,22 +95,13 @@ BENCHMARK(BM_ExportToolJobs)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Use
 // one worker per core, from settings to the last file on disk.
 void BM_Generate(benchmark::State& state)
 {
-    EnsureGuiApp();
     QTemporaryDir dir;
-    ExportOptions o;
-    o.imagesDir = VELMORA_ASSETS "/Images";
-    o.outDir = dir.filePath("out").toStdString();
+    ExportOptions o = ToolOptions(dir);
     o.trk = o.rl = o.centreline = true;
     o.generate = 1000;
     o.seed = 7;
     o.markers = 3;
-    for (auto _ : state) {
-        std::ostringstream err;
-        if (RunBatchExport(o, dir.path(), err, false) != 0)
-            state.SkipWithError(err.str().c_str());
-    }
-    state.counters["tracks_per_s"] =
-        benchmark::Counter(1000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    RunTool(state, dir, o, 1000);
 }
 BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
