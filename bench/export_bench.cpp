@@ -1,7 +1,7 @@
 #include "../tests/render/reference_scene.h"
 #include "bench_support.h"
-#include "export_tool/batch_export.h"
 #include "core/formats/track_file.h"
+#include "export_tool/batch_export.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -86,7 +86,8 @@ void BM_ExportToolJobs(benchmark::State& state)
     o.jobs = static_cast<int>(state.range(0));
     const int points[] = {782, 1160, 1402, 950, 1300};
     for (int i = 0; i < 25; ++i)
-        AddTrackFile(dir, QString("circuit%1.trk").arg(i), WriteTrackFile(reference::Circuit(points[i % 5] + i)), o);
+        AddTrackFile(dir, QString("circuit%1.trk").arg(i),
+                     WriteTrackFile(reference::Circuit(points[i % 5] + i)), o);
     RunTool(state, dir, o, 25);
 }
 BENCHMARK(BM_ExportToolJobs)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -105,5 +106,5 @@ void BM_Generate(benchmark::State& state)
 }
 BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-}  // namespace
-}  // namespace velmora
+} // namespace
+} // namespace velmora

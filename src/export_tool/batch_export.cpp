@@ -1,22 +1,8 @@
 #include "export_tool/batch_export.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QThread>
-#include <algorithm>
-#include <atomic>
-#include <memory>
-
-#include "render/image/canvas_picture.h"
-#include "render/image/bmp_write.h"
 #include "core/formats/centreline_csv.h"
-#include "render/image/image_load.h"
-#include "render/image/png_write.h"
 #include "core/formats/rl_data.h"
-#include "render/image/atomic_save.h"
 #include "core/formats/track_file.h"
-#include "render/redraw.h"
 #include "core/settings/prefs_file.h"
 #include "core/settings/user_folder.h"
 #include "core/track/path.h"
@@ -25,6 +11,20 @@
 #include "export_tool/output_files.h"
 #include "export_tool/track_input.h"
 #include "export_tool/track_pool.h"
+#include "render/image/atomic_save.h"
+#include "render/image/bmp_write.h"
+#include "render/image/canvas_picture.h"
+#include "render/image/image_load.h"
+#include "render/image/png_write.h"
+#include "render/redraw.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <memory>
 
 namespace velmora {
 
@@ -40,7 +40,7 @@ struct ExportScene {
     Settings settings;
     RenderAssets assets;
     QImage templateImage;
-    int encodeThreads = 1;  // for each PNG
+    int encodeThreads = 1; // for each PNG
 };
 
 bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& settings, std::ostream& err)
@@ -51,15 +51,16 @@ bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& s
         // own folder when the program is installed read-only.
         path = QDir(SettingsFolderFor(QDir(programDir).filesystemAbsolutePath())).filePath(kPrefsFileName);
         if (!QFileInfo(path).isFile())
-            return true;  // no preferences there: the defaults
+            return true; // no preferences there: the defaults
     }
     QByteArray bytes;
     std::string error;
     const QFileInfo info(path);
     if (info.isFile() && info.size() == 0)
-        return true;  // an empty file holds no keys: the defaults
+        return true; // an empty file holds no keys: the defaults
     if (!ReadWholeFile(path, bytes, error)) {
-        err << "velmora-export: " << Utf8(path) << ": " << (error == "could not find file" ? "could not find the settings file" : error) << "\n";
+        err << "velmora-export: " << Utf8(path) << ": "
+            << (error == "could not find file" ? "could not find the settings file" : error) << "\n";
         return false;
     }
     settings = ReadPrefs(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
@@ -103,8 +104,8 @@ bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& s
     return true;
 }
 
-bool WritePicture(const ExportOptions& o, const ExportScene& scene, const TrackJob& job, const QFileInfo& track,
-                  std::string& error)
+bool WritePicture(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
+                  const QFileInfo& track, std::string& error)
 {
     // Each worker thread scales the template once, for all its tracks.
     thread_local TemplateCache templateCache;
@@ -117,7 +118,8 @@ bool WritePicture(const ExportOptions& o, const ExportScene& scene, const TrackJ
     }
     RedrawCanvas(canvas, job.model, job.settings, scene.assets, scene.templateImage, &templateCache);
     const QImage picture = CanvasPicture(canvas);
-    const std::optional<std::string> bytes = o.bmp ? EncodeBmp(picture) : EncodePng(picture, scene.encodeThreads);
+    const std::optional<std::string> bytes =
+        o.bmp ? EncodeBmp(picture) : EncodePng(picture, scene.encodeThreads);
     if (picture.isNull() || !bytes) {
         error = "could not encode the picture";
         return false;
@@ -150,8 +152,8 @@ bool WriteCentreline(const ExportOptions& o, const TrackJob& job, const QFileInf
 
 // Writes every output the options ask for; the first failure is the one
 // reported, but the other outputs are still written.
-bool WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job, const QFileInfo& track,
-                  std::string& error)
+bool WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
+                  const QFileInfo& track, std::string& error)
 {
     bool ok = true;
     std::string first;
@@ -216,9 +218,10 @@ std::vector<std::string> GeneratedNames(std::size_t count)
     return names;
 }
 
-}  // namespace
+} // namespace
 
-int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& err, bool showProgress)
+int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& err,
+                   bool showProgress)
 {
     ExportScene scene;
     if (!LoadScene(options, programDir, scene, err))
@@ -265,4 +268,4 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
     return RunTrackPool(tracks, jobs, makeWorker, err, showProgress) == 0 ? 0 : 1;
 }
 
-}  // namespace velmora
+} // namespace velmora

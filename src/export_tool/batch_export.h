@@ -1,9 +1,9 @@
 #pragma once
 
+#include "export_tool/export_options.h"
+
 #include <QString>
 #include <ostream>
-
-#include "export_tool/export_options.h"
 
 namespace velmora {
 
@@ -13,4 +13,4 @@ namespace velmora {
 int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& err,
                    bool showProgress);
 
-}  // namespace velmora
+} // namespace velmora

@@ -12,8 +12,10 @@ namespace velmora {
 
 const char kExportUsage[] =
     "usage: velmora-export [options] TRACK.trk|CIRCUIT.csv ...\n"
+    "       velmora-export [options] --generate N [--seed S]\n"
     "  --prefs FILE        settings to draw with (default: the editor's Preferences.ini, else the defaults)\n"
-    "  --images DIR        folder holding surface.png, start.png, marker.png (default: Images beside the program)\n"
+    "  --images DIR        folder holding surface.png, start.png, marker.png (default: Images beside the "
+    "program)\n"
     "  --template IMAGE    draw this template behind the track\n"
     "  --png | --bmp       write the canvas picture\n"
     "  --rl                write the RL data\n"
@@ -53,7 +55,7 @@ bool ParseJobs(const std::string& text, int& out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
 {
@@ -107,7 +109,8 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
             if (!value(jobs))
                 return r;
             if (!ParseJobs(jobs, o.jobs)) {
-                r.error = "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not \"" + jobs + "\"";
+                r.error = "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not \"" +
+                          jobs + "\"";
                 return r;
             }
         } else if (a == "--png") {
@@ -140,4 +143,4 @@ ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
     return r;
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,11 +1,11 @@
 #include "export_tool/generate_options.h"
 
+#include "core/settings/settings.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-
-#include "core/settings/settings.h"
 
 namespace velmora {
 

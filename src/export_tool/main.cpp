@@ -1,12 +1,12 @@
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <iostream>
-#include <unistd.h>
-
 #include "export_tool/batch_export.h"
 #include "export_tool/export_options.h"
 #include "export_tool/generate_options.h"
 #include "export_tool/interop_options.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -18,7 +18,7 @@ void DropQtMessages(QtMsgType type, const QMessageLogContext&, const QString& me
         std::cerr << message.toStdString() << "\n";
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -6,8 +6,8 @@
 #include "export_tool/output_files.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace velmora {
 

@@ -139,7 +139,8 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
         std::vector<std::string> lines;
         for (; reported < total && outcomes[reported].finished; ++reported) {
             if (!outcomes[reported].note.empty())
-                lines.push_back("velmora-export: " + tracks[reported] + ": " + outcomes[reported].note + "\n");
+                lines.push_back("velmora-export: " + tracks[reported] + ": " + outcomes[reported].note +
+                                "\n");
             if (!outcomes[reported].ok) {
                 lines.push_back("velmora-export: " + tracks[reported] + ": " + outcomes[reported].error +
                                 "\n");

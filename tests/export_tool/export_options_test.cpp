@@ -1,15 +1,15 @@
-#include <gtest/gtest.h>
-
 #include "export_tool/export_options.h"
 #include "export_tool/generate_options.h"
+
+#include <gtest/gtest.h>
 
 namespace velmora {
 
 TEST(ExportOptions, ReadsEveryOption)
 {
-    const ParsedArgs p = ParseExportArgs({"--prefs", "p.ini", "--images", "img", "--template", "t.png", "--png",
-                                          "--rl", "--centreline", "--scale", "0.1", "--out-dir", "out", "a.trk",
-                                          "b.trk"});
+    const ParsedArgs p =
+        ParseExportArgs({"--prefs", "p.ini", "--images", "img", "--template", "t.png", "--png", "--rl",
+                         "--centreline", "--scale", "0.1", "--out-dir", "out", "a.trk", "b.trk"});
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.options.prefsFile, "p.ini");
     EXPECT_EQ(p.options.imagesDir, "img");
@@ -26,8 +26,8 @@ TEST(ExportOptions, ReadsEveryOption)
 TEST(ExportOptions, UsageErrors)
 {
     EXPECT_NE(ParseExportArgs({}).error, "");
-    EXPECT_NE(ParseExportArgs({"a.trk"}).error, "");  // nothing to write
-    EXPECT_NE(ParseExportArgs({"--png"}).error, "");  // no track
+    EXPECT_NE(ParseExportArgs({"a.trk"}).error, ""); // nothing to write
+    EXPECT_NE(ParseExportArgs({"--png"}).error, ""); // no track
     EXPECT_NE(ParseExportArgs({"--png", "--bmp", "a.trk"}).error, "");
     EXPECT_NE(ParseExportArgs({"--frobnicate", "a.trk"}).error, "");
     EXPECT_NE(ParseExportArgs({"--png", "a.trk", "--prefs"}).error, "");
@@ -87,7 +87,7 @@ TEST(ExportOptions, DoubleDashEndsTheOptions)
     EXPECT_EQ(p.options.tracks, (std::vector<std::string>{"--odd-name.trk"}));
 }
 
-}  // namespace velmora
+} // namespace velmora
 
 namespace velmora {
 
@@ -103,14 +103,17 @@ TEST(ExportOptions, GenerateOptions)
     EXPECT_EQ(p.options.markers, 3);
 
     const std::vector<std::vector<std::string>> wrong = {
-        {"--generate", "0", "--trk"},          {"--generate", "-3", "--trk"},
-        {"--generate", "x", "--trk"},          {"--generate", "2000000", "--trk"},
-        {"--generate", "3", "--trk", "a.trk"}, {"--seed", "3", "--trk", "a.trk"},
+        {"--generate", "0", "--trk"},
+        {"--generate", "-3", "--trk"},
+        {"--generate", "x", "--trk"},
+        {"--generate", "2000000", "--trk"},
+        {"--generate", "3", "--trk", "a.trk"},
+        {"--seed", "3", "--trk", "a.trk"},
         {"--generate", "3", "--seed", "-1", "--trk"},
         {"--generate", "3", "--min-length", "0", "--trk"},
         {"--generate", "3", "--min-length", "500", "--max-length", "400", "--trk"},
         {"--generate", "3", "--markers", "x", "--trk"},
-        {"--generate", "3"},  // nothing to write
+        {"--generate", "3"}, // nothing to write
         {"--generate"},
     };
     for (const auto& args : wrong)
@@ -125,4 +128,4 @@ TEST(ExportOptions, GeneratedTracksAreNumberedWithEnoughDigits)
     EXPECT_EQ(GeneratedTrackName(123455, 123456), "track_123456");
 }
 
-}  // namespace velmora
+} // namespace velmora

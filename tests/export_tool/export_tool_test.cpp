@@ -1,19 +1,18 @@
-#include <gtest/gtest.h>
+#include "core/formats/centreline_import.h"
+#include "core/formats/track_file.h"
+#include "core/settings/prefs_file.h"
+#include "export_tool/batch_export.h"
+#include "render/image/image_load.h"
+#include "ui/file_commands.h"
+#include "ui/workspace.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <sstream>
-
-#include "ui/workspace.h"
-#include "export_tool/batch_export.h"
-#include "ui/file_commands.h"
-#include "render/image/image_load.h"
-#include "core/formats/centreline_import.h"
-#include "core/formats/track_file.h"
-#include "core/settings/prefs_file.h"
 
 namespace velmora {
 
@@ -44,7 +43,10 @@ void WriteAll(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-QString ImagesDir() { return QString(VELMORA_ASSETS) + "/Images"; }
+QString ImagesDir()
+{
+    return QString(VELMORA_ASSETS) + "/Images";
+}
 
 // The editor as the user has it right after start-up, with a small canvas.
 void StartEditor(Workspace& ws, const Settings& s)
@@ -93,7 +95,7 @@ ExportOptions ToolOptions(const QString& outDir, const QString& prefs)
     return o;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ExportTool, PictureAndRLDataMatchTheEditorByteForByte)
 {
@@ -189,8 +191,8 @@ TEST(ExportTool, JobsWriteTheSameFilesAndReportInTheGivenOrder)
         EXPECT_FALSE(bytes.isEmpty()) << name.toStdString();
         EXPECT_TRUE(bytes == ReadAll(dir.filePath("out4/" + name))) << name.toStdString();
     }
-    EXPECT_EQ(one, "velmora-export: " + tracks[1] + ": could not find file\n" + "velmora-export: " + tracks[4] +
-                       ": could not find file\n");
+    EXPECT_EQ(one, "velmora-export: " + tracks[1] + ": could not find file\n" +
+                       "velmora-export: " + tracks[4] + ": could not find file\n");
     // On a terminal the progress line is cleared before each message and
     // drawn again after it; without it the messages are the same lines.
     EXPECT_NE(four.find("\r7/7 tracks, "), std::string::npos) << four;
@@ -220,9 +222,11 @@ TEST(ExportTool, GeneratedTracksDependOnlyOnSeedAndIndex)
         for (const QString suffix : {".trk", "_rl.txt", "_centreline.csv"}) {
             const QByteArray bytes = ReadAll(dir.filePath("few/" + name + suffix));
             EXPECT_FALSE(bytes.isEmpty());
-            EXPECT_TRUE(bytes == ReadAll(dir.filePath("many/" + name + suffix))) << (name + suffix).toStdString();
+            EXPECT_TRUE(bytes == ReadAll(dir.filePath("many/" + name + suffix)))
+                << (name + suffix).toStdString();
         }
-        EXPECT_FALSE(ReadAll(dir.filePath("few/" + name + ".trk")) == ReadAll(dir.filePath("other/" + name + ".trk")));
+        EXPECT_FALSE(ReadAll(dir.filePath("few/" + name + ".trk")) ==
+                     ReadAll(dir.filePath("other/" + name + ".trk")));
     }
     // A generated track file is one the editor loads as it is.
     TrackModel m;
@@ -337,7 +341,7 @@ TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     Settings s;
-    s.MarkerGap = 4;  // a centreline row every 4 px
+    s.MarkerGap = 4; // a centreline row every 4 px
     const QString prefs = dir.filePath("Preferences.ini");
     WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
     ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
@@ -360,7 +364,7 @@ TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
                                        rows, error))
             << error;
         ASSERT_GT(rows.size(), 1000u);
-        const double half = rows[0].widthRight / map.resolution;  // TrackWidth / 2
+        const double half = rows[0].widthRight / map.resolution; // TrackWidth / 2
         ASSERT_GT(half, 3);
         for (const CentrelineRow& r : rows) {
             const QPointF p((r.x - map.originX) / map.resolution,
@@ -382,7 +386,7 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
     const struct {
         const char* file;
         QByteArray bytes;
-        const char* error;  // empty: good
+        const char* error; // empty: good
     } inputs[] = {
         {"word.csv", "# x_m,y_m\n0,0\n100,0\nabc,5\n", "line 4: x_m is not a number: \"abc\""},
         {"nan.csv", "0,0\n100,NaN\n", "line 2: y_m is not a number: \"NaN\""},
@@ -466,13 +470,14 @@ TEST_F(ExportProgram, RunsWithoutADisplay)
     ASSERT_TRUE(dir.isValid());
     WriteAll(dir.filePath("oval.trk"), kOvalTrack);
     QByteArray err;
-    EXPECT_EQ(Run({"--images", ImagesDir(), "--png", "--rl", "--centreline", dir.filePath("oval.trk")}, nullptr,
-                  &err),
+    EXPECT_EQ(Run({"--images", ImagesDir(), "--png", "--rl", "--centreline", dir.filePath("oval.trk")},
+                  nullptr, &err),
               0)
         << err.toStdString();
     const QImage picture(dir.filePath("oval.png"));
     EXPECT_FALSE(picture.isNull());
-    EXPECT_TRUE(ReadAll(dir.filePath("oval_centreline.csv")).startsWith("# x_m,y_m,w_tr_right_m,w_tr_left_m\n"));
+    EXPECT_TRUE(
+        ReadAll(dir.filePath("oval_centreline.csv")).startsWith("# x_m,y_m,w_tr_right_m,w_tr_left_m\n"));
 }
 
 TEST_F(ExportProgram, HelpAndUsageErrors)
@@ -486,4 +491,4 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
     EXPECT_EQ(Run({"--nonsense", "a.trk"}, nullptr, &err), 2);
 }
 
-}  // namespace velmora
+} // namespace velmora

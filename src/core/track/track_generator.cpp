@@ -1,13 +1,13 @@
 #include "core/track/track_generator.h"
 
+#include "core/track/editor.h"
+#include "core/track/path.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <unordered_map>
 #include <vector>
-
-#include "core/track/editor.h"
-#include "core/track/path.h"
 
 namespace velmora {
 
@@ -55,19 +55,37 @@ struct Vec {
     double y = 0;
 };
 
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-Vec operator*(Vec a, double k) { return {a.x * k, a.y * k}; }
-double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
-double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
-double Length(Vec a) { return std::hypot(a.x, a.y); }
+Vec operator-(Vec a, Vec b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
+Vec operator+(Vec a, Vec b)
+{
+    return {a.x + b.x, a.y + b.y};
+}
+Vec operator*(Vec a, double k)
+{
+    return {a.x * k, a.y * k};
+}
+double Dot(Vec a, Vec b)
+{
+    return a.x * b.x + a.y * b.y;
+}
+double Cross(Vec a, Vec b)
+{
+    return a.x * b.y - a.y * b.x;
+}
+double Length(Vec a)
+{
+    return std::hypot(a.x, a.y);
+}
 
 // The room the generator works in: the canvas less the margin every point
 // keeps from its edges, less a pixel for rounding to whole pixels.
 struct Room {
     int canvasW = 0;
     int canvasH = 0;
-    double width = 0;  // track width
+    double width = 0; // track width
     double left = 0;
     double top = 0;
     double w = 0;
@@ -169,8 +187,9 @@ std::vector<Vec> SampleCurve(const std::vector<Vec>& control, double spacing, in
 {
     std::vector<Vec> samples;
     for (std::size_t span = 0; span < control.size(); ++span) {
-        const double chord = Length(control[(span + 1) % control.size()] - control[span]) +
-                             Length(control[(span + 2) % control.size()] - control[(span + 1) % control.size()]);
+        const double chord =
+            Length(control[(span + 1) % control.size()] - control[span]) +
+            Length(control[(span + 2) % control.size()] - control[(span + 1) % control.size()]);
         const int n = std::clamp(static_cast<int>(chord / spacing), minPerSpan, 400);
         for (int i = 0; i < n; ++i)
             samples.push_back(BSplinePoint(control, span, static_cast<double>(i) / n));
@@ -208,7 +227,8 @@ bool PlaceInRoom(std::vector<Vec>& control, const Room& room, double target, dou
 // --- From the smooth line to clicks ---------------------------------------
 
 // Douglas-Peucker on the samples first..last (indices into a closed ring).
-void Simplify(const std::vector<Vec>& ring, std::size_t first, std::size_t last, std::vector<std::size_t>& keep)
+void Simplify(const std::vector<Vec>& ring, std::size_t first, std::size_t last,
+              std::vector<std::size_t>& keep)
 {
     const std::size_t n = ring.size();
     std::vector<std::pair<std::size_t, std::size_t>> todo{{first, last}};
@@ -402,7 +422,7 @@ Vec MiddleOf(Vec a, Vec b)
 // go.
 std::vector<Vec> StartOnAStraight(const std::vector<Vec>& corners, const Settings& s, Random& rnd)
 {
-    constexpr double kStraight = 1.0;  // degrees the start corner may turn
+    constexpr double kStraight = 1.0; // degrees the start corner may turn
     const std::size_t n = corners.size();
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), 0);
@@ -419,7 +439,8 @@ std::vector<Vec> StartOnAStraight(const std::vector<Vec>& corners, const Setting
         for (const bool reverse : {reverseFirst, !reverseFirst}) {
             std::vector<Vec> loop{start};
             for (std::size_t step = 1; step <= n; ++step)
-                loop.push_back(reverse ? corners[(order[k] + n + 1 - step) % n] : corners[(order[k] + step) % n]);
+                loop.push_back(reverse ? corners[(order[k] + n + 1 - step) % n]
+                                       : corners[(order[k] + step) % n]);
             if (FirstClickAllowed(loop[1], s))
                 return loop;
         }
@@ -481,9 +502,12 @@ std::vector<Vec> TryLoop(const Settings& s, const GeneratorOptions& o, const Roo
     return loop;
 }
 
-std::string Pixels(double v) { return std::to_string(static_cast<long long>(std::llround(v))); }
+std::string Pixels(double v)
+{
+    return std::to_string(static_cast<long long>(std::llround(v)));
+}
 
-}  // namespace
+} // namespace
 
 GeneratorOptions DefaultGeneratorOptions(const Settings& s)
 {
@@ -504,7 +528,8 @@ std::string GeneratorProblem(const Settings& s, const GeneratorOptions& o)
                Pixels(std::ceil(need)) + " x " + Pixels(std::ceil(need)) + ")";
     }
     if (s.AngleLimit - kTurnMargin < 3)
-        return "AngleLimit " + std::to_string(s.AngleLimit) + " is too small to close a loop (it needs at least 4)";
+        return "AngleLimit " + std::to_string(s.AngleLimit) +
+               " is too small to close a loop (it needs at least 4)";
     if (!(o.minLength > 0) || !std::isfinite(o.maxLength) || o.minLength > o.maxLength)
         return "the track lengths " + Pixels(o.minLength) + " to " + Pixels(o.maxLength) +
                " px are not a range (give a positive --min-length no larger than --max-length)";
@@ -512,13 +537,15 @@ std::string GeneratorProblem(const Settings& s, const GeneratorOptions& o)
     // would only use up every attempt.
     const double longest = std::floor(kLongestLoop * (room.w + room.h));
     if (o.minLength > longest)
-        return "tracks of " + Pixels(o.minLength) + " px or more do not fit a " + std::to_string(room.canvasW) +
-               " x " + std::to_string(room.canvasH) + " canvas with TrackWidth " + Pixels(room.width) +
-               " (at most about " + Pixels(longest) + " px)";
+        return "tracks of " + Pixels(o.minLength) + " px or more do not fit a " +
+               std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) +
+               " canvas with TrackWidth " + Pixels(room.width) + " (at most about " + Pixels(longest) +
+               " px)";
     return {};
 }
 
-GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed, std::uint64_t index)
+GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed,
+                             std::uint64_t index)
 {
     GeneratedTrack result;
     if (std::string problem = GeneratorProblem(s, o); !problem.empty()) {
@@ -534,12 +561,13 @@ GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::
             return result;
         }
     }
-    result.error = "no track found in " + std::to_string(kAttempts) + " attempts on a " +
-                   std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) + " canvas with TrackWidth " +
-                   Pixels(room.width) + ", AngleLimit " + std::to_string(s.AngleLimit) + " and lengths " +
-                   Pixels(o.minLength) + " to " + Pixels(o.maxLength) +
-                   " px; a larger canvas, a narrower track, a larger AngleLimit or shorter lengths leave more room";
+    result.error =
+        "no track found in " + std::to_string(kAttempts) + " attempts on a " + std::to_string(room.canvasW) +
+        " x " + std::to_string(room.canvasH) + " canvas with TrackWidth " + Pixels(room.width) +
+        ", AngleLimit " + std::to_string(s.AngleLimit) + " and lengths " + Pixels(o.minLength) + " to " +
+        Pixels(o.maxLength) +
+        " px; a larger canvas, a narrower track, a larger AngleLimit or shorter lengths leave more room";
     return result;
 }
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "core/settings/settings.h"
 #include "core/track/track_model.h"
+
+#include <cstdint>
+#include <string>
 
 namespace velmora {
 
 // What a run of generated tracks asks for besides the settings.
 struct GeneratorOptions {
-    double minLength = 0;  // pixels along the track
+    double minLength = 0; // pixels along the track
     double maxLength = 0;
-    int markers = 0;  // RL markers dropped beside each track
+    int markers = 0; // RL markers dropped beside each track
 };
 
 // Track lengths that suit the canvas of `s` when none are given.
@@ -25,7 +25,7 @@ std::string GeneratorProblem(const Settings& s, const GeneratorOptions& o);
 
 struct GeneratedTrack {
     TrackModel model;  // TrackPath empty when no track was found
-    std::string error;  // then: why, naming the settings in the way
+    std::string error; // then: why, naming the settings in the way
 };
 
 // Track `index` of the run with `seed`: a closed loop of whole-pixel points
@@ -36,4 +36,4 @@ struct GeneratedTrack {
 GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed,
                              std::uint64_t index);
 
-}  // namespace velmora
+} // namespace velmora

@@ -1,11 +1,10 @@
+#include "core/track/editor.h"
 #include "core/track/track_generator.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
-
-#include "core/track/editor.h"
 
 namespace velmora {
 namespace {
@@ -32,10 +31,13 @@ std::vector<Pt> ReadClicks(const std::string& path)
             return {};
         points.push_back({static_cast<double>(x), static_cast<double>(y)});
     }
-    return {};  // never closed
+    return {}; // never closed
 }
 
-double Bearing(Pt a, Pt b) { return std::atan2(b.y - a.y, b.x - a.x) * 180 / M_PI; }
+double Bearing(Pt a, Pt b)
+{
+    return std::atan2(b.y - a.y, b.x - a.x) * 180 / M_PI;
+}
 
 double Turn(Pt a, Pt b, Pt c)
 {
@@ -65,7 +67,8 @@ double Between(Pt a, Pt b, Pt c, Pt d)
 {
     if (Crossing(a, b, c, d))
         return 0;
-    return std::min(std::min(ToSegment(a, c, d), ToSegment(b, c, d)), std::min(ToSegment(c, a, b), ToSegment(d, a, b)));
+    return std::min(std::min(ToSegment(a, c, d), ToSegment(b, c, d)),
+                    std::min(ToSegment(c, a, b), ToSegment(d, a, b)));
 }
 
 // Everything a generated track must be; empty text when it is.
@@ -165,7 +168,8 @@ TEST(TrackGenerator, ImpossibleSettingsFailSoonWithAReason)
         {With(2048, 2048, 42, 1), 0, 0, "AngleLimit 1"},
         {With(2048, 2048, 42, 180), 1e6, 2e6, "tracks of 1000000 px"},
         // Passes the first look but defeats every attempt.
-        {With(2048, 2048, 42, 5), 0, 0, "no track found in 300 attempts on a 2048 x 2048 canvas with TrackWidth 42, AngleLimit 5"},
+        {With(2048, 2048, 42, 5), 0, 0,
+         "no track found in 300 attempts on a 2048 x 2048 canvas with TrackWidth 42, AngleLimit 5"},
         {With(2048, 2048, 42, 180), 500, 400, "--min-length"},
     };
     for (const Case& c : cases) {
@@ -178,5 +182,5 @@ TEST(TrackGenerator, ImpossibleSettingsFailSoonWithAReason)
     }
 }
 
-}  // namespace
-}  // namespace velmora
+} // namespace
+} // namespace velmora
