@@ -36,7 +36,8 @@ for entry in \
     ./usr/lib/velmora/Images/surface.png ./usr/lib/velmora/Images/start.png ./usr/lib/velmora/Images/marker.png \
     ./usr/lib/velmora/Tracks/Example.trk "./usr/lib/velmora/Help/Velmora Help.pdf" \
     ./usr/share/applications/velmora.desktop ./usr/share/icons/hicolor/scalable/apps/velmora.svg \
-    ./usr/share/doc/velmora/copyright ./usr/share/doc/velmora/changelog.gz; do
+    ./usr/share/doc/velmora/copyright ./usr/share/doc/velmora/changelog.gz \
+    ./usr/share/man/man1/velmora.1.gz ./usr/share/man/man1/velmora-export.1.gz; do
     grep -qxF "$entry" "$work/list" || { cat "$work/list"; fail "the package lacks $entry"; }
 done
 if grep -v '^\./usr/' "$work/list" | grep -vqx '\./'; then fail "files outside /usr"; fi
