@@ -236,8 +236,12 @@ bool LooksLikeTrackFile(std::string_view bytes)
         if ((u < 0x20 && u != '\t') || u == 0x7F)
             return false;
     }
+    // Close Loop is not disabled by an Undo that empties the track, so the
+    // editor itself can save a path that begins with "Z"; its own files must
+    // load again.
     const std::size_t first = line.find_first_not_of(" \t");
-    return line.empty() || (first != std::string_view::npos && (line[first] == 'M' || line[first] == 'm'));
+    return line.empty() ||
+           (first != std::string_view::npos && std::string_view("MmZz").find(line[first]) != std::string_view::npos);
 }
 
 bool ReadTrackFile(std::string_view bytes, TrackModel& model)

@@ -39,6 +39,8 @@ TEST(ApplyLoadedTrack, DamagedFilesAreRefusedOrFlagged)
         {"M 1 \x01 1\r\n" + whole, LoadOutcome::NotTrackFile},
         {"M 1 \x7F 1\r\n" + whole, LoadOutcome::NotTrackFile},
         {"L 1 1\r\n" + whole, LoadOutcome::NotTrackFile},
+        // Close Loop after an Undo that emptied the track: the editor's own.
+        {"ZZM 1 1 \r\n" + whole, LoadOutcome::Loaded},
         {"   \r\n" + whole, LoadOutcome::NotTrackFile},
         {whole, LoadOutcome::NotTrackFile},  // the path line is missing
         {"\xEF\xBB\xBFM 1 1\r\n" + whole, LoadOutcome::NotTrackFile},
