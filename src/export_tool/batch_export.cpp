@@ -186,12 +186,14 @@ bool ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString
 }
 
 // Generated track `index`: its outputs are named after it in the output
-// folder (else the current one).
+// folder (else the current one). `made` tells a track that could not be
+// made from one whose outputs could not be written.
 bool ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, std::size_t index,
-                          const std::string& name, std::string& error)
+                          const std::string& name, std::string& error, bool& made)
 {
     TrackJob job;
-    if (!GenerateTrackInput(o, scene.settings, index, job, error))
+    made = GenerateTrackInput(o, scene.settings, index, job, error);
+    if (!made)
         return false;
     const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
     return WriteOutputs(o, scene, job, QFileInfo(folder.filePath(QString::fromStdString(name))), error);
@@ -257,10 +259,11 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
                 error = "not made: " + std::to_string(kGiveUpAfter) + " tracks of this run could not be made";
                 return false;
             }
-            const bool made = ExportGeneratedTrack(options, *own, index, track, error);
-            if (!made && error.rfind("no track found", 0) == 0)
+            bool made = true;
+            const bool exported = ExportGeneratedTrack(options, *own, index, track, error, made);
+            if (!made)
                 ++*failedToMake;
-            return made;
+            return exported;
         };
     };
     const std::vector<std::string> tracks =

@@ -48,6 +48,14 @@ QString ImagesDir()
     return QString(VELMORA_ASSETS) + "/Images";
 }
 
+// Writes the settings as p.ini in `dir`; returns its path.
+QString PrefsFile(const QTemporaryDir& dir, const Settings& s)
+{
+    const QString path = dir.filePath("p.ini");
+    WriteAll(path, QByteArray::fromStdString(WritePrefs(s)));
+    return path;
+}
+
 // The editor as the user has it right after start-up, with a small canvas.
 void StartEditor(Workspace& ws, const Settings& s)
 {
@@ -203,8 +211,7 @@ TEST(ExportTool, GeneratedTracksDependOnlyOnSeedAndIndex)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString prefs = dir.filePath("p.ini");
-    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(Settings())));
+    const QString prefs = PrefsFile(dir, Settings());
     const auto run = [&](const QString& out, std::uint64_t count, std::uint64_t seed, int jobs) {
         ExportOptions o = ToolOptions(dir.filePath(out), prefs);
         o.trk = o.rl = o.centreline = true;
@@ -243,8 +250,7 @@ TEST(ExportTool, SettingsThatAllowNoTrackAreNamed)
     ASSERT_TRUE(dir.isValid());
     Settings s;
     s.AngleLimit = 1;
-    const QString prefs = dir.filePath("p.ini");
-    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
+    const QString prefs = PrefsFile(dir, s);
     ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
     o.trk = true;
     o.generate = 1000;
@@ -261,8 +267,7 @@ TEST(ExportTool, HostileGapIsRefusedWithAReason)
     ASSERT_TRUE(dir.isValid());
     Settings s;
     s.MarkerGap = 0;
-    const QString prefs = dir.filePath("p.ini");
-    WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
+    const QString prefs = PrefsFile(dir, s);
     WriteAll(dir.filePath("t.trk"), kOvalTrack);
     ExportOptions o = ToolOptions(dir.path(), prefs);
     o.rl = true;

@@ -88,6 +88,16 @@ inline QString Report(const QString& what, const char* procedure, int line)
     return ReportText(what.toStdString(), procedure, line);
 }
 
+// Checks one file dialog as it was asked: kind, title, filter and folder.
+inline void ExpectDialog(const FakePrompts::Dialog& d, const QString& kind, const QString& title,
+                         const QString& filter, const QString& folder)
+{
+    EXPECT_EQ(d.kind, kind);
+    EXPECT_EQ(d.title, title);
+    EXPECT_EQ(d.filter, filter);
+    EXPECT_EQ(d.folder, folder);
+}
+
 // Lets writes of more than `bytes` fail with EFBIG for the life of the object,
 // so a failing write can be tested even where root may write anywhere.
 class FileSizeLimit {

@@ -44,10 +44,7 @@ TEST_F(ExportCommands, FormatAndNameFollowTheExtension)
     EXPECT_TRUE(fake.boxes.empty());
     EXPECT_TRUE(fake.confirms.isEmpty());
     ASSERT_FALSE(fake.dialogs.empty());
-    EXPECT_EQ(fake.dialogs[0].kind, "save");
-    EXPECT_EQ(fake.dialogs[0].title, "Save Image");
-    EXPECT_EQ(fake.dialogs[0].filter, "image|*.png;*.bmp");
-    EXPECT_EQ(fake.dialogs[0].folder, ws.tracksFolder);
+    ExpectDialog(fake.dialogs[0], "save", "Save Image", "image|*.png;*.bmp", ws.tracksFolder);
 }
 
 TEST_F(ExportCommands, PictureIsTheCanvasAsPaintedWithoutAlpha)
@@ -151,10 +148,7 @@ TEST_F(TemplateCommand, CancelledDialogKeepsTheTemplate)
     ws.templateImage = QImage(8, 8, QImage::Format_RGB32);
     LoadTemplate(ws, prompts);
     ASSERT_EQ(fake.dialogs.size(), 1u);
-    EXPECT_EQ(fake.dialogs[0].kind, "open");
-    EXPECT_EQ(fake.dialogs[0].title, "Load Template");
-    EXPECT_EQ(fake.dialogs[0].filter, "image|*.png;*.bmp");
-    EXPECT_EQ(fake.dialogs[0].folder, ws.tracksFolder);
+    ExpectDialog(fake.dialogs[0], "open", "Load Template", "image|*.png;*.bmp", ws.tracksFolder);
     EXPECT_EQ(ws.editor.view.status1, "cancelled");
     EXPECT_FALSE(ws.templateImage.isNull());
 }
@@ -207,10 +201,7 @@ TEST_F(RLDataCommand, WritesTheFileAndMarksTheLineEnds)
     SaveRLData(ws, prompts);
 
     ASSERT_EQ(fake.dialogs.size(), 1u);
-    EXPECT_EQ(fake.dialogs[0].kind, "save");
-    EXPECT_EQ(fake.dialogs[0].title, "Save RL Data As");
-    EXPECT_EQ(fake.dialogs[0].filter, "text file|*.txt");
-    EXPECT_EQ(fake.dialogs[0].folder, ws.tracksFolder);
+    ExpectDialog(fake.dialogs[0], "save", "Save RL Data As", "text file|*.txt", ws.tracksFolder);
     EXPECT_EQ(ReadAll(Path("rl")), "; angle, x1, y1, x2, y2, \r\n"
                                    "90, 132, 90, 132, 110, \r\n"
                                    "90, 196, 90, 196, 110, \r\n"

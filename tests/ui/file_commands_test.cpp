@@ -33,10 +33,7 @@ TEST_F(SaveCommands, FreshTrackAsksForANameThenSavesWithoutAsking)
     SaveTrack(ws, prompts);
 
     ASSERT_EQ(fake.dialogs.size(), 1u);
-    EXPECT_EQ(fake.dialogs[0].kind, "save");
-    EXPECT_EQ(fake.dialogs[0].title, "Save File As");
-    EXPECT_EQ(fake.dialogs[0].filter, "track file|*.trk");
-    EXPECT_EQ(fake.dialogs[0].folder, ws.tracksFolder);
+    ExpectDialog(fake.dialogs[0], "save", "Save File As", "track file|*.trk", ws.tracksFolder);
     const QString saved = Path("circuit.trk");
     EXPECT_EQ(ws.editor.TrackFileName, saved.toStdString());
     EXPECT_EQ(ws.editor.view.status1, "track saved to " + saved.toStdString());
@@ -169,10 +166,7 @@ TEST_F(LoadCommand, CancelledDialog)
     ws.editor.model = SampleModel();
     Load(ws, prompts);
     ASSERT_EQ(fake.dialogs.size(), 1u);
-    EXPECT_EQ(fake.dialogs[0].kind, "open");
-    EXPECT_EQ(fake.dialogs[0].title, "Load File");
-    EXPECT_EQ(fake.dialogs[0].filter, "track file|*.trk");
-    EXPECT_EQ(fake.dialogs[0].folder, ws.tracksFolder);
+    ExpectDialog(fake.dialogs[0], "open", "Load File", "track file|*.trk", ws.tracksFolder);
     EXPECT_EQ(ws.editor.view.status1, "cancelled");
     EXPECT_EQ(ws.editor.model.TrackPath, SampleModel().TrackPath);
 }

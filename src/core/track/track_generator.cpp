@@ -2,6 +2,7 @@
 
 #include "core/track/editor.h"
 #include "core/track/path.h"
+#include "core/track/simplify.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,10 +51,7 @@ private:
     std::uint64_t state_;
 };
 
-struct Vec {
-    double x = 0;
-    double y = 0;
-};
+using Vec = CanvasPoint;
 
 Vec operator-(Vec a, Vec b)
 {
@@ -114,14 +112,6 @@ double TurnDegrees(Vec a, Vec b, Vec c)
     return std::atan2(Cross(u, v), Dot(u, v)) * kDegreesPerRadian;
 }
 
-double PointSegmentDistance(Vec p, Vec a, Vec b)
-{
-    const Vec ab = b - a;
-    const double len2 = Dot(ab, ab);
-    const double t = len2 > 0 ? std::clamp(Dot(p - a, ab) / len2, 0.0, 1.0) : 0.0;
-    return Length(p - (a + ab * t));
-}
-
 double SegmentDistance(Vec a, Vec b, Vec c, Vec d)
 {
     const double d1 = Cross(b - a, c - a);
@@ -130,8 +120,8 @@ double SegmentDistance(Vec a, Vec b, Vec c, Vec d)
     const double d4 = Cross(d - c, b - c);
     if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
         return 0;
-    return std::min({PointSegmentDistance(a, c, d), PointSegmentDistance(b, c, d),
-                     PointSegmentDistance(c, a, b), PointSegmentDistance(d, a, b)});
+    return std::min({DistanceToSegment(a, c, d), DistanceToSegment(b, c, d), DistanceToSegment(c, a, b),
+                     DistanceToSegment(d, a, b)});
 }
 
 double LoopLength(const std::vector<Vec>& loop)
@@ -226,30 +216,6 @@ bool PlaceInRoom(std::vector<Vec>& control, const Room& room, double target, dou
 
 // --- From the smooth line to clicks ---------------------------------------
 
-// Douglas-Peucker on the samples first..last (indices into a closed ring).
-void Simplify(const std::vector<Vec>& ring, std::size_t first, std::size_t last,
-              std::vector<std::size_t>& keep)
-{
-    const std::size_t n = ring.size();
-    std::vector<std::pair<std::size_t, std::size_t>> todo{{first, last}};
-    while (!todo.empty()) {
-        const auto [a, b] = todo.back();
-        todo.pop_back();
-        double worst = 0;
-        std::size_t at = a;
-        for (std::size_t i = a + 1; i < b; ++i) {
-            const double d = PointSegmentDistance(ring[i % n], ring[a % n], ring[b % n]);
-            if (d > worst)
-                worst = d, at = i;
-        }
-        if (worst > kTolerance) {
-            keep.push_back(at);
-            todo.push_back({a, at});
-            todo.push_back({at, b});
-        }
-    }
-}
-
 // The kept samples rounded to whole pixels; samples that round onto the
 // point before them are dropped from `keep` too.
 std::vector<Vec> Rounded(const std::vector<Vec>& ring, std::vector<std::size_t>& keep)
@@ -277,9 +243,7 @@ std::vector<Vec> Rounded(const std::vector<Vec>& ring, std::vector<std::size_t>&
 std::vector<Vec> Corners(const std::vector<Vec>& ring, double maxTurn)
 {
     const std::size_t n = ring.size();
-    std::vector<std::size_t> keep{0, n / 2};
-    Simplify(ring, 0, n / 2, keep);
-    Simplify(ring, n / 2, n, keep);
+    std::vector<std::size_t> keep = SimplifyLine(ring, ring, true, kTolerance);
     for (int round = 0; round < 10; ++round) {
         std::sort(keep.begin(), keep.end());
         keep.erase(std::unique(keep.begin(), keep.end()), keep.end());
