@@ -51,8 +51,9 @@ void BM_ExportToolBatch(benchmark::State& state)
 {
     QTemporaryDir dir;
     ExportOptions o = ToolOptions(dir);
-    o.png = state.range(0) != 0;
-    o.rl = true;
+    o.outputs = {"rl"};
+    if (state.range(0) != 0)
+        o.outputs.insert("png");
     const std::string bytes = WriteTrackFile(reference::Circuit(1000));
     for (int i = 0; i < 20; ++i)
         AddTrackFile(dir, QString("track%1.trk").arg(i), bytes, o);
@@ -67,7 +68,7 @@ void BM_ExportCircuitToSimulator(benchmark::State& state)
 {
     QTemporaryDir dir;
     ExportOptions o = ToolOptions(dir);
-    o.trk = o.rl = o.centreline = o.rosMap = true;
+    o.outputs = {"trk", "rl", "centreline", "ros-map"};
     o.trackWidthFromCsv = true;
     o.tracks = {VELMORA_TEST_DATA "/circuits/Spa.csv"};
     RunTool(state, dir, o, 1);
@@ -81,8 +82,7 @@ void BM_ExportToolJobs(benchmark::State& state)
 {
     QTemporaryDir dir;
     ExportOptions o = ToolOptions(dir);
-    o.png = true;
-    o.rl = true;
+    o.outputs = {"png", "rl"};
     o.jobs = static_cast<int>(state.range(0));
     const int points[] = {782, 1160, 1402, 950, 1300};
     for (int i = 0; i < 25; ++i)
@@ -98,7 +98,7 @@ void BM_Generate(benchmark::State& state)
 {
     QTemporaryDir dir;
     ExportOptions o = ToolOptions(dir);
-    o.trk = o.rl = o.centreline = true;
+    o.outputs = {"trk", "rl", "centreline"};
     o.generate = 1000;
     o.seed = 7;
     o.markers = 3;

@@ -90,7 +90,7 @@ void BM_ExportPng(benchmark::State& state)
     const QImage canvas = SampleCanvas();
     std::size_t size = 0;
     for (auto _ : state) {
-        const std::optional<std::string> png = velmora::EncodePng(velmora::CanvasPicture(canvas));
+        const velmora::Result<std::string> png = velmora::EncodePng(velmora::CanvasPicture(canvas));
         size = png ? png->size() : 0;
         benchmark::DoNotOptimize(size);
     }

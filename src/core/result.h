@@ -20,8 +20,7 @@ inline Failure Fail(std::string message)
 // What an operation that can fail hands back: its value, or the failure the
 // user is told about. The one way the file formats, the image codecs and the
 // export tool report what went wrong.
-template <class T = void>
-class [[nodiscard]] Result {
+template <class T = void> class [[nodiscard]] Result {
 public:
     Result(T value) : value_(std::move(value)) {}
     Result(Failure failure) : error_(std::move(failure.message)) {}
@@ -40,8 +39,7 @@ private:
     std::string error_;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
     Result(Failure failure) : failed_(true), error_(std::move(failure.message)) {}

@@ -1,25 +1,18 @@
 #include "export_tool/batch_export.h"
 
-#include "core/formats/centreline_csv.h"
-#include "core/formats/rl_data.h"
-#include "core/formats/track_file.h"
+#include "core/formats/number_text.h"
 #include "core/settings/prefs_file.h"
 #include "core/settings/user_folder.h"
-#include "core/track/path.h"
 #include "export_tool/generate_options.h"
-#include "export_tool/interop_outputs.h"
 #include "export_tool/output_files.h"
+#include "export_tool/output_table.h"
 #include "export_tool/track_input.h"
 #include "export_tool/track_pool.h"
-#include "render/image/atomic_save.h"
-#include "render/image/bmp_write.h"
 #include "render/image/canvas_picture.h"
 #include "render/image/image_load.h"
-#include "render/image/png_write.h"
 #include "render/redraw.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
@@ -40,7 +33,8 @@ struct ExportScene {
     Settings settings;
     RenderAssets assets;
     QImage templateImage;
-    int encodeThreads = 1; // for each PNG
+    int encodeThreads = 1;       // for each PNG
+    bool damagedPicture = false; // a picture could not be decoded: drawn without it, but the run fails
 };
 
 bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& settings, std::ostream& err)
@@ -53,23 +47,24 @@ bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& s
         if (!QFileInfo(path).isFile())
             return true; // no preferences there: the defaults
     }
-    QByteArray bytes;
-    std::string error;
     const QFileInfo info(path);
     if (info.isFile() && info.size() == 0)
         return true; // an empty file holds no keys: the defaults
-    if (!ReadWholeFile(path, bytes, error)) {
+    const Result<QByteArray> bytes = ReadWholeFile(path);
+    if (!bytes) {
         err << "velmora-export: " << Utf8(path) << ": "
-            << (error == "could not find file" ? "could not find the settings file" : error) << "\n";
+            << (bytes.error() == "could not find file" ? "could not find the settings file" : bytes.error())
+            << "\n";
         return false;
     }
-    settings = ReadPrefs(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    settings = ReadPrefs(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     return true;
 }
 
 // Loads one picture the way the editor does: a missing file is an error,
-// one that cannot be decoded is reported and left out.
-bool LoadPicture(const QString& path, QImage& into, std::ostream& err)
+// one that cannot be decoded is reported and left out, and the run then
+// fails, so that a batch can tell its pictures are not what was asked for.
+bool LoadPicture(const QString& path, QImage& into, bool& damaged, std::ostream& err)
 {
     const LoadedImage loaded = LoadImg(path);
     switch (loaded.status) {
@@ -79,6 +74,7 @@ bool LoadPicture(const QString& path, QImage& into, std::ostream& err)
     case ImageLoadStatus::Undecodable:
         err << "velmora-export: " << Utf8(path) << ": could not load image; drawing without it\n";
         into = QImage();
+        damaged = true;
         return true;
     case ImageLoadStatus::Missing:
         break;
@@ -87,116 +83,110 @@ bool LoadPicture(const QString& path, QImage& into, std::ostream& err)
     return false;
 }
 
+// A canvas side the settings ask for that no canvas can have is drawn at
+// the nearest one that can; the user hears of it.
+void WarnOfCanvasSide(const char* key, double asked, std::ostream& err)
+{
+    if (asked >= 1 && asked <= kMaxCanvasSide)
+        return;
+    err << "velmora-export: " << key << " " << FormatShortest(asked) << " is out of range (1 to "
+        << kMaxCanvasSide << "); drawing " << CanvasSide(asked) << " pixels\n";
+}
+
 bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& scene, std::ostream& err)
 {
     if (!LoadSettings(o, programDir, scene.settings, err))
         return false;
     const QDir images(o.imagesDir.empty() ? QDir(programDir).filePath("Images")
                                           : QString::fromStdString(o.imagesDir));
-    if (!LoadPicture(images.filePath("surface.png"), scene.assets.surface, err) ||
-        !LoadPicture(images.filePath("start.png"), scene.assets.start, err) ||
-        !LoadPicture(images.filePath("marker.png"), scene.assets.marker, err))
+    bool& damaged = scene.damagedPicture;
+    if (!LoadPicture(images.filePath("surface.png"), scene.assets.surface, damaged, err) ||
+        !LoadPicture(images.filePath("start.png"), scene.assets.start, damaged, err) ||
+        !LoadPicture(images.filePath("marker.png"), scene.assets.marker, damaged, err))
         return false;
     if (!o.templateImage.empty() &&
-        !LoadPicture(QString::fromStdString(o.templateImage), scene.templateImage, err))
+        !LoadPicture(QString::fromStdString(o.templateImage), scene.templateImage, damaged, err))
         return false;
+    WarnOfCanvasSide("CanvasWidth", scene.settings.CanvasWidth, err);
+    WarnOfCanvasSide("CanvasHeight", scene.settings.CanvasHeight, err);
     LoadFonts(scene.assets, scene.settings, kExportDpi);
     return true;
 }
 
-bool WritePicture(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
-                  const QFileInfo& track, std::string& error)
+// The canvas picture as the editor's Export takes it.
+Result<QImage> DrawPicture(const ExportScene& scene, const TrackJob& job)
 {
     // Each worker thread scales the template once, for all its tracks.
     thread_local TemplateCache templateCache;
 
     QImage canvas(CanvasSide(job.settings.CanvasWidth), CanvasSide(job.settings.CanvasHeight),
                   QImage::Format_RGB32);
-    if (canvas.isNull()) {
-        error = "could not create the canvas picture";
-        return false;
-    }
+    if (canvas.isNull())
+        return Fail("could not create the canvas picture");
     RedrawCanvas(canvas, job.model, job.settings, scene.assets, scene.templateImage, &templateCache);
-    const QImage picture = CanvasPicture(canvas);
-    const std::optional<std::string> bytes =
-        o.bmp ? EncodeBmp(picture) : EncodePng(picture, scene.encodeThreads);
-    if (picture.isNull() || !bytes) {
-        error = "could not encode the picture";
-        return false;
-    }
-    return Write(OutputPath(o, track, o.bmp ? ".bmp" : ".png"), *bytes, error);
+    QImage picture = CanvasPicture(canvas);
+    if (picture.isNull())
+        return Fail("could not encode the picture");
+    return picture;
 }
 
-bool WriteRL(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error)
+bool NeedsPicture(const ExportOptions& o)
 {
-    const PathMeasure measure(job.model.TrackPath);
-    if (const auto problem = RLExportProblem(measure, job.settings.MarkerGap)) {
-        error = "could not export RL data: " + *problem;
-        return false;
-    }
-    const RLExport rl =
-        BuildRLExport(measure, job.model.markers, job.settings.MarkerGap, job.settings.TrackWidth);
-    return Write(OutputPath(o, track, "_rl.txt"), rl.text, error);
-}
-
-bool WriteCentreline(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error)
-{
-    const CentrelineResult csv = CentrelineCsv(job.model.TrackPath, job.settings.MarkerGap,
-                                               job.settings.TrackWidth, job.metresPerPixel);
-    if (!csv.ok) {
-        error = "could not write the centreline: " + csv.error;
-        return false;
-    }
-    return Write(OutputPath(o, track, "_centreline.csv"), csv.text, error);
+    return std::any_of(Outputs().begin(), Outputs().end(),
+                       [&](const OutputEntry* e) { return e->needsPicture && o.Wants(e->flag); });
 }
 
 // Writes every output the options ask for; the first failure is the one
 // reported, but the other outputs are still written.
-bool WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
-                  const QFileInfo& track, std::string& error)
+Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
+                    const QFileInfo& track, std::vector<std::string>& notes)
 {
-    bool ok = true;
-    std::string first;
-    const auto run = [&](bool wanted, auto&& step) {
-        std::string why;
-        if (wanted && !step(why) && ok) {
-            ok = false;
-            first = why;
-        }
-    };
-    run(o.png || o.bmp, [&](std::string& why) { return WritePicture(o, scene, job, track, why); });
-    run(o.rl, [&](std::string& why) { return WriteRL(o, job, track, why); });
-    run(o.centreline, [&](std::string& why) { return WriteCentreline(o, job, track, why); });
-    run(o.trk, [&](std::string& why) { return WriteTrk(o, job, track, why); });
-    run(o.rosMap, [&](std::string& why) { return WriteRosMap(o, job, track, why); });
-    error = first;
-    return ok;
+    Result<QImage> picture = NeedsPicture(o) ? DrawPicture(scene, job) : Result<QImage>(QImage());
+    const OutputContext context{o,
+                                job.model,
+                                job.settings,
+                                job.frame,
+                                track,
+                                picture.ok() ? *picture : QImage(),
+                                scene.encodeThreads,
+                                notes};
+    Status first;
+    for (const OutputEntry* output : Outputs()) {
+        if (!o.Wants(output->flag))
+            continue;
+        Status written =
+            output->needsPicture && !picture ? Status(Fail(picture.error())) : output->write(context);
+        if (!written && first)
+            first = std::move(written);
+    }
+    return first;
 }
 
 // One track from reading to its last output. The scene is shared by all
 // tracks and stays as it is; what differs per track lives in the job.
-bool ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path, std::string& error,
-                 std::string& note)
+Status ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path,
+                   std::vector<std::string>& notes)
 {
-    TrackJob job;
-    if (!ReadTrackInput(o, scene.settings, path, job, error))
-        return false;
-    note = job.note;
-    return WriteOutputs(o, scene, job, QFileInfo(path), error);
+    const Result<TrackJob> job = ReadTrackInput(o, scene.settings, path);
+    if (!job)
+        return Fail(job.error());
+    if (!job->note.empty())
+        notes.push_back(job->note);
+    return WriteOutputs(o, scene, *job, QFileInfo(path), notes);
 }
 
 // Generated track `index`: its outputs are named after it in the output
 // folder (else the current one). `made` tells a track that could not be
 // made from one whose outputs could not be written.
-bool ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, std::size_t index,
-                          const std::string& name, std::string& error, bool& made)
+Status ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, std::size_t index,
+                            const std::string& name, bool& made, std::vector<std::string>& notes)
 {
-    TrackJob job;
-    made = GenerateTrackInput(o, scene.settings, index, job, error);
-    if (!made)
-        return false;
+    const Result<TrackJob> job = GenerateTrackInput(o, scene.settings, index);
+    made = job.ok();
+    if (!job)
+        return Fail(job.error());
     const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
-    return WriteOutputs(o, scene, job, QFileInfo(folder.filePath(QString::fromStdString(name))), error);
+    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), notes);
 }
 
 // Settings that no generated track can be made with are refused before the
@@ -251,16 +241,15 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
         // makes its own.
         auto own = std::make_shared<ExportScene>(scene);
         LoadFonts(own->assets, own->settings, kExportDpi);
-        return [&options, own, failedToMake](std::size_t index, const std::string& track, std::string& error,
-                                             std::string& note) {
+        return [&options, own, failedToMake](std::size_t index, const std::string& track,
+                                             std::vector<std::string>& notes) -> Status {
             if (options.generate == 0)
-                return ExportTrack(options, *own, QString::fromStdString(track), error, note);
-            if (failedToMake->load() >= kGiveUpAfter) {
-                error = "not made: " + std::to_string(kGiveUpAfter) + " tracks of this run could not be made";
-                return false;
-            }
+                return ExportTrack(options, *own, QString::fromStdString(track), notes);
+            if (failedToMake->load() >= kGiveUpAfter)
+                return Fail("not made: " + std::to_string(kGiveUpAfter) +
+                            " tracks of this run could not be made");
             bool made = true;
-            const bool exported = ExportGeneratedTrack(options, *own, index, track, error, made);
+            Status exported = ExportGeneratedTrack(options, *own, index, track, made, notes);
             if (!made)
                 ++*failedToMake;
             return exported;
@@ -268,7 +257,8 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
     };
     const std::vector<std::string> tracks =
         options.generate > 0 ? GeneratedNames(static_cast<std::size_t>(options.generate)) : options.tracks;
-    return RunTrackPool(tracks, jobs, makeWorker, err, showProgress) == 0 ? 0 : 1;
+    const std::size_t failed = RunTrackPool(tracks, jobs, makeWorker, err, showProgress);
+    return failed == 0 && !scene.damagedPicture ? 0 : 1;
 }
 
 } // namespace velmora

@@ -1,146 +1,326 @@
 #include "export_tool/export_options.h"
 
+#include "core/formats/number_text.h"
 #include "export_tool/generate_options.h"
 #include "export_tool/interop_options.h"
+#include "export_tool/output_table.h"
 
-#include <cerrno>
+#include <QCommandLineParser>
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <string>
+#include <map>
 
 namespace velmora {
 
-const char kExportUsage[] =
-    "usage: velmora-export [options] TRACK.trk|CIRCUIT.csv ...\n"
-    "       velmora-export [options] --generate N [--seed S]\n"
-    "  --prefs FILE        settings to draw with (default: the editor's Preferences.ini, else the defaults)\n"
-    "  --images DIR        folder holding surface.png, start.png, marker.png (default: Images beside the "
-    "program)\n"
-    "  --template IMAGE    draw this template behind the track\n"
-    "  --png | --bmp       write the canvas picture\n"
-    "  --rl                write the RL data\n"
-    "  --centreline        write a centreline CSV\n"
-    "  --scale M           metres per pixel for the CSV and the map (default 0.05)\n"
-    "  --out-dir DIR       where outputs go (default: beside each track); names are the track's name\n"
-    "                      with .png, .bmp, _rl.txt, _centreline.csv, .trk, _map.png, _map.yaml\n"
-    "  --jobs J            export J tracks at once (default: one per core)\n"
-    "  --help, --version\n"
-    "\n";
-
 namespace {
 
-bool ParseScale(const std::string& text, double& out)
+constexpr int kHelpColumn = 22; // where the help texts of the options begin
+
+Status ReadPrefs(const std::string& v, ExportOptions& o)
 {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const double v = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0)
-        return false;
-    out = v;
-    return true;
+    o.prefsFile = v;
+    return {};
+}
+
+Status ReadImages(const std::string& v, ExportOptions& o)
+{
+    o.imagesDir = v;
+    return {};
+}
+
+Status ReadTemplate(const std::string& v, ExportOptions& o)
+{
+    o.templateImage = v;
+    return {};
+}
+
+Status ReadOutDir(const std::string& v, ExportOptions& o)
+{
+    o.outDir = v;
+    return {};
+}
+
+Status ReadScale(const std::string& v, ExportOptions& o)
+{
+    if (!ReadPositive(v, o.metresPerPixel))
+        return Fail("--scale needs a number greater than 0, not \"" + v + "\"");
+    o.scaleGiven = true;
+    return {};
+}
+
+// Two finite numbers "X,Y", whatever the locale.
+Status ReadOrigin(const std::string& v, ExportOptions& o)
+{
+    const std::size_t comma = v.find(',');
+    const auto number = [](std::string_view text, double& out) {
+        const DecimalScan scan = ScanDecimal(text);
+        out = scan.value;
+        return scan.length != 0 && scan.length == text.size() && std::isfinite(scan.value);
+    };
+    const std::string_view text(v);
+    if (comma == std::string::npos || !number(text.substr(0, comma), o.originX) ||
+        !number(text.substr(comma + 1), o.originY))
+        return Fail("--origin needs two numbers X,Y of metres, not \"" + v + "\"");
+    o.originGiven = true;
+    return {};
+}
+
+Status ReadSpacing(const std::string& v, ExportOptions& o)
+{
+    if (!ReadPositive(v, o.spacing))
+        return Fail("--spacing needs a number of metres greater than 0, not \"" + v + "\"");
+    return {};
 }
 
 // A whole number of jobs; more than a machine could ever run at once is a
 // typing error, not a wish.
-bool ParseJobs(const std::string& text, int& out)
+Status ReadJobs(const std::string& v, ExportOptions& o)
 {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 4)
-        return false;
-    const int v = std::stoi(text);
-    if (v < 1 || v > kMaxJobs)
-        return false;
-    out = v;
-    return true;
+    const bool digits = !v.empty() && v.size() <= 4 && v.find_first_not_of("0123456789") == std::string::npos;
+    const int jobs = digits ? std::stoi(v) : 0;
+    if (jobs < 1 || jobs > kMaxJobs)
+        return Fail("--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not \"" + v +
+                    "\"");
+    o.jobs = jobs;
+    return {};
+}
+
+Status ReadHelp(const std::string&, ExportOptions& o)
+{
+    o.help = true;
+    return {};
+}
+
+Status ReadVersion(const std::string&, ExportOptions& o)
+{
+    o.version = true;
+    return {};
+}
+
+constexpr ToolOption kGeneralOptions[] = {
+    {"prefs", "FILE", "settings to draw with (default: the editor's Preferences.ini, else the defaults)",
+     ReadPrefs},
+    {"images", "DIR",
+     "folder holding surface.png, start.png, marker.png (default: Images beside the program)", ReadImages},
+    {"template", "IMAGE", "draw this template behind the track", ReadTemplate},
+    {"scale", "M", "metres per pixel of the outputs in metres (default 0.05)", ReadScale},
+    {"origin", "X,Y",
+     "where the canvas's top-left corner lies in the world, in metres (default 0,0;\n"
+     "a circuit keeps its own coordinates)",
+     ReadOrigin},
+    {"spacing", "M",
+     "metres between the rows of the centreline and the other sampled outputs\n"
+     "(default: the shorter of 1 m and 4 pixels)",
+     ReadSpacing},
+    {"out-dir", "DIR", "where outputs go (default: beside each track)", ReadOutDir},
+    {"jobs", "J", "export J tracks at once (default: one per core)", ReadJobs},
+    {"help", nullptr, "this text", ReadHelp},
+    {"version", nullptr, "the program's version", ReadVersion},
+};
+
+std::string NoProblem(const ExportOptions&)
+{
+    return {};
+}
+
+const OptionSection kSections[] = {
+    {nullptr, kGeneralOptions, NoProblem},
+    kInteropSection,
+    kGenerateSection,
+};
+
+// Every option by its name: the sections' and the outputs' own.
+std::map<std::string, const ToolOption*> OptionsByName()
+{
+    std::map<std::string, const ToolOption*> all;
+    for (const OptionSection& section : OptionSections())
+        for (const ToolOption& option : section.options)
+            all[option.name] = &option;
+    for (const OutputEntry* output : Outputs())
+        for (const ToolOption& option : output->options)
+            all[option.name] = &option;
+    return all;
+}
+
+const OutputEntry* OutputNamed(const std::string& flag)
+{
+    for (const OutputEntry* output : Outputs())
+        if (flag == output->flag)
+            return output;
+    return nullptr;
+}
+
+// The first argument the parser could not place, as the user typed it: an
+// unknown name, or a word after one dash ("-png").
+std::string UnknownArgument(const std::vector<std::string>& args,
+                            const std::map<std::string, const ToolOption*>& options)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--")
+            break;
+        if (a.size() < 2 || a[0] != '-' || a == "-h")
+            continue;
+        const std::string name = a.substr(2, a.find('=') - 2);
+        const auto known = options.find(name);
+        if (a[1] == '-' && OutputNamed(name))
+            continue;
+        if (a[1] != '-' || known == options.end())
+            return a;
+        if (known->second->valueName && a.find('=') == std::string::npos)
+            ++i;
+    }
+    return args.empty() ? "" : args.back();
+}
+
+std::string OutputFlags()
+{
+    std::string text;
+    const auto outputs = Outputs();
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        text += (i == 0 ? "--" : i + 1 == outputs.size() ? " or --" : ", --") + std::string(outputs[i]->flag);
+    return text;
+}
+
+// What is wrong with the whole command once every option was read.
+std::string Problem(const ExportOptions& o)
+{
+    for (const OutputEntry* output : Outputs())
+        if (output->excludes && o.Wants(output->flag) && o.Wants(output->excludes))
+            return std::string("choose one of --") + output->flag + " and --" + output->excludes;
+    if (o.tracks.empty() && o.generate == 0)
+        return "no track file given";
+    if (o.outputs.empty())
+        return "nothing to write: give " + OutputFlags();
+    for (const OptionSection& section : OptionSections())
+        if (std::string problem = section.problem(o); !problem.empty())
+            return problem;
+    return {};
+}
+
+std::string HelpLine(const std::string& left, const char* help)
+{
+    std::string line = "  " + left;
+    line += line.size() + 2 > kHelpColumn ? std::string(2, ' ') : std::string(kHelpColumn - line.size(), ' ');
+    for (const char* c = help; *c; ++c) {
+        line += *c;
+        if (*c == '\n')
+            line += std::string(kHelpColumn, ' ');
+    }
+    return line + "\n";
+}
+
+std::string OptionLine(const ToolOption& option)
+{
+    std::string left = "--" + std::string(option.name);
+    if (option.name == std::string("help"))
+        left += ", -h";
+    if (option.valueName)
+        left += " " + std::string(option.valueName);
+    return HelpLine(left, option.help);
+}
+
+std::string OutputsUsage()
+{
+    std::string text = "\noutputs, named after each track (NAME):\n";
+    for (const OutputEntry* output : Outputs()) {
+        const std::string help = std::string(output->files) + ": " + output->help;
+        text += HelpLine("--" + std::string(output->flag), help.c_str());
+        for (const ToolOption& option : output->options)
+            text += OptionLine(option);
+    }
+    return text;
 }
 
 } // namespace
 
-ParsedArgs ParseExportArgs(const std::vector<std::string>& args)
+std::span<const OptionSection> OptionSections()
 {
-    ParsedArgs r;
-    ExportOptions& o = r.options;
-    bool onlyTracks = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (onlyTracks || a.empty() || a[0] != '-' || a == "-") {
-            o.tracks.push_back(a);
-            continue;
-        }
-        const auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) {
-                r.error = a + " needs a value";
-                return false;
-            }
-            into = args[++i];
-            return true;
-        };
-        if (ParseInteropOption(args, i, o, r.error) || ParseGenerateOption(args, i, o, r.error)) {
-            if (!r.error.empty())
-                return r;
-            continue;
-        }
-        std::string scale;
-        std::string jobs;
-        if (a == "--") {
-            onlyTracks = true;
-        } else if (a == "--prefs") {
-            if (!value(o.prefsFile))
-                return r;
-        } else if (a == "--images") {
-            if (!value(o.imagesDir))
-                return r;
-        } else if (a == "--template") {
-            if (!value(o.templateImage))
-                return r;
-        } else if (a == "--out-dir") {
-            if (!value(o.outDir))
-                return r;
-        } else if (a == "--scale") {
-            if (!value(scale))
-                return r;
-            if (!ParseScale(scale, o.metresPerPixel)) {
-                r.error = "--scale needs a number greater than 0, not \"" + scale + "\"";
-                return r;
-            }
-            o.scaleGiven = true;
-        } else if (a == "--jobs") {
-            if (!value(jobs))
-                return r;
-            if (!ParseJobs(jobs, o.jobs)) {
-                r.error = "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not \"" +
-                          jobs + "\"";
-                return r;
-            }
-        } else if (a == "--png") {
-            o.png = true;
-        } else if (a == "--bmp") {
-            o.bmp = true;
-        } else if (a == "--rl") {
-            o.rl = true;
-        } else if (a == "--centreline") {
-            o.centreline = true;
-        } else if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
+    return kSections;
+}
+
+bool ReadPositive(const std::string& text, double& out)
+{
+    const DecimalScan scan = ScanDecimal(text);
+    if (scan.length == 0 || scan.length != text.size() || !std::isfinite(scan.value) || !(scan.value > 0))
+        return false;
+    out = scan.value;
+    return true;
+}
+
+std::string ExportOptions::Value(const std::string& option, const std::string& fallback) const
+{
+    const auto it = outputValues.find(option);
+    return it == outputValues.end() ? fallback : it->second;
+}
+
+Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
+{
+    const std::map<std::string, const ToolOption*> options = OptionsByName();
+    QCommandLineParser parser;
+    for (const auto& [name, option] : options) {
+        QStringList names{QString::fromUtf8(name)};
+        if (name == "help")
+            names << "h";
+        parser.addOption(option->valueName ? QCommandLineOption(names, {}, option->valueName)
+                                           : QCommandLineOption(names));
+    }
+    for (const OutputEntry* output : Outputs())
+        parser.addOption(QCommandLineOption(QString::fromUtf8(output->flag)));
+
+    QStringList list{"velmora-export"};
+    for (const std::string& a : args)
+        list << QString::fromStdString(a);
+    if (!parser.parse(list)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return Fail("unknown option " + UnknownArgument(args, options));
+        for (const std::string& a : args)
+            if (a.rfind("--", 0) == 0 && a.find('=') != std::string::npos &&
+                OutputNamed(a.substr(2, a.find('=') - 2)))
+                return Fail(a.substr(0, a.find('=')) + " takes no value");
+        return Fail(args.back() + " needs a value");
+    }
+
+    ExportOptions o;
+    // In the order given, so that the first mistake is the one reported.
+    std::map<QString, int> seen;
+    for (const QString& name : parser.optionNames()) {
+        const std::string key = name == "h" ? "help" : name.toStdString();
+        if (const auto it = options.find(key); it != options.end()) {
+            const QStringList values = parser.values(name);
+            const int k = seen[name]++;
+            const std::string value = it->second->valueName ? values.value(k).toStdString() : std::string();
+            if (Status s = it->second->read(value, o); !s)
+                return Fail(s.error());
         } else {
-            r.error = "unknown option " + a;
-            return r;
+            o.outputs.insert(key);
         }
     }
+    for (const QString& track : parser.positionalArguments())
+        o.tracks.push_back(track.toStdString());
     if (o.help || o.version)
-        return r;
-    if (o.png && o.bmp)
-        r.error = "choose one of --png and --bmp";
-    else if (o.tracks.empty() && o.generate == 0)
-        r.error = "no track file given";
-    else if (!o.png && !o.bmp && !o.rl && !o.centreline && !o.trk && !o.rosMap)
-        r.error = "nothing to write: give --png, --bmp, --rl, --centreline, --trk or --ros-map";
-    else if (r.error = InteropOptionsProblem(o); r.error.empty())
-        r.error = GenerateOptionsProblem(o);
-    return r;
+        return o;
+    if (std::string problem = Problem(o); !problem.empty())
+        return Fail(problem);
+    return o;
+}
+
+std::string ExportUsage()
+{
+    std::string text = "usage: velmora-export [options] TRACK.trk|CIRCUIT.csv ...\n"
+                       "       velmora-export [options] --generate N [--seed S]\n";
+    for (const ToolOption& option : kGeneralOptions)
+        text += OptionLine(option);
+    text += OutputsUsage();
+    for (const OptionSection& section : OptionSections()) {
+        if (!section.heading)
+            continue;
+        text += "\n" + std::string(section.heading) + "\n";
+        for (const ToolOption& option : section.options)
+            text += OptionLine(option);
+    }
+    return text + "\n";
 }
 
 } // namespace velmora

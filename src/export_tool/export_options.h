@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/result.h"
+
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,21 +15,23 @@ struct ExportOptions {
     std::string prefsFile; // empty: the editor's Preferences.ini (SettingsFolderFor), else defaults
     std::string imagesDir; // empty: Images beside the program
     std::string templateImage;
-    bool png = false;
-    bool bmp = false;
-    bool rl = false;
-    bool centreline = false;
+    std::set<std::string> outputs; // the flags of the outputs to write ("png", "rl", ...)
+    // The values of options that belong to one output ("png-level" -> "6"),
+    // as given; their entries checked them when they were read.
+    std::map<std::string, std::string> outputValues;
     double metresPerPixel = 0.05;
-    std::string outDir;      // empty: beside each track
     bool scaleGiven = false; // --scale was given (circuits fit the canvas without it)
-    // Circuits and simulators (interop_options.h).
-    bool trk = false;
-    bool rosMap = false;
+    double originX = 0;      // metres: where the canvas's top-left corner lies in the world
+    double originY = 0;
+    bool originGiven = false;
+    double spacing = 0; // metres between rows of the sampled outputs; 0: the shorter of 1 m and 4 px
+    std::string outDir; // empty: beside each track
+    // Circuits.
     bool fit = false;
     bool open = false;
     double trackWidth = 0; // pixels; 0: the settings' TrackWidth
     bool trackWidthFromCsv = false;
-    // Generated tracks (generate_options.h).
+    // Generated tracks.
     std::uint64_t generate = 0; // tracks to make; 0: read the track arguments
     std::uint64_t seed = 1;
     bool seedGiven = false;
@@ -36,17 +42,19 @@ struct ExportOptions {
     bool help = false;
     bool version = false;
     std::vector<std::string> tracks;
+
+    bool Wants(const std::string& output) const { return outputs.count(output) != 0; }
+    // The value given to an output's option, else `fallback`.
+    std::string Value(const std::string& option, const std::string& fallback) const;
 };
 
 inline constexpr int kMaxJobs = 1024;
 
-struct ParsedArgs {
-    ExportOptions options;
-    std::string error; // non-empty: a usage error, exit code 2
-};
+// Reads the command line (without the program's name). A usage error, exit
+// code 2, is the failure's message.
+Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args);
 
-ParsedArgs ParseExportArgs(const std::vector<std::string>& args);
-
-extern const char kExportUsage[];
+// The text of --help, made from the tables of options and outputs.
+std::string ExportUsage();
 
 } // namespace velmora

@@ -4,19 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 
 namespace velmora {
-
-const char kGenerateUsage[] =
-    "\ngenerated tracks:\n"
-    "  --generate N        make N random closed tracks, track_0001 ..., instead of reading tracks;\n"
-    "                      each is what the editor could have drawn under the settings\n"
-    "  --seed S            the run's seed (default 1): track i depends only on S and i\n"
-    "  --min-length PX     shortest track, in pixels along it (default: to suit the canvas)\n"
-    "  --max-length PX     longest track (default: to suit the canvas)\n"
-    "  --markers K         drop K RL markers of random types beside each track (default 0)\n";
 
 namespace {
 
@@ -37,65 +27,61 @@ bool ReadWhole(const std::string& text, unsigned long long limit, unsigned long 
     return true;
 }
 
-bool ReadPixels(const std::string& text, double& out)
+Status ReadWholeInto(const std::string& text, const char* what, unsigned long long limit,
+                     unsigned long long& out)
 {
-    char* end = nullptr;
-    errno = 0;
-    const double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0)
-        return false;
-    out = v;
-    return true;
+    if (ReadWhole(text, limit, out))
+        return {};
+    return Fail(std::string(what) + std::to_string(limit) + ", not \"" + text + "\"");
 }
 
-bool ReadValue(const std::string& a, const std::string& text, ExportOptions& o, std::string& error)
+Status ReadGenerate(const std::string& text, ExportOptions& o)
 {
-    unsigned long long whole = 0;
-    if (a == "--generate") {
-        if (ReadWhole(text, kMaxGenerated, whole) && whole > 0) {
-            o.generate = whole;
-            return true;
-        }
-        error = "--generate needs a whole number of tracks from 1 to " + std::to_string(kMaxGenerated);
-    } else if (a == "--seed") {
-        if (ReadWhole(text, ~0ull, whole)) {
-            o.seed = whole;
-            o.seedGiven = true;
-            return true;
-        }
-        error = "--seed needs a whole number from 0 to " + std::to_string(~0ull);
-    } else if (a == "--markers") {
-        if (ReadWhole(text, kMaxMarkers, whole)) {
-            o.markers = static_cast<int>(whole);
-            return true;
-        }
-        error = "--markers needs a whole number from 0 to " + std::to_string(kMaxMarkers);
-    } else {
-        double& into = a == "--min-length" ? o.minLength : o.maxLength;
-        if (ReadPixels(text, into))
-            return true;
-        error = a + " needs a number of pixels greater than 0";
-    }
-    error += ", not \"" + text + "\"";
-    return false;
+    unsigned long long n = 0;
+    if (!ReadWhole(text, kMaxGenerated, n) || n == 0)
+        return Fail("--generate needs a whole number of tracks from 1 to " + std::to_string(kMaxGenerated) +
+                    ", not \"" + text + "\"");
+    o.generate = n;
+    return {};
 }
 
-} // namespace
-
-bool ParseGenerateOption(const std::vector<std::string>& args, std::size_t& i, ExportOptions& o,
-                         std::string& error)
+Status ReadSeed(const std::string& text, ExportOptions& o)
 {
-    const std::string& a = args[i];
-    if (a != "--generate" && a != "--seed" && a != "--min-length" && a != "--max-length" && a != "--markers")
-        return false;
-    if (i + 1 >= args.size())
-        error = a + " needs a value";
-    else
-        ReadValue(a, args[++i], o, error);
-    return true;
+    unsigned long long seed = 0;
+    if (Status s = ReadWholeInto(text, "--seed needs a whole number from 0 to ", ~0ull, seed); !s)
+        return s;
+    o.seed = seed;
+    o.seedGiven = true;
+    return {};
 }
 
-std::string GenerateOptionsProblem(const ExportOptions& o)
+Status ReadMarkers(const std::string& text, ExportOptions& o)
+{
+    unsigned long long markers = 0;
+    if (Status s = ReadWholeInto(text, "--markers needs a whole number from 0 to ", kMaxMarkers, markers); !s)
+        return s;
+    o.markers = static_cast<int>(markers);
+    return {};
+}
+
+Status ReadLength(const char* option, const std::string& text, double& into)
+{
+    if (ReadPositive(text, into))
+        return {};
+    return Fail(std::string(option) + " needs a number of pixels greater than 0, not \"" + text + "\"");
+}
+
+Status ReadMinLength(const std::string& text, ExportOptions& o)
+{
+    return ReadLength("--min-length", text, o.minLength);
+}
+
+Status ReadMaxLength(const std::string& text, ExportOptions& o)
+{
+    return ReadLength("--max-length", text, o.maxLength);
+}
+
+std::string Problem(const ExportOptions& o)
 {
     if (o.generate == 0) {
         if (o.seedGiven || o.minLength > 0 || o.maxLength > 0 || o.markers > 0)
@@ -108,6 +94,21 @@ std::string GenerateOptionsProblem(const ExportOptions& o)
         return "--min-length is longer than --max-length";
     return {};
 }
+
+constexpr ToolOption kOptions[] = {
+    {"generate", "N",
+     "make N random closed tracks, track_0001 ..., instead of reading tracks;\n"
+     "each is what the editor could have drawn under the settings",
+     ReadGenerate},
+    {"seed", "S", "the run's seed (default 1): track i depends only on S and i", ReadSeed},
+    {"min-length", "PX", "shortest track, in pixels along it (default: to suit the canvas)", ReadMinLength},
+    {"max-length", "PX", "longest track (default: to suit the canvas)", ReadMaxLength},
+    {"markers", "K", "drop K RL markers of random types beside each track (default 0)", ReadMarkers},
+};
+
+} // namespace
+
+const OptionSection kGenerateSection = {"generated tracks:", kOptions, Problem};
 
 std::string GeneratedTrackName(std::size_t index, std::size_t count)
 {

@@ -1,7 +1,5 @@
 #include "export_tool/batch_export.h"
 #include "export_tool/export_options.h"
-#include "export_tool/generate_options.h"
-#include "export_tool/interop_options.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -28,20 +26,19 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);
-    const velmora::ParsedArgs parsed = velmora::ParseExportArgs(args);
-    if (!parsed.error.empty()) {
-        std::cerr << "velmora-export: " << parsed.error << "\n"
-                  << velmora::kExportUsage << velmora::kInteropUsage << velmora::kGenerateUsage;
+    const velmora::Result<velmora::ExportOptions> parsed = velmora::ParseExportArgs(args);
+    if (!parsed) {
+        std::cerr << "velmora-export: " << parsed.error() << "\n" << velmora::ExportUsage();
         return 2;
     }
-    if (parsed.options.help) {
-        std::cout << velmora::kExportUsage << velmora::kInteropUsage << velmora::kGenerateUsage;
+    if (parsed->help) {
+        std::cout << velmora::ExportUsage();
         return 0;
     }
-    if (parsed.options.version) {
+    if (parsed->version) {
         std::cout << "velmora-export " << VELMORA_VERSION << "\n";
         return 0;
     }
-    return velmora::RunBatchExport(parsed.options, QCoreApplication::applicationDirPath(), std::cerr,
+    return velmora::RunBatchExport(*parsed, QCoreApplication::applicationDirPath(), std::cerr,
                                    isatty(STDERR_FILENO) != 0);
 }

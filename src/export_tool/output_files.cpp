@@ -1,5 +1,6 @@
 #include "export_tool/output_files.h"
 
+#include "export_tool/output_table.h"
 #include "render/image/atomic_save.h"
 
 #include <QDir>
@@ -11,19 +12,22 @@ std::string Utf8(const QString& s)
     return s.toUtf8().toStdString();
 }
 
-QString OutputPath(const ExportOptions& o, const QFileInfo& track, const QString& suffix)
+Status Write(const QString& path, std::string_view bytes)
 {
-    const QDir dir(o.outDir.empty() ? track.absolutePath() : QString::fromStdString(o.outDir));
-    return dir.filePath(track.completeBaseName() + suffix);
+    if (const Status saved = SaveBytes(path, bytes); !saved)
+        return Fail("could not write " + Utf8(path) + ": " + saved.error());
+    return {};
 }
 
-bool Write(const QString& path, std::string_view bytes, std::string& error)
+QString OutputContext::Path(const QString& ending) const
 {
-    QString why;
-    if (SaveBytes(path, bytes, &why))
-        return true;
-    error = "could not write " + Utf8(path) + ": " + Utf8(why);
-    return false;
+    const QDir dir(options.outDir.empty() ? track.absolutePath() : QString::fromStdString(options.outDir));
+    return dir.filePath(track.completeBaseName() + ending);
+}
+
+Status OutputContext::Write(const QString& ending, std::string_view bytes) const
+{
+    return velmora::Write(Path(ending), bytes);
 }
 
 } // namespace velmora

@@ -18,16 +18,17 @@ std::string_view View(const QByteArray& bytes)
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
-bool ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job, std::string& error)
+Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
 {
-    if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0) {
-        error = "the file holds no points";
-        return false;
-    }
-    QByteArray bytes;
+    if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
+        return Fail("the file holds no points");
+    const Result<QByteArray> bytes = ReadWholeFile(path);
+    if (!bytes)
+        return Fail(bytes.error());
     std::vector<CentrelineRow> rows;
-    if (!ReadWholeFile(path, bytes, error) || !ReadCentrelineRows(View(bytes), rows, error))
-        return false;
+    std::string error;
+    if (!ReadCentrelineRows(View(*bytes), rows, error))
+        return Fail(error);
     CentrelineImportOptions io;
     io.canvasWidth = CanvasSide(job.settings.CanvasWidth);
     io.canvasHeight = CanvasSide(job.settings.CanvasHeight);
@@ -38,31 +39,26 @@ bool ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job, s
     io.trackWidthFromFile = o.trackWidthFromCsv;
     ImportedCentreline imported;
     if (!ImportCentreline(rows, io, imported, error))
-        return false;
+        return Fail(error);
     job.model = std::move(imported.model);
     job.settings.TrackWidth = imported.trackWidth;
-    job.metresPerPixel = imported.metresPerPixel;
+    job.frame.metresPerPixel = imported.metresPerPixel;
     job.note = "scale " + FormatShortest(imported.metresPerPixel) + " m per pixel, track width " +
                FormatShortest(imported.trackWidth) + " px";
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool ReadWholeFile(const QString& path, QByteArray& bytes, std::string& error)
+Result<QByteArray> ReadWholeFile(const QString& path)
 {
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir() || info.size() < 1) {
-        error = "could not find file";
-        return false;
-    }
+    if (!info.exists() || info.isDir() || info.size() < 1)
+        return Fail("could not find file");
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "could not read file: " + Utf8(file.errorString());
-        return false;
-    }
-    bytes = file.readAll();
-    return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail("could not read file: " + Utf8(file.errorString()));
+    return file.readAll();
 }
 
 bool IsCentrelineInput(const QString& path)
@@ -70,24 +66,30 @@ bool IsCentrelineInput(const QString& path)
     return path.endsWith(".csv", Qt::CaseInsensitive);
 }
 
-bool ReadTrackInput(const ExportOptions& o, const Settings& base, const QString& path, TrackJob& job,
-                    std::string& error)
+Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, const QString& path)
 {
+    TrackJob job;
     job.settings = RunSettings(o, base);
-    job.metresPerPixel = o.metresPerPixel;
-    if (IsCentrelineInput(path))
-        return ImportCircuit(o, path, job, error);
-    QByteArray bytes;
-    if (!ReadWholeFile(path, bytes, error))
-        return false;
+    job.frame = RunFrame(o);
+    if (IsCentrelineInput(path)) {
+        if (Status s = ImportCircuit(o, path, job); !s)
+            return Fail(s.error());
+        return job;
+    }
+    const Result<QByteArray> bytes = ReadWholeFile(path);
+    if (!bytes)
+        return Fail(bytes.error());
     // As the editor's Load has it: bytes that are no track file are not
     // drawn as if they were one.
-    if (!LooksLikeTrackFile(View(bytes))) {
-        error = "not a track file";
-        return false;
-    }
-    ReadTrackFile(View(bytes), job.model);
-    return true;
+    if (!LooksLikeTrackFile(View(*bytes)))
+        return Fail("not a track file");
+    ReadTrackFile(View(*bytes), job.model);
+    return job;
+}
+
+WorldFrame RunFrame(const ExportOptions& o)
+{
+    return {o.metresPerPixel, o.originX, o.originY};
 }
 
 Settings RunSettings(const ExportOptions& o, const Settings& base)
@@ -115,18 +117,16 @@ GeneratorOptions GeneratorOptionsFor(const ExportOptions& o, const Settings& s)
     return g;
 }
 
-bool GenerateTrackInput(const ExportOptions& o, const Settings& base, std::uint64_t index, TrackJob& job,
-                        std::string& error)
+Result<TrackJob> GenerateTrackInput(const ExportOptions& o, const Settings& base, std::uint64_t index)
 {
+    TrackJob job;
     job.settings = RunSettings(o, base);
-    job.metresPerPixel = o.metresPerPixel;
+    job.frame = RunFrame(o);
     GeneratedTrack made = GenerateTrack(job.settings, GeneratorOptionsFor(o, job.settings), o.seed, index);
-    if (made.model.TrackPath.empty()) {
-        error = made.error;
-        return false;
-    }
+    if (made.model.TrackPath.empty())
+        return Fail(made.error);
     job.model = std::move(made.model);
-    return true;
+    return job;
 }
 
 } // namespace velmora

@@ -1,14 +1,13 @@
 #include "export_tool/track_pool.h"
 
+#include "core/formats/number_text.h"
+#include "render/worker_pool.h"
+
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
 
 namespace velmora {
 
@@ -18,7 +17,7 @@ struct Outcome {
     bool finished = false;
     bool ok = false;
     std::string error;
-    std::string note;
+    std::vector<std::string> notes;
 };
 
 // The progress line, rewritten in place: "12/25 tracks, 6.4 tracks/s".
@@ -42,10 +41,8 @@ public:
             return;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-        char line[96];
-        std::snprintf(line, sizeof line, "\r%zu/%zu tracks, %.1f tracks/s\033[K", done, total_,
-                      seconds > 0 ? double(done) / seconds : 0.0);
-        err_ << line << std::flush;
+        err_ << "\r" << done << "/" << total_ << " tracks, "
+             << FormatFixed(seconds > 0 ? double(done) / seconds : 0.0, 1) << " tracks/s\033[K" << std::flush;
         drawn_ = true;
     }
 
@@ -67,7 +64,9 @@ private:
 void RunOne(const TrackWork& job, std::size_t index, const std::string& track, Outcome& outcome)
 {
     try {
-        outcome.ok = job(index, track, outcome.error, outcome.note);
+        Status done = job(index, track, outcome.notes);
+        outcome.ok = done.ok();
+        outcome.error = done.error();
     } catch (const std::bad_alloc&) {
         outcome.error = "out of memory";
     } catch (const std::exception& e) {
@@ -82,16 +81,40 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
 {
     const std::size_t total = tracks.size();
     std::vector<Outcome> outcomes(total);
+    ProgressLine progress(err, showProgress, total);
     std::mutex mutex;
-    std::condition_variable changed;
     std::size_t next = 0;
     std::size_t finished = 0;
+    std::size_t reported = 0;
+    std::size_t failures = 0;
+
+    // Called with the lock held: the lines of every track whose turn has
+    // come, in the order the tracks were given.
+    const auto report = [&] {
+        bool wrote = false;
+        for (; reported < total && outcomes[reported].finished; ++reported) {
+            const Outcome& o = outcomes[reported];
+            std::vector<std::string> lines = o.notes;
+            if (!o.ok)
+                lines.push_back(o.error);
+            for (const std::string& text : lines) {
+                if (!wrote)
+                    progress.Clear();
+                wrote = true;
+                err << "velmora-export: " << tracks[reported] << ": " << text << "\n";
+            }
+            failures += o.ok ? 0 : 1;
+        }
+        if (wrote)
+            err << std::flush;
+        progress.Show(finished);
+    };
 
     const auto work = [&] {
-        TrackWork work;
+        TrackWork job;
         std::string setupError;
         try {
-            work = makeWorker();
+            job = makeWorker();
         } catch (const std::exception& e) {
             setupError = e.what();
         }
@@ -104,62 +127,20 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
                 i = next++;
             }
             Outcome outcome;
-            if (work)
-                RunOne(work, i, tracks[i], outcome);
+            if (job)
+                RunOne(job, i, tracks[i], outcome);
             else
                 outcome.error = setupError;
             outcome.finished = true;
-            {
-                const std::lock_guard lock(mutex);
-                outcomes[i] = std::move(outcome);
-                ++finished;
-            }
-            changed.notify_one();
+            const std::lock_guard lock(mutex);
+            outcomes[i] = std::move(outcome);
+            ++finished;
+            report();
         }
     };
-
-    std::vector<std::thread> workers;
-    const std::size_t wanted = std::min<std::size_t>(total, static_cast<std::size_t>(std::max(1, jobs)));
-    try {
-        while (workers.size() < wanted)
-            workers.emplace_back(work);
-    } catch (const std::system_error&) {
-        if (workers.empty())
-            work(); // no thread to be had: the tracks one after the other, here
-    }
-
-    ProgressLine progress(err, showProgress, total);
-    std::size_t failures = 0;
-    std::size_t reported = 0;
-    std::size_t shown = 0;
-    std::unique_lock lock(mutex);
-    while (reported < total || shown < finished) {
-        changed.wait(lock, [&] { return finished != shown; });
-        shown = finished;
-        std::vector<std::string> lines;
-        for (; reported < total && outcomes[reported].finished; ++reported) {
-            if (!outcomes[reported].note.empty())
-                lines.push_back("velmora-export: " + tracks[reported] + ": " + outcomes[reported].note +
-                                "\n");
-            if (!outcomes[reported].ok) {
-                lines.push_back("velmora-export: " + tracks[reported] + ": " + outcomes[reported].error +
-                                "\n");
-                ++failures;
-            }
-        }
-        lock.unlock();
-        if (!lines.empty()) {
-            progress.Clear();
-            for (const std::string& line : lines)
-                err << line;
-            err << std::flush;
-        }
-        progress.Show(shown);
-        lock.lock();
-    }
-    lock.unlock();
-    for (std::thread& t : workers)
-        t.join();
+    const std::size_t lanes = std::min<std::size_t>(total, static_cast<std::size_t>(std::max(1, jobs)));
+    ReservePoolThreads(static_cast<int>(lanes));
+    RunShared(static_cast<int>(lanes), work);
     progress.End();
     return failures;
 }

@@ -71,10 +71,9 @@ QString ChooseTrackName(const Workspace& ws, const Prompts& prompts)
 // written: after a failure the next Save must not quietly try it again.
 void WriteTrackTo(Workspace& ws, const Prompts& prompts, const QString& path)
 {
-    QString reason;
     // The file is replaced in one step, so a failed write keeps the old one.
-    if (!SaveBytes(path, WriteTrackFile(ws.editor.model), &reason)) {
-        ReportNotSaved(ws, prompts, kTrackNotSaved, path, reason);
+    if (const Status saved = SaveBytes(path, WriteTrackFile(ws.editor.model)); !saved) {
+        ReportNotSaved(ws, prompts, kTrackNotSaved, path, FromStd(saved.error()));
         return;
     }
     ws.editor.TrackFileName = path.toStdString();
@@ -233,8 +232,8 @@ void SaveRLData(Workspace& ws, const Prompts& prompts)
 {
     const PathMeasure path(ws.editor.model.TrackPath);
     // Checked before the dialog so that nothing is asked for in vain.
-    if (const std::optional<std::string> problem = RLExportProblem(path, ws.settings.MarkerGap)) {
-        ReportError(prompts, FromStd("could not export RL data: " + *problem));
+    if (const Status usable = RLExportProblem(path, ws.settings.MarkerGap); !usable) {
+        ReportError(prompts, FromStd("could not export RL data: " + usable.error()));
         return;
     }
     const QString name = prompts.saveFile("Save RL Data As", kTextFilter, ws.tracksFolder);
@@ -245,9 +244,8 @@ void SaveRLData(Workspace& ws, const Prompts& prompts)
     const RLExport data =
         BuildRLExport(path, ws.editor.model.markers, ws.settings.MarkerGap, ws.settings.TrackWidth);
     DrawEndMarks(ws.canvas, data.endMarks);
-    QString reason;
-    if (!SaveBytes(name, data.text, &reason)) {
-        ReportNotSaved(ws, prompts, kDataNotSaved, name, reason);
+    if (const Status saved = SaveBytes(name, data.text); !saved) {
+        ReportNotSaved(ws, prompts, kDataNotSaved, name, FromStd(saved.error()));
         return;
     }
     ShowStatus(ws, "data saved as " + name);

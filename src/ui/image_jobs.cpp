@@ -3,13 +3,13 @@
 #include "render/image/atomic_save.h"
 #include "render/image/bmp_write.h"
 #include "render/image/png_write.h"
+#include "render/worker_pool.h"
 #include "ui/workspace.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <new>
 #include <optional>
-#include <system_error>
 #include <utility>
 
 namespace velmora {
@@ -41,8 +41,8 @@ ImageJobs::ImageJobs(Workspace& ws, std::function<void()> refresh) : ws_(ws), re
 ImageJobs::~ImageJobs()
 {
     progress_.cancelled = true;
-    if (worker_.joinable()) {
-        worker_.join();
+    if (worker_.valid()) {
+        worker_.wait();
         QGuiApplication::restoreOverrideCursor();
     }
 }
@@ -57,19 +57,13 @@ bool ImageJobs::Start(ImageJob job)
     progress_.cancelled = false;
     shownPermille_ = -1;
     refusalShown_ = QDeadlineTimer();
-    try {
-        worker_ = std::thread([this, work] {
-            ImageJobResult result = RunWork(work, progress_);
-            // Handed to the window's thread; dropped with this object if it
-            // goes first.
-            QMetaObject::invokeMethod(
-                this, [this, result = std::move(result)] { Finish(result); }, Qt::QueuedConnection);
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: the job runs here, as without a window.
-        Finish(RunWork(work, progress_));
-        return true;
-    }
+    worker_ = StartTask([this, work] {
+        ImageJobResult result = RunWork(work, progress_);
+        // Handed to the window's thread; dropped with this object if it goes
+        // first.
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result)] { Finish(result); }, Qt::QueuedConnection);
+    });
     QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
     ShowProgress();
     ticker_.start();
@@ -107,8 +101,8 @@ void ImageJobs::ShowProgress()
 
 void ImageJobs::Finish(const ImageJobResult& result)
 {
-    if (worker_.joinable()) {
-        worker_.join();
+    if (worker_.valid()) {
+        worker_.get();
         QGuiApplication::restoreOverrideCursor();
     }
     ticker_.stop();
@@ -151,15 +145,14 @@ ImageJob SaveImageJob(const QImage& picture, ImageFormat format, const QString& 
     ImageJob job;
     job.progressText = "saving image";
     job.work = [picture, format, path](EncodeProgress& progress) {
-        const std::optional<std::string> bytes =
+        const Result<std::string> bytes =
             format == ImageFormat::Bmp ? EncodeBmp(picture, &progress) : EncodePng(picture, 0, &progress);
         if (progress.cancelled)
             return ImageJobResult{false, "cancelled", {}};
         if (!bytes)
             return ImageJobResult{false, "could not encode the picture", {}};
-        QString why;
-        if (!SaveBytes(path, *bytes, &why))
-            return ImageJobResult{false, why, {}};
+        if (const Status saved = SaveBytes(path, *bytes); !saved)
+            return ImageJobResult{false, QString::fromStdString(saved.error()), {}};
         return ImageJobResult{true, {}, {}};
     };
     job.done = std::move(done);
@@ -171,7 +164,7 @@ ImageJob ClipboardImageJob(const QImage& picture, std::function<void(const Image
     ImageJob job;
     job.progressText = "copying image";
     job.work = [picture](EncodeProgress& progress) {
-        std::optional<std::string> png = EncodePng(picture, 0, &progress);
+        Result<std::string> png = EncodePng(picture, 0, &progress);
         if (!png)
             return ImageJobResult{false, "could not encode the picture", {}};
         return ImageJobResult{true, {}, std::move(*png)};

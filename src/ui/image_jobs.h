@@ -9,8 +9,8 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace velmora {
@@ -32,7 +32,7 @@ struct ImageJob {
     std::function<void(const ImageJobResult&)> done;     // back on the window's thread
 };
 
-// Runs picture jobs one at a time on a worker thread, so that the window
+// Runs picture jobs one at a time on the worker pool, so that the window
 // goes on repainting and answering while a huge picture is encoded: a busy
 // pointer, the progress in status field 1, the result handed back to the
 // window's thread.
@@ -40,11 +40,11 @@ class ImageJobs : public QObject {
 public:
     // `refresh` brings the window in line after field 1 changed.
     ImageJobs(Workspace& ws, std::function<void()> refresh);
-    // Stops a running job and waits for its thread. A file being written is
+    // Stops a running job and waits for it. A file being written is
     // finished; one not yet begun is not written, and `done` is not called.
     ~ImageJobs() override;
 
-    bool Busy() const { return worker_.joinable(); }
+    bool Busy() const { return worker_.valid(); }
     // Starts the job; false, with nothing started, while another one runs.
     bool Start(ImageJob job);
     // Tells the user in field 1 that a picture command has to wait.
@@ -61,7 +61,7 @@ private:
 
     Workspace& ws_;
     std::function<void()> refresh_;
-    std::thread worker_;
+    std::future<void> worker_; // the job on the worker pool
     EncodeProgress progress_;
     ImageJob job_;
     QTimer ticker_;

@@ -7,55 +7,53 @@ namespace velmora {
 
 TEST(ExportOptions, ReadsEveryOption)
 {
-    const ParsedArgs p =
+    const Result<ExportOptions> p =
         ParseExportArgs({"--prefs", "p.ini", "--images", "img", "--template", "t.png", "--png", "--rl",
                          "--centreline", "--scale", "0.1", "--out-dir", "out", "a.trk", "b.trk"});
-    ASSERT_EQ(p.error, "");
-    EXPECT_EQ(p.options.prefsFile, "p.ini");
-    EXPECT_EQ(p.options.imagesDir, "img");
-    EXPECT_EQ(p.options.templateImage, "t.png");
-    EXPECT_TRUE(p.options.png);
-    EXPECT_FALSE(p.options.bmp);
-    EXPECT_TRUE(p.options.rl);
-    EXPECT_TRUE(p.options.centreline);
-    EXPECT_DOUBLE_EQ(p.options.metresPerPixel, 0.1);
-    EXPECT_EQ(p.options.outDir, "out");
-    EXPECT_EQ(p.options.tracks, (std::vector<std::string>{"a.trk", "b.trk"}));
+    ASSERT_EQ(p.error(), "");
+    EXPECT_EQ(p->prefsFile, "p.ini");
+    EXPECT_EQ(p->imagesDir, "img");
+    EXPECT_EQ(p->templateImage, "t.png");
+    EXPECT_EQ(p->outputs, (std::set<std::string>{"png", "rl", "centreline"}));
+    EXPECT_DOUBLE_EQ(p->metresPerPixel, 0.1);
+    EXPECT_EQ(p->outDir, "out");
+    EXPECT_EQ(p->tracks, (std::vector<std::string>{"a.trk", "b.trk"}));
 }
 
 TEST(ExportOptions, UsageErrors)
 {
-    EXPECT_NE(ParseExportArgs({}).error, "");
-    EXPECT_NE(ParseExportArgs({"a.trk"}).error, ""); // nothing to write
-    EXPECT_NE(ParseExportArgs({"--png"}).error, ""); // no track
-    EXPECT_NE(ParseExportArgs({"--png", "--bmp", "a.trk"}).error, "");
-    EXPECT_NE(ParseExportArgs({"--frobnicate", "a.trk"}).error, "");
-    EXPECT_NE(ParseExportArgs({"--png", "a.trk", "--prefs"}).error, "");
-    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "0", "a.trk"}).error, "");
-    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "x", "a.trk"}).error, "");
-    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "nan", "a.trk"}).error, "");
+    EXPECT_NE(ParseExportArgs({}).error(), "");
+    EXPECT_NE(ParseExportArgs({"a.trk"}).error(), ""); // nothing to write
+    EXPECT_NE(ParseExportArgs({"--png"}).error(), ""); // no track
+    EXPECT_NE(ParseExportArgs({"--png", "--bmp", "a.trk"}).error(), "");
+    EXPECT_NE(ParseExportArgs({"--frobnicate", "a.trk"}).error(), "");
+    EXPECT_NE(ParseExportArgs({"--png", "a.trk", "--prefs"}).error(), "");
+    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "0", "a.trk"}).error(), "");
+    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "x", "a.trk"}).error(), "");
+    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "nan", "a.trk"}).error(), "");
     for (const char* jobs : {"0", "-1", "x", "2.5", "1025", "99999999999"})
-        EXPECT_NE(ParseExportArgs({"--rl", "--jobs", jobs, "a.trk"}).error, "") << jobs;
+        EXPECT_NE(ParseExportArgs({"--rl", "--jobs", jobs, "a.trk"}).error(), "") << jobs;
 }
 
 TEST(ExportOptions, JobsDefaultToOnePerCore)
 {
-    EXPECT_EQ(ParseExportArgs({"--rl", "a.trk"}).options.jobs, 0);
-    EXPECT_EQ(ParseExportArgs({"--rl", "--jobs", "1", "a.trk"}).options.jobs, 1);
-    EXPECT_EQ(ParseExportArgs({"--rl", "--jobs", "1024", "a.trk"}).options.jobs, 1024);
+    EXPECT_EQ(ParseExportArgs({"--rl", "a.trk"})->jobs, 0);
+    EXPECT_EQ(ParseExportArgs({"--rl", "--jobs", "1", "a.trk"})->jobs, 1);
+    EXPECT_EQ(ParseExportArgs({"--rl", "--jobs", "1024", "a.trk"})->jobs, 1024);
 }
 
 TEST(ExportOptions, CircuitAndMapOptions)
 {
-    ParsedArgs p = ParseExportArgs({"--trk", "--ros-map", "--open", "--track-width", "csv", "Monza.CSV"});
-    ASSERT_EQ(p.error, "");
-    EXPECT_TRUE(p.options.trk && p.options.rosMap && p.options.open && p.options.trackWidthFromCsv);
-    EXPECT_FALSE(p.options.scaleGiven);
+    Result<ExportOptions> p = ParseExportArgs({"--trk", "--ros-map", "--open", "--track-width", "csv", "Monza.CSV"});
+    ASSERT_EQ(p.error(), "");
+    EXPECT_EQ(p->outputs, (std::set<std::string>{"trk", "ros-map"}));
+    EXPECT_TRUE(p->open && p->trackWidthFromCsv);
+    EXPECT_FALSE(p->scaleGiven);
     p = ParseExportArgs({"--ros-map", "--scale", "0.5", "--track-width", "30.5", "a.csv"});
-    ASSERT_EQ(p.error, "");
-    EXPECT_TRUE(p.options.scaleGiven);
-    EXPECT_EQ(p.options.trackWidth, 30.5);
-    EXPECT_TRUE(ParseExportArgs({"--fit", "--trk", "a.csv"}).options.fit);
+    ASSERT_EQ(p.error(), "");
+    EXPECT_TRUE(p->scaleGiven);
+    EXPECT_EQ(p->trackWidth, 30.5);
+    EXPECT_TRUE(ParseExportArgs({"--fit", "--trk", "a.csv"})->fit);
 
     const struct {
         std::vector<std::string> args;
@@ -70,21 +68,21 @@ TEST(ExportOptions, CircuitAndMapOptions)
         {{"--open", "a.csv"}, "nothing to write: give --png, --bmp, --rl, --centreline, --trk or --ros-map"},
     };
     for (const auto& c : bad)
-        EXPECT_EQ(ParseExportArgs(c.args).error, c.error);
+        EXPECT_EQ(ParseExportArgs(c.args).error(), c.error);
 }
 
 TEST(ExportOptions, HelpAndVersionNeedNothingElse)
 {
-    EXPECT_EQ(ParseExportArgs({"--help"}).error, "");
-    EXPECT_TRUE(ParseExportArgs({"--help"}).options.help);
-    EXPECT_TRUE(ParseExportArgs({"--version"}).options.version);
+    EXPECT_EQ(ParseExportArgs({"--help"}).error(), "");
+    EXPECT_TRUE(ParseExportArgs({"--help"})->help);
+    EXPECT_TRUE(ParseExportArgs({"--version"})->version);
 }
 
 TEST(ExportOptions, DoubleDashEndsTheOptions)
 {
-    const ParsedArgs p = ParseExportArgs({"--rl", "--", "--odd-name.trk"});
-    ASSERT_EQ(p.error, "");
-    EXPECT_EQ(p.options.tracks, (std::vector<std::string>{"--odd-name.trk"}));
+    const Result<ExportOptions> p = ParseExportArgs({"--rl", "--", "--odd-name.trk"});
+    ASSERT_EQ(p.error(), "");
+    EXPECT_EQ(p->tracks, (std::vector<std::string>{"--odd-name.trk"}));
 }
 
 } // namespace velmora
@@ -93,14 +91,14 @@ namespace velmora {
 
 TEST(ExportOptions, GenerateOptions)
 {
-    const ParsedArgs p = ParseExportArgs({"--generate", "25", "--seed", "7", "--min-length", "2000",
+    const Result<ExportOptions> p = ParseExportArgs({"--generate", "25", "--seed", "7", "--min-length", "2000",
                                           "--max-length", "4000.5", "--markers", "3", "--trk"});
-    ASSERT_EQ(p.error, "");
-    EXPECT_EQ(p.options.generate, 25u);
-    EXPECT_EQ(p.options.seed, 7u);
-    EXPECT_DOUBLE_EQ(p.options.minLength, 2000);
-    EXPECT_DOUBLE_EQ(p.options.maxLength, 4000.5);
-    EXPECT_EQ(p.options.markers, 3);
+    ASSERT_EQ(p.error(), "");
+    EXPECT_EQ(p->generate, 25u);
+    EXPECT_EQ(p->seed, 7u);
+    EXPECT_DOUBLE_EQ(p->minLength, 2000);
+    EXPECT_DOUBLE_EQ(p->maxLength, 4000.5);
+    EXPECT_EQ(p->markers, 3);
 
     const std::vector<std::vector<std::string>> wrong = {
         {"--generate", "0", "--trk"},
@@ -117,7 +115,7 @@ TEST(ExportOptions, GenerateOptions)
         {"--generate"},
     };
     for (const auto& args : wrong)
-        EXPECT_NE(ParseExportArgs(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_NE(ParseExportArgs(args).error(), "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
 }
 
 TEST(ExportOptions, GeneratedTracksAreNumberedWithEnoughDigits)

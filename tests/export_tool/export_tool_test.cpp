@@ -129,9 +129,7 @@ TEST(ExportTool, PictureAndRLDataMatchTheEditorByteForByte)
         SaveRLData(ws, AnswerWith(editorRL));
 
         ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
-        o.png = std::string(format) == "png";
-        o.bmp = !o.png;
-        o.rl = true;
+        o.outputs = {format, "rl"};
         o.tracks = {track.toStdString()};
         std::ostringstream err;
         ASSERT_EQ(RunBatchExport(o, dir.path(), err, false), 0) << err.str();
@@ -151,8 +149,7 @@ TEST(ExportTool, BadTracksAreReportedAndTheOthersWritten)
     WriteAll(dir.filePath("empty.trk"), "");
     WriteAll(dir.filePath("garbage.trk"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11));
     ExportOptions o = ToolOptions(dir.filePath("out"), "");
-    o.rl = true;
-    o.centreline = true;
+    o.outputs = {"rl", "centreline"};
     o.tracks = {dir.filePath("missing.trk").toStdString(), dir.filePath("empty.trk").toStdString(),
                 dir.filePath("garbage.trk").toStdString(), dir.filePath("good.trk").toStdString()};
     std::ostringstream err;
@@ -184,7 +181,7 @@ TEST(ExportTool, JobsWriteTheSameFilesAndReportInTheGivenOrder)
     }
     const auto run = [&](int jobs, bool progress, std::string& err) {
         ExportOptions o = ToolOptions(dir.filePath(QString("out%1").arg(jobs)), prefs);
-        o.png = o.rl = true;
+        o.outputs = {"png", "rl"};
         o.jobs = jobs;
         o.tracks = tracks;
         std::ostringstream text;
@@ -214,7 +211,7 @@ TEST(ExportTool, GeneratedTracksDependOnlyOnSeedAndIndex)
     const QString prefs = PrefsFile(dir, Settings());
     const auto run = [&](const QString& out, std::uint64_t count, std::uint64_t seed, int jobs) {
         ExportOptions o = ToolOptions(dir.filePath(out), prefs);
-        o.trk = o.rl = o.centreline = true;
+        o.outputs = {"trk", "rl", "centreline"};
         o.generate = count;
         o.seed = seed;
         o.markers = 2;
@@ -252,7 +249,7 @@ TEST(ExportTool, SettingsThatAllowNoTrackAreNamed)
     s.AngleLimit = 1;
     const QString prefs = PrefsFile(dir, s);
     ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
-    o.trk = true;
+    o.outputs = {"trk"};
     o.generate = 1000;
     std::ostringstream err;
     EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
@@ -270,7 +267,7 @@ TEST(ExportTool, HostileGapIsRefusedWithAReason)
     const QString prefs = PrefsFile(dir, s);
     WriteAll(dir.filePath("t.trk"), kOvalTrack);
     ExportOptions o = ToolOptions(dir.path(), prefs);
-    o.rl = true;
+    o.outputs = {"rl"};
     o.tracks = {dir.filePath("t.trk").toStdString()};
     std::ostringstream err;
     EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
@@ -350,7 +347,7 @@ TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
     const QString prefs = dir.filePath("Preferences.ini");
     WriteAll(prefs, QByteArray::fromStdString(WritePrefs(s)));
     ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
-    o.centreline = o.rosMap = o.trk = true;
+    o.outputs = {"centreline", "ros-map", "trk"};
     o.trackWidthFromCsv = true;
     for (const char* name : {"BrandsHatch", "Monza", "Spa"})
         o.tracks.push_back(std::string(VELMORA_TEST_DATA) + "/circuits/" + name + ".csv");
@@ -405,7 +402,7 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
         {"good.csv", "0,0\n100,0\n100,100\n0,100\n", ""},
     };
     ExportOptions o = ToolOptions(dir.filePath("out"), "");
-    o.trk = o.rosMap = true;
+    o.outputs = {"trk", "ros-map"};
     o.scaleGiven = true;
     o.metresPerPixel = 1;
     for (const auto& in : inputs) {
@@ -433,7 +430,7 @@ TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)
     const QString track = dir.filePath("oval.trk");
     WriteAll(track, kOvalTrack);
     ExportOptions o = ToolOptions("", "");
-    o.trk = true;
+    o.outputs = {"trk"};
     o.tracks = {track.toStdString()};
     std::ostringstream err;
     EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);

@@ -112,7 +112,7 @@ TEST(OccupancyMap, RefusesWidthsThatAreNoWidth)
 TEST(GreyPng, EightBitGreyThatReadsBack)
 {
     const QImage map = OccupancyMap("M 10 30 L 90 30 L 60 50 ", 12, 100, 60);
-    const std::optional<std::string> png = EncodeGreyPng(map);
+    const Result<std::string> png = EncodeGreyPng(map);
     ASSERT_TRUE(png);
     ASSERT_GT(png->size(), 26u);
     EXPECT_EQ(png->substr(12, 4), "IHDR");

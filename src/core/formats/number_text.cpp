@@ -153,22 +153,28 @@ double ReadFloatText(std::string_view text)
     return ScanDecimal(text).value;
 }
 
+std::string FormatFixed(double v, int decimals)
+{
+    if (!std::isfinite(v))
+        return SpecialText(v);
+    char buf[400];
+    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    std::string text(buf, result.ptr);
+    // A tiny negative value rounds to zero, which is written without a sign.
+    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
 std::string FormatFloat10(double v)
 {
     if (!std::isfinite(v))
         return SpecialText(v);
-    if (v == 0)
-        return "0";
-    char buf[400];
-    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 10);
-    std::string text(buf, result.ptr);
-    if (text.back() == '0') {
-        text.erase(text.find_last_not_of('0') + 1);
-        if (text.back() == '.')
-            text.pop_back();
-    }
-    // A tiny negative value rounds to zero, which is written without a sign.
-    return text == "-0" ? "0" : text;
+    std::string text = FormatFixed(v, 10);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
 }
 
 std::string FormatFloatG64(double v)

@@ -43,6 +43,10 @@ double ReadFloatText(std::string_view text);
 // zero (also negative zero) is "0"; "+Infinity", "-Infinity", "NaN".
 std::string FormatFloat10(double v);
 
+// Fixed-point with exactly `decimals` decimals: 12.35, 0.0; a negative value
+// that rounds to zero has no sign. "+Infinity", "-Infinity", "NaN".
+std::string FormatFixed(double v, int decimals);
+
 // The general conversion with 64 significant digits ("%.64g"), with the same
 // texts for infinities and NaN.
 std::string FormatFloatG64(double v);

@@ -110,18 +110,18 @@ int RLAngle(double theta)
     return ToInt32Saturated(RoundHalfEven(angle));
 }
 
-std::optional<std::string> RLExportProblem(const PathMeasure& path, double markerGap)
+Status RLExportProblem(const PathMeasure& path, double markerGap)
 {
     if (!(markerGap > 0))
-        return "the marker gap must be greater than 0";
+        return Fail("the marker gap must be greater than 0");
     const double length = path.TotalLength();
     if (!std::isfinite(length) || !std::isfinite(markerGap))
-        return "the track length or marker gap is not a finite number";
+        return Fail("the track length or marker gap is not a finite number");
     // Lines stand at gap/2 + k gap while that is below the length.
     const double lines = std::ceil((length - markerGap / 2) / markerGap);
     if (lines > static_cast<double>(kMaxRLLines))
-        return "the track would need more than 1000000 lines at this marker gap";
-    return std::nullopt;
+        return Fail("the track would need more than 1000000 lines at this marker gap");
+    return {};
 }
 
 std::vector<RLLine> ComputeRLLines(const PathMeasure& path, double markerGap, double trackWidth)

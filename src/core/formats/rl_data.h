@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result.h"
+
 #include "core/track/path.h"
 #include "core/track/track_model.h"
 
@@ -42,9 +44,9 @@ inline constexpr std::int64_t kMaxRLLines = 1'000'000;
 // The compass bearing written for a track direction theta (degrees, -180..180).
 int RLAngle(double theta);
 
-// Why the lines cannot be made for this path and gap, or nullopt when they can.
-// The text follows "could not export RL data: ".
-std::optional<std::string> RLExportProblem(const PathMeasure& path, double markerGap);
+// Whether the lines can be made for this path and gap; the failure's text
+// follows "could not export RL data: ".
+Status RLExportProblem(const PathMeasure& path, double markerGap);
 
 // The lines at gap/2, 3 gap/2, ... for as long as they lie before the end of
 // the track; always at least one. The caller checks RLExportProblem first.

@@ -5,14 +5,11 @@
 
 namespace velmora {
 
-bool SaveBytes(const QString& path, std::string_view bytes, QString* error)
+Status SaveBytes(const QString& path, std::string_view bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return Fail(file.errorString().toStdString());
     const qint64 size = static_cast<qint64>(bytes.size());
     // commit() does not notice a failure of the final flush of its buffer (a
     // full disk, a file size limit) and would rename a truncated file over
@@ -23,17 +20,13 @@ bool SaveBytes(const QString& path, std::string_view bytes, QString* error)
     const bool written = file.write(bytes.data(), size) == size && file.flush();
     const int code = errno;
     if (!written) {
-        if (error)
-            *error = code != 0 ? qt_error_string(code) : file.errorString();
+        const QString why = code != 0 ? qt_error_string(code) : file.errorString();
         file.cancelWriting();
-        return false;
+        return Fail(why.toStdString());
     }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.commit())
+        return Fail(file.errorString().toStdString());
+    return {};
 }
 
 }  // namespace velmora

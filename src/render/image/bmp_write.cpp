@@ -25,18 +25,18 @@ void Put32(std::string& out, std::uint32_t v)
 
 } // namespace
 
-std::optional<std::string> EncodeBmp(const QImage& picture, EncodeProgress* progress)
+Result<std::string> EncodeBmp(const QImage& picture, EncodeProgress* progress)
 {
     const QImage rgb = CanvasPicture(picture);
     if (rgb.isNull())
-        return std::nullopt;
+        return Fail("could not encode the picture");
 
     const std::uint64_t width = static_cast<std::uint64_t>(rgb.width());
     const std::uint64_t height = static_cast<std::uint64_t>(rgb.height());
     const std::uint64_t stride = (width * 3 + 3) / 4 * 4;
     const std::uint64_t pixelBytes = stride * height;
     if (kHeadersSize + pixelBytes > UINT32_MAX)
-        return std::nullopt; // the header cannot state the size
+        return Fail("the picture is too large for a BMP file"); // the header cannot state its size
 
     try {
         std::string out;
@@ -70,7 +70,7 @@ std::optional<std::string> EncodeBmp(const QImage& picture, EncodeProgress* prog
             out += padding;
             if (progress && y % 64 == 0) {
                 if (progress->cancelled)
-                    return std::nullopt;
+                    return Fail("cancelled");
                 progress->permille = static_cast<int>(1000 - std::int64_t(y) * 1000 / rgb.height());
             }
         }
@@ -78,7 +78,7 @@ std::optional<std::string> EncodeBmp(const QImage& picture, EncodeProgress* prog
             progress->permille = 1000;
         return out;
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return Fail("out of memory");
     }
 }
 

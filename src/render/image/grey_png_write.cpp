@@ -48,27 +48,27 @@ bool WriteRows(png_structp png, png_infop info, const QImage& grey)
 
 } // namespace
 
-std::optional<std::string> EncodeGreyPng(const QImage& picture)
+Result<std::string> EncodeGreyPng(const QImage& picture)
 {
     const QImage grey = picture.format() == QImage::Format_Grayscale8
                             ? picture
                             : picture.convertToFormat(QImage::Format_Grayscale8);
     if (grey.isNull())
-        return std::nullopt;
+        return Fail("could not make the map picture");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png)
-        return std::nullopt;
+        return Fail("could not make the map picture");
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        return std::nullopt;
+        return Fail("could not make the map picture");
     }
     std::string out;
     png_set_write_fn(png, &out, AppendToString, NoFlush);
     const bool written = WriteRows(png, info, grey);
     png_destroy_write_struct(&png, &info);
     if (!written)
-        return std::nullopt;
+        return Fail("could not make the map picture");
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "render/image/png_write.h"
 
 #include "render/image/canvas_picture.h"
+#include "render/worker_pool.h"
 
 #include <QThread>
 #include <algorithm>
@@ -9,14 +10,14 @@
 #include <cstring>
 #include <new>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 #include <zlib.h>
 
 namespace velmora {
 
 namespace {
+
+constexpr char kNotEncoded[] = "could not encode the picture";
 
 // Level 9 spends most of its time searching for matches, so the picture is
 // cut into slices that are deflated on several threads at once. Each slice
@@ -27,8 +28,13 @@ namespace {
 constexpr std::size_t kSliceBytes = std::size_t(1) << 20;
 constexpr std::size_t kWindowBytes = 32768;
 
-// zlib header: deflate with a 32 KiB window, FLEVEL 3 (maximum compression).
-constexpr char kZlibHeader[] = "\x78\xDA";
+// zlib header: deflate with a 32 KiB window and the FLEVEL of the level
+// (1: fastest, 2 to 5: fast, 6: default, 7 to 9: maximum compression), so
+// that the check bits agree.
+std::string_view ZlibHeader(int level)
+{
+    return level <= 1 ? "\x78\x01" : level <= 5 ? "\x78\x5E" : level == 6 ? "\x78\x9C" : "\x78\xDA";
+}
 
 struct Slice {
     int firstRow = 0;
@@ -104,7 +110,8 @@ bool DeflateSlice(z_stream& z, const QImage& rgb, Slice& slice, bool last, std::
 
 // Deflates every slice, taking them in turn from a shared counter so that a
 // thread that drew easy slices takes more of them.
-bool DeflateSlices(const QImage& rgb, std::vector<Slice>& slices, int threads, EncodeProgress* progress)
+bool DeflateSlices(const QImage& rgb, std::vector<Slice>& slices, int threads, int level,
+                   EncodeProgress* progress)
 {
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> done{0};
@@ -112,7 +119,7 @@ bool DeflateSlices(const QImage& rgb, std::vector<Slice>& slices, int threads, E
     const auto stopped = [&] { return failed.load() || (progress && progress->cancelled.load()); };
     const auto work = [&] {
         z_stream z{};
-        if (deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+        if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
             failed = true;
             return;
         }
@@ -133,17 +140,7 @@ bool DeflateSlices(const QImage& rgb, std::vector<Slice>& slices, int threads, E
         deflateEnd(&z);
     };
 
-    std::size_t helpers = std::min<std::size_t>(slices.size(), static_cast<std::size_t>(threads)) - 1;
-    std::vector<std::thread> pool;
-    try {
-        while (pool.size() < helpers)
-            pool.emplace_back(work);
-    } catch (const std::system_error&) {
-        // Fewer threads: the slices are still all taken.
-    }
-    work();
-    for (std::thread& t : pool)
-        t.join();
+    RunShared(static_cast<int>(std::min<std::size_t>(slices.size(), static_cast<std::size_t>(threads))), work);
     return !stopped();
 }
 
@@ -185,7 +182,7 @@ std::string Header(const QImage& rgb)
 
 // One IDAT chunk per slice: the first also carries the zlib header, the last
 // the Adler-32 of all the rows, joined from the slices' own.
-std::string Assemble(const QImage& rgb, std::vector<Slice>& slices)
+std::string Assemble(const QImage& rgb, std::vector<Slice>& slices, int level)
 {
     std::string out = Header(rgb);
     uLong adler = adler32(0, nullptr, 0);
@@ -197,7 +194,7 @@ std::string Assemble(const QImage& rgb, std::vector<Slice>& slices)
         if (i + 1 == slices.size())
             Put32(trailer, static_cast<std::uint32_t>(adler));
         PutChunk(out, "IDAT",
-                 {i == 0 ? std::string_view(kZlibHeader, 2) : std::string_view(), s.deflated, trailer});
+                 {i == 0 ? ZlibHeader(level) : std::string_view(), s.deflated, trailer});
         std::string().swap(s.deflated);
     }
     PutChunk(out, "IEND", {});
@@ -206,20 +203,21 @@ std::string Assemble(const QImage& rgb, std::vector<Slice>& slices)
 
 } // namespace
 
-std::optional<std::string> EncodePng(const QImage& picture, int threads, EncodeProgress* progress)
+Result<std::string> EncodePng(const QImage& picture, int threads, EncodeProgress* progress, int level)
 {
+    level = std::clamp(level, 1, 9);
     const QImage rgb = CanvasPicture(picture);
     if (rgb.isNull())
-        return std::nullopt;
+        return Fail(kNotEncoded);
     if (threads <= 0)
         threads = std::max(1, QThread::idealThreadCount());
     try {
         std::vector<Slice> slices = PlanSlices(rgb);
-        if (!DeflateSlices(rgb, slices, threads, progress))
-            return std::nullopt;
-        return Assemble(rgb, slices);
+        if (!DeflateSlices(rgb, slices, threads, level, progress))
+            return Fail(progress && progress->cancelled ? "cancelled" : kNotEncoded);
+        return Assemble(rgb, slices, level);
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return Fail("out of memory");
     }
 }
 

@@ -55,7 +55,7 @@ std::string LargePng(int shift)
         for (int x = 0; x < picture.width(); ++x)
             row[x] = qRgb((x * 7 + shift) & 255, (y * 3) & 255, ((x ^ y) + shift) & 255);
     }
-    const std::optional<std::string> png = EncodePng(picture);
+    const Result<std::string> png = EncodePng(picture);
     return png ? *png : std::string();
 }
 

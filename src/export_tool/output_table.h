@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/result.h"
+#include "core/settings/settings.h"
+#include "core/track/track_model.h"
+#include "core/track/world_frame.h"
+#include "export_tool/export_options.h"
+#include "export_tool/tool_option.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QString>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// Everything an output is written from, for one track.
+struct OutputContext {
+    const ExportOptions& options;
+    const TrackModel& model;
+    const Settings& settings;        // the run's settings with this track's TrackWidth
+    const WorldFrame& frame;         // canvas pixels to the metres of the world
+    const QFileInfo& track;          // names the outputs
+    const QImage& picture;           // the canvas picture as the editor exports it, for entries that need it
+    int encodeThreads = 1;           // for each picture's encoder
+    std::vector<std::string>& notes; // lines worth telling even when the output is written
+
+    // Where the output with this ending goes: the output folder (else the
+    // track's own) and the track's name with the ending.
+    QString Path(const QString& ending) const;
+    // Writes one file of the output whole or not at all.
+    Status Write(const QString& ending, std::string_view bytes) const;
+};
+
+// One output of the tool: --FLAG writes FILES.
+struct OutputEntry {
+    const char* flag;  // "png" for --png
+    const char* files; // what it writes, NAME standing for the track's name
+    const char* help;  // its text in --help
+    bool needsPicture; // the canvas is drawn for it
+    Status (*write)(const OutputContext& context);
+    const char* excludes = nullptr;           // an output that cannot go with it
+    std::span<const ToolOption> options = {}; // options that only it reads
+};
+
+// Every output, in the order they are listed and written.
+std::span<const OutputEntry* const> Outputs();
+
+} // namespace velmora

@@ -1,0 +1,51 @@
+#include "core/formats/ros_map_yaml.h"
+#include "core/track/path.h"
+#include "export_tool/output_files.h"
+#include "export_tool/output_table.h"
+#include "render/image/grey_png_write.h"
+#include "render/occupancy_map.h"
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+// Whether the surface and its walls reach beyond the canvas. The outline of
+// a polyline stroked with round corners lies within `reach` of its points.
+bool RunsOffCanvas(std::string_view trackPath, double reach, int w, int h)
+{
+    for (const PathFigure& figure : ParsePathText(trackPath))
+        for (const PathPoint& p : figure.points)
+            if (p.x - reach < 0 || p.y - reach < 0 || p.x + reach > w || p.y + reach > h)
+                return true;
+    return false;
+}
+
+// The occupancy map of the track for ROS and the F1TENTH gym, in the world
+// frame of the other outputs in metres.
+Status WriteRosMap(const OutputContext& c)
+{
+    const double width = c.settings.TrackWidth;
+    if (!(width > 0) || !std::isfinite(width))
+        return Fail("could not make the map: the track width must be a number greater than 0");
+    const int w = CanvasSide(c.settings.CanvasWidth), h = CanvasSide(c.settings.CanvasHeight);
+    const QImage map = OccupancyMap(c.model.TrackPath, width, w, h);
+    const Result<std::string> png = EncodeGreyPng(map);
+    if (!png)
+        return Fail(png.error());
+    if (RunsOffCanvas(c.model.TrackPath, width / 2 + kMapWallWidth, w, h))
+        c.notes.push_back("warning: the track runs off the canvas, so the map is open at its edge");
+    if (Status s = c.Write("_map.png", *png); !s)
+        return s;
+    // The picture's lower-left corner is pixel (0, h) of the canvas.
+    const std::string image = Utf8(c.track.completeBaseName() + "_map.png");
+    return c.Write("_map.yaml", RosMapYaml(image, c.frame.metresPerPixel, c.frame.X(0), c.frame.Y(h)));
+}
+
+} // namespace
+
+extern const OutputEntry kRosMapOutput = {"ros-map", "NAME_map.png, NAME_map.yaml",
+                                          "an occupancy map for ROS and F1TENTH", false, WriteRosMap};
+
+} // namespace velmora

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/result.h"
+#include "export_tool/export_options.h"
+
+#include <span>
+#include <string>
+
+namespace velmora {
+
+// One option of the command line: its name without the dashes ("scale" for
+// --scale), the name of its value in --help (nullptr for a switch), its help
+// text (lines after the first begin with '\n') and how it is read into the
+// options. A switch is read with an empty value. The failure is the usage
+// error the user sees.
+struct ToolOption {
+    const char* name;
+    const char* valueName;
+    const char* help;
+    Status (*read)(const std::string& value, ExportOptions& o);
+};
+
+// The options of one part of the tool under one heading of --help, and what
+// is wrong with their combination once all are read (empty text: nothing).
+struct OptionSection {
+    const char* heading; // nullptr: the general options at the top
+    std::span<const ToolOption> options;
+    std::string (*problem)(const ExportOptions& o);
+};
+
+std::span<const OptionSection> OptionSections();
+
+// A number greater than 0 written as a plain decimal, whatever the locale:
+// no "inf", "nan", hexadecimal or trailing text. Returns false otherwise.
+bool ReadPositive(const std::string& text, double& out);
+
+} // namespace velmora
