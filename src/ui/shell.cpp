@@ -23,6 +23,7 @@
 #include "ui/failure_report.h"
 #include "ui/shutdown.h"
 #include "ui/source_position.h"
+#include "ui/status_fields.h"
 #include "ui/file_commands.h"
 #include "ui/options_window.h"
 #include "core/track/editor.h"
@@ -213,22 +214,8 @@ void Shell::BuildShortcuts()
 
 void Shell::BuildStatusBar(int width)
 {
-    QStatusBar* bar = Checked(new QStatusBar, "could not create status bar", 186);
-    bar->setSizeGripEnabled(false);
-    const std::array<int, 3> widths{120, width - 320, 200};
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        auto* field = new QLabel;
-        field->setAlignment(Qt::AlignCenter);
-        field->setFixedWidth(widths[i]);
-        field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        // Room for a whole line of text: the bar would otherwise squeeze it.
-        field->setMinimumHeight(field->fontMetrics().height() + 2 * field->frameWidth() + 2);
-        bar->addWidget(field);
-        statusFields[i] = field;
-    }
-    // At least 18 pixels, and never less than the fields with their frames
-    // need: the main window gives the bar no more than its minimum.
-    bar->setMinimumHeight(std::max(18, bar->sizeHint().height()));
+    QStatusBar* bar =
+        Checked(MakeStatusBar({120, width - 320, 200}, statusFields), "could not create status bar", 186);
     mainWindow->setStatusBar(bar);
 }
 

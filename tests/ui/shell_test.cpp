@@ -25,7 +25,9 @@
 #include "core/track/track_model.h"
 
 #include <QFile>
+#include <array>
 #include <functional>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -87,6 +89,21 @@ TEST_F(ShellTest, MainWindowLayoutFollowsTheDisplay)
     for (QLabel* field : shell->statusFields) {  // the whole text line and frame show
         EXPECT_GE(field->contentsRect().height(), field->fontMetrics().height());
         EXPECT_TRUE(bar->rect().contains(field->geometry()));
+    }
+}
+
+TEST_F(ShellTest, StatusFieldsFillTheWindowsWidth)
+{
+    // The frames as they stand in the window: nothing of the bar's own
+    // spacing, margins or size grip may push the last one past the edge.
+    const QMainWindow& main = *shell->mainWindow;
+    const std::array<std::pair<int, int>, 3> want{{{0, 120}, {120, 1580}, {1700, 200}}};
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        const QLabel* field = shell->statusFields[i];
+        const QRect frame(field->mapTo(&main, QPoint(0, 0)), field->size());
+        EXPECT_EQ(std::make_pair(frame.x(), frame.width()), want[i]) << "field " << i;
+        EXPECT_TRUE(main.rect().contains(frame)) << "field " << i;
+        EXPECT_EQ(field->visibleRegion().boundingRect(), field->rect()) << "field " << i;
     }
 }
 
