@@ -135,6 +135,28 @@ TEST_F(ShellTest, MenusHoldTheCommandsInOrder)
     EXPECT_TRUE(shell->actions[kCmdAddText]->isEnabled());
 }
 
+TEST_F(ShellTest, IdsWithoutACommandDoNothing)
+{
+    // Ids next to the table's, separators' 0 and far-off values alike: no
+    // item, no command, no memory past the end of anything.
+    for (const int id : {0, -1, 14, 100, 105, 1 << 30}) {
+        EXPECT_EQ(shell->actions[id], nullptr) << id;
+        shell->HandleMenu(id);
+        EXPECT_TRUE(Model().markers.empty()) << id;
+        EXPECT_EQ(Model().TrackPath, "") << id;
+    }
+    EXPECT_EQ(shutdowns, 0);
+    EXPECT_TRUE(boxes.isEmpty());
+    QList<int> ids;  // one row per command: a second would never run
+    for (const MenuCommand& command : MenuCommands()) {
+        if (command.run) {
+            EXPECT_FALSE(ids.contains(command.id)) << command.id;
+            ids << command.id;
+        }
+    }
+    EXPECT_EQ(ids.size(), 17);
+}
+
 TEST_F(ShellTest, AddTextWindowStartsHiddenWithItsControls)
 {
     QWidget& window = *shell->addTextWindow;
