@@ -20,7 +20,7 @@ void OpenDocument(const QStringList& opener, const QString& path, std::function<
         return;
     }
     // The toolkit's own openUrl() reports success as soon as the opener
-    // starts, so a desktop without a PDF viewer said nothing at all. Its exit
+    // starts, so a desktop without a PDF viewer would show nothing at all. Its exit
     // code is what tells whether the document opened.
     //
     // No parent: the process object must not be torn down with a window,
@@ -35,7 +35,7 @@ void OpenDocument(const QStringList& opener, const QString& path, std::function<
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     QObject::connect(process, &QProcess::errorOccurred, process,
                      [process, failed](QProcess::ProcessError error) {
-                         // Every other error is followed by finished().
+                         // Otherwise the opener did start: finished() tells how it ended.
                          if (error != QProcess::FailedToStart)
                              return;
                          process->deleteLater();
