@@ -1,11 +1,10 @@
 #include "ui/help.h"
 
-#include <QDesktopServices>
+#include "ui/open_document.h"
+#include "ui/source_position.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
-
-#include "ui/source_position.h"
 
 namespace velmora {
 
@@ -22,9 +21,13 @@ void ShowHelp(Workspace& ws, const Prompts& prompts)
         return;
     }
     // The file is there but nothing opens PDF files: telling the user it is
-    // missing would send them looking for the wrong thing.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && box)
-        box("Error", "No program could open the Help file:\n" + QDir::toNativeSeparators(path));
+    // missing would send them looking for the wrong thing. The opener may
+    // take its time (or wait for the viewer), so the window goes on meanwhile.
+    const auto report = box;
+    OpenDocument(ws.documentOpener, path, [report, path] {
+        if (report)
+            report("Error", "No program could open the Help file:\n" + QDir::toNativeSeparators(path));
+    });
 }
 
-}  // namespace velmora
+} // namespace velmora

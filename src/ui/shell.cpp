@@ -17,12 +17,12 @@
 #include <algorithm>
 
 #include "ui/canvas_widget.h"
-#include "ui/help.h"
 #include "ui/image_jobs.h"
 #include "ui/prompts.h"
 #include "ui/failure_report.h"
 #include "ui/shutdown.h"
 #include "ui/source_position.h"
+#include "ui/status_fields.h"
 #include "ui/file_commands.h"
 #include "ui/options_window.h"
 #include "core/track/editor.h"
@@ -156,79 +156,55 @@ void Shell::BuildMainWindow(QSize display)
     BuildStatusBar(inner.width());
 }
 
+QAction* MenuItems::operator[](int id) const
+{
+    for (const auto& [itemId, action] : byId) {
+        if (itemId == id)
+            return action;
+    }
+    return nullptr;
+}
+
 void Shell::BuildMenu()
 {
     QMenuBar* bar = Checked(mainWindow->menuBar(), "could not create menu", 155);
-    struct Item {
-        int id;  // 0: separator
-        const char* text;
-    };
-    const auto add = [&](const char* title, std::initializer_list<Item> items) {
-        QMenu* menu = bar->addMenu(title);
-        for (const Item& item : items) {
-            if (item.id == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(item.text);
-            const int id = item.id;
-            connect(action, &QAction::triggered, this, [this, id] { HandleMenu(id); });
-            actions[static_cast<std::size_t>(id)] = action;
+    QMenu* menu = nullptr;
+    for (const MenuCommand& command : MenuCommands()) {
+        if (!command.menu)
+            continue;  // a shortcut
+        if (!menu || menu->title() != command.menu)
+            menu = bar->addMenu(command.menu);
+        if (!command.run) {
+            menu->addSeparator();
+            continue;
         }
-    };
-    add("File", {{kCmdNew, "New"},
-                 {kCmdSave, "Save"},
-                 {kCmdSaveAs, "Save As"},
-                 {kCmdLoad, "Load"},
-                 {0, nullptr},
-                 {kCmdExport, "Export Image"},
-                 {0, nullptr},
-                 {kCmdOptions, "Options"},
-                 {0, nullptr},
-                 {kCmdQuit, "Quit"}});
-    add("Edit", {{kCmdCloseLoop, "Close Loop"},
-                 {kCmdRedo, "Redo"},
-                 {kCmdAddText, "Add Text"},
-                 {kCmdCopy, "Copy to Clipboard"},
-                 {kCmdLoadTemplate, "Load Template"}});
-    add("Help", {{kCmdHelp, "Help"}});
-    actions[kCmdCloseLoop]->setEnabled(false);
-    actions[kCmdRedo]->setEnabled(false);
+        QAction* action = menu->addAction(command.text);
+        action->setEnabled(command.enabledAtStart);
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { HandleMenu(id); });
+        actions.byId.emplace_back(id, action);
+    }
 }
 
 void Shell::BuildShortcuts()
 {
     // Bound to the main window: they do nothing while another window of the
     // program is the active one.
-    const std::array<std::pair<const char*, int>, 4> keys{
-        {{"Ctrl+S", kCmdMarker1}, {"Ctrl+H", kCmdMarker2}, {"Ctrl+T", kCmdMarker3}, {"Ctrl+X", kCmdSaveRLData}}};
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        auto* shortcut = new QShortcut(QKeySequence(keys[i].first), mainWindow.get());
+    for (const MenuCommand& command : MenuCommands()) {
+        if (command.menu)
+            continue;
+        auto* shortcut = new QShortcut(QKeySequence(command.text), mainWindow.get());
         shortcut->setContext(Qt::WindowShortcut);
-        const int id = keys[i].second;
+        const int id = command.id;
         connect(shortcut, &QShortcut::activated, this, [this, id] { HandleMenu(id); });
-        shortcuts[i] = shortcut;
+        shortcuts.push_back(shortcut);
     }
 }
 
 void Shell::BuildStatusBar(int width)
 {
-    QStatusBar* bar = Checked(new QStatusBar, "could not create status bar", 186);
-    bar->setSizeGripEnabled(false);
-    const std::array<int, 3> widths{120, width - 320, 200};
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        auto* field = new QLabel;
-        field->setAlignment(Qt::AlignCenter);
-        field->setFixedWidth(widths[i]);
-        field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        // Room for a whole line of text: the bar would otherwise squeeze it.
-        field->setMinimumHeight(field->fontMetrics().height() + 2 * field->frameWidth() + 2);
-        bar->addWidget(field);
-        statusFields[i] = field;
-    }
-    // At least 18 pixels, and never less than the fields with their frames
-    // need: the main window gives the bar no more than its minimum.
-    bar->setMinimumHeight(std::max(18, bar->sizeHint().height()));
+    QStatusBar* bar =
+        Checked(MakeStatusBar({120, width - 320, 200}, statusFields), "could not create status bar", 186);
     mainWindow->setStatusBar(bar);
 }
 
@@ -274,75 +250,12 @@ void Shell::HandleMenu(int id)
     VELMORA_HERE();
     if (ws.optionsLoopRunning)
         return;  // the Options window has the user's attention: dropped
-    Editor& ed = ws.editor;
-    const Settings& s = ws.settings;
-    // Each command marks its own position, so that a fault report names it.
-    switch (id) {
-    case kCmdNew:
-        VELMORA_HERE();
-        NewTrack(ed, s);
-        ws.templateImage = QImage();
-        ws.templateCache = TemplateCache{};
-        break;
-    case kCmdSave:
-        VELMORA_HERE();
-        SaveTrack(ws, prompts);
-        break;
-    case kCmdSaveAs:
-        VELMORA_HERE();
-        SaveTrackAs(ws, prompts);
-        break;
-    case kCmdLoad:
-        VELMORA_HERE();
-        Load(ws, prompts);
-        break;
-    case kCmdExport:
-        VELMORA_HERE();
-        Export(ws, prompts);
-        break;
-    case kCmdOptions:
-        VELMORA_HERE();
-        RunOptionsWindow(ws, *optionsWindow, prompts);
-        FitCanvas();
-        break;
-    case kCmdQuit:
-        Quit();
+    const MenuCommand* command = FindCommand(id);
+    if (!command)
         return;
-    case kCmdCloseLoop:
-        VELMORA_HERE();
-        CloseLoop(ed, s);
-        break;
-    case kCmdRedo:
-        VELMORA_HERE();
-        Redo(ed, s);
-        break;
-    case kCmdAddText:
-        VELMORA_HERE();
-        ToggleAddText(ed);
-        break;
-    case kCmdCopy:
-        VELMORA_HERE();
-        CopyImg(ws, prompts);
-        break;
-    case kCmdLoadTemplate:
-        VELMORA_HERE();
-        LoadTemplate(ws, prompts);
-        break;
-    case kCmdHelp:
-        VELMORA_HERE();
-        ShowHelp(ws, prompts);
-        break;
-    case kCmdSaveRLData:
-        VELMORA_HERE();
-        SaveRLData(ws, prompts);
-        break;
-    default:
-        if (id < kCmdMarker1 || id > kCmdMarker3)
-            return;  // the three marker shortcuts share this arm
-        VELMORA_HERE();
-        AddRLMarker(ed, id - 100);
-        break;
-    }
+    command->run(*this, id);
+    if (id == kCmdQuit)
+        return;  // the window is on its way out
     AfterCommand();
 }
 

@@ -5,7 +5,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
+#include "ui/menu_commands.h"
 #include "ui/workspace.h"
 
 class QAction;
@@ -23,29 +26,15 @@ class CanvasWidget;
 class ImageJobs;
 class OptionsWindow;
 
-// Command ids of the menu items (1-13) and the shortcuts (101-104).
-enum CommandId : int {
-    kCmdNew = 1,
-    kCmdSave,
-    kCmdSaveAs,
-    kCmdLoad,
-    kCmdExport,
-    kCmdOptions,
-    kCmdQuit,
-    kCmdCloseLoop,
-    kCmdRedo,
-    kCmdAddText,
-    kCmdCopy,
-    kCmdLoadTemplate,
-    kCmdHelp,
-    kCmdMarker1 = 101,
-    kCmdMarker2,
-    kCmdMarker3,
-    kCmdSaveRLData,
-};
-
 inline constexpr int kScrollStep = 100;
 inline constexpr int kCanvasMargin = 10;  // canvas offset inside the scroll area
+
+// The menu items with their command ids. Looked up, not indexed: an id
+// without an item gives nullptr.
+struct MenuItems {
+    std::vector<std::pair<int, QAction*>> byId;
+    QAction* operator[](int id) const;
+};
 
 // Every window of the program, built once and kept for the whole run, with
 // the workspace the commands act on. The main window stays hidden until
@@ -66,9 +55,9 @@ public:
     QScrollArea* scrollArea = nullptr;
     QWidget* scrollInner = nullptr;
     CanvasWidget* canvas = nullptr;
-    std::array<QAction*, kCmdHelp + 1> actions{};  // by command id
+    MenuItems actions;
     std::array<QLabel*, 3> statusFields{};
-    std::array<QShortcut*, 4> shortcuts{};
+    std::vector<QShortcut*> shortcuts;
     std::unique_ptr<QWidget> addTextWindow;
     QLineEdit* addTextField = nullptr;
     QSpinBox* addTextSize = nullptr;
@@ -79,6 +68,8 @@ public:
 
     // A menu or shortcut command; ids outside the table do nothing.
     void HandleMenu(int id);
+    // Ends the run once no picture is being written any more.
+    void Quit();
     void HandleCanvasClick(Qt::MouseButton button);
     void HandleWheel(int notches);
 
@@ -104,7 +95,6 @@ private:
     void PlaceLabel();
     void OnAddTextClosed();
     void OnMainClosed();
-    void Quit();
 
     bool inPass_ = false;
 };

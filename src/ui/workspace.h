@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "render/redraw.h"
+#include "ui/open_document.h"
 #include "core/settings/settings.h"
 #include "core/track/editor.h"
 
@@ -26,6 +27,8 @@ struct Workspace {
     QString imagesFolder;
     QString tracksFolder;
     QString helpFolder;
+    // What Help hands the help file to; tests put a stand-in here.
+    QStringList documentOpener = DesktopOpener();
     double logicalDpi = 96;
     // True while the Options window runs its own loop: the main window then
     // drops its menu commands, shortcuts and close box, and the pointer

@@ -25,7 +25,9 @@
 #include "core/track/track_model.h"
 
 #include <QFile>
+#include <array>
 #include <functional>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -90,6 +92,21 @@ TEST_F(ShellTest, MainWindowLayoutFollowsTheDisplay)
     }
 }
 
+TEST_F(ShellTest, StatusFieldsFillTheWindowsWidth)
+{
+    // The frames as they stand in the window: nothing of the bar's own
+    // spacing, margins or size grip may push the last one past the edge.
+    const QMainWindow& main = *shell->mainWindow;
+    const std::array<std::pair<int, int>, 3> want{{{0, 120}, {120, 1580}, {1700, 200}}};
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        const QLabel* field = shell->statusFields[i];
+        const QRect frame(field->mapTo(&main, QPoint(0, 0)), field->size());
+        EXPECT_EQ(std::make_pair(frame.x(), frame.width()), want[i]) << "field " << i;
+        EXPECT_TRUE(main.rect().contains(frame)) << "field " << i;
+        EXPECT_EQ(field->visibleRegion().boundingRect(), field->rect()) << "field " << i;
+    }
+}
+
 TEST_F(ShellTest, EveryCanvasPixelCanBeScrolledIntoView)
 {
     EXPECT_EQ(shell->canvas->size(), QSize(2048, 2048));
@@ -116,6 +133,28 @@ TEST_F(ShellTest, MenusHoldTheCommandsInOrder)
     EXPECT_FALSE(shell->actions[kCmdCloseLoop]->isEnabled());
     EXPECT_FALSE(shell->actions[kCmdRedo]->isEnabled());
     EXPECT_TRUE(shell->actions[kCmdAddText]->isEnabled());
+}
+
+TEST_F(ShellTest, IdsWithoutACommandDoNothing)
+{
+    // Ids next to the table's, separators' 0 and far-off values alike: no
+    // item, no command, no memory past the end of anything.
+    for (const int id : {0, -1, 14, 100, 105, 1 << 30}) {
+        EXPECT_EQ(shell->actions[id], nullptr) << id;
+        shell->HandleMenu(id);
+        EXPECT_TRUE(Model().markers.empty()) << id;
+        EXPECT_EQ(Model().TrackPath, "") << id;
+    }
+    EXPECT_EQ(shutdowns, 0);
+    EXPECT_TRUE(boxes.isEmpty());
+    QList<int> ids;  // one row per command: a second would never run
+    for (const MenuCommand& command : MenuCommands()) {
+        if (command.run) {
+            EXPECT_FALSE(ids.contains(command.id)) << command.id;
+            ids << command.id;
+        }
+    }
+    EXPECT_EQ(ids.size(), 17);
 }
 
 TEST_F(ShellTest, AddTextWindowStartsHiddenWithItsControls)

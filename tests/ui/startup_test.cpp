@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <memory>
 
 #include "core/settings/prefs_file.h"
 #include "ui/help.h"
@@ -204,24 +209,86 @@ TEST(Help, MissingFileShowsTheMissingBoxOnce)
     EXPECT_EQ(boxes, QStringList{"Missing|The Help file is missing"});
 }
 
-TEST(Help, FileNoProgramOpensIsNamed)
-{
-    // Without a desktop nothing opens documents.
-    ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+// A help file in a fresh folder, with boxes recorded into a list that
+// outlives the test, so an opener ending late cannot write into freed memory.
+struct HelpAtHand {
+    HelpAtHand()
+    {
+        SetDataFolders(ws, dir.path());
+        QDir(dir.path()).mkpath("Help");
+        QFile pdf(Pdf());
+        pdf.open(QIODevice::WriteOnly);
+        pdf.write("%PDF-1.4\n");
+        prompts.warning = [seen = boxes](const QString& title, const QString& text) {
+            *seen << title + "|" + text;
+        };
+    }
+    QString Pdf() const { return ws.helpFolder + "Velmora Help.pdf"; }
+    QStringList NothingOpened() const
+    {
+        return {"Error|No program could open the Help file:\n" + QDir::toNativeSeparators(Pdf())};
+    }
+    // Runs the event loop until `done` or `ms` milliseconds have passed.
+    static bool SpinUntil(const std::function<bool()>& done, int ms = 10000)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+
     QTemporaryDir dir;
     Workspace ws;
-    SetDataFolders(ws, dir.path());
-    QDir(dir.path()).mkpath("Help");
-    QFile pdf(ws.helpFolder + "Velmora Help.pdf");
-    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
-    pdf.write("%PDF-1.4\n");
-    pdf.close();
-    QStringList boxes;
     Prompts prompts;
-    prompts.warning = [&](const QString& title, const QString& text) { boxes << title + "|" + text; };
-    ShowHelp(ws, prompts);
-    EXPECT_EQ(boxes, QStringList{"Error|No program could open the Help file:\n" +
-                                 QDir::toNativeSeparators(ws.helpFolder + "Velmora Help.pdf")});
+    std::shared_ptr<QStringList> boxes = std::make_shared<QStringList>();
+};
+
+TEST(Help, OpenerThatFailsIsNamed)
+{
+    struct Case {
+        const char* what;
+        QStringList opener; // "MARKER": a file the opener touches
+        bool opens;
+    };
+    const Case cases[] = {
+        {"no opener", {}, false},
+        {"opener missing", {"/nonexistent/velmora-opener"}, false},
+        {"opener exits with an error", {"sh", "-c", "exit 4"}, false},
+        {"opener crashes", {"sh", "-c", "kill -9 $$"}, false},
+        {"opener succeeds", {"sh", "-c", "touch \"$0\"", "MARKER"}, true},
+    };
+    for (const Case& c : cases) {
+        HelpAtHand h;
+        const QString marker = h.dir.filePath("opened");
+        h.ws.documentOpener = c.opener;
+        h.ws.documentOpener.replaceInStrings("MARKER", marker);
+        ShowHelp(h.ws, h.prompts);
+        if (c.opens) {
+            ASSERT_TRUE(HelpAtHand::SpinUntil([&] { return QFile::exists(marker); })) << c.what;
+            HelpAtHand::SpinUntil([] { return false; }, 300); // its end is seen too
+        } else {
+            HelpAtHand::SpinUntil([&] { return !h.boxes->isEmpty(); });
+        }
+        EXPECT_EQ(*h.boxes, c.opens ? QStringList{} : h.NothingOpened()) << c.what;
+    }
+}
+
+TEST(Help, WindowGoesOnWhileTheOpenerRuns)
+{
+    HelpAtHand h;
+    const QString go = h.dir.filePath("go");
+    // Stands for an opener that takes its time and then fails.
+    h.ws.documentOpener = {"sh", "-c",
+                           "for i in $(seq 400); do [ -e \"$0\" ] && exit 4; sleep 0.05; done; exit 4", go};
+    ShowHelp(h.ws, h.prompts);
+    EXPECT_TRUE(h.boxes->isEmpty());
+    bool answered = false;
+    QTimer::singleShot(0, [&] { answered = true; });
+    EXPECT_TRUE(HelpAtHand::SpinUntil([&] { return answered; }));
+    EXPECT_TRUE(h.boxes->isEmpty());
+    QFile(go).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(HelpAtHand::SpinUntil([&] { return !h.boxes->isEmpty(); }));
+    EXPECT_EQ(*h.boxes, h.NothingOpened());
 }
 
 }  // namespace

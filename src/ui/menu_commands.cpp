@@ -1,0 +1,116 @@
+#include "ui/menu_commands.h"
+
+#include "core/track/editor.h"
+#include "ui/file_commands.h"
+#include "ui/help.h"
+#include "ui/options_window.h"
+#include "ui/shell.h"
+#include "ui/source_position.h"
+
+namespace velmora {
+namespace {
+
+// The three marker keys share this handler: the id tells the marker type.
+void AddMarker(Shell& s, int id)
+{
+    VELMORA_HERE();
+    AddRLMarker(s.ws.editor, id - 100);
+}
+
+// Each command marks its own position, so that a fault report names it.
+const MenuCommand kCommands[] = {
+    {kCmdNew, "File", "New", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         NewTrack(s.ws.editor, s.ws.settings);
+         s.ws.templateImage = QImage();
+         s.ws.templateCache = TemplateCache{};
+     }},
+    {kCmdSave, "File", "Save", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         SaveTrack(s.ws, s.prompts);
+     }},
+    {kCmdSaveAs, "File", "Save As", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         SaveTrackAs(s.ws, s.prompts);
+     }},
+    {kCmdLoad, "File", "Load", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         Load(s.ws, s.prompts);
+     }},
+    {0, "File", nullptr, false, nullptr},
+    {kCmdExport, "File", "Export Image", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         Export(s.ws, s.prompts);
+     }},
+    {0, "File", nullptr, false, nullptr},
+    {kCmdOptions, "File", "Options", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         RunOptionsWindow(s.ws, *s.optionsWindow, s.prompts);
+         s.FitCanvas();
+     }},
+    {0, "File", nullptr, false, nullptr},
+    {kCmdQuit, "File", "Quit", true, [](Shell& s, int) { s.Quit(); }},
+    {kCmdCloseLoop, "Edit", "Close Loop", false,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         CloseLoop(s.ws.editor, s.ws.settings);
+     }},
+    {kCmdRedo, "Edit", "Redo", false,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         Redo(s.ws.editor, s.ws.settings);
+     }},
+    {kCmdAddText, "Edit", "Add Text", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         ToggleAddText(s.ws.editor);
+     }},
+    {kCmdCopy, "Edit", "Copy to Clipboard", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         CopyImg(s.ws, s.prompts);
+     }},
+    {kCmdLoadTemplate, "Edit", "Load Template", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         LoadTemplate(s.ws, s.prompts);
+     }},
+    {kCmdHelp, "Help", "Help", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         ShowHelp(s.ws, s.prompts);
+     }},
+    // No shortcut saves, loads or quits: Ctrl+S adds a marker.
+    {kCmdMarker1, nullptr, "Ctrl+S", true, AddMarker},
+    {kCmdMarker2, nullptr, "Ctrl+H", true, AddMarker},
+    {kCmdMarker3, nullptr, "Ctrl+T", true, AddMarker},
+    {kCmdSaveRLData, nullptr, "Ctrl+X", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         SaveRLData(s.ws, s.prompts);
+     }},
+};
+
+} // namespace
+
+std::span<const MenuCommand> MenuCommands()
+{
+    return kCommands;
+}
+
+const MenuCommand* FindCommand(int id)
+{
+    for (const MenuCommand& command : kCommands) {
+        if (command.run && command.id == id)
+            return &command;
+    }
+    return nullptr;
+}
+
+} // namespace velmora
