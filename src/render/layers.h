@@ -15,7 +15,8 @@ struct Scene {
     const std::vector<PathFigure>& track;
 };
 
-// A width the track layers can draw with: positive and finite.
+// A track width that marks as wide as the track (cross lines, start strip)
+// can be drawn at: positive and finite.
 bool UsableTrackWidth(double width);
 
 void DrawBorder(VectorPass& pass, const Scene& scene);

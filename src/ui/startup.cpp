@@ -45,7 +45,7 @@ QString WorkingFolder(const QString& programPath, const QString& launchFolder)
 WorkFolders ChooseWorkFolders(const QString& baseFolder)
 {
     const std::filesystem::path base = QDir(baseFolder).filesystemAbsolutePath();
-    if (CanCreateFilesIn(base))
+    if (KeepsUserFilesWithProgram(base))
         return {baseFolder, baseFolder, {}};
     const std::filesystem::path user = UserDataFolder();
     const std::string why = MakeUserFolder(user, base);

@@ -19,8 +19,8 @@ struct WorkFolders {
 };
 
 // `baseFolder` (as WorkingFolder chose it) for everything while the user may
-// write there. A read-only install keeps Preferences.ini and Tracks/ in the
-// user's own folder instead, made on the first start. When that folder
+// write there. A read-only or packaged install keeps Preferences.ini and
+// Tracks/ in the user's own folder instead, made on the first start. When that folder
 // cannot be made, the run stays in `baseFolder` and `failure` says why.
 WorkFolders ChooseWorkFolders(const QString& baseFolder);
 

@@ -62,9 +62,9 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 chmod -R a-w "$root"
 
-run() {  # run NAME PROGRAM ARGS...: stderr into $work/NAME.err
-    local name=$1 code=0; shift
-    (cd "$home" && env HOME="$home" XDG_DATA_HOME="${DATA_HOME:-$home/data}" XDG_RUNTIME_DIR="$home/runtime" \
+run() {  # run NAME PROGRAM ARGS...: stderr into $work/NAME.err; RUN_HOME: another home
+    local name=$1 code=0 at=${RUN_HOME:-$home}; shift
+    (cd "$at" && env HOME="$at" XDG_DATA_HOME="${DATA_HOME:-$at/data}" XDG_RUNTIME_DIR="$at/runtime" \
         VELMORA_TEST_BOX_TO_STDERR=1 QT_QPA_PLATFORM=offscreen \
         timeout 30 "${as_user[@]}" "$@") 2>"$work/$name.err" || code=$?
     [ "$code" -eq 0 ] || { cat "$work/$name.err"; fail "$name ended with exit code $code"; }
@@ -100,5 +100,36 @@ png="$home/out/Example.png"
 DATA_HOME="$lib/Images" VELMORA_TEST_APPLY_AND_QUIT=1 run blocked "$root/usr/bin/velmora"
 grep -qF "Error|could not create folder: $lib/Images/velmora (Permission denied)" "$work/blocked.err" ||
     { cat "$work/blocked.err"; fail "no box naming the user folder"; }
+
+# --- as root -----------------------------------------------------------------
+# Root may write to the program's folder (as under /usr in a container or
+# with sudo), yet the packaged programs keep the user's files in root's own
+# folder: nothing in the unpacked package changes. Without root rights a user
+# namespace, where the files' owner is root, stands in.
+as_user=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_user=(unshare --user --map-root-user)
+    "${as_user[@]}" true 2>/dev/null || as_user=()
+fi
+if [ "$(id -u)" -eq 0 ] || [ ${#as_user[@]} -gt 0 ]; then
+    roothome="$work/roothome"
+    mkdir -p "$roothome/out" "$roothome/runtime"
+    chmod 700 "$roothome/runtime"
+    listing() { find "$root" -printf '%M %s %T@ %p\n' | sort; }
+    listing >"$work/before"
+    RUN_HOME="$roothome" VELMORA_TEST_APPLY_AND_QUIT=1 run root "$root/usr/bin/velmora"
+    [ -z "$(boxes root)" ] || fail "boxes at root's first start: $(boxes root)"
+    cmp "$lib/Preferences.ini" "$roothome/data/velmora/Preferences.ini" ||
+        fail "run as root, Apply did not write the user's Preferences.ini"
+    sed -i 's/^CanvasWidth = .*/CanvasWidth = 320/; s/^CanvasHeight = .*/CanvasHeight = 200/' \
+        "$roothome/data/velmora/Preferences.ini"
+    RUN_HOME="$roothome" run root-export "$root/usr/bin/velmora-export" --png --out-dir "$roothome/out" \
+        "$lib/Tracks/Example.trk"
+    [ "$(od -An -tu1 -j16 -N8 "$roothome/out/Example.png" | tr -s ' ')" = " 0 0 1 64 0 0 0 200" ] ||
+        fail "run as root, velmora-export did not read the user's settings"
+    listing | diff "$work/before" - || fail "run as root, the programs changed files of the package"
+else
+    echo "note: no root rights and no user namespace here, so the run as root was left out"
+fi
 
 echo "package $(basename "$deb") tested"

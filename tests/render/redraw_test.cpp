@@ -1,7 +1,7 @@
+#include "core/track/editor.h"
 #include "render/image/image_load.h"
 #include "render/redraw.h"
 #include "render_support.h"
-#include "core/track/editor.h"
 
 #include <QFontMetricsF>
 #include <chrono>
@@ -471,14 +471,49 @@ TEST_F(Redraw, AbsurdLabelsEndQuickly)
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(), 2.0);
 }
 
-TEST_F(Redraw, NoUsableTrackWidthDrawsNoTrack)
+// Only the surface depends on the width alone: at width 0 (an empty Track
+// Width field) the kerb is still 6 px and the centre line 2 px wide, so the
+// track stays visible; widths no stroke can draw leave only the centre line.
+TEST_F(Redraw, TrackWithoutSurfaceWidthKeepsItsBorderCentreLineAndDots)
 {
     s.ShowBorder = 1;
-    for (double width : {0.0, -42.0, std::nan("")}) {
-        s.TrackWidth = width;
-        Draw(Track("M 100 200 L 700 200 "));
-        EXPECT_EQ(At(300, 200), Rgb(s.BGColor)) << width;
-        EXPECT_EQ(At(300, 190), Rgb(s.BGColor)) << width;
+    s.Markers = 1;
+    s.ShowDots = 1;
+    const QRgb bg = Rgb(s.BGColor), red = qRgb(255, 0, 0), white = qRgb(255, 255, 255), edge = qRgb(4, 4, 4),
+               yellow = qRgb(255, 255, 0);
+    struct Probe {
+        int x, y;
+        QRgb expected;
+    };
+    struct Case {
+        double width;
+        int redWhite;
+        std::vector<Probe> probes;
+    };
+    // Along y = 100, x = 200 is 100 px from the start: kerb block [96, 102)
+    // is red, the centre-line dash [100, 104) is inked and [96, 100) is blank.
+    const Case cases[] = {
+        {0,
+         1,
+         {{200, 97, red},
+          {200, 102, red},
+          {200, 99, white},
+          {200, 100, white},
+          {196, 99, red},
+          {200, 96, bg},
+          {200, 103, bg},
+          {228, 97, yellow}}},
+        {0, 0, {{196, 99, edge}, {196, 100, edge}, {200, 100, white}, {196, 97, bg}, {196, 102, bg}}},
+        {-42, 1, {{200, 100, white}, {196, 99, bg}, {200, 97, bg}, {228, 97, yellow}}},
+        {std::nan(""), 1, {{200, 100, white}, {196, 99, bg}, {200, 97, bg}}},
+    };
+    for (const Case& c : cases) {
+        s.TrackWidth = c.width;
+        s.RedWhite = c.redWhite;
+        Draw(Track("M 100 100 L 300 100 L 300 300 "));
+        for (const Probe& p : c.probes)
+            EXPECT_EQ(At(p.x, p.y), p.expected)
+                << "width " << c.width << " red/white " << c.redWhite << " at " << p.x << "," << p.y;
     }
 }
 

@@ -54,9 +54,6 @@ void ExpectReport(const QString& kind, const QString& description)
 
 TEST(FaultHandler, RealFaultsShowTheirDescriptionAndPositionAndExitWithZero)
 {
-#ifdef VELMORA_SANITIZED
-    GTEST_SKIP() << "the sanitizers report these faults before the handler sees them";
-#endif
     ExpectReport("intdiv", "Division by zero ");  // the trailing blank is part of the text
     ExpectReport("segv", "Invalid memory access");
     ExpectReport("stack", "Stack overflow");

@@ -49,7 +49,7 @@ bool FillFolder(const fs::path& folder, const fs::path& programFolder, std::erro
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string MakeUserFolder(const fs::path& userFolder, const fs::path& programFolder)
 {
@@ -72,13 +72,18 @@ std::string MakeUserFolder(const fs::path& userFolder, const fs::path& programFo
         return {};
     fs::remove_all(staging, ignored);
     if (fs::is_directory(userFolder, ignored))
-        return {};  // another start of the program made it meanwhile
+        return {}; // another start of the program made it meanwhile
     return ec.message();
 }
 
-fs::path SettingsFolderFor(const fs::path& programFolder)
+bool KeepsUserFilesWithProgram(const fs::path& programFolder, Install install)
 {
-    if (CanCreateFilesIn(programFolder))
+    return install == Install::BuildFolder && CanCreateFilesIn(programFolder);
+}
+
+fs::path SettingsFolderFor(const fs::path& programFolder, Install install)
+{
+    if (KeepsUserFilesWithProgram(programFolder, install))
         return programFolder;
     const fs::path user = UserDataFolder();
     std::error_code ec;
@@ -87,4 +92,4 @@ fs::path SettingsFolderFor(const fs::path& programFolder)
     return programFolder;
 }
 
-}  // namespace velmora
+} // namespace velmora

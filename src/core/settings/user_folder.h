@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings/install_kind.h"
+
 #include <filesystem>
 #include <string>
 
@@ -16,9 +18,18 @@ namespace velmora {
 std::string MakeUserFolder(const std::filesystem::path& userFolder,
                            const std::filesystem::path& programFolder);
 
-// Where velmora-export finds the settings the editor uses: the program's
-// folder, or, when that is read-only, the user's folder once the editor has
-// made it. Before that the settings shipped with the program apply.
-std::filesystem::path SettingsFolderFor(const std::filesystem::path& programFolder);
+// Whether Preferences.ini and Tracks/ live in the program's own folder. A
+// build run from its build folder keeps them there while it may write there.
+// A packaged copy never does: root may write to /usr/lib/velmora, but the
+// files there belong to the package manager and would be lost or clash at
+// the next upgrade.
+bool KeepsUserFilesWithProgram(const std::filesystem::path& programFolder, Install install = ThisInstall());
 
-}  // namespace velmora
+// Where velmora-export finds the settings the editor uses: the program's
+// folder, or the user's folder once the editor has made it when the program
+// keeps no user files itself. Before that the settings shipped with the
+// program apply.
+std::filesystem::path SettingsFolderFor(const std::filesystem::path& programFolder,
+                                        Install install = ThisInstall());
+
+} // namespace velmora

@@ -144,5 +144,21 @@ TEST_F(UserFolder, ExportFindsTheSettingsWhereTheEditorKeepsThem)
     EXPECT_EQ(SettingsFolderFor(readOnly), root / "home" / "velmora");
 }
 
+// Root may write to the packaged program's folder; the packaged copy still
+// keeps the user's files, and finds the settings, in the user's folder.
+TEST_F(UserFolder, PackagedCopyKeepsUserFilesInTheUsersFolderEvenWhereItMayWrite)
+{
+    EXPECT_EQ(ThisInstall(), Install::BuildFolder);  // a test program is no packaged copy
+    ASSERT_TRUE(CanCreateFilesIn(program));
+    EXPECT_TRUE(KeepsUserFilesWithProgram(program, Install::BuildFolder));
+    EXPECT_FALSE(KeepsUserFilesWithProgram(program, Install::Package));
+
+    ScopedEnv xdg("XDG_DATA_HOME", (root / "home").c_str());
+    EXPECT_EQ(SettingsFolderFor(program, Install::Package), program);  // the shipped settings, read only
+    ASSERT_EQ(MakeUserFolder(root / "home" / "velmora", program), "");
+    EXPECT_EQ(SettingsFolderFor(program, Install::Package), root / "home" / "velmora");
+    EXPECT_EQ(SettingsFolderFor(program, Install::BuildFolder), program);
+}
+
 }  // namespace
 }  // namespace velmora
