@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace velmora {
 
@@ -48,17 +49,22 @@ SurfaceOutline::SurfaceOutline(const std::vector<PathFigure>& figures, double r,
 void SurfaceOutline::Add(const Segment& s)
 {
     const double reach = r_ + 4;
-    const auto column = [&](double x) { return std::clamp(int(std::floor(x / cell_)), 0, columns_ - 1); };
-    const auto row = [&](double y) { return std::clamp(int(std::floor(y / cell_)), 0, rows_ - 1); };
+    // Clamped while still floating point: coordinates may be far beyond int.
+    const auto column = [&](double x) { return int(std::clamp(std::floor(x / cell_), 0.0, columns_ - 1.0)); };
+    const auto row = [&](double y) { return int(std::clamp(std::floor(y / cell_), 0.0, rows_ - 1.0)); };
     const double x0 = std::min(s.a.x, s.b.x) - reach, x1 = std::max(s.a.x, s.b.x) + reach;
     const double y0 = std::min(s.a.y, s.b.y) - reach, y1 = std::max(s.a.y, s.b.y) + reach;
     if (x1 < 0 || y1 < 0 || x0 > columns_ * cell_ || y0 > rows_ * cell_)
         return;
     const int index = int(segments_.size());
     segments_.push_back(s);
+    // Only the cells the stroke can reach, so a long diagonal stretch does
+    // not fill its whole bounding box.
+    const double within = reach + cell_ * std::numbers::sqrt2 / 2;
     for (int cy = row(y0); cy <= row(y1); ++cy)
         for (int cx = column(x0); cx <= column(x1); ++cx)
-            grid_[Cell(cx, cy)].push_back(index);
+            if (DistanceToSegment({(cx + 0.5) * cell_, (cy + 0.5) * cell_}, s.a, s.b) <= within)
+                grid_[Cell(cx, cy)].push_back(index);
 }
 
 CanvasPoint SurfaceOutline::Snap(CanvasPoint p, double reach) const

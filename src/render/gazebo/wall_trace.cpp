@@ -149,10 +149,16 @@ private:
             used[std::size_t(e)] = 1;
             const Edge& edge = edges_[std::size_t(e)];
             // A pixel's edge lies within a pixel of the surface's true edge.
-            line.push_back(outline_.Snap({edge.x + kDx[edge.dir] * 0.5, edge.y + kDy[edge.dir] * 0.5}, 1.0));
+            // Points that land on one spot (a flat end's corner) count once.
+            const CanvasPoint p =
+                outline_.Snap({edge.x + kDx[edge.dir] * 0.5, edge.y + kDy[edge.dir] * 0.5}, 1.0);
+            if (line.empty() || !Same(p, line.back()))
+                line.push_back(p);
             e = next_[std::size_t(e)];
         }
         const bool closed = e == first;
+        if (closed && line.size() > 1 && Same(line.front(), line.back()))
+            line.pop_back();
         if (line.size() < 2)
             return;
         WallStrip strip;
@@ -163,6 +169,11 @@ private:
             return;
         strip.outer = OuterLine(strip.inner, closed);
         out.push_back(std::move(strip));
+    }
+
+    static bool Same(CanvasPoint a, CanvasPoint b)
+    {
+        return std::abs(a.x - b.x) + std::abs(a.y - b.y) < 1e-9;
     }
 
     static CanvasPoint LeftNormal(CanvasPoint a, CanvasPoint b)
