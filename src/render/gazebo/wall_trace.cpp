@@ -33,7 +33,8 @@ struct Edge {
 class Tracer {
 public:
     Tracer(const QImage& map, const std::vector<PathFigure>& path, double trackWidth)
-        : map_(map), w_(map.width()), h_(map.height()), outline_(path, trackWidth / 2, w_, h_)
+        : map_(map), w_(map.width()), h_(map.height()), halfWidth_(trackWidth / 2),
+          outline_(path, halfWidth_, w_, h_)
     {
     }
 
@@ -71,15 +72,21 @@ private:
     {
         surface_.assign(std::size_t(w_) * std::size_t(h_), 0);
         std::vector<int> todo;
-        const auto seed = [&](double x, double y) {
+        // A pixel under the centre line is surface when its centre is: a
+        // track too thin to cover one has no surface to start from.
+        const auto seed = [&](const PathMeasure::Segment& s, double t) {
+            const CanvasPoint a{s.a.x, s.a.y}, b{s.b.x, s.b.y};
+            const double x = a.x + (b.x - a.x) * t, y = a.y + (b.y - a.y) * t;
             if (!(x >= 0 && y >= 0 && x < w_ && y < h_))
                 return;
-            todo.push_back(int(y) * w_ + int(x));
+            const int px = int(x), py = int(y);
+            if (DistanceToSegment({px + 0.5, py + 0.5}, a, b) <= halfWidth_)
+                todo.push_back(py * w_ + px);
         };
         const PathMeasure measure(path);
         for (const PathMeasure::Segment& s : measure.Segments()) {
-            seed(s.a.x, s.a.y);
-            seed((double(s.a.x) + s.b.x) / 2, (double(s.a.y) + s.b.y) / 2);
+            seed(s, 0);
+            seed(s, 0.5);
         }
         while (!todo.empty()) {
             const int i = todo.back();
@@ -215,6 +222,7 @@ private:
     const QImage& map_;
     int w_ = 0;
     int h_ = 0;
+    double halfWidth_ = 0;
     SurfaceOutline outline_;
     std::vector<char> surface_;
     std::vector<Edge> edges_;
