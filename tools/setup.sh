@@ -9,6 +9,9 @@ VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1
                   dpkg-dev file)
 # Only package.sh needs these.
 VELMORA_PACKAGING_PACKAGES=(lintian)
+# Only the tests use these: the simulators' own checkers read the Gazebo world
+# (ign sdf -k needs libsdformat's command files, assimp the COLLADA mesh).
+VELMORA_TEST_PACKAGES=(ignition-tools libsdformat-dev assimp-utils)
 # Only the benchmarks use these: libdeflate is the yardstick for the PNG encoder.
 VELMORA_BENCH_PACKAGES=(libdeflate-dev)
 

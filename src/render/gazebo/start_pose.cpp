@@ -1,0 +1,30 @@
+#include "render/gazebo/start_pose.h"
+
+#include "core/track/path.h"
+#include "render/gazebo/xml_text.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace velmora {
+
+std::optional<StartPose> TrackStartPose(std::string_view trackPath, const WorldFrame& frame)
+{
+    const PathMeasure measure(trackPath);
+    for (const PathMeasure::Segment& s : measure.Segments()) {
+        if (!(s.length > 0))
+            continue;
+        double yaw = WorldFrame::Heading(s.degrees * std::numbers::pi / 180);
+        if (yaw <= -std::numbers::pi)
+            yaw += 2 * std::numbers::pi;
+        return StartPose{frame.X(s.a.x), frame.Y(s.a.y), yaw};
+    }
+    return std::nullopt;
+}
+
+std::string StartPoseText(const StartPose& pose)
+{
+    return "start pose x " + Decimal(pose.x, 2) + " y " + Decimal(pose.y, 2) + " yaw " + Decimal(pose.yaw, 3);
+}
+
+} // namespace velmora
