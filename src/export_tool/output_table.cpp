@@ -3,12 +3,13 @@
 namespace velmora {
 
 // Each output lives in a file of its own; this list is all that names them.
-extern const OutputEntry kPngOutput, kBmpOutput, kRLOutput, kCentrelineOutput, kTrkOutput, kRosMapOutput;
+extern const OutputEntry kPngOutput, kBmpOutput, kRLOutput, kCentrelineOutput, kTrkOutput, kRosMapOutput,
+    kGazeboOutput;
 
 namespace {
 
 constexpr const OutputEntry* kOutputs[] = {
-    &kPngOutput, &kBmpOutput, &kRLOutput, &kCentrelineOutput, &kTrkOutput, &kRosMapOutput,
+    &kPngOutput, &kBmpOutput, &kRLOutput, &kCentrelineOutput, &kTrkOutput, &kRosMapOutput, &kGazeboOutput,
 };
 
 } // namespace

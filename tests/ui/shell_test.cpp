@@ -407,7 +407,8 @@ TEST_F(ShellTest, QuitAndCloseBoxEndTheProgramAskingNothing)
 
 TEST(ShellEnd, QuitLeavesTheEventLoopWithExitCodeZero)
 {
-    Shell shell(Workspace{}, QSize(1024, 768));
+    Workspace ws;
+    Shell shell(std::move(ws), QSize(1024, 768));
     shell.Show();
     shell.ws.editor.model.TrackPath = "M 1 1 L 50 50 ";  // unsaved work is not asked about
     QTimer::singleShot(0, [&] { shell.HandleMenu(kCmdQuit); });

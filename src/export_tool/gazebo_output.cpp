@@ -1,0 +1,93 @@
+#include "export_tool/output_files.h"
+#include "export_tool/output_table.h"
+#include "render/gazebo/gazebo_model.h"
+#include "render/image/png_write.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace velmora {
+
+namespace {
+
+// The ground's texture is read by the simulator, not kept: zlib's default
+// level makes it quickly, at a size close to the best.
+constexpr int kTextureLevel = 6;
+
+Status ReadWallHeight(const std::string& text, ExportOptions& o)
+{
+    double height = 0;
+    if (!ReadPositive(text, height))
+        return Fail("--wall-height needs a number of metres greater than 0, not \"" + text + "\"");
+    o.outputValues["wall-height"] = text;
+    return {};
+}
+
+// A model folder is written over only when it is one this tool wrote (or
+// empty): anything else in its place is the user's.
+bool OursOrFree(const QString& folder)
+{
+    const QDir dir(folder);
+    if (!dir.exists() || dir.isEmpty())
+        return true;
+    QFile config(dir.filePath("model.config"));
+    return config.open(QIODevice::ReadOnly) && config.readAll().contains("<name>Velmora</name>");
+}
+
+Status WriteFiles(const QString& folder, const std::vector<ModelFile>& files)
+{
+    for (const ModelFile& file : files) {
+        const QString path = QDir(folder).filePath(QString::fromStdString(file.path));
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+            return Fail("could not create the folder " + Utf8(QFileInfo(path).absolutePath()));
+        if (Status s = Write(path, file.bytes); !s)
+            return s;
+    }
+    return {};
+}
+
+Status WriteGazebo(const OutputContext& c)
+{
+    GazeboInput in;
+    in.name = Utf8(c.track.completeBaseName());
+    in.frame = c.frame;
+    in.canvasWidth = c.picture.width();
+    in.canvasHeight = c.picture.height();
+    in.trackPath = c.model.TrackPath;
+    in.trackWidth = c.settings.TrackWidth;
+    ReadPositive(c.options.Value("wall-height", ""), in.wallHeight);
+    const Result<std::string> texture = EncodePng(c.picture, c.encodeThreads, nullptr, kTextureLevel);
+    if (!texture)
+        return Fail("could not make the Gazebo world: " + texture.error());
+    in.texturePng = *texture;
+    const Result<GazeboWorld> world = BuildGazeboWorld(in);
+    if (!world)
+        return Fail(world.error());
+    const QString folder = QFileInfo(c.Path("")).absolutePath();
+    const QString model = QDir(folder).filePath(QString::fromStdString(world->name + "_gazebo"));
+    if (!OursOrFree(model))
+        return Fail(Utf8(model) +
+                    " is there and holds no model this program wrote; move it or give --out-dir");
+    if (Status s = WriteFiles(folder, world->files); !s)
+        return s;
+    c.notes.push_back(StartPoseText(world->start));
+    return {};
+}
+
+constexpr ToolOption kGazeboOptions[] = {
+    {"wall-height", "M", "height of the Gazebo world's walls in metres (default 0.3)", ReadWallHeight},
+};
+
+} // namespace
+
+extern const OutputEntry kGazeboOutput = {
+    "gazebo",
+    "NAME_gazebo/, NAME_world.sdf",
+    "a world for Gazebo Classic and Gazebo Sim: a model of the ground with\n"
+    "the picture and walls along both edges, and a world that includes it",
+    true,
+    WriteGazebo,
+    nullptr,
+    kGazeboOptions};
+
+} // namespace velmora
