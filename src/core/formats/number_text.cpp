@@ -68,7 +68,6 @@ bool IsSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-
 std::string SpecialText(double v)
 {
     if (std::isnan(v))
@@ -189,6 +188,19 @@ std::string FormatShortest(double v)
     char buf[400];
     const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
     return std::string(buf, result.ptr);
+}
+
+std::string FormatFixed(double v, int decimals)
+{
+    if (!std::isfinite(v))
+        return SpecialText(v);
+    char buf[400];
+    const auto result =
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, std::clamp(decimals, 0, 20));
+    std::string text(buf, result.ptr);
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    return text;
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)

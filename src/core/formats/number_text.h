@@ -51,6 +51,11 @@ std::string FormatFloatG64(double v);
 // 0.05, 2, -102.4, 0.00001. Zero is "0"; "+Infinity", "-Infinity", "NaN".
 std::string FormatShortest(double v);
 
+// Fixed-point with exactly `decimals` digits after the point (none: no
+// point); a value that rounds to zero has no sign; "+Infinity", "-Infinity",
+// "NaN".
+std::string FormatFixed(double v, int decimals);
+
 // ASCII letters compare without regard to case; other bytes must match.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
