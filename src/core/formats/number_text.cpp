@@ -68,6 +68,7 @@ bool IsSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+
 std::string SpecialText(double v)
 {
     if (std::isnan(v))

@@ -15,7 +15,7 @@ namespace {
 constexpr double kTiny = 1e-12;
 // A step that lowers the objective by less than this share ends the search:
 // in tight hairpins the line can creep on for many steps gaining almost nothing.
-constexpr double kSettledGain = 1e-4;
+constexpr double kSettledGain = 1e-3;
 
 struct Vec {
     double x = 0;

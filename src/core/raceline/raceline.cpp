@@ -16,7 +16,7 @@ constexpr double kSamePoint = 1e-9;
 // The line is optimised at reference points about this share of the track's
 // mean width apart: fine enough to follow any corner the car can take, and
 // the solver's work grows with their number.
-constexpr double kReferenceStepPerWidth = 0.25;
+constexpr double kReferenceStepPerWidth = 0.3;
 constexpr std::size_t kMaxReferencePoints = 20000;
 constexpr std::size_t kMinReferencePoints = 12;
 constexpr double kMaxRows = 1e7;
