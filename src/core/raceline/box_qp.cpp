@@ -53,7 +53,7 @@ BoxQpResult SolveBoxQp(const BoxQp& qp, int maxIterations)
     for (Eigen::Index i = 0; i < n; ++i)
         scale = std::max(scale, std::abs(qp.hessian.coeff(i, i)));
     scale = std::max(scale, 1e-300);
-    const double tolerance = 1e-9 * std::max(1.0, qp.linear.lpNorm<Eigen::Infinity>() / scale);
+    const double tolerance = 1e-8 * std::max(1.0, qp.linear.lpNorm<Eigen::Infinity>() / scale);
 
     Eigen::VectorXd sl(n), su(n), zl(n), zu(n);
     for (Eigen::Index i = 0; i < n; ++i) {
