@@ -19,7 +19,9 @@ constexpr double kSamePoint = 1e-9;
 constexpr double kReferenceStepPerWidth = 0.3;
 constexpr std::size_t kMaxReferencePoints = 20000;
 constexpr std::size_t kMinReferencePoints = 12;
-constexpr double kMaxRows = 1e7;
+// More rows than this are no use to any simulator and would take
+// hundreds of megabytes of text.
+constexpr double kMaxRows = 1e6;
 // Reference points either side that set a normal's direction.
 constexpr std::size_t kNormalReach = 2;
 // Rows outside the corridor by more than this send the solver round again
@@ -107,7 +109,8 @@ Status CheckFit(const Track& track, const Vehicle& vehicle)
         return {};
     return Fail("the track is " + Metres(width) + " wide " + FormatFixed(track.start[narrowest], 0) +
                 " m from the start, narrower than the " + Metres(needed) + " the vehicle needs (" +
-                Metres(vehicle.widthM) + " wide, " + Metres(vehicle.safetyMarginM) + " from each edge)");
+                Metres(vehicle.widthM) + " wide and " + Metres(vehicle.safetyMarginM) +
+                " clear of each edge)");
 }
 
 struct TrackPlace {
@@ -360,6 +363,20 @@ bool Tighten(const Sampled& sampled, const std::vector<double>& excess, const st
     return changed;
 }
 
+void AddSpeeds(Raceline& line, const Vehicle& vehicle)
+{
+    std::vector<double> kappa;
+    for (const RacelineRow& row : line.rows)
+        kappa.push_back(row.kappa);
+    const SpeedProfile profile =
+        ComputeSpeedProfile(kappa, RowGaps(line.rows, line.length, line.closed), line.closed, vehicle);
+    for (std::size_t i = 0; i < line.rows.size(); ++i) {
+        line.rows[i].vx = profile.speed[i];
+        line.rows[i].ax = profile.acceleration[i];
+    }
+    line.lapTime = profile.lapTime;
+}
+
 } // namespace
 
 SampledLine SampleLine(const std::vector<WorldPoint>& points, bool closed, double spacing)
@@ -401,8 +418,10 @@ Result<Raceline> ComputeRaceline(const RacelineInput& input, const Vehicle& vehi
     // there and solve again from the line found.
     OffsetSolution solution;
     Sampled sampled;
+    int iterations = 0;
     for (int round = 0;; ++round) {
         solution = MinimiseCurvature(corridor, options, solution.offsets);
+        iterations += solution.iterations;
         std::vector<WorldPoint> line(corridor.centre.size());
         for (std::size_t i = 0; i < line.size(); ++i)
             line[i] = Shifted(corridor, i, solution.offsets[i]);
@@ -417,20 +436,11 @@ Result<Raceline> ComputeRaceline(const RacelineInput& input, const Vehicle& vehi
     out.length = sampled.line.length;
     out.closed = track->closed;
     out.converged = solution.converged;
-    out.iterations = solution.iterations;
+    out.iterations = iterations;
     if (!solution.converged)
         out.note = "the race line did not settle within " + std::to_string(options.maxIterations) +
                    " steps; the best line found is used";
-    std::vector<double> kappa;
-    for (const RacelineRow& row : out.rows)
-        kappa.push_back(row.kappa);
-    const SpeedProfile profile =
-        ComputeSpeedProfile(kappa, RowGaps(out.rows, out.length, out.closed), out.closed, vehicle);
-    for (std::size_t i = 0; i < out.rows.size(); ++i) {
-        out.rows[i].vx = profile.speed[i];
-        out.rows[i].ax = profile.acceleration[i];
-    }
-    out.lapTime = profile.lapTime;
+    AddSpeeds(out, vehicle);
     return out;
 }
 

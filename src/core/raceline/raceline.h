@@ -41,8 +41,8 @@ struct Raceline {
     double lapTime = 0;            // seconds
     bool closed = true;
     bool converged = true;
-    std::string note; // when not converged: what that means for the line
-    int iterations = 0;
+    std::string note;   // when not converged: what that means for the line
+    int iterations = 0; // linearisation steps of the solver, all rounds
 };
 
 // The minimum-curvature line of the track for this vehicle and its speed
