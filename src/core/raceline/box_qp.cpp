@@ -46,12 +46,38 @@ BoxQpResult SolveBoxQp(const BoxQp& qp, int maxIterations)
     Eigen::SparseMatrix<double> identity(n, n);
     identity.setIdentity();
     Eigen::SparseMatrix<double> system = qp.hessian + identity;
-    Eigen::SimplicialLLT<Eigen::SparseMatrix<double>> cholesky;
+    // In their natural order the curvature's matrices are banded but for the
+    // corners a loop adds: the factor fills only the last rows, and no
+    // reordering has to be computed or applied.
+    Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::NaturalOrdering<int>> cholesky;
     cholesky.analyzePattern(system);
 
+    // The part of the system that stays the same every iteration: H with
+    // the fixed variables cut loose (a unit diagonal, no coupling), and
+    // where each diagonal entry is stored.
+    std::vector<double> base;
+    std::vector<Eigen::Index> diagonal(un);
     double scale = 0;
-    for (Eigen::Index i = 0; i < n; ++i)
-        scale = std::max(scale, std::abs(qp.hessian.coeff(i, i)));
+    for (Eigen::Index col = 0; col < n; ++col) {
+        Eigen::SparseMatrix<double>::InnerIterator in(qp.hessian, col);
+        for (Eigen::SparseMatrix<double>::InnerIterator out(system, col); out; ++out) {
+            const Eigen::Index row = out.row();
+            double v = 0;
+            if (in && in.row() == row) {
+                v = in.value();
+                ++in;
+            }
+            const bool cut = !moving[static_cast<std::size_t>(row)] || !moving[static_cast<std::size_t>(col)];
+            if (row == col) {
+                diagonal[static_cast<std::size_t>(col)] = static_cast<Eigen::Index>(base.size());
+                scale = std::max(scale, std::abs(v));
+                v = cut ? 1 : v;
+            } else if (cut) {
+                v = 0;
+            }
+            base.push_back(v);
+        }
+    }
     scale = std::max(scale, 1e-300);
     const double tolerance = 1e-8 * std::max(1.0, qp.linear.lpNorm<Eigen::Infinity>() / scale);
 
@@ -89,26 +115,11 @@ BoxQpResult SolveBoxQp(const BoxQp& qp, int maxIterations)
             result.converged = true;
             break;
         }
-        // H + Zl/Sl + Zu/Su, fixed variables cut loose with a unit diagonal.
-        for (Eigen::Index col = 0; col < n; ++col) {
-            Eigen::SparseMatrix<double>::InnerIterator out(system, col);
-            Eigen::SparseMatrix<double>::InnerIterator in(qp.hessian, col);
-            for (; out; ++out) {
-                const Eigen::Index row = out.row();
-                double v = 0;
-                if (in && in.row() == row) {
-                    v = in.value();
-                    ++in;
-                }
-                const bool cut =
-                    !moving[static_cast<std::size_t>(row)] || !moving[static_cast<std::size_t>(col)];
-                if (row == col)
-                    v = cut ? 1 : v + zl[row] / sl[row] + zu[row] / su[row];
-                else if (cut)
-                    v = 0;
-                out.valueRef() = v;
-            }
-        }
+        // H + Zl/Sl + Zu/Su.
+        std::copy(base.begin(), base.end(), system.valuePtr());
+        for (Eigen::Index i = 0; i < n; ++i)
+            if (moving[static_cast<std::size_t>(i)])
+                system.valuePtr()[diagonal[static_cast<std::size_t>(i)]] += zl[i] / sl[i] + zu[i] / su[i];
         cholesky.factorize(system);
         if (cholesky.info() != Eigen::Success)
             break;
