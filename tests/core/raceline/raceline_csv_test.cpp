@@ -63,6 +63,27 @@ TEST(RacelineCsv, ReadsBackWithTheFormatsConventions)
         EXPECT_NEAR(rows[1][i], *fields[i], 1e-4);
 }
 
+TEST(RacelineCsv, ComputedLineReadsBack)
+{
+    RacelineInput loop;
+    for (int i = 0; i < 120; ++i) {
+        const double a = i * 0.0523598775598; // 3 degrees
+        loop.centre.push_back({30 * std::cos(a), 18 * std::sin(a)});
+    }
+    loop.widthRight.assign(loop.centre.size(), 4);
+    loop.widthLeft.assign(loop.centre.size(), 4);
+    const Result<Raceline> line = ComputeRaceline(loop, RacecarVehicle(), 2.0);
+    ASSERT_TRUE(line.ok()) << line.error();
+    std::string header;
+    const auto rows = ReadBack(RacelineCsv(*line), header);
+    ASSERT_EQ(rows.size(), line->rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 7u);
+        EXPECT_NEAR(rows[i][0], 2.0 * static_cast<double>(i), 1e-4);
+        EXPECT_NEAR(rows[i][5], line->rows[i].vx, 1e-4);
+    }
+}
+
 TEST(RacelineCsv, SummaryAndFixedDecimals)
 {
     const struct {
