@@ -2,6 +2,7 @@
 
 #include "core/raceline/cubic_spline.h"
 #include "core/raceline/min_curvature.h"
+#include "core/raceline/track_corridor.h"
 #include "core/raceline/vehicle.h"
 #include "core/result.h"
 
@@ -10,17 +11,6 @@
 #include <vector>
 
 namespace velmora {
-
-// The track as the racing line sees it: its centre line in world metres,
-// sampled along the track (a loop does not repeat its first point), and at
-// each sample the distance from the centre to the edge of the surface on the
-// right and on the left of the direction of travel.
-struct RacelineInput {
-    std::vector<WorldPoint> centre;
-    std::vector<double> widthRight;
-    std::vector<double> widthLeft;
-    bool closed = true;
-};
 
 // One row of the line: distance along it, position, heading (radians from +x,
 // counter-clockwise), signed curvature (positive turning left), speed and
