@@ -3,7 +3,7 @@
 # packages the build needs are there, installing the missing ones when it can.
 
 VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-dev
-                  libgtest-dev libbenchmark-dev
+                  libgtest-dev libbenchmark-dev libeigen3-dev
                   # the Debian package: CPack reads the programs' libraries
                   # with dpkg-shlibdeps and finds them with file
                   dpkg-dev file)

@@ -158,7 +158,8 @@ std::string FormatFixed(double v, int decimals)
     if (!std::isfinite(v))
         return SpecialText(v);
     char buf[400];
-    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, std::clamp(decimals, 0, 20));
     std::string text(buf, result.ptr);
     // A tiny negative value rounds to zero, which is written without a sign.
     if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos)

@@ -55,6 +55,7 @@ std::string FormatFloatG64(double v);
 // 0.05, 2, -102.4, 0.00001. Zero is "0"; "+Infinity", "-Infinity", "NaN".
 std::string FormatShortest(double v);
 
+
 // ASCII letters compare without regard to case; other bytes must match.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 

@@ -1,0 +1,75 @@
+#include "core/formats/centreline_import.h"
+#include "core/raceline/raceline.h"
+#include "core/track/path.h"
+#include "core/track/track_generator.h"
+#include "core/track/world_frame.h"
+
+#include <benchmark/benchmark.h>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace velmora {
+namespace {
+
+RacelineInput Circuit(const char* name)
+{
+    std::ifstream in(std::string(VELMORA_TEST_DATA) + "/circuits/" + name + ".csv", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<CentrelineRow> rows;
+    std::string error;
+    ReadCentrelineRows(bytes, rows, error);
+    RacelineInput track;
+    for (const CentrelineRow& r : rows) {
+        track.centre.push_back({r.x, r.y});
+        track.widthRight.push_back(r.widthRight);
+        track.widthLeft.push_back(r.widthLeft);
+    }
+    return track;
+}
+
+// The whole line: corridor, solver, sampling and speed profile. Monza every
+// 5 m is a circuit of about 1,160 rows, Spa about 1,400; every 1 m Monza has
+// 5,800.
+void BM_Raceline(benchmark::State& state, const char* name, double spacing)
+{
+    const RacelineInput track = Circuit(name);
+    const Vehicle car = RacecarVehicle();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const Result<Raceline> line = ComputeRaceline(track, car, spacing);
+        rows = line.ok() ? line->rows.size() : 0;
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+BENCHMARK_CAPTURE(BM_Raceline, Monza5m, "Monza", 5.0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Raceline, Spa5m, "Spa", 5.0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Raceline, Monza1m, "Monza", 1.0)->Unit(benchmark::kMillisecond);
+
+// Generated tracks with the default settings (0.05 m per pixel, 2.1 m wide)
+// and the 1:10 car, the centre every metre; a new track each time.
+void BM_RacelineGenerated(benchmark::State& state)
+{
+    const Settings settings;
+    const GeneratorOptions options = DefaultGeneratorOptions(settings);
+    const WorldFrame frame;
+    std::uint64_t index = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const PathMeasure path(GenerateTrack(settings, options, 3, index++).model.TrackPath);
+        RacelineInput track;
+        for (double s = 0; s < path.TotalLength() - 10; s += 20) {
+            const PathSample p = path.At(s);
+            track.centre.push_back({frame.X(p.x), frame.Y(p.y)});
+        }
+        track.widthRight.assign(track.centre.size(), frame.Metres(settings.TrackWidth / 2));
+        track.widthLeft = track.widthRight;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ComputeRaceline(track, F1tenthVehicle(), 1.0).ok());
+    }
+}
+BENCHMARK(BM_RacelineGenerated)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace velmora

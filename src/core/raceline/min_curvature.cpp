@@ -1,0 +1,204 @@
+#include "core/raceline/min_curvature.h"
+
+#include "core/raceline/box_qp.h"
+
+#include <Eigen/SparseCore>
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+// Below this the three points are taken as coincident: no curvature, no
+// gradient, instead of a division by zero.
+constexpr double kTiny = 1e-12;
+// A step that lowers the objective by less than this share ends the search:
+// in tight hairpins the line can creep on for many steps gaining almost nothing.
+constexpr double kSettledGain = 1e-3;
+
+struct Vec {
+    double x = 0;
+    double y = 0;
+};
+Vec operator-(WorldPoint a, WorldPoint b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
+double Cross(Vec a, Vec b)
+{
+    return a.x * b.y - a.y * b.x;
+}
+double Norm2(Vec a)
+{
+    return a.x * a.x + a.y * a.y;
+}
+
+// The discrete curvature at p1: the turn from p0-p1 to p1-p2 over the mean
+// length of the two stretches, and its gradient with respect to each point.
+// The turn, unlike the circle through the three points, sees a line that
+// doubles back (a half turn, not a straight line), so the solver never
+// folds the line at the inside of a sharp corner.
+struct DiscreteCurvature {
+    double kappa = 0;
+    Vec grad[3];
+};
+
+DiscreteCurvature AtMiddle(WorldPoint p0, WorldPoint p1, WorldPoint p2)
+{
+    DiscreteCurvature k;
+    const Vec a = p1 - p0;
+    const Vec b = p2 - p1;
+    const double aa = Norm2(a);
+    const double bb = Norm2(b);
+    if (aa < kTiny || bb < kTiny)
+        return k;
+    const double la = std::sqrt(aa);
+    const double lb = std::sqrt(bb);
+    const double c = Cross(a, b);
+    const double d = a.x * b.x + a.y * b.y;
+    const double turn = std::atan2(c, d);
+    const double mean = (la + lb) / 2;
+    k.kappa = turn / mean;
+    const double cd = c * c + d * d;
+    const Vec dc[3] = {{-b.y, b.x}, {a.y + b.y, -a.x - b.x}, {-a.y, a.x}};
+    const Vec dd[3] = {{-b.x, -b.y}, {b.x - a.x, b.y - a.y}, {a.x, a.y}};
+    const Vec dl[3] = {{-a.x / la / 2, -a.y / la / 2},
+                       {(a.x / la - b.x / lb) / 2, (a.y / la - b.y / lb) / 2},
+                       {b.x / lb / 2, b.y / lb / 2}};
+    for (int j = 0; j < 3; ++j) {
+        const Vec dturn{(d * dc[j].x - c * dd[j].x) / cd, (d * dc[j].y - c * dd[j].y) / cd};
+        k.grad[j] = {(dturn.x - k.kappa * dl[j].x) / mean, (dturn.y - k.kappa * dl[j].y) / mean};
+    }
+    return k;
+}
+
+// The points whose curvature counts: all of a loop, the inner ones of a line.
+bool Counts(std::size_t i, std::size_t n, bool closed)
+{
+    return closed || (i > 0 && i + 1 < n);
+}
+
+std::vector<WorldPoint> LinePoints(const Corridor& corridor, const Eigen::VectorXd& offsets)
+{
+    std::vector<WorldPoint> points(corridor.centre.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        points[i] = Shifted(corridor, i, offsets[static_cast<Eigen::Index>(i)]);
+    return points;
+}
+
+double SumOfSquares(const std::vector<double>& values)
+{
+    double sum = 0;
+    for (double v : values)
+        sum += v * v;
+    return sum;
+}
+
+// Residuals (the curvatures) and their Jacobian in the offsets.
+void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points, Eigen::VectorXd& residual,
+               Eigen::SparseMatrix<double>& jacobian)
+{
+    const std::size_t n = points.size();
+    residual = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(n));
+    std::vector<Eigen::Triplet<double>> entries;
+    entries.reserve(3 * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!Counts(i, n, corridor.closed))
+            continue;
+        const std::size_t idx[3] = {(i + n - 1) % n, i, (i + 1) % n};
+        const DiscreteCurvature k = AtMiddle(points[idx[0]], points[idx[1]], points[idx[2]]);
+        const auto row = static_cast<Eigen::Index>(i);
+        residual[row] = k.kappa;
+        for (int j = 0; j < 3; ++j) {
+            const WorldPoint nrm = corridor.normal[idx[j]];
+            entries.emplace_back(row, static_cast<Eigen::Index>(idx[j]),
+                                 k.grad[j].x * nrm.x + k.grad[j].y * nrm.y);
+        }
+    }
+    jacobian.resize(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
+    jacobian.setFromTriplets(entries.begin(), entries.end());
+}
+
+} // namespace
+
+WorldPoint Shifted(const Corridor& corridor, std::size_t i, double offset)
+{
+    return {corridor.centre[i].x + offset * corridor.normal[i].x,
+            corridor.centre[i].y + offset * corridor.normal[i].y};
+}
+
+std::vector<double> PointCurvatures(const std::vector<WorldPoint>& points, bool closed)
+{
+    const std::size_t n = points.size();
+    std::vector<double> kappa(n, 0.0);
+    if (n < 3)
+        return kappa;
+    for (std::size_t i = 0; i < n; ++i)
+        if (Counts(i, n, closed))
+            kappa[i] = AtMiddle(points[(i + n - 1) % n], points[i], points[(i + 1) % n]).kappa;
+    return kappa;
+}
+
+OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOptions& options,
+                                 const std::vector<double>& start)
+{
+    const std::size_t n = corridor.centre.size();
+    const auto size = static_cast<Eigen::Index>(n);
+    Eigen::VectorXd lower(size), upper(size);
+    for (std::size_t i = 0; i < n; ++i) {
+        lower[static_cast<Eigen::Index>(i)] = corridor.lower[i];
+        upper[static_cast<Eigen::Index>(i)] = std::max(corridor.lower[i], corridor.upper[i]);
+    }
+    Eigen::VectorXd offsets = Eigen::VectorXd::Zero(size);
+    if (start.size() == n)
+        offsets = Eigen::Map<const Eigen::VectorXd>(start.data(), size);
+    offsets = offsets.cwiseMax(lower).cwiseMin(upper);
+    double objective = SumOfSquares(PointCurvatures(LinePoints(corridor, offsets), corridor.closed));
+
+    OffsetSolution solution;
+    // Levenberg damping relative to the mean diagonal of J'J: small, since
+    // the curvature is nearly linear in the offsets, grown when a step fails.
+    double damping = 1e-6;
+    Eigen::VectorXd residual;
+    Eigen::SparseMatrix<double> jacobian;
+    for (int it = 0; it < options.maxIterations && !solution.converged; ++it) {
+        solution.iterations = it + 1;
+        Linearise(corridor, LinePoints(corridor, offsets), residual, jacobian);
+        const Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
+        const double scale = std::max(normal.diagonal().mean(), kTiny);
+        Eigen::SparseMatrix<double> identity(size, size);
+        identity.setIdentity();
+        BoxQp qp;
+        qp.linear = jacobian.transpose() * residual;
+        qp.lower = lower - offsets;
+        qp.upper = upper - offsets;
+        bool improved = false;
+        while (!improved && damping < 1e8) {
+            qp.hessian = normal + (damping * scale) * identity;
+            const BoxQpResult step = SolveBoxQp(qp);
+            const Eigen::VectorXd trial = (offsets + step.x).cwiseMax(lower).cwiseMin(upper);
+            const double f = SumOfSquares(PointCurvatures(LinePoints(corridor, trial), corridor.closed));
+            if (f < objective) {
+                const double moved = (trial - offsets).lpNorm<Eigen::Infinity>();
+                const double gain = objective - f;
+                offsets = trial;
+                objective = f;
+                improved = true;
+                damping = std::max(damping * 0.3, 1e-9);
+                solution.converged = moved <= options.settledStep || gain <= kSettledGain * objective;
+            } else {
+                damping *= 10;
+            }
+        }
+        // No damping finds a better line: the linearisation has nothing left
+        // to offer, this line is a stationary point.
+        if (!improved)
+            solution.converged = true;
+    }
+    solution.offsets.assign(offsets.data(), offsets.data() + size);
+    solution.objective = objective;
+    return solution;
+}
+
+} // namespace velmora

@@ -1,0 +1,125 @@
+#include "core/raceline/vehicle.h"
+
+#include "core/formats/number_text.h"
+
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+namespace velmora {
+
+namespace {
+
+struct Key {
+    std::string_view name;
+    double Vehicle::*field;
+};
+
+constexpr Key kKeys[] = {
+    {"width_m", &Vehicle::widthM},
+    {"safety_margin_m", &Vehicle::safetyMarginM},
+    {"max_lateral_acceleration_mps2", &Vehicle::maxLateralAccelerationMps2},
+    {"max_acceleration_mps2", &Vehicle::maxAccelerationMps2},
+    {"max_braking_mps2", &Vehicle::maxBrakingMps2},
+    {"top_speed_mps", &Vehicle::topSpeedMps},
+};
+constexpr std::size_t kKeyCount = sizeof kKeys / sizeof kKeys[0];
+
+std::string_view Trim(std::string_view s)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The text as a message quotes it: printable ASCII only, not too long.
+std::string Quoted(std::string_view text)
+{
+    constexpr std::size_t kLongest = 40;
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        out += c < 0x20 || c >= 0x7F ? '?' : static_cast<char>(c);
+    }
+    if (text.size() > kLongest)
+        out += "...";
+    return out + '"';
+}
+
+const Key* FindKey(std::string_view name)
+{
+    for (const Key& key : kKeys)
+        if (key.name == name)
+            return &key;
+    return nullptr;
+}
+
+} // namespace
+
+Vehicle F1tenthVehicle()
+{
+    // The F1TENTH simulator's car (Traxxas chassis): 0.31 m wide, 9.51 m/s^2
+    // drive and brake, 20 m/s top speed; grip from its friction coefficient
+    // 1.0489 times g.
+    return {0.31, 0.10, 10.29, 9.51, 9.51, 20.0};
+}
+
+Vehicle RacecarVehicle()
+{
+    // A 2 m wide single-seater with the 0.7 m margin a planner keeps on each
+    // side, about 1.2 g of grip, 0.7 g of drive and 70 m/s top speed.
+    return {2.0, 0.7, 12.0, 7.0, 12.0, 70.0};
+}
+
+Result<Vehicle> BuiltInVehicle(std::string_view name)
+{
+    if (name == "f1tenth")
+        return F1tenthVehicle();
+    if (name == "racecar")
+        return RacecarVehicle();
+    return Fail("unknown vehicle " + Quoted(name) + " (known: f1tenth, racecar)");
+}
+
+Result<Vehicle> ParseVehicle(std::string_view text)
+{
+    Vehicle vehicle;
+    bool seen[kKeyCount] = {};
+    std::size_t line = 0;
+    while (!text.empty()) {
+        ++line;
+        const std::size_t end = text.find('\n');
+        std::string_view row = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        row = Trim(row.substr(0, row.find('#')));
+        if (row.empty())
+            continue;
+        const std::string at = "line " + std::to_string(line) + ": ";
+        const std::size_t equals = row.find('=');
+        if (equals == std::string_view::npos)
+            return Fail(at + "expected \"key = value\", found " + Quoted(row));
+        const std::string_view name = Trim(row.substr(0, equals));
+        const std::string_view value = Trim(row.substr(equals + 1));
+        const Key* key = FindKey(name);
+        if (!key)
+            return Fail(at + "unknown key " + Quoted(name));
+        const auto index = static_cast<std::size_t>(key - kKeys);
+        if (seen[index])
+            return Fail(at + std::string(name) + " given twice");
+        const DecimalScan scan = ScanDecimal(value);
+        if (scan.length == 0 || scan.length != value.size() || !std::isfinite(scan.value))
+            return Fail(at + std::string(name) + " is not a number: " + Quoted(value));
+        if (scan.value <= 0)
+            return Fail(at + std::string(name) + " must be positive, not " + Quoted(value));
+        vehicle.*key->field = scan.value;
+        seen[index] = true;
+    }
+    for (std::size_t i = 0; i < kKeyCount; ++i)
+        if (!seen[i])
+            return Fail("missing key " + std::string(kKeys[i].name));
+    return vehicle;
+}
+
+} // namespace velmora

@@ -1,0 +1,115 @@
+#include "core/formats/number_text.h"
+#include "core/raceline/raceline_csv.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+// Reads the text the way the trajectory tools do: "#" lines are comments,
+// fields split at ";" with blanks around them.
+std::vector<std::vector<double>> ReadBack(std::string_view text, std::string& header)
+{
+    std::vector<std::vector<double>> rows;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        EXPECT_NE(end, std::string_view::npos) << "every line ends in LF";
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        EXPECT_EQ(line.find('\r'), std::string_view::npos);
+        if (line.starts_with('#')) {
+            header = std::string(line);
+            continue;
+        }
+        std::vector<double> fields;
+        for (std::size_t from = 0;;) {
+            const std::size_t semi = line.find(';', from);
+            std::string_view field = line.substr(from, semi == std::string_view::npos ? semi : semi - from);
+            while (!field.empty() && field.front() == ' ')
+                field.remove_prefix(1);
+            const DecimalScan scan = ScanDecimal(field);
+            EXPECT_EQ(scan.length, field.size()) << field;
+            fields.push_back(scan.value);
+            if (semi == std::string_view::npos)
+                break;
+            from = semi + 1;
+        }
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+TEST(RacelineCsv, ReadsBackWithTheFormatsConventions)
+{
+    Raceline line;
+    line.rows = {{0, -1.25, 3.5, 3.14159265, -0.0000001, 12.34567, -9.87654},
+                 {0.5, 1e5, -2e-5, -1.5, 0.25, 0, 0.00004}};
+    const std::string text = RacelineCsv(line);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1),
+              "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n");
+    EXPECT_NE(text.find("\n0.0000; -1.2500; 3.5000; 3.141593; 0.000000; 12.3457; -9.8765\n"),
+              std::string::npos);
+    std::string header;
+    const auto rows = ReadBack(text, header);
+    EXPECT_EQ(header, "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2");
+    ASSERT_EQ(rows.size(), 2u);
+    const double* fields[] = {&line.rows[1].s,     &line.rows[1].x,  &line.rows[1].y, &line.rows[1].psi,
+                              &line.rows[1].kappa, &line.rows[1].vx, &line.rows[1].ax};
+    ASSERT_EQ(rows[1].size(), 7u);
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_NEAR(rows[1][i], *fields[i], 1e-4);
+}
+
+TEST(RacelineCsv, ComputedLineReadsBack)
+{
+    RacelineInput loop;
+    for (int i = 0; i < 120; ++i) {
+        const double a = i * 0.0523598775598; // 3 degrees
+        loop.centre.push_back({30 * std::cos(a), 18 * std::sin(a)});
+    }
+    loop.widthRight.assign(loop.centre.size(), 4);
+    loop.widthLeft.assign(loop.centre.size(), 4);
+    const Result<Raceline> line = ComputeRaceline(loop, RacecarVehicle(), 2.0);
+    ASSERT_TRUE(line.ok()) << line.error();
+    std::string header;
+    const auto rows = ReadBack(RacelineCsv(*line), header);
+    ASSERT_EQ(rows.size(), line->rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 7u);
+        EXPECT_NEAR(rows[i][0], 2.0 * static_cast<double>(i), 1e-4);
+        EXPECT_NEAR(rows[i][5], line->rows[i].vx, 1e-4);
+    }
+}
+
+TEST(RacelineCsv, SummaryAndFixedDecimals)
+{
+    const struct {
+        double length, lap;
+        const char* text;
+    } summaries[] = {
+        {5734.4, 107.3, "race line 5,734 m, lap 1:47.3"},
+        {85.2, 59.96, "race line 85 m, lap 1:00.0"},
+        {1234567.5, 3600.04, "race line 1,234,568 m, lap 60:00.0"},
+        {999.5, 9.04, "race line 1,000 m, lap 0:09.0"},
+        {100, INFINITY, "race line 100 m, lap unknown"},
+    };
+    for (const auto& s : summaries)
+        EXPECT_EQ(RacelineSummary(s.length, s.lap), s.text);
+
+    const struct {
+        double v;
+        int decimals;
+        const char* text;
+    } fixed[] = {
+        {1.23456, 4, "1.2346"}, {-0.00001, 4, "0.0000"}, {-0.0, 2, "0.00"}, {-2.5, 0, "-2"},
+        {1e6, 1, "1000000.0"},  {-1.5, 1, "-1.5"},       {NAN, 3, "NaN"},   {-INFINITY, 3, "-Infinity"},
+    };
+    for (const auto& f : fixed)
+        EXPECT_EQ(FormatFixed(f.v, f.decimals), f.text) << f.v;
+}
+
+} // namespace
+} // namespace velmora
