@@ -141,13 +141,15 @@ bool WriteRL(const ExportOptions& o, const TrackJob& job, const QFileInfo& track
 
 bool WriteCentreline(const ExportOptions& o, const TrackJob& job, const QFileInfo& track, std::string& error)
 {
-    const CentrelineResult csv = CentrelineCsv(job.model.TrackPath, job.settings.MarkerGap,
-                                               job.settings.TrackWidth, job.metresPerPixel);
-    if (!csv.ok) {
-        error = "could not write the centreline: " + csv.error;
+    const Result<TrackSamples> samples = SampleTrack(job.model.TrackPath, DefaultSpacing(job.metresPerPixel),
+                                                     job.settings.TrackWidth);
+    const Result<std::string> csv =
+        samples ? CentrelineCsv(*samples, WorldFrame{job.metresPerPixel, 0, 0}) : Fail(samples.error());
+    if (!csv) {
+        error = "could not write the centreline: " + csv.error();
         return false;
     }
-    return Write(OutputPath(o, track, "_centreline.csv"), csv.text, error);
+    return Write(OutputPath(o, track, "_centreline.csv"), *csv, error);
 }
 
 // Writes every output the options ask for; the first failure is the one

@@ -36,14 +36,16 @@ bool ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job, s
     io.angleLimit = job.settings.AngleLimit;
     io.trackWidth = job.settings.TrackWidth;
     io.trackWidthFromFile = o.trackWidthFromCsv;
-    ImportedCentreline imported;
-    if (!ImportCentreline(rows, io, imported, error))
+    Result<ImportedCentreline> imported = ImportCentreline(rows, io);
+    if (!imported) {
+        error = imported.error();
         return false;
-    job.model = std::move(imported.model);
-    job.settings.TrackWidth = imported.trackWidth;
-    job.metresPerPixel = imported.metresPerPixel;
-    job.note = "scale " + FormatShortest(imported.metresPerPixel) + " m per pixel, track width " +
-               FormatShortest(imported.trackWidth) + " px";
+    }
+    job.model = std::move(imported->model);
+    job.settings.TrackWidth = imported->trackWidth;
+    job.metresPerPixel = imported->frame.metresPerPixel;
+    job.note = "scale " + FormatShortest(imported->frame.metresPerPixel) + " m per pixel, track width " +
+               FormatShortest(imported->trackWidth) + " px";
     return true;
 }
 

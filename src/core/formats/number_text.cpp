@@ -68,7 +68,6 @@ bool IsSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-
 std::string SpecialText(double v)
 {
     if (std::isnan(v))
@@ -153,22 +152,27 @@ double ReadFloatText(std::string_view text)
     return ScanDecimal(text).value;
 }
 
-std::string FormatFloat10(double v)
+std::string FormatFixed(double v, int decimals)
 {
     if (!std::isfinite(v))
         return SpecialText(v);
     if (v == 0)
         return "0";
     char buf[400];
-    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 10);
+    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
     std::string text(buf, result.ptr);
-    if (text.back() == '0') {
+    if (text.find('.') != std::string::npos && text.back() == '0') {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.')
             text.pop_back();
     }
     // A tiny negative value rounds to zero, which is written without a sign.
     return text == "-0" ? "0" : text;
+}
+
+std::string FormatFloat10(double v)
+{
+    return FormatFixed(v, 10);
 }
 
 std::string FormatFloatG64(double v)
