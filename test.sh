@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
-velmora_ensure_packages
+velmora_ensure_packages "${VELMORA_TEST_PACKAGES[@]}"
 
 # Child processes started by the tests inherit these settings too.
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:print_stacktrace=1:strict_string_checks=1:detect_stack_use_after_return=0"

@@ -11,6 +11,8 @@ VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1
 VELMORA_PACKAGING_PACKAGES=(lintian)
 # Only the benchmarks use these: libdeflate is the yardstick for the PNG encoder.
 VELMORA_BENCH_PACKAGES=(libdeflate-dev)
+# Only the tests use these: NumPy itself loads the DeepRacer .npy files.
+VELMORA_TEST_PACKAGES=(python3-numpy)
 
 velmora_missing_packages() {
     local missing=()
