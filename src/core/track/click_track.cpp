@@ -30,6 +30,9 @@ ClickedTrack ClickTrack(const std::vector<CanvasPoint>& points, bool closed, con
         out.firstStretch = i == 1;
         return out;
     }
+    // The clicks measured each new stretch alone; the track keeps the cursor
+    // the whole path gives, as the editor saves it.
+    RebuildCursor(ed.model);
     const std::size_t n = points.size();
     if (closed && n >= 2) {
         if (Refuses(ed, s, points[0], out.turn)) {

@@ -63,15 +63,24 @@ void StartAt(Editor& ed, const Settings& s, CanvasPoint p)
     ed.view.status1 = kTrackPrompt;
 }
 
-void AppendTrackPoint(Editor& ed, const Settings& s, CanvasPoint p)
+// A user's click measures the whole path again, as it always has; a
+// program's clicks bring the cursor forward by the new stretch alone.
+enum class Measure { WholePath, NewStretch };
+
+void AppendTrackPoint(Editor& ed, const Settings& s, CanvasPoint p, Measure measure)
 {
     TrackModel& m = ed.model;
     if (m.StartAngle == -1)
         m.StartAngle = FirstStretchAngle(m.TrackPath, p);
-    m.TrackPath += PointCommand('L', p.x, p.y);
-    if (LongEnoughToClose(m.TrackPath))
+    const std::string command = PointCommand('L', p.x, p.y);
+    m.TrackPath += command;
+    // Nothing here ever disables it, so a long path is not counted again.
+    if (!ed.view.closeLoopEnabled && LongEnoughToClose(m.TrackPath))
         ed.view.closeLoopEnabled = true;
-    RebuildCursor(m);
+    if (measure == Measure::WholePath)
+        RebuildCursor(m);
+    else
+        ExtendCursor(m, command);
     RequestRedraw(ed, s);
 }
 
@@ -153,7 +162,7 @@ void AddTrackPoint(Editor& ed, const Settings& s)
     // The turn check of the last event pass left its verdict in the pointer.
     if (ed.view.notAllowedPointer)
         return;
-    AppendTrackPoint(ed, s, Pointer(ed.model));
+    AppendTrackPoint(ed, s, Pointer(ed.model), Measure::WholePath);
 }
 
 bool ClickAt(Editor& ed, const Settings& s, CanvasPoint p)
@@ -168,7 +177,7 @@ bool ClickAt(Editor& ed, const Settings& s, CanvasPoint p)
     ed.view.notAllowedPointer = TurnRefused(ed.model, s, p);
     if (ed.view.notAllowedPointer)
         return false;
-    AppendTrackPoint(ed, s, p);
+    AppendTrackPoint(ed, s, p, Measure::NewStretch);
     return true;
 }
 

@@ -76,7 +76,9 @@ void AddTrackPoint(Editor& ed, const Settings& s);
 // user: the pointer is sampled there, then the start is placed or a track
 // point added unless the turn check refuses it. Unlike a user's pointer, p
 // may hold hundredths of a pixel; the turn is checked and the point written
-// at them. Returns whether the track took the point.
+// at them. The cursor is brought forward by the new stretch alone
+// (ExtendCursor), so clicking thousands of points stays linear. Returns
+// whether the track took the point.
 bool ClickAt(Editor& ed, const Settings& s, CanvasPoint p);
 
 // Menu commands.
