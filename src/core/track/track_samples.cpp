@@ -80,13 +80,8 @@ double Slope(std::optional<double> back, double h1, std::optional<double> ahead,
 void Differentiate(TrackSamples& t, const PathMeasure& measure)
 {
     const std::size_t n = t.rows.size();
-    std::vector<std::optional<Step>> before(n), after(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        before[i] = Neighbour(t, i, -1);
-        after[i] = Neighbour(t, i, 1);
-    }
     const auto slope = [&](std::size_t i, auto value) {
-        const std::optional<Step>&b = before[i], &a = after[i];
+        const std::optional<Step> b = Neighbour(t, i, -1), a = Neighbour(t, i, 1);
         return Slope(b ? std::optional(value(*b)) : std::nullopt, b ? b->along : 0,
                      a ? std::optional(value(*a)) : std::nullopt, a ? a->along : 0);
     };

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
 
 namespace velmora {
@@ -100,25 +101,19 @@ TEST(WaypointsCsv, AgreeWithTheCentreline)
     const auto c = Fields(*centre), w = Fields(*waypoints);
     ASSERT_EQ(c.size(), w.size());
     ASSERT_GT(w.size(), 5000u); // 1 m apart round 5.8 km
-    const auto num = [](const std::string& f) { return std::strtod(f.c_str(), nullptr); };
     for (std::size_t i = 0; i < w.size(); ++i) {
         ASSERT_EQ(w[i].size(), 11u);
-        EXPECT_EQ(w[i][1], c[i][0]);
-        EXPECT_EQ(w[i][2], c[i][1]);
-        EXPECT_EQ(w[i][5], c[i][2]);
-        EXPECT_EQ(w[i][6], c[i][3]);
-        EXPECT_NEAR(num(w[i][0]), static_cast<double>(i) * 1.0, 1e-6); // 1 m spacing
-        const double half = num(w[i][5]);
-        EXPECT_NEAR(std::hypot(num(w[i][7]) - num(w[i][1]), num(w[i][8]) - num(w[i][2])), half, 1e-5);
-        EXPECT_NEAR(std::hypot(num(w[i][9]) - num(w[i][1]), num(w[i][10]) - num(w[i][2])), half, 1e-5);
-        // Left is a quarter turn counter-clockwise of the heading.
-        const double psi = num(w[i][3]);
-        EXPECT_NEAR((num(w[i][9]) - num(w[i][1])) * std::cos(psi) +
-                        (num(w[i][10]) - num(w[i][2])) * std::sin(psi),
-                    0, 1e-5);
-        EXPECT_GT(-(num(w[i][9]) - num(w[i][1])) * std::sin(psi) +
-                      (num(w[i][10]) - num(w[i][2])) * std::cos(psi),
-                  0);
+        EXPECT_EQ((std::vector{w[i][1], w[i][2], w[i][5], w[i][6]}), c[i]);
+        double v[11];
+        for (int k = 0; k < 11; ++k)
+            v[k] = std::strtod(w[i][k].c_str(), nullptr);
+        EXPECT_NEAR(v[0], static_cast<double>(i), 1e-6); // 1 m apart
+        // Right and left edge a half width away, left a quarter turn
+        // counter-clockwise of the heading, right the other way.
+        for (const auto& [ex, ey, side] : {std::tuple{v[7], v[8], -1.0}, std::tuple{v[9], v[10], 1.0}}) {
+            EXPECT_NEAR(ex - v[1], -side * v[5] * std::sin(v[3]), 1e-5) << i;
+            EXPECT_NEAR(ey - v[2], side * v[5] * std::cos(v[3]), 1e-5) << i;
+        }
     }
 }
 
