@@ -1,8 +1,15 @@
+#include "core/formats/centreline_csv.h"
+#include "core/formats/centreline_import.h"
+#include "core/formats/deepracer_npy.h"
 #include "core/formats/track_file.h"
+#include "core/formats/waypoints_csv.h"
 #include "core/track/track_generator.h"
 #include "core/track/track_model.h"
+#include "core/track/track_samples.h"
 
 #include <benchmark/benchmark.h>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace velmora {
@@ -65,6 +72,40 @@ BENCHMARK(BM_TrackFileRoundTrip)
     ->Arg(10000)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
+
+#ifdef VELMORA_TEST_DATA
+// A real circuit from its CSV to every file in metres: read, import, sample
+// at the default spacing, then the track file, the centreline, the
+// waypoints and the DeepRacer array.
+void BM_CircuitToWorldOutputs(benchmark::State& state, const char* name)
+{
+    std::ifstream in(std::string(VELMORA_TEST_DATA) + "/circuits/" + name + ".csv", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    CentrelineImportOptions options;
+    options.trackWidthFromFile = true;
+    std::size_t written = 0;
+    for (auto _ : state) {
+        std::vector<CentrelineRow> rows;
+        std::string error;
+        if (!ReadCentrelineRows(bytes, rows, error))
+            return state.SkipWithError(error.c_str());
+        const Result<ImportedCentreline> circuit = ImportCentreline(rows, options);
+        if (!circuit)
+            return state.SkipWithError(circuit.error().c_str());
+        const Result<TrackSamples> samples = SampleTrack(
+            circuit->model.TrackPath, DefaultSpacing(circuit->frame.metresPerPixel), circuit->trackWidth);
+        if (!samples)
+            return state.SkipWithError(samples.error().c_str());
+        written = WriteTrackFile(circuit->model).size() + CentrelineCsv(*samples, circuit->frame)->size() +
+                  WaypointsCsv(*samples, circuit->frame)->size() +
+                  DeepRacerNpy(*samples, circuit->frame)->size();
+        benchmark::DoNotOptimize(written);
+    }
+    state.counters["bytes"] = static_cast<double>(written);
+}
+BENCHMARK_CAPTURE(BM_CircuitToWorldOutputs, Monza, "Monza")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CircuitToWorldOutputs, Spa, "Spa")->Unit(benchmark::kMillisecond);
+#endif
 
 } // namespace
 } // namespace velmora

@@ -1,6 +1,6 @@
 // Any bytes must read as a centreline or be refused with a one-line reason,
-// and every centreline that imports must give clicks a user could make: whole
-// pixels on the canvas, never two equal in a row, the loop closed or open as
+// and every centreline that imports must give clicks a user could make (to
+// the hundredth of a pixel) on the canvas, never two equal in a row, the loop closed or open as
 // asked.
 #include "core/formats/centreline_import.h"
 #include "core/track/path.h"
@@ -23,7 +23,7 @@ void CheckClicks(const velmora::ImportedCentreline& out, const velmora::Centreli
     if (figures.size() != 1 || figures[0].closed == o.open)
         __builtin_trap();
     const std::vector<velmora::PathPoint>& p = figures[0].points;
-    if (p.size() < (o.open ? 2u : 3u) || !(out.metresPerPixel > 0) || !(out.trackWidth > 0))
+    if (p.size() < (o.open ? 2u : 3u) || !(out.frame.metresPerPixel > 0) || !(out.trackWidth > 0))
         __builtin_trap();
     for (std::size_t i = 0; i < p.size(); ++i) {
         const velmora::PathPoint a = p[i];
@@ -57,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scaled.angleLimit = 60;
     scaled.trackWidthFromFile = true;
     for (const velmora::CentrelineImportOptions& o : {fitted, scaled}) {
-        velmora::ImportedCentreline out;
-        if (velmora::ImportCentreline(rows, o, out, error))
-            CheckClicks(out, o);
+        const velmora::Result<velmora::ImportedCentreline> out = velmora::ImportCentreline(rows, o);
+        if (out.ok())
+            CheckClicks(*out, o);
         else
-            CheckReason(error);
+            CheckReason(out.error());
     }
     return 0;
 }

@@ -29,11 +29,11 @@ inline std::vector<CentrelineRow> Rows(const std::string& name)
 }
 
 // Closed, fitted to the default 2048 x 2048 canvas, the width from the file.
-inline bool Import(const std::string& name, ImportedCentreline& out, std::string& error)
+inline Result<ImportedCentreline> Import(const std::string& name)
 {
     CentrelineImportOptions o;
     o.trackWidthFromFile = true;
-    return ImportCentreline(Rows(name), o, out, error);
+    return ImportCentreline(Rows(name), o);
 }
 
 } // namespace velmora::circuits

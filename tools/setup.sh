@@ -14,6 +14,8 @@ VELMORA_PACKAGING_PACKAGES=(lintian)
 VELMORA_TEST_PACKAGES=(ignition-tools libsdformat-dev assimp-utils)
 # Only the benchmarks use these: libdeflate is the yardstick for the PNG encoder.
 VELMORA_BENCH_PACKAGES=(libdeflate-dev)
+# Only the tests use these: NumPy itself loads the DeepRacer .npy files.
+VELMORA_TEST_PACKAGES=(python3-numpy)
 
 velmora_missing_packages() {
     local missing=()

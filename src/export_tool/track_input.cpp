@@ -37,14 +37,14 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     io.angleLimit = job.settings.AngleLimit;
     io.trackWidth = job.settings.TrackWidth;
     io.trackWidthFromFile = o.trackWidthFromCsv;
-    ImportedCentreline imported;
-    if (!ImportCentreline(rows, io, imported, error))
-        return Fail(error);
-    job.model = std::move(imported.model);
-    job.settings.TrackWidth = imported.trackWidth;
-    job.frame.metresPerPixel = imported.metresPerPixel;
-    job.note = "scale " + FormatShortest(imported.metresPerPixel) + " m per pixel, track width " +
-               FormatShortest(imported.trackWidth) + " px";
+    Result<ImportedCentreline> imported = ImportCentreline(rows, io);
+    if (!imported)
+        return Fail(imported.error());
+    job.model = std::move(imported->model);
+    job.settings.TrackWidth = imported->trackWidth;
+    job.frame = imported->frame;
+    job.note = "scale " + FormatShortest(imported->frame.metresPerPixel) + " m per pixel, origin " +
+               OriginText(imported->frame) + " m, track width " + FormatShortest(imported->trackWidth) + " px";
     return {};
 }
 

@@ -1,33 +1,10 @@
+#include "core/track/editor.h"
 #include "render/layers.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace velmora {
-
-namespace {
-
-// The n-th blank-separated field of the text (0-based), or empty text.
-std::string Field(const std::string& text, int n)
-{
-    size_t begin = 0;
-    for (int i = 0; i < n; ++i) {
-        begin = text.find(' ', begin);
-        if (begin == std::string::npos)
-            return {};
-        ++begin;
-    }
-    return text.substr(begin, text.find(' ', begin) - begin);
-}
-
-// A field that is no number reads as 0.
-double Number(const std::string& field)
-{
-    return std::strtod(field.c_str(), nullptr);
-}
-
-} // namespace
 
 void DrawLabels(VectorPass& pass, const Scene& scene)
 {
@@ -63,8 +40,8 @@ void DrawStartImage(VectorPass& pass, const Scene& scene)
     const double width = scene.settings.TrackWidth;
     if (path.empty() || image.isNull() || !UsableTrackWidth(width))
         return;
-    const double sx = Number(Field(path, 1));
-    const double sy = Number(Field(path, 2));
+    const CanvasPoint start = StartPosition(path);
+    const double sx = start.x, sy = start.y;
     if (!std::isfinite(sx) || !std::isfinite(sy))
         return;
     const double w = image.width();

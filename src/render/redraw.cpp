@@ -1,5 +1,6 @@
 #include "render/redraw.h"
 
+#include "core/track/editor.h"
 #include "render/drawing.h"
 #include "render/layers.h"
 
@@ -60,16 +61,6 @@ void DrawTemplate(QImage& canvas, const QImage& image, TemplateCache* cache)
         cache->size = size;
     }
     DrawImage(canvas, cache->scaled, 50, 50);
-}
-
-long long SpacesCount(double length, double gap)
-{
-    if (!(gap > 0))
-        return 0;
-    const double n = std::nearbyint(length / gap);
-    if (!std::isfinite(n) || std::fabs(n) > 9e18)
-        return 0;
-    return static_cast<long long>(n);
 }
 
 void DrawVectorLayers(QImage& canvas, const Scene& scene)

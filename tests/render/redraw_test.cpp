@@ -274,20 +274,6 @@ TEST_F(Redraw, CountIsLengthInGapsHalvesToEven)
     }
 }
 
-TEST_F(Redraw, CountAgreesWithTheStatusText)
-{
-    TrackModel model = Track("M 0 0 L 10 0 ");
-    for (double length : {0.0, 31.9, 32.0, 96.0, 640.0, 1e6}) {
-        for (double gap : {64.0, 0.5, 0.0, -3.0, std::nan("")}) {
-            model.cursor.length = length;
-            s.MarkerGap = gap;
-            const auto n = Draw(model);
-            ASSERT_TRUE(n.has_value());
-            EXPECT_EQ(std::to_string(*n) + " spaces", SpacesText(length, gap)) << length << " / " << gap;
-        }
-    }
-}
-
 TEST_F(Redraw, TemplateIsFittedByItsLongerSide)
 {
     canvas = Canvas(2048, 2048);

@@ -2,7 +2,7 @@
 
 #include "core/formats/number_text.h"
 #include "core/settings/settings.h"
-#include "core/track/editor.h"
+#include "core/track/click_track.h"
 #include "core/track/rounding.h"
 
 #include <algorithm>
@@ -14,10 +14,12 @@ namespace {
 
 constexpr std::string_view kColumns[] = {"x_m", "y_m", "w_tr_right_m", "w_tr_left_m"};
 
-// Points that move the line by less than this are left out. With the half
-// pixel a click's rounding may add, the track stays within a pixel of the
-// file's line.
-constexpr double kSimplifyTolerance = 0.5;
+// Points are placed to the hundredth of a pixel, and those that move the
+// line by less than this are left out: together well inside a tenth of a
+// pixel of the file's line, so no false corner appears where a race-line
+// optimiser would notice it.
+constexpr double kSimplifyTolerance = 0.05;
+constexpr double kHundredths = 100;
 
 // What the picture draws beyond the surface on each side: the kerb, 3 px. A
 // circuit fits when its kerbs and the rounding of its points do.
@@ -184,55 +186,43 @@ bool FitsCanvas(const Extent& e, double metresPerPixel, double trackWidth, const
     return false;
 }
 
-// The signed turn in whole degrees that the editor's readout shows when the
-// track ends at `at`, coming from `prev`, and the pointer is on `next`.
-int TurnAt(CanvasPoint prev, CanvasPoint at, CanvasPoint next)
+// The origin rounded so that it prints short (a tenth of a metre, finer
+// only at scales under 0.1 m per pixel): moving the circuit by less than
+// half a pixel from the middle of the canvas, which the fit allows for.
+double PrintableOrigin(double v, double metresPerPixel)
 {
-    TrackModel m;
-    m.cursor.x = at.x;
-    m.cursor.y = at.y;
-    m.cursor.angle =
-        std::atan2(at.y - prev.y + 0.0, at.x - prev.x) * 57.29577951308232 * 0.017453292519943295;
-    m.PointerX = static_cast<std::int32_t>(next.x);
-    m.PointerY = static_cast<std::int32_t>(next.y);
-    return ComputeReadout(m).t;
+    const double places = std::max(1.0, -std::floor(std::log10(metresPerPixel)));
+    const double unit = std::pow(10.0, places);
+    const double rounded = RoundHalfEven(v * unit) / unit;
+    return std::isfinite(rounded) ? rounded : v;
 }
 
-bool TurnsWithinLimit(const std::vector<CanvasPoint>& points, const std::vector<std::size_t>& lines,
-                      bool closed, std::int32_t limit, std::string& error)
+// The frame that centres the circuit on the canvas while every point keeps
+// its own coordinates.
+WorldFrame CentringFrame(const Extent& e, double s, const CentrelineImportOptions& o)
 {
-    const std::size_t n = points.size();
-    for (std::size_t i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i) {
-        const int turn = TurnAt(points[(i + n - 1) % n], points[i], points[(i + 1) % n]);
-        if (limit < std::abs(turn)) {
-            error = AtLine(lines[i]) + "the track turns " + std::to_string(std::abs(turn)) +
-                    " degrees here, more than the angle limit of " + std::to_string(limit);
-            return false;
-        }
-    }
-    return true;
+    WorldFrame f;
+    f.metresPerPixel = s;
+    f.originX = PrintableOrigin((e.minX / 2 + e.maxX / 2) - o.canvasWidth / 2.0 * s, s);
+    f.originY = PrintableOrigin((e.minY / 2 + e.maxY / 2) + o.canvasHeight / 2.0 * s, s);
+    return f;
 }
 
-// The track file's model after clicking the points in order (and Close Loop).
-TrackModel ClickedTrack(const std::vector<CanvasPoint>& points, bool closed)
+CanvasPoint Hundredths(CanvasPoint p)
 {
-    const auto x = [](const CanvasPoint& p) { return static_cast<std::int32_t>(p.x); };
-    const auto y = [](const CanvasPoint& p) { return static_cast<std::int32_t>(p.y); };
-    TrackModel m;
-    m.TrackPath = PointCommand('M', x(points[0]), y(points[0]));
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        if (m.StartAngle == -1) {
-            m.PointerX = x(points[i]);
-            m.PointerY = y(points[i]);
-            m.StartAngle = FirstStretchAngle(m);
-        }
-        m.TrackPath += PointCommand('L', x(points[i]), y(points[i]));
-    }
-    if (closed)
-        m.TrackPath += 'Z';
-    RebuildCursor(m);
-    m.PointerX = m.PointerY = 0;
-    return m;
+    return {RoundHalfEven(p.x * kHundredths) / kHundredths, RoundHalfEven(p.y * kHundredths) / kHundredths};
+}
+
+std::string TurnRefused(const ClickedTrack& c, const std::vector<std::size_t>& lines, std::int32_t limit)
+{
+    const std::string turn = std::to_string(std::abs(c.turn)), limitText = std::to_string(limit);
+    if (c.firstStretch)
+        return AtLine(lines[1]) +
+               "the editor refuses the first stretch towards this point with the angle limit of " +
+               limitText + " (it measures the first turn, " + turn +
+               " degrees, from the canvas's top-left corner)";
+    return AtLine(lines[c.corner]) + "the track turns " + turn +
+           " degrees here, more than the angle limit of " + limitText;
 }
 
 } // namespace
@@ -280,50 +270,43 @@ double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeigh
     return std::isfinite(rounded) ? rounded : 0;
 }
 
-bool ImportCentreline(const std::vector<CentrelineRow>& rows, const CentrelineImportOptions& o,
-                      ImportedCentreline& out, std::string& error)
+Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& rows,
+                                            const CentrelineImportOptions& o)
 {
-    if (rows.empty()) {
-        error = "the file holds no points";
-        return false;
-    }
+    if (rows.empty())
+        return Fail("the file holds no points");
     const int distinct = DistinctPoints(rows);
-    if (distinct < 3) {
-        error = distinct == 1 ? "all points are the same" : "fewer than 3 distinct points";
-        return false;
-    }
+    if (distinct < 3)
+        return Fail(distinct == 1 ? "all points are the same" : "fewer than 3 distinct points");
     const Extent e = ExtentOf(rows);
-    if (!std::isfinite(e.Width()) || !std::isfinite(e.Height())) {
-        error = "the points lie too far apart for any canvas";
-        return false;
-    }
+    if (!std::isfinite(e.Width()) || !std::isfinite(e.Height()))
+        return Fail("the points lie too far apart for any canvas");
     const double s = o.metresPerPixel > 0 ? o.metresPerPixel
                                           : FitScale(e.Width(), e.Height(), o.canvasWidth, o.canvasHeight);
-    if (!(s > 0) || !std::isfinite(s)) {
-        error = "the points lie too close together to scale to the canvas";
-        return false;
-    }
+    if (!(s > 0) || !std::isfinite(s))
+        return Fail("the points lie too close together to scale to the canvas");
     double trackWidth = o.trackWidth;
+    std::string error;
     if (o.trackWidthFromFile && !WidthFromFile(rows, s, trackWidth, error))
-        return false;
+        return Fail(error);
     if (!FitsCanvas(e, s, trackWidth, o, error))
-        return false;
+        return Fail(error);
 
     const bool closed = !o.open;
-    const double cx = e.minX / 2 + e.maxX / 2, cy = e.minY / 2 + e.maxY / 2;
-    std::vector<CanvasPoint> source, clicks;
+    const WorldFrame frame = CentringFrame(e, s, o);
+    std::vector<CanvasPoint> source, placed;
     source.reserve(rows.size());
-    clicks.reserve(rows.size());
+    placed.reserve(rows.size());
     for (const CentrelineRow& r : rows) {
-        source.push_back({(r.x - cx) / s + o.canvasWidth / 2.0, (cy - r.y) / s + o.canvasHeight / 2.0});
-        clicks.push_back({RoundHalfEven(source.back().x), RoundHalfEven(source.back().y)});
+        source.push_back({(r.x - frame.originX) / s, (frame.originY - r.y) / s});
+        placed.push_back(Hundredths(source.back()));
     }
     std::vector<CanvasPoint> points;
     std::vector<std::size_t> lines;
-    for (const std::size_t k : SimplifyLine(source, clicks, closed, kSimplifyTolerance)) {
-        if (!points.empty() && clicks[k] == points.back())
+    for (const std::size_t k : SimplifyLine(source, placed, closed, kSimplifyTolerance)) {
+        if (!points.empty() && placed[k] == points.back())
             continue;
-        points.push_back(clicks[k]);
+        points.push_back(placed[k]);
         lines.push_back(rows[k].line);
     }
     while (closed && points.size() > 1 && points.back() == points.front()) {
@@ -331,19 +314,22 @@ bool ImportCentreline(const std::vector<CentrelineRow>& rows, const CentrelineIm
         lines.pop_back();
     }
     const std::size_t fewest = closed ? 3 : 2;
-    if (points.size() < fewest) {
-        error = "at " + ScaleText(s) + " the circuit shrinks to fewer than " + std::to_string(fewest) +
-                " distinct pixels";
-        return false;
-    }
-    if (!TurnsWithinLimit(points, lines, closed, o.angleLimit, error))
-        return false;
+    if (points.size() < fewest)
+        return Fail("at " + ScaleText(s) + " the circuit shrinks to fewer than " + std::to_string(fewest) +
+                    " distinct points");
 
-    out.model = ClickedTrack(points, closed);
-    out.metresPerPixel = s;
+    Settings editor;
+    editor.AngleLimit = o.angleLimit;
+    ClickedTrack clicked = ClickTrack(points, closed, editor);
+    if (!clicked.ok())
+        return Fail(TurnRefused(clicked, lines, o.angleLimit));
+    clicked.model.PointerX = clicked.model.PointerY = 0;
+    ImportedCentreline out;
+    out.model = std::move(clicked.model);
+    out.frame = frame;
     out.trackWidth = trackWidth;
     out.sourceLine = std::move(source);
-    return true;
+    return out;
 }
 
 } // namespace velmora

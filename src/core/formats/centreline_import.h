@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/result.h"
 #include "core/track/simplify.h"
 #include "core/track/track_model.h"
+#include "core/track/world_frame.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,23 +47,25 @@ struct CentrelineImportOptions {
 
 struct ImportedCentreline {
     TrackModel model; // as the editor saves it after the same clicks
-    double metresPerPixel = 0;
+    // Scale and origin that put every point of the track back where the
+    // file has it: the frame of every output in metres.
+    WorldFrame frame;
     double trackWidth = 0; // pixels
     // The file's rows on the canvas, before rounding: the line the track
-    // follows within a pixel.
+    // follows within a tenth of a pixel.
     std::vector<CanvasPoint> sourceLine;
 };
 
-// Scales the rows (pixel x = x / scale, pixel y = -y / scale), moves them so
-// that their bounding box is centred on the canvas and makes them clicks:
-// whole pixels, the first row the start, points that change the line by less
-// than half a pixel left out, never two equal points in a row, closed with
-// "Z" unless open. Refuses, with the reason in `error`, what cannot become a
-// track: too few distinct points, a circuit that does not fit the canvas
-// (naming the canvas it would need), a turn sharper than the angle limit
-// (naming its line).
-bool ImportCentreline(const std::vector<CentrelineRow>& rows, const CentrelineImportOptions& options,
-                      ImportedCentreline& out, std::string& error);
+// Scales the rows (pixel x = (x - originX) / scale, pixel y = (originY - y)
+// / scale) with the origin chosen to centre their bounding box on the canvas
+// and rounded to print short, and clicks them into the editor: hundredths of
+// a pixel, the first row the start, points that change the line by less than
+// a twentieth of a pixel left out, never two equal points in a row, closed
+// with "Z" unless open. Refuses what cannot become a track: too few distinct
+// points, a circuit that does not fit the canvas (naming the canvas it would
+// need), a turn the editor's angle limit refuses (naming its line).
+Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& rows,
+                                            const CentrelineImportOptions& options);
 
 // The scale in metres per pixel at which a circuit of this extent fills the
 // canvas leaving 5 % of the canvas's shorter side free on every side, rounded

@@ -68,7 +68,6 @@ bool IsSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-
 std::string SpecialText(double v)
 {
     if (std::isnan(v))
@@ -167,15 +166,25 @@ std::string FormatFixed(double v, int decimals)
     return text;
 }
 
-std::string FormatFloat10(double v)
+std::string FormatTrimmed(double v, int decimals)
 {
     if (!std::isfinite(v))
         return SpecialText(v);
-    std::string text = FormatFixed(v, 10);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.')
-        text.pop_back();
-    return text;
+    if (v == 0)
+        return "0";
+    std::string text = FormatFixed(v, decimals);
+    if (text.find('.') != std::string::npos && text.back() == '0') {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    // A tiny negative value rounds to zero, which is written without a sign.
+    return text == "-0" ? "0" : text;
+}
+
+std::string FormatFloat10(double v)
+{
+    return FormatTrimmed(v, 10);
 }
 
 std::string FormatFloatG64(double v)

@@ -39,8 +39,12 @@ DecimalScan ScanDecimal(std::string_view text);
 // a decimal number read; no number gives 0.
 double ReadFloatText(std::string_view text);
 
-// Fixed-point with 10 decimals, trailing zeros and a bare point removed;
-// zero (also negative zero) is "0"; "+Infinity", "-Infinity", "NaN".
+// Fixed-point with at most `decimals` decimals, trailing zeros and a bare
+// point removed; zero, and what rounds to it, is "0" without a sign;
+// "+Infinity", "-Infinity", "NaN".
+std::string FormatTrimmed(double v, int decimals);
+
+// FormatTrimmed with 10 decimals.
 std::string FormatFloat10(double v);
 
 // Fixed-point with exactly `decimals` decimals: 12.35, 0.0; a negative value

@@ -5,16 +5,11 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 namespace velmora {
 
 namespace {
-
-// Close Loop is offered once the path is this long: a start and five points
-// with three-digit coordinates.
-constexpr std::size_t kCloseLoopLength = 62;
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
@@ -39,20 +34,82 @@ int Bearing(std::int32_t degrees)
     return static_cast<int>(b < 0 ? b + 360 : b);
 }
 
+// Hundredths of a pixel, the finest a point is written; whole pixels stay
+// whole, so a user's click reads as it always has.
+std::string Coordinate(double v)
+{
+    const double hundredths = RoundHalfEven(v * 100) / 100;
+    return FormatShortest(std::isfinite(hundredths) ? hundredths : v);
+}
+
+CanvasPoint Pointer(const TrackModel& m)
+{
+    return {static_cast<double>(m.PointerX), static_cast<double>(m.PointerY)};
+}
+
+bool TurnRefused(const TrackModel& m, const Settings& s, CanvasPoint p)
+{
+    return s.AngleLimit < std::abs(ComputeReadout(m, p).t);
+}
+
+void StartAt(Editor& ed, const Settings& s, CanvasPoint p)
+{
+    TrackModel& m = ed.model;
+    m.RedoStack.clear();
+    ClearCursor(m);
+    m.TrackPath = PointCommand('M', p.x, p.y);
+    RebuildCursor(m);
+    RequestRedraw(ed, s);
+    ed.view.status1 = kTrackPrompt;
+}
+
+// A user's click measures the whole path again, as it always has; a
+// program's clicks bring the cursor forward by the new stretch alone.
+enum class Measure { WholePath, NewStretch };
+
+void AppendTrackPoint(Editor& ed, const Settings& s, CanvasPoint p, Measure measure)
+{
+    TrackModel& m = ed.model;
+    if (m.StartAngle == -1)
+        m.StartAngle = FirstStretchAngle(m.TrackPath, p);
+    const std::string command = PointCommand('L', p.x, p.y);
+    m.TrackPath += command;
+    // Nothing here ever disables it, so a long path is not counted again.
+    if (!ed.view.closeLoopEnabled && LongEnoughToClose(m.TrackPath))
+        ed.view.closeLoopEnabled = true;
+    if (measure == Measure::WholePath)
+        RebuildCursor(m);
+    else
+        ExtendCursor(m, command);
+    RequestRedraw(ed, s);
+}
+
 } // namespace
 
-std::string PointCommand(char letter, std::int32_t x, std::int32_t y)
+std::string PointCommand(char letter, double x, double y)
 {
-    return std::string(1, letter) + ' ' + std::to_string(x) + ' ' + std::to_string(y) + ' ';
+    return std::string(1, letter) + ' ' + Coordinate(x) + ' ' + Coordinate(y) + ' ';
+}
+
+bool LongEnoughToClose(std::string_view path)
+{
+    std::size_t characters = 0;
+    for (const char c : path)
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80; // not a continuation byte
+    return characters >= kCloseLoopCharacters;
+}
+
+CanvasPoint StartPosition(std::string_view path)
+{
+    return {ReadFloatText(BlankField(path, 1)), ReadFloatText(BlankField(path, 2))};
 }
 
 // Single-precision steps and half-away rounding, as it has always had.
-std::int32_t FirstStretchAngle(const TrackModel& model)
+std::int32_t FirstStretchAngle(std::string_view path, CanvasPoint to)
 {
-    const double sx = ReadFloatText(BlankField(model.TrackPath, 1));
-    const double sy = ReadFloatText(BlankField(model.TrackPath, 2));
-    const float dx = static_cast<float>(model.PointerX - sx);
-    const float dy = static_cast<float>(model.PointerY - sy);
+    const CanvasPoint start = StartPosition(path);
+    const float dx = static_cast<float>(to.x - start.x);
+    const float dy = static_cast<float>(to.y - start.y);
     const float a = static_cast<float>(std::atan2(static_cast<double>(dy), static_cast<double>(dx)));
     const float degrees = static_cast<float>(a * kDegreesPerRadian);
     return ToInt32Saturated(RoundHalfAway(degrees));
@@ -65,15 +122,20 @@ void RequestRedraw(Editor& ed, const Settings& s)
         ed.view.status1 = SpacesText(ed.model.cursor.length, s.MarkerGap);
 }
 
-std::string SpacesText(double length, double markerGap)
+long long SpacesCount(double length, double markerGap)
 {
     // A gap of 0 or less (an empty Options field) has no meaningful count.
-    double n = markerGap > 0 ? RoundHalfEven(length / markerGap) : 0;
-    if (!std::isfinite(n))
-        n = 0;
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%.0f", n + 0.0);
-    return std::string(buf) + " spaces";
+    if (!(markerGap > 0))
+        return 0;
+    const double n = RoundHalfEven(length / markerGap);
+    if (!std::isfinite(n) || std::fabs(n) > 9e18)
+        return 0;
+    return static_cast<long long>(n);
+}
+
+std::string SpacesText(double length, double markerGap)
+{
+    return std::to_string(SpacesCount(length, markerGap)) + " spaces";
 }
 
 void HandleLeftClick(Editor& ed, const Settings& s)
@@ -92,13 +154,7 @@ void HandleLeftClick(Editor& ed, const Settings& s)
 
 void PlaceStart(Editor& ed, const Settings& s)
 {
-    TrackModel& m = ed.model;
-    m.RedoStack.clear();
-    ClearCursor(m);
-    m.TrackPath = PointCommand('M', m.PointerX, m.PointerY);
-    RebuildCursor(m);
-    RequestRedraw(ed, s);
-    ed.view.status1 = kTrackPrompt;
+    StartAt(ed, s, Pointer(ed.model));
 }
 
 void AddTrackPoint(Editor& ed, const Settings& s)
@@ -106,14 +162,23 @@ void AddTrackPoint(Editor& ed, const Settings& s)
     // The turn check of the last event pass left its verdict in the pointer.
     if (ed.view.notAllowedPointer)
         return;
-    TrackModel& m = ed.model;
-    if (m.StartAngle == -1)
-        m.StartAngle = FirstStretchAngle(m);
-    m.TrackPath += PointCommand('L', m.PointerX, m.PointerY);
-    if (m.TrackPath.size() >= kCloseLoopLength)
-        ed.view.closeLoopEnabled = true;
-    RebuildCursor(m);
-    RequestRedraw(ed, s);
+    AppendTrackPoint(ed, s, Pointer(ed.model), Measure::WholePath);
+}
+
+bool ClickAt(Editor& ed, const Settings& s, CanvasPoint p)
+{
+    SamplePointer(ed, ToInt32Saturated(RoundHalfEven(p.x)), ToInt32Saturated(RoundHalfEven(p.y)));
+    if (ed.model.TextMode == 1)
+        return false;
+    if (ed.model.TrackPath.empty()) {
+        StartAt(ed, s, p);
+        return true;
+    }
+    ed.view.notAllowedPointer = TurnRefused(ed.model, s, p);
+    if (ed.view.notAllowedPointer)
+        return false;
+    AppendTrackPoint(ed, s, p, Measure::NewStretch);
+    return true;
 }
 
 void NewTrack(Editor& ed, const Settings& s)
@@ -220,13 +285,18 @@ int TurnAngle(int c, int m)
 
 Readout ComputeReadout(const TrackModel& model)
 {
+    return ComputeReadout(model, Pointer(model));
+}
+
+Readout ComputeReadout(const TrackModel& model, CanvasPoint p)
+{
     const TrackCursor& cur = model.cursor;
     const float heading = static_cast<float>(cur.angle);
     const float headingDegrees = static_cast<float>(heading * kDegreesPerRadian);
     const int c = Bearing(ToInt32Saturated(RoundHalfAway(headingDegrees)));
 
-    const float dx = static_cast<float>(model.PointerX - cur.x);
-    const float dy = static_cast<float>(model.PointerY - cur.y);
+    const float dx = static_cast<float>(p.x - cur.x);
+    const float dy = static_cast<float>(p.y - cur.y);
     const float toPointer =
         static_cast<float>(std::atan2(static_cast<double>(dy), static_cast<double>(dx)) * kDegreesPerRadian);
     const int m = Bearing(ToInt32Saturated(RoundHalfEven(toPointer)));
@@ -254,7 +324,7 @@ void CheckTurn(Editor& ed, const Settings& s)
 {
     if (ed.model.TrackPath.empty() || ed.model.TextMode == 1)
         return;
-    ed.view.notAllowedPointer = s.AngleLimit < std::abs(ComputeReadout(ed.model).t);
+    ed.view.notAllowedPointer = TurnRefused(ed.model, s, Pointer(ed.model));
 }
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "core/track/track_generator.h"
 
+#include "core/track/click_track.h"
 #include "core/track/editor.h"
 #include "core/track/path.h"
 #include "core/track/simplify.h"
@@ -412,24 +413,6 @@ std::vector<Vec> StartOnAStraight(const std::vector<Vec>& corners, const Setting
     return {};
 }
 
-// Clicks the loop into an editor as a user would, hovering over each point
-// first, and closes it. False if the editor refuses a click.
-bool ClickIn(const std::vector<Vec>& loop, const Settings& s, TrackModel& model)
-{
-    Editor ed;
-    for (const Vec& p : loop) {
-        SamplePointer(ed, static_cast<int>(p.x), static_cast<int>(p.y));
-        ShowReadout(ed, s);
-        const std::size_t before = ed.model.TrackPath.size();
-        HandleLeftClick(ed, s);
-        if (ed.model.TrackPath.size() == before)
-            return false;
-    }
-    CloseLoop(ed, s);
-    model = ed.model;
-    return true;
-}
-
 void DropMarkers(TrackModel& model, const Room& room, int count, Random& rnd)
 {
     const PathMeasure measure(model.TrackPath);
@@ -520,7 +503,10 @@ GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::
     Random rnd(Random(seed).Next() ^ Random(~index).Next());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const std::vector<Vec> loop = TryLoop(s, o, room, rnd);
-        if (!loop.empty() && ClickIn(loop, s, result.model)) {
+        if (loop.empty())
+            continue;
+        if (ClickedTrack clicked = ClickTrack(loop, true, s); clicked.ok()) {
+            result.model = std::move(clicked.model);
             DropMarkers(result.model, room, o.markers, rnd);
             return result;
         }

@@ -6,23 +6,6 @@
 
 namespace velmora {
 
-namespace {
-
-// The path length, in characters, from which Close Loop is offered.
-constexpr std::size_t kCloseLoopPathLength = 62;
-
-// Characters as the file holds them: one per code page byte, however many
-// bytes the character takes in UTF-8.
-std::size_t CharacterCount(std::string_view utf8)
-{
-    std::size_t n = 0;
-    for (const char c : utf8)
-        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
-
-} // namespace
-
 LoadOutcome ApplyLoadedTrack(Editor& ed, const Settings& s, std::string_view bytes, std::string fileName)
 {
     if (!LooksLikeTrackFile(bytes))
@@ -33,7 +16,7 @@ LoadOutcome ApplyLoadedTrack(Editor& ed, const Settings& s, std::string_view byt
     const bool complete = ReadTrackFile(bytes, loaded);
     ed.model = std::move(loaded);
     ed.TrackFileName = std::move(fileName);
-    if (CharacterCount(ed.model.TrackPath) >= kCloseLoopPathLength)
+    if (LongEnoughToClose(ed.model.TrackPath))
         ed.view.closeLoopEnabled = true;
     ed.view.redoEnabled = false;
     RequestRedraw(ed, s);

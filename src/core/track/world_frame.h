@@ -1,5 +1,9 @@
 #pragma once
 
+#include "core/result.h"
+
+#include <string>
+
 namespace velmora {
 
 // Canvas pixels (x right, y down, from the canvas's top-left corner) to world
@@ -18,5 +22,18 @@ struct WorldFrame {
     // as a world heading (radians from +x, counter-clockwise).
     static double Heading(double canvasRadians) { return -canvasRadians; }
 };
+
+// Decimals of the metres the world outputs write: micrometres, far below
+// any map's resolution, and short rows.
+inline constexpr int kMetreDecimals = 6;
+
+// A scale that is a finite number above 0 and a finite origin; otherwise
+// what is wrong with them.
+Status CheckFrame(const WorldFrame& frame);
+
+// The origin as the user reads it and types it back: "-412.5,1790.0", each
+// number the shortest text that reads back exactly, with at least one
+// decimal; the same whatever the locale.
+std::string OriginText(const WorldFrame& frame);
 
 } // namespace velmora

@@ -5,6 +5,8 @@
 #include "core/formats/track_file.h"
 #include "core/track/editor.h"
 #include "core/track/path.h"
+#include "core/track/track_loading.h"
+#include "core/track/track_samples.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -22,10 +24,9 @@ std::vector<CentrelineRow> Rows(std::string_view csv)
 
 std::string ImportError(std::string_view csv, CentrelineImportOptions o = {})
 {
-    ImportedCentreline out;
-    std::string error;
-    EXPECT_FALSE(ImportCentreline(Rows(csv), o, out, error)) << csv;
-    return error;
+    const Result<ImportedCentreline> out = ImportCentreline(Rows(csv), o);
+    EXPECT_FALSE(out.ok()) << csv;
+    return out.error();
 }
 
 // The track's corner points, as the path holds them.
@@ -99,6 +100,8 @@ TEST(CentrelineImport, RefusesWhatCannotBeATrack)
     scaled.metresPerPixel = 1;
     CentrelineImportOptions strict;
     strict.angleLimit = 45;
+    CentrelineImportOptions strictScaled = strict;
+    strictScaled.metresPerPixel = 1;
     const struct {
         const char* csv;
         CentrelineImportOptions options;
@@ -117,24 +120,33 @@ TEST(CentrelineImport, RefusesWhatCannotBeATrack)
         {"0,0\n1e12,0\n0,100\n", scaled,
          "at 1 m per pixel the circuit spans more than a billion pixels; no canvas "
          "holds it"},
-        {"0,0\n0.2,0\n0,0.2\n", scaled,
-         "at 1 m per pixel the circuit shrinks to fewer than 3 distinct pixels"},
-        // A square's corners turn 90 degrees; the start is a corner too.
+        {"0,0\n0.002,0\n0,0.002\n", scaled,
+         "at 1 m per pixel the circuit shrinks to fewer than 3 distinct points"},
+        // A triangle whose corners are all within 45 degrees but where it
+        // closes: into the closing stretch (line 3) and out of it (line 1).
+        {"0,0\n100,10\n200,0\n", strictScaled,
+         "line 3: the track turns 174 degrees here, more than the angle limit "
+         "of 45"},
         {"0,0\n100,0\n100,100\n0,100\n", strict,
-         "line 1: the track turns 90 degrees here, more than the angle "
-         "limit of 45"},
+         "line 2: the track turns 90 degrees here, more than the angle limit of 45"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ImportError(c.csv, c.options), c.error) << c.csv;
 
-    // Open, the same square has no corner at its start and none at its end.
-    strict.open = true;
-    EXPECT_EQ(ImportError("0,0\n100,0\n100,100\n0,100\n", strict),
+    // The editor measures the very first stretch from the canvas's corner:
+    // a start low on the canvas heading down-left turns too far for it.
+    CentrelineImportOptions open = strict;
+    open.open = true;
+    open.metresPerPixel = 1;
+    EXPECT_EQ(
+        ImportError("0,0\n-100,-900\n-150,-1000\n", open),
+        "line 2: the editor refuses the first stretch towards this point with the angle limit of 45 (it "
+        "measures the first turn, 55 degrees, from the canvas's top-left corner)");
+    // Open, the square has no corner at its start and none at its end.
+    EXPECT_EQ(ImportError("0,0\n100,0\n100,100\n0,100\n", open),
               "line 2: the track turns 90 degrees here, more than the angle limit of 45");
     strict.angleLimit = 90;
-    ImportedCentreline out;
-    std::string error;
-    EXPECT_TRUE(ImportCentreline(Rows("0,0\n100,0\n100,100\n0,100\n"), strict, out, error)) << error;
+    EXPECT_TRUE(ImportCentreline(Rows("0,0\n100,0\n100,100\n0,100\n"), strict).ok());
 }
 
 TEST(CentrelineImport, ScalesCentresAndClosesLikeClicks)
@@ -144,28 +156,30 @@ TEST(CentrelineImport, ScalesCentresAndClosesLikeClicks)
     // straights left out, the first row the start.
     CentrelineImportOptions o;
     o.metresPerPixel = 0.5;
-    ImportedCentreline out;
-    std::string error;
-    ASSERT_TRUE(ImportCentreline(Rows("0,0\n50,0\n100,0\n100,50\n0,50\n"), o, out, error)) << error;
-    EXPECT_EQ(out.model.TrackPath, "M 924 1074 L 1124 1074 L 1124 974 L 924 974 Z");
-    EXPECT_EQ(out.metresPerPixel, 0.5);
-    EXPECT_EQ(out.trackWidth, 42);
+    Result<ImportedCentreline> out = ImportCentreline(Rows("0,0\n50,0\n100,0\n100,50\n0,50\n"), o);
+    ASSERT_TRUE(out.ok()) << out.error();
+    EXPECT_EQ(out->model.TrackPath, "M 924 1074 L 1124 1074 L 1124 974 L 924 974 Z");
+    EXPECT_EQ(out->frame.metresPerPixel, 0.5);
+    EXPECT_EQ(out->frame.originX, -462); // so (0, 0) m is pixel (924, 1074)
+    EXPECT_EQ(out->frame.originY, 537);
+    EXPECT_EQ(out->trackWidth, 42);
 
     // The file the editor saves after clicking the same points and closing
     // the loop; the first stretch here heads at -1 degree, which leaves the
     // start angle unset until the next click.
     for (const bool closed : {false, true}) {
         o.open = !closed;
-        ASSERT_TRUE(ImportCentreline(Rows("0,0\n100,2\n200,-30\n150,-200\n"), o, out, error)) << error;
+        out = ImportCentreline(Rows("0,0\n100,2\n200,-30\n150,-200\n"), o);
+        ASSERT_TRUE(out.ok()) << out.error();
         Editor ed;
         const Settings s;
-        for (const CanvasPoint& p : Corners(out.model)) {
+        for (const CanvasPoint& p : Corners(out->model)) {
             SamplePointer(ed, int(p.x), int(p.y));
             HandleLeftClick(ed, s);
         }
         if (closed)
             CloseLoop(ed, s);
-        EXPECT_EQ(WriteTrackFile(out.model), WriteTrackFile(ed.model));
+        EXPECT_EQ(WriteTrackFile(out->model), WriteTrackFile(ed.model));
         EXPECT_EQ(ed.model.StartAngle, 9);
     }
 }
@@ -175,12 +189,9 @@ TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
     CentrelineImportOptions o;
     o.metresPerPixel = 0.5;
     o.trackWidthFromFile = true;
-    ImportedCentreline out;
-    std::string error;
-    ASSERT_TRUE(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n"), o, out, error)) << error;
-    EXPECT_EQ(out.trackWidth, 12); // 6 m
-    ASSERT_TRUE(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o, out, error));
-    EXPECT_EQ(out.trackWidth, 13); // (6 + 7) / 2 m
+    EXPECT_EQ(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n"), o)->trackWidth, 12); // 6 m
+    EXPECT_EQ(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o)->trackWidth,
+              13); // (6 + 7) / 2 m
     EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
               "the file has no track widths (w_tr_right_m, w_tr_left_m) to take the track width from");
     EXPECT_EQ(ImportError("0,0,0.1,0.1\n100,0,0.1,0.1\n100,50,0.1,0.1\n", o),
@@ -198,47 +209,88 @@ TEST(CentrelineImport, FitLeavesAMarginOfFivePercentInThreeDigits)
 }
 
 // The three real circuits go to the canvas and come back as our centreline
-// CSV within a pixel of the line they were read from, moved to the canvas.
-TEST(CentrelineImport, RealCircuitsRoundTripWithinAPixel)
+// CSV in their own coordinates, within a tenth of a pixel of the line they
+// were read from, as they are, with no shift.
+TEST(CentrelineImport, RealCircuitsRoundTripInTheirOwnCoordinates)
 {
     for (const std::string name : circuits::kNames) {
         SCOPED_TRACE(name);
         const std::vector<CentrelineRow> rows = circuits::Rows(name);
         ASSERT_GT(rows.size(), 700u);
-        ImportedCentreline out;
-        std::string error;
-        ASSERT_TRUE(circuits::Import(name, out, error)) << error;
-        const double s = out.metresPerPixel;
-
-        double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
-        for (const CentrelineRow& r : rows) {
-            minX = std::min(minX, r.x);
-            maxX = std::max(maxX, r.x);
-            minY = std::min(minY, r.y);
-            maxY = std::max(maxY, r.y);
-        }
-        std::vector<CanvasPoint> source;
+        const Result<ImportedCentreline> out = circuits::Import(name);
+        ASSERT_TRUE(out.ok()) << out.error();
+        const double s = out->frame.metresPerPixel;
+        std::vector<CanvasPoint> source; // in metres, as the file has them
         for (const CentrelineRow& r : rows)
-            source.push_back(
-                {r.x / s + 1024 - (minX + maxX) / (2 * s), -r.y / s + 1024 + (minY + maxY) / (2 * s)});
+            source.push_back({r.x, r.y});
 
-        const std::vector<CanvasPoint> track = Corners(out.model);
+        const std::vector<CanvasPoint> track = Corners(out->model);
         EXPECT_LT(track.size(), rows.size());
-        for (std::size_t i = 0; i < track.size(); ++i) {
-            EXPECT_EQ(track[i].x, std::round(track[i].x));
+        for (std::size_t i = 0; i < track.size(); ++i)
             EXPECT_FALSE(track[i] == track[(i + 1) % track.size()]);
-        }
-        for (const CanvasPoint& p : source)
-            ASSERT_LE(DistanceToLine(p, track, true), 1.0);
+        // Hundredths at most: no point has a third decimal.
+        const std::string& path = out->model.TrackPath;
+        for (std::size_t dot = path.find('.'); dot != std::string::npos; dot = path.find('.', dot + 1))
+            ASSERT_LE(path.find(' ', dot) - dot, 3u) << path.substr(dot - 4, 10);
 
-        const CentrelineResult csv = CentrelineCsv(out.model.TrackPath, 2, out.trackWidth, s);
-        ASSERT_TRUE(csv.ok) << csv.error;
+        const Result<TrackSamples> samples = SampleTrack(out->model.TrackPath, 1, out->trackWidth);
+        ASSERT_TRUE(samples.ok()) << samples.error();
+        const Result<std::string> csv = CentrelineCsv(*samples, out->frame);
+        ASSERT_TRUE(csv.ok()) << csv.error();
         std::vector<CentrelineRow> back;
-        ASSERT_TRUE(ReadCentrelineRows(csv.text, back, error)) << error;
-        EXPECT_GT(back.size(), track.size());
+        std::string error;
+        ASSERT_TRUE(ReadCentrelineRows(*csv, back, error)) << error;
+        EXPECT_EQ(back.size(), samples->rows.size());
+        double worst = 0;
         for (const CentrelineRow& r : back)
-            ASSERT_LE(DistanceToLine({r.x / s, -r.y / s}, source, true), 1.0) << r.line;
+            worst = std::max(worst, DistanceToLine({r.x, r.y}, source, true));
+        EXPECT_LE(worst, 0.1 * s);
+        // And the other way: no corner of the file is cut.
+        std::vector<CanvasPoint> trackInMetres;
+        for (const CanvasPoint& p : track)
+            trackInMetres.push_back({out->frame.X(p.x), out->frame.Y(p.y)});
+        for (const CanvasPoint& p : source)
+            ASSERT_LE(DistanceToLine(p, trackInMetres, true), 0.1 * s);
     }
+}
+
+// An imported circuit is a track like any other: its file loads, the path
+// keeps its hundredths, a click appends whole pixels, Undo and Redo work on
+// it and it saves back as it loaded.
+TEST(CentrelineImport, ImportedTrackLoadsEditsAndSavesInTheEditor)
+{
+    const Result<ImportedCentreline> monza = circuits::Import("Monza");
+    ASSERT_TRUE(monza.ok()) << monza.error();
+    const std::string path = monza->model.TrackPath;
+    EXPECT_NE(path.find('.'), std::string::npos) << "points keep their hundredths";
+
+    Editor ed;
+    Settings s;
+    ASSERT_EQ(ApplyLoadedTrack(ed, s, WriteTrackFile(monza->model), "Monza.trk"), LoadOutcome::Loaded);
+    EXPECT_EQ(ed.model.TrackPath, path);
+    EXPECT_TRUE(ed.view.closeLoopEnabled);
+    EXPECT_EQ(ed.model.cursor.lastSegment, "Z");
+
+    // After Close Loop the track continues from the start.
+    const CanvasPoint start = StartPosition(path);
+    SamplePointer(ed, int(start.x) + 30, int(start.y));
+    ShowReadout(ed, s);
+    HandleLeftClick(ed, s);
+    const std::string added = PointCommand('L', int(start.x) + 30, int(start.y));
+    EXPECT_EQ(added.find('.'), std::string::npos);
+    ASSERT_EQ(ed.model.TrackPath, path + added);
+    EXPECT_NEAR(ed.model.cursor.x, int(start.x) + 30, 1e-3);
+
+    Undo(ed, s);
+    EXPECT_EQ(ed.model.TrackPath, path);
+    Redo(ed, s);
+    EXPECT_EQ(ed.model.TrackPath, path + added);
+
+    TrackModel reloaded;
+    ReadTrackFile(WriteTrackFile(ed.model), reloaded);
+    EXPECT_EQ(reloaded.TrackPath, ed.model.TrackPath);
+    EXPECT_EQ(reloaded.cursor.lastSegment, added);
+    EXPECT_EQ(reloaded.StartAngle, monza->model.StartAngle);
 }
 
 TEST(RosMapYaml, KeysInOrderAndNumbersThatReadBack)

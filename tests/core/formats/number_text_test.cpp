@@ -55,11 +55,20 @@ TEST(NumberText, Formats)
     EXPECT_EQ(FormatFloatG64(-HUGE_VAL), "-Infinity");
     EXPECT_EQ(FormatFloatG64(std::nan("")), "NaN");
     EXPECT_EQ(FormatShortest(0.05), "0.05");
-    EXPECT_EQ(FormatShortest(1e-5), "0.00001");  // no exponent: YAML 1.1 reads "1e-05" as text
+    EXPECT_EQ(FormatShortest(1e-5), "0.00001"); // no exponent: YAML 1.1 reads "1e-05" as text
     EXPECT_EQ(FormatShortest(-102.4), "-102.4");
     EXPECT_EQ(FormatShortest(2048), "2048");
     EXPECT_EQ(FormatShortest(-0.0), "0");
     EXPECT_EQ(FormatShortest(0.1 + 0.2), "0.30000000000000004");
+    // Fixed decimals, as the world outputs write metres.
+    const struct {
+        double v;
+        int decimals;
+        const char* text;
+    } fixed[] = {{20, 6, "20"},   {-20.0000004, 6, "-20"}, {1.05, 6, "1.05"},     {-0.0000004, 6, "0"},
+                 {100, 0, "100"}, {2.5, 0, "2"},           {-412.5, 1, "-412.5"}, {1790, 1, "1790"}};
+    for (const auto& c : fixed)
+        EXPECT_EQ(FormatTrimmed(c.v, c.decimals), c.text) << c.v;
 }
 
 TEST(CodePage, Windows1252BothWays)

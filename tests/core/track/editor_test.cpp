@@ -337,5 +337,30 @@ TEST(SpacesText, RoundsHalvesToEvenAndToleratesBadGaps)
     EXPECT_EQ(SpacesText(1e300, 1e-300), "0 spaces");
 }
 
+// A program's clicks measure only the new stretch; at every step the cursor
+// must be the one measuring the whole path gives, or the turn checks would
+// judge a different end. Hundredths, zero-length and tiny stretches included.
+TEST(ClickAt, CursorMatchesTheWholePathAtEveryClick)
+{
+    Editor ed;
+    const Settings s;
+    TrackModel whole;
+    const CanvasPoint points[] = {{412.37, 88.05}, {412.37, 88.05}, {500, 88.05},   {500.01, 88.05},
+                                  {612.5, 300.25}, {100, 1999.99},  {100, 1999.99}, {-3.5, 0.01}};
+    for (const CanvasPoint& p : points) {
+        ASSERT_TRUE(ClickAt(ed, s, p));
+        whole.TrackPath = ed.model.TrackPath;
+        RebuildCursor(whole);
+        ASSERT_EQ(ed.model.cursor, whole.cursor) << ed.model.TrackPath;
+    }
+    EXPECT_EQ(ed.model.TrackPath.substr(0, 36), "M 412.37 88.05 L 412.37 88.05 L 500 ");
+    // After an Undo the cursor is the zero record: the next click measures all.
+    Undo(ed, s);
+    ASSERT_TRUE(ClickAt(ed, s, {7, 8}));
+    whole.TrackPath = ed.model.TrackPath;
+    RebuildCursor(whole);
+    EXPECT_EQ(ed.model.cursor, whole.cursor);
+}
+
 } // namespace
 } // namespace velmora

@@ -1,0 +1,79 @@
+#include "core/formats/deepracer_npy.h"
+
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+// The data starts on this boundary, as NumPy itself pads its headers.
+constexpr std::size_t kAlign = 64;
+constexpr std::size_t kColumns = 6;
+
+std::string Header(std::size_t rows)
+{
+    const std::string magic("\x93NUMPY\x01\x00", 8);
+    std::string dict =
+        "{'descr': '<f8', 'fortran_order': False, 'shape': (" + std::to_string(rows) + ", 6), }";
+    // Two bytes of length follow the magic; the dict ends in a newline.
+    const std::size_t used = magic.size() + 2 + dict.size() + 1;
+    dict.append((kAlign - used % kAlign) % kAlign, ' ');
+    dict += '\n';
+    const auto length = static_cast<std::uint16_t>(dict.size());
+    return magic + static_cast<char>(length & 0xFF) + static_cast<char>(length >> 8) + dict;
+}
+
+void AppendLittleEndian(std::string& out, double v)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    for (int i = 0; i < 8; ++i)
+        out += static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+// Twice the area the centre line encloses on the canvas. The world's y runs
+// the other way, so a loop that is counter-clockwise in the world (inside
+// on the left) has a negative area here.
+double CanvasArea2(const std::vector<TrackSample>& rows)
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TrackSample& a = rows[i];
+        const TrackSample& b = rows[(i + 1) % rows.size()];
+        sum += a.x * b.y - b.x * a.y;
+    }
+    return sum;
+}
+
+} // namespace
+
+Result<std::string> DeepRacerNpy(const TrackSamples& samples, const WorldFrame& frame)
+{
+    if (!samples.closed)
+        return Fail("DeepRacer tracks are loops; this track is open (close it to write its .npy)");
+    if (samples.rows.empty())
+        return Fail("the track has no stretch to sample");
+    if (Status usable = CheckFrame(frame); !usable)
+        return Fail(usable.error());
+    const bool insideOnTheLeft = CanvasArea2(samples.rows) <= 0;
+    const std::size_t rows = samples.rows.size() + 1;
+    std::string out = Header(rows);
+    out.reserve(out.size() + rows * kColumns * 8);
+    for (std::size_t i = 0; i < rows; ++i) {
+        const WorldSample w = InWorld(samples.rows[i % samples.rows.size()], samples.halfWidth, frame);
+        if (!IsFinite(w))
+            return Fail("the track lies too far out in this frame for its metres to be written");
+        const double values[kColumns] = {w.x,
+                                         w.y,
+                                         insideOnTheLeft ? w.xLeft : w.xRight,
+                                         insideOnTheLeft ? w.yLeft : w.yRight,
+                                         insideOnTheLeft ? w.xRight : w.xLeft,
+                                         insideOnTheLeft ? w.yRight : w.yLeft};
+        for (const double v : values)
+            AppendLittleEndian(out, v);
+    }
+    return out;
+}
+
+} // namespace velmora

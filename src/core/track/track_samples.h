@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/result.h"
+#include "core/track/world_frame.h"
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// One row of a track sampled along its length, in canvas terms.
+struct TrackSample {
+    double s = 0; // pixels along the track from the start
+    double x = 0; // canvas pixels
+    double y = 0;
+    double heading = 0;   // radians from +x, clockwise on the screen as atan2 of canvas steps
+    double curvature = 0; // change of heading per pixel along the track
+};
+
+struct TrackSamples {
+    std::vector<TrackSample> rows;
+    bool closed = false;  // a loop: the last row runs on into the first
+    double length = 0;    // pixels round the whole track
+    double halfWidth = 0; // pixels from the centre line to either edge
+};
+
+inline constexpr std::size_t kMaxTrackSamples = 10000000;
+
+// Samples the track at exact multiples of `spacing` pixels from the start,
+// and at the end of an open track; a loop does not repeat its start. Heading
+// and curvature are worked out from the samples themselves, by central
+// differences of the neighbours (wrapping round a loop, one-sided at the
+// ends of an open track), as racing-line tools compute them from a
+// centreline file, so they agree with what those tools read back; the
+// shorter step before a loop's start and to an open track's end is weighed
+// as such. Refuses
+// a spacing that is no positive number, a track without a stretch, a width
+// that is negative or no number, and more than kMaxTrackSamples rows.
+Result<TrackSamples> SampleTrack(std::string_view trackPath, double spacing, double trackWidth);
+
+// The spacing, in pixels, when none is asked for: the shorter of 1 m and
+// 4 px, so a circuit keeps its detail at any scale.
+double DefaultSpacing(double metresPerPixel);
+
+// A sample in the world frame: metres, y up, headings counter-clockwise
+// from +x in (-pi, pi], curvature positive in left-hand bends.
+struct WorldSample {
+    double s = 0;
+    double x = 0;
+    double y = 0;
+    double psi = 0;
+    double kappa = 0;
+    double halfWidth = 0;
+    double xLeft = 0; // the surface's edges, left and right of the direction of travel
+    double yLeft = 0;
+    double xRight = 0;
+    double yRight = 0;
+};
+
+WorldSample InWorld(const TrackSample& sample, double halfWidth, const WorldFrame& frame);
+
+// Whether every value of the row came out a finite number: a track far off
+// the canvas in a large frame can leave the range of double.
+bool IsFinite(const WorldSample& w);
+
+} // namespace velmora
