@@ -11,19 +11,18 @@ namespace {
 // the ground is made by the image export beforehand and only copied here.
 void BM_GazeboWorldSpa(benchmark::State& state)
 {
-    ImportedCentreline spa;
-    std::string error;
-    if (!circuits::Import("Spa", spa, error)) {
-        state.SkipWithError(error.c_str());
+    const Result<ImportedCentreline> spa = circuits::Import("Spa");
+    if (!spa) {
+        state.SkipWithError(spa.error().c_str());
         return;
     }
     GazeboInput in;
     in.name = "Spa";
-    in.frame = {spa.metresPerPixel, 0, 0};
+    in.frame = spa->frame;
     in.canvasWidth = 2048;
     in.canvasHeight = 2048;
-    in.trackPath = spa.model.TrackPath;
-    in.trackWidth = spa.trackWidth;
+    in.trackPath = spa->model.TrackPath;
+    in.trackWidth = spa->trackWidth;
     in.texturePng = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(1 << 20, '\0');
     for (auto _ : state) {
         Result<GazeboWorld> world = BuildGazeboWorld(in);

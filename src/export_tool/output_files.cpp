@@ -25,6 +25,18 @@ QString OutputContext::Path(const QString& ending) const
     return dir.filePath(track.completeBaseName() + ending);
 }
 
+double OutputContext::SpacingMetres() const
+{
+    return options.spacing > 0 ? options.spacing : frame.Metres(DefaultSpacing(frame.metresPerPixel));
+}
+
+const Result<TrackSamples>& OutputContext::Samples() const
+{
+    if (!samplesMade)
+        samplesMade = SampleTrack(model.TrackPath, SpacingMetres() / frame.metresPerPixel, settings.TrackWidth);
+    return *samplesMade;
+}
+
 Status OutputContext::Write(const QString& ending, std::string_view bytes) const
 {
     return velmora::Write(Path(ending), bytes);

@@ -3,13 +3,14 @@
 namespace velmora {
 
 // Each output lives in a file of its own; this list is all that names them.
-extern const OutputEntry kPngOutput, kBmpOutput, kRLOutput, kCentrelineOutput, kTrkOutput, kRosMapOutput,
-    kGazeboOutput;
+extern const OutputEntry kPngOutput, kBmpOutput, kRLOutput, kCentrelineOutput, kWaypointsOutput,
+    kDeepRacerOutput, kRacelineOutput, kTrkOutput, kRosMapOutput, kGazeboOutput;
 
 namespace {
 
 constexpr const OutputEntry* kOutputs[] = {
-    &kPngOutput, &kBmpOutput, &kRLOutput, &kCentrelineOutput, &kTrkOutput, &kRosMapOutput, &kGazeboOutput,
+    &kPngOutput,       &kBmpOutput,      &kRLOutput,  &kCentrelineOutput, &kWaypointsOutput,
+    &kDeepRacerOutput, &kRacelineOutput, &kTrkOutput, &kRosMapOutput,     &kGazeboOutput,
 };
 
 } // namespace

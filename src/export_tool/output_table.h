@@ -3,6 +3,7 @@
 #include "core/result.h"
 #include "core/settings/settings.h"
 #include "core/track/track_model.h"
+#include "core/track/track_samples.h"
 #include "core/track/world_frame.h"
 #include "export_tool/export_options.h"
 #include "export_tool/tool_option.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QString>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,6 +35,13 @@ struct OutputContext {
     QString Path(const QString& ending) const;
     // Writes one file of the output whole or not at all.
     Status Write(const QString& ending, std::string_view bytes) const;
+    // The track sampled every --spacing, made once for all the outputs that
+    // need it.
+    const Result<TrackSamples>& Samples() const;
+    // The distance between samples in metres.
+    double SpacingMetres() const;
+
+    mutable std::optional<Result<TrackSamples>> samplesMade = {}; // Samples() once made
 };
 
 // One output of the tool: --FLAG writes FILES.

@@ -11,6 +11,11 @@ namespace velmora {
 
 namespace {
 
+double Micrometres(double metres)
+{
+    return std::round(metres * 1e6) / 1e6;
+}
+
 // Whether the surface and its walls reach beyond the canvas. The outline of
 // a polyline stroked with round corners lies within `reach` of its points.
 bool RunsOffCanvas(std::string_view trackPath, double reach, int w, int h)
@@ -38,9 +43,11 @@ Status WriteRosMap(const OutputContext& c)
         c.notes.push_back("warning: the track runs off the canvas, so the map is open at its edge");
     if (Status s = c.Write("_map.png", *png); !s)
         return s;
-    // The picture's lower-left corner is pixel (0, h) of the canvas.
+    // The picture's lower-left corner is pixel (0, h) of the canvas, written
+    // to the micrometre as the other outputs in metres are.
     const std::string image = Utf8(c.track.completeBaseName() + "_map.png");
-    return c.Write("_map.yaml", RosMapYaml(image, c.frame.metresPerPixel, c.frame.X(0), c.frame.Y(h)));
+    return c.Write("_map.yaml", RosMapYaml(image, c.frame.metresPerPixel, Micrometres(c.frame.X(0)),
+                                           Micrometres(c.frame.Y(h))));
 }
 
 } // namespace

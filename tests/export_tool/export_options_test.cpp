@@ -65,7 +65,9 @@ TEST(ExportOptions, CircuitAndMapOptions)
          "--track-width needs a number of pixels greater than 0 or \"csv\", not \"0\""},
         {{"--trk", "--track-width", "wide", "a.csv"},
          "--track-width needs a number of pixels greater than 0 or \"csv\", not \"wide\""},
-        {{"--open", "a.csv"}, "nothing to write: give --png, --bmp, --rl, --centreline, --trk or --ros-map"},
+        {{"--open", "a.csv"},
+         "nothing to write: give --png, --bmp, --rl, --centreline, --waypoints, --deepracer, --raceline, --trk, "
+         "--ros-map or --gazebo"},
     };
     for (const auto& c : bad)
         EXPECT_EQ(ParseExportArgs(c.args).error(), c.error);

@@ -1,3 +1,4 @@
+#include "comma_locale.h"
 #include "core/formats/centreline_import.h"
 #include "core/formats/track_file.h"
 #include "core/settings/prefs_file.h"
@@ -7,6 +8,7 @@
 #include "ui/workspace.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -374,7 +376,8 @@ TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
             ASSERT_EQ(map.image.pixelColor(p.toPoint()).value(), 255) << r.line;
             ASSERT_NEAR(NearestWall(map.image, p, int(half) + 3), half, 1.0) << r.line;
         }
-        const QPointF start(rows[0].x / map.resolution, -rows[0].y / map.resolution);
+        const QPointF start((rows[0].x - map.originX) / map.resolution,
+                            map.image.height() - (rows[0].y - map.originY) / map.resolution);
         const long area = FreeArea(map.image, start.toPoint());
         EXPECT_GT(area, 0);
         EXPECT_LT(area, long(rows.size()) * 4 * (2 * half + 2));
@@ -415,7 +418,7 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
     EXPECT_EQ(lines.size(), std::size(inputs)) << err.str();
     for (const auto& in : inputs) {
         const QString prefix = "velmora-export: " + dir.filePath(in.file) + ": ";
-        const QString expected = prefix + (*in.error ? in.error : "scale 1 m per pixel, track width 42 px");
+        const QString expected = prefix + (*in.error ? in.error : "scale 1 m per pixel, origin -974.0,1074.0 m, track width 42 px");
         EXPECT_TRUE(lines.contains(expected)) << expected.toStdString() << "\n" << err.str();
         const QString base = dir.filePath(QString("out/") + in.file).chopped(4);
         EXPECT_EQ(QFile::exists(base + ".trk"), !*in.error) << in.file;
@@ -448,10 +451,13 @@ TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)
 // The program itself, started the way a script on a headless machine would.
 class ExportProgram : public ::testing::Test {
 protected:
-    int Run(const QStringList& args, QByteArray* out = nullptr, QByteArray* err = nullptr)
+    int Run(const QStringList& args, QByteArray* out = nullptr, QByteArray* err = nullptr,
+            const QProcessEnvironment& extra = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& key : extra.keys())
+            env.insert(key, extra.value(key));
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.remove("QT_QPA_PLATFORM");
@@ -491,6 +497,52 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
     EXPECT_EQ(Run({"--png"}, nullptr, &err), 2);
     EXPECT_TRUE(err.contains("no track file given"));
     EXPECT_EQ(Run({"--nonsense", "a.trk"}, nullptr, &err), 2);
+}
+
+// Every number the tool reads or writes is the same bytes in a locale whose
+// decimal separator is a comma, as in most of Europe.
+TEST_F(ExportProgram, EveryOutputIsTheSameInACommaDecimalLocale)
+{
+    CommaLocale comma;
+    const std::optional<std::string> locpath = comma.Prepare();
+    if (!locpath)
+        GTEST_SKIP() << "no de_DE.UTF-8 locale and localedef could not build one";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("start.trk"), "M 400.75 400.25 L 700 400 L 700 700 L 400 700 Z\r\n"
+                                        "*text*\r\nBend 1, 720, 360, 2\r\n*cursor*\r\n0, 0, 0, 0, Z\r\n"
+                                        "StartAngle = 0\r\n*markers*\r\n1, 560, 420, \r\n");
+    const QStringList outputs = {"--png", "--rl",  "--centreline", "--waypoints", "--deepracer",
+                                 "--raceline", "--trk", "--ros-map", "--gazebo"};
+    const QString circuit = QString(VELMORA_TEST_DATA) + "/circuits/BrandsHatch.csv";
+    const auto run = [&](const QString& locale, const QString& out) {
+        QProcessEnvironment env;
+        env.insert("LC_ALL", locale);
+        if (!locpath->empty())
+            env.insert("LOCPATH", QString::fromStdString(*locpath));
+        QByteArray log, err;
+        const QStringList common = QStringList{"--images", ImagesDir(), "--out-dir", dir.filePath(out)} + outputs;
+        EXPECT_EQ(Run(common + QStringList{circuit}, nullptr, &err, env), 0) << err.toStdString();
+        log += err;
+        EXPECT_EQ(Run(common + QStringList{"--scale", "0.05", "--origin", "12.5,-3.25", "--spacing", "0.5",
+                                           "--png-level", "3", dir.filePath("start.trk")},
+                      nullptr, &err, env),
+                  0)
+            << err.toStdString();
+        log += err;
+        return log.replace(dir.filePath(out).toUtf8(), "OUT");
+    };
+    const QByteArray inC = run("C", "c");
+    EXPECT_EQ(run(CommaLocale::kName, "de"), inC);
+    QDirIterator files(dir.filePath("c"), QDir::Files, QDirIterator::Subdirectories);
+    int compared = 0;
+    while (files.hasNext()) {
+        const QString c = files.next();
+        const QString de = dir.filePath("de") + c.mid(dir.filePath("c").size());
+        EXPECT_TRUE(ReadAll(c) == ReadAll(de)) << c.toStdString();
+        ++compared;
+    }
+    EXPECT_GE(compared, 2 * 12);
 }
 
 } // namespace velmora

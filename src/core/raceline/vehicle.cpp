@@ -69,9 +69,11 @@ Vehicle F1tenthVehicle()
 
 Vehicle RacecarVehicle()
 {
-    // A 2 m wide single-seater with the 0.7 m margin a planner keeps on each
-    // side, about 1.2 g of grip, 0.7 g of drive and 70 m/s top speed.
-    return {2.0, 0.7, 12.0, 7.0, 12.0, 70.0};
+    // The full-size race car of TUM's race-line optimiser: 2 m wide, 3.4 m
+    // with its safety distance (0.7 m a side), 70 m/s top speed, friction
+    // coefficient 1.0 (9.81 m/s^2 of grip, braking included), 7000 N of drive
+    // on 1200 kg (5.83 m/s^2).
+    return {2.0, 0.7, 9.81, 5.83, 9.81, 70.0};
 }
 
 Result<Vehicle> BuiltInVehicle(std::string_view name)

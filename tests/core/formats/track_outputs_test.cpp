@@ -1,4 +1,5 @@
 #include "circuit_data.h"
+#include "comma_locale.h"
 #include "core/formats/centreline_csv.h"
 #include "core/formats/deepracer_npy.h"
 #include "core/formats/number_text.h"
@@ -198,36 +199,27 @@ TEST(DeepRacerNpy, NumpyLoadsItWithTheEdgesOnTheirSides)
 
 // A comma-decimal locale (built in a scratch folder when the machine has
 // none) must change no byte of what is written or read.
-class CommaLocale : public ::testing::Test {
+class InCommaLocale : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (std::setlocale(LC_ALL, "de_DE.UTF-8"))
-            return;
-        folder_ = std::filesystem::temp_directory_path() / ("velmora-locale-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
-        const std::string build =
-            "localedef -i de_DE -f UTF-8 " + (folder_ / "de_DE.UTF-8").string() + " >/dev/null 2>&1";
-        if (std::system(build.c_str()) == 0) {
-            ::setenv("LOCPATH", folder_.c_str(), 1);
-            if (std::setlocale(LC_ALL, "de_DE.UTF-8"))
-                return;
-        }
-        GTEST_SKIP() << "no de_DE.UTF-8 locale and localedef could not build one";
+        const std::optional<std::string> path = locale_.Prepare();
+        if (path && !path->empty())
+            ::setenv("LOCPATH", path->c_str(), 1);
+        if (!path || !std::setlocale(LC_ALL, CommaLocale::kName))
+            GTEST_SKIP() << "no de_DE.UTF-8 locale and localedef could not build one";
     }
     void TearDown() override
     {
         std::setlocale(LC_ALL, "C");
         ::unsetenv("LOCPATH");
-        if (!folder_.empty())
-            std::filesystem::remove_all(folder_);
     }
 
 private:
-    std::filesystem::path folder_;
+    CommaLocale locale_;
 };
 
-TEST_F(CommaLocale, NumbersReadAndWrittenAsInTheCLocale)
+TEST_F(InCommaLocale, NumbersReadAndWrittenAsInTheCLocale)
 {
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 0.5);

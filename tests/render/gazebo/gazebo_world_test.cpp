@@ -36,10 +36,10 @@ std::vector<Track> Tracks()
 {
     std::vector<Track> out;
     for (const char* name : circuits::kNames) {
-        ImportedCentreline c;
-        std::string error;
-        EXPECT_TRUE(circuits::Import(name, c, error)) << error;
-        out.push_back({name, c.model.TrackPath, c.trackWidth, 2048, 2048});
+        const Result<ImportedCentreline> c = circuits::Import(name);
+        EXPECT_TRUE(c) << c.error();
+        if (c)
+            out.push_back({name, c->model.TrackPath, c->trackWidth, 2048, 2048});
     }
     const Settings s;
     const GeneratedTrack g = GenerateTrack(s, DefaultGeneratorOptions(s), 11, 0);
@@ -195,9 +195,9 @@ TEST(GazeboWorld, StartsOnTheStartStripFacingAlongTheTrack)
         ASSERT_TRUE(world) << world.error();
         const StartPose p = world->start;
         const PathMeasure measure(t.path);
-        // Two metres ahead along the heading is still the first stretch's
-        // centre line, on the canvas.
-        for (const double ahead : {0.0, 2.0}) {
+        // Halfway along the first stretch in the direction of the heading is
+        // still its centre line, on the canvas.
+        for (const double ahead : {0.0, in.frame.Metres(measure.Segments().front().length) / 2}) {
             const double px = (p.x + ahead * std::cos(p.yaw) - in.frame.originX) / in.frame.metresPerPixel;
             const double py = (in.frame.originY - p.y - ahead * std::sin(p.yaw)) / in.frame.metresPerPixel;
             const PathMeasure::Segment& first = measure.Segments().front();
@@ -316,11 +316,10 @@ QString RunTool(const QString& program, const QStringList& args, const QString& 
 
 TEST(GazeboWorld, SimulatorToolsReadTheFiles)
 {
-    ImportedCentreline spa;
-    std::string error;
-    ASSERT_TRUE(circuits::Import("BrandsHatch", spa, error)) << error;
+    const Result<ImportedCentreline> brands = circuits::Import("BrandsHatch");
+    ASSERT_TRUE(brands) << brands.error();
     const Result<GazeboWorld> world =
-        BuildGazeboWorld(Input({"BrandsHatch", spa.model.TrackPath, spa.trackWidth, 2048, 2048}));
+        BuildGazeboWorld(Input({"BrandsHatch", brands->model.TrackPath, brands->trackWidth, 2048, 2048}));
     ASSERT_TRUE(world) << world.error();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -1,0 +1,160 @@
+#include "core/formats/number_text.h"
+#include "core/raceline/raceline.h"
+#include "core/raceline/raceline_csv.h"
+#include "core/raceline/vehicle.h"
+#include "export_tool/output_files.h"
+#include "export_tool/output_table.h"
+#include "export_tool/track_input.h"
+#include "render/image/png_write.h"
+
+#include <QColor>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+constexpr char kDefaultVehicle[] = "f1tenth";
+
+Status ReadVehicleOption(const std::string& text, ExportOptions& o)
+{
+    if (text.empty())
+        return Fail("--vehicle needs the name of a vehicle (f1tenth, racecar) or a vehicle file");
+    o.outputValues["vehicle"] = text;
+    return {};
+}
+
+struct NamedVehicle {
+    Vehicle vehicle;
+    std::string name;
+};
+
+// A shipped profile by name, else a vehicle file.
+Result<NamedVehicle> LoadVehicle(const std::string& given)
+{
+    if (Result<Vehicle> builtIn = BuiltInVehicle(given))
+        return NamedVehicle{*builtIn, given};
+    const QString path = QString::fromStdString(given);
+    const Result<QByteArray> bytes = ReadWholeFile(path);
+    if (!bytes)
+        return Fail("--vehicle " + given + ": no such vehicle (f1tenth, racecar) and " + bytes.error());
+    const Result<Vehicle> read =
+        ParseVehicle(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+    if (!read)
+        return Fail(Utf8(path) + ": " + read.error());
+    return NamedVehicle{*read, Utf8(QFileInfo(path).completeBaseName())};
+}
+
+RacelineInput CorridorOf(const TrackSamples& samples, const WorldFrame& frame)
+{
+    RacelineInput in;
+    in.closed = samples.closed;
+    for (const TrackSample& row : samples.rows) {
+        const WorldSample w = InWorld(row, samples.halfWidth, frame);
+        in.centre.push_back({w.x, w.y});
+        in.widthLeft.push_back(w.halfWidth);
+        in.widthRight.push_back(w.halfWidth);
+    }
+    return in;
+}
+
+// Slow is red, fast green, through yellow.
+QColor SpeedColour(double v, double slowest, double fastest)
+{
+    const double t = fastest > slowest ? std::clamp((v - slowest) / (fastest - slowest), 0.0, 1.0) : 1.0;
+    return QColor::fromHsvF(static_cast<float>(t / 3), 0.95f, 0.95f);
+}
+
+void DrawLegend(QPainter& p, double slowest, double fastest)
+{
+    const QRectF box(12, 12, 210, 58);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 220));
+    p.drawRect(box);
+    QLinearGradient ramp(box.left() + 10, 0, box.right() - 10, 0);
+    for (int k = 0; k <= 6; ++k)
+        ramp.setColorAt(k / 6.0, SpeedColour(slowest + (fastest - slowest) * k / 6, slowest, fastest));
+    p.setBrush(ramp);
+    p.drawRect(QRectF(box.left() + 10, box.top() + 10, box.width() - 20, 14));
+    p.setPen(Qt::black);
+    QFont font = p.font();
+    font.setPixelSize(13);
+    p.setFont(font);
+    const QRectF labels(box.left() + 10, box.top() + 28, box.width() - 20, 22);
+    p.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromStdString(FormatFixed(slowest, 1) + " m/s"));
+    p.drawText(labels, Qt::AlignRight | Qt::AlignVCenter,
+               QString::fromStdString(FormatFixed(fastest, 1) + " m/s"));
+}
+
+// The exported picture with the line over it, coloured by speed.
+QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame& frame)
+{
+    QImage out = picture.convertToFormat(QImage::Format_RGB32);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
+                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
+    const auto canvas = [&](const RacelineRow& r) {
+        return QPointF((r.x - frame.originX) / frame.metresPerPixel,
+                       (frame.originY - r.y) / frame.metresPerPixel);
+    };
+    const std::size_t n = line.rows.size();
+    for (std::size_t i = 0; i + (line.closed ? 0 : 1) < n; ++i) {
+        const RacelineRow& a = line.rows[i];
+        const RacelineRow& b = line.rows[(i + 1) % n];
+        p.setPen(QPen(SpeedColour(a.vx, slow->vx, fast->vx), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(canvas(a), canvas(b));
+    }
+    DrawLegend(p, slow->vx, fast->vx);
+    return out;
+}
+
+Status WriteRaceline(const OutputContext& c)
+{
+    const Result<NamedVehicle> vehicle = LoadVehicle(c.options.Value("vehicle", kDefaultVehicle));
+    if (!vehicle)
+        return Fail(vehicle.error());
+    const Result<TrackSamples>& samples = c.Samples();
+    if (!samples)
+        return Fail("could not make the race line: " + samples.error());
+    const Result<Raceline> line =
+        ComputeRaceline(CorridorOf(*samples, c.frame), vehicle->vehicle, c.SpacingMetres());
+    if (!line)
+        return Fail("could not make the race line: " + line.error());
+    if (!line->converged)
+        c.notes.push_back("race line: " + line->note);
+    if (Status s = c.Write("_raceline.csv", RacelineCsv(*line)); !s)
+        return s;
+    const Result<std::string> png =
+        EncodePng(LinePicture(c.picture, *line, c.frame), c.encodeThreads, nullptr, kPngLevel);
+    if (!png)
+        return Fail("could not make the race line's picture: " + png.error());
+    if (Status s = c.Write("_raceline.png", *png); !s)
+        return s;
+    c.notes.push_back(RacelineSummary(line->length, line->lapTime) + " with " + vehicle->name);
+    return {};
+}
+
+constexpr ToolOption kRacelineOptions[] = {
+    {"vehicle", "NAME|FILE", "the car the race line is for: f1tenth (the default), racecar or a vehicle file",
+     ReadVehicleOption},
+};
+
+} // namespace
+
+extern const OutputEntry kRacelineOutput = {
+    "raceline",
+    "NAME_raceline.csv, NAME_raceline.png",
+    "the minimum-curvature race line with its speed profile, as F1TENTH and\n"
+    "TUM tools read it (# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2),\n"
+    "and the picture with the line coloured by speed",
+    true,
+    WriteRaceline,
+    nullptr,
+    kRacelineOptions};
+
+} // namespace velmora

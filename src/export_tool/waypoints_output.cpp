@@ -1,0 +1,25 @@
+#include "core/formats/waypoints_csv.h"
+#include "export_tool/output_table.h"
+
+namespace velmora {
+
+namespace {
+
+Status WriteWaypoints(const OutputContext& c)
+{
+    const Result<TrackSamples>& samples = c.Samples();
+    const Result<std::string> csv = samples ? WaypointsCsv(*samples, c.frame) : Fail(samples.error());
+    if (!csv)
+        return Fail("could not write the waypoints: " + csv.error());
+    return c.Write("_waypoints.csv", *csv);
+}
+
+} // namespace
+
+extern const OutputEntry kWaypointsOutput = {
+    "waypoints", "NAME_waypoints.csv",
+    "waypoints with heading, curvature and both edges, one row every\n--spacing (# "
+    "s_m,x_m,y_m,psi_rad,kappa_radpm,w_tr_right_m,w_tr_left_m,...)",
+    false, WriteWaypoints};
+
+} // namespace velmora
