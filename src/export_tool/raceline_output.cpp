@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 namespace velmora {
 
@@ -61,11 +62,13 @@ RacelineInput CorridorOf(const TrackSamples& samples, const WorldFrame& frame)
     return in;
 }
 
-// Slow is red, fast green, through yellow.
+// Slow is red, then yellow, fast is white: none of them is a colour of the
+// grass, the surface or the kerbs.
 QColor SpeedColour(double v, double slowest, double fastest)
 {
     const double t = fastest > slowest ? std::clamp((v - slowest) / (fastest - slowest), 0.0, 1.0) : 1.0;
-    return QColor::fromHsvF(static_cast<float>(t / 3), 0.95f, 0.95f);
+    const auto channel = [](double x) { return static_cast<int>(std::lround(255 * std::clamp(x, 0.0, 1.0))); };
+    return QColor(255, channel(2 * t), channel(2 * t - 1));
 }
 
 void DrawLegend(QPainter& p, double slowest, double fastest)
@@ -103,6 +106,13 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
                        (frame.originY - r.y) / frame.metresPerPixel);
     };
     const std::size_t n = line.rows.size();
+    QPainterPath whole;
+    for (std::size_t i = 0; i < n; ++i)
+        i == 0 ? whole.moveTo(canvas(line.rows[i])) : whole.lineTo(canvas(line.rows[i]));
+    if (line.closed)
+        whole.closeSubpath();
+    // A dark edge keeps the line apart from whatever it crosses.
+    p.strokePath(whole, QPen(QColor(20, 20, 20), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (std::size_t i = 0; i + (line.closed ? 0 : 1) < n; ++i) {
         const RacelineRow& a = line.rows[i];
         const RacelineRow& b = line.rows[(i + 1) % n];

@@ -163,8 +163,8 @@ void CheckLine(const RacelineInput& in, const Vehicle& car, double spacing, cons
     EXPECT_GT(line.lapTime, line.length / car.topSpeedMps);
 }
 
-// Fifty pass as well; a dozen keep the suite quick in debug builds.
-constexpr std::uint64_t kGeneratedTracks = 12;
+// Fifty generated tracks, of every shape the generator makes.
+constexpr std::uint64_t kGeneratedTracks = 50;
 
 struct Case {
     const char* name;
