@@ -7,11 +7,7 @@ namespace {
 
 Status WriteCentreline(const OutputContext& c)
 {
-    const Result<TrackSamples>& samples = c.Samples();
-    const Result<std::string> csv = samples ? CentrelineCsv(*samples, c.frame) : Fail(samples.error());
-    if (!csv)
-        return Fail("could not write the centreline: " + csv.error());
-    return c.Write("_centreline.csv", *csv);
+    return c.WriteSampled("_centreline.csv", "the centreline", CentrelineCsv);
 }
 
 } // namespace

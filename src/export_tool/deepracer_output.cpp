@@ -7,11 +7,7 @@ namespace {
 
 Status WriteDeepRacer(const OutputContext& c)
 {
-    const Result<TrackSamples>& samples = c.Samples();
-    const Result<std::string> npy = samples ? DeepRacerNpy(*samples, c.frame) : Fail(samples.error());
-    if (!npy)
-        return Fail("could not write the DeepRacer track: " + npy.error());
-    return c.Write(".npy", *npy);
+    return c.WriteSampled(".npy", "the DeepRacer track", DeepRacerNpy);
 }
 
 } // namespace

@@ -33,8 +33,18 @@ double OutputContext::SpacingMetres() const
 const Result<TrackSamples>& OutputContext::Samples() const
 {
     if (!samplesMade)
-        samplesMade = SampleTrack(model.TrackPath, SpacingMetres() / frame.metresPerPixel, settings.TrackWidth);
+        samplesMade =
+            SampleTrack(model.TrackPath, SpacingMetres() / frame.metresPerPixel, settings.TrackWidth);
     return *samplesMade;
+}
+
+Status OutputContext::WriteSampled(const QString& ending, const std::string& what, SampledWriter writer) const
+{
+    const Result<TrackSamples>& samples = Samples();
+    const Result<std::string> bytes = samples ? writer(*samples, frame) : Fail(samples.error());
+    if (!bytes)
+        return Fail("could not write " + what + ": " + bytes.error());
+    return Write(ending, *bytes);
 }
 
 Status OutputContext::Write(const QString& ending, std::string_view bytes) const

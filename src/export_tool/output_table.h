@@ -40,6 +40,10 @@ struct OutputContext {
     const Result<TrackSamples>& Samples() const;
     // The distance between samples in metres.
     double SpacingMetres() const;
+    // Writes a file made from the samples in the world frame; a failure
+    // says it could not write `what`.
+    using SampledWriter = Result<std::string> (*)(const TrackSamples&, const WorldFrame&);
+    Status WriteSampled(const QString& ending, const std::string& what, SampledWriter writer) const;
 
     mutable std::optional<Result<TrackSamples>> samplesMade = {}; // Samples() once made
 };

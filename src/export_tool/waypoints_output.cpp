@@ -7,11 +7,7 @@ namespace {
 
 Status WriteWaypoints(const OutputContext& c)
 {
-    const Result<TrackSamples>& samples = c.Samples();
-    const Result<std::string> csv = samples ? WaypointsCsv(*samples, c.frame) : Fail(samples.error());
-    if (!csv)
-        return Fail("could not write the waypoints: " + csv.error());
-    return c.Write("_waypoints.csv", *csv);
+    return c.WriteSampled("_waypoints.csv", "the waypoints", WaypointsCsv);
 }
 
 } // namespace
