@@ -10,12 +10,12 @@ VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1
 # Only package.sh needs these.
 VELMORA_PACKAGING_PACKAGES=(lintian)
 # Only the tests use these: the simulators' own checkers read the Gazebo world
-# (ign sdf -k needs libsdformat's command files, assimp the COLLADA mesh).
-VELMORA_TEST_PACKAGES=(ignition-tools libsdformat-dev assimp-utils)
+# (ign sdf -k needs libsdformat's command files, assimp the COLLADA mesh),
+# NumPy itself loads the DeepRacer .npy files, and localedef builds a
+# comma-decimal locale from the locales package's sources.
+VELMORA_TEST_PACKAGES=(ignition-tools libsdformat-dev assimp-utils python3-numpy locales)
 # Only the benchmarks use these: libdeflate is the yardstick for the PNG encoder.
 VELMORA_BENCH_PACKAGES=(libdeflate-dev)
-# Only the tests use these: NumPy itself loads the DeepRacer .npy files.
-VELMORA_TEST_PACKAGES=(python3-numpy)
 
 velmora_missing_packages() {
     local missing=()
