@@ -423,11 +423,10 @@ TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
         RosMap map;
         ReadRosMap(dir.filePath("out"), name, map);
         ASSERT_EQ(map.image.size(), QSize(2048, 2048));
-        std::vector<CentrelineRow> rows;
-        std::string error;
-        ASSERT_TRUE(ReadCentrelineRows(ReadAll(dir.filePath("out/" + name + "_centreline.csv")).toStdString(),
-                                       rows, error))
-            << error;
+        const Result<std::vector<CentrelineRow>> read =
+            ReadCentrelineRows(ReadAll(dir.filePath("out/" + name + "_centreline.csv")).toStdString());
+        ASSERT_TRUE(read.ok()) << read.error();
+        const std::vector<CentrelineRow>& rows = *read;
         ASSERT_GT(rows.size(), 1000u);
         const double half = rows[0].widthRight / map.resolution; // TrackWidth / 2
         ASSERT_GT(half, 3);
