@@ -85,11 +85,10 @@ void BM_CircuitToWorldOutputs(benchmark::State& state, const char* name)
     options.trackWidthFromFile = true;
     std::size_t written = 0;
     for (auto _ : state) {
-        std::vector<CentrelineRow> rows;
-        std::string error;
-        if (!ReadCentrelineRows(bytes, rows, error))
-            return state.SkipWithError(error.c_str());
-        const Result<ImportedCentreline> circuit = ImportCentreline(rows, options);
+        const Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(bytes);
+        if (!rows)
+            return state.SkipWithError(rows.error().c_str());
+        const Result<ImportedCentreline> circuit = ImportCentreline(*rows, options);
         if (!circuit)
             return state.SkipWithError(circuit.error().c_str());
         const Result<TrackSamples> samples = SampleTrack(

@@ -16,11 +16,9 @@ RacelineInput Circuit(const char* name)
 {
     std::ifstream in(std::string(VELMORA_TEST_DATA) + "/circuits/" + name + ".csv", std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<CentrelineRow> rows;
-    std::string error;
-    ReadCentrelineRows(bytes, rows, error);
+    const Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(bytes);
     RacelineInput track;
-    for (const CentrelineRow& r : rows) {
+    for (const CentrelineRow& r : rows ? *rows : std::vector<CentrelineRow>()) {
         track.centre.push_back({r.x, r.y});
         track.widthRight.push_back(r.widthRight);
         track.widthLeft.push_back(r.widthLeft);

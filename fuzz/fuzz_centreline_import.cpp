@@ -40,10 +40,9 @@ void CheckClicks(const velmora::ImportedCentreline& out, const velmora::Centreli
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    std::vector<velmora::CentrelineRow> rows;
-    std::string error;
-    if (!velmora::ReadCentrelineRows(bytes, rows, error)) {
-        CheckReason(error);
+    const velmora::Result<std::vector<velmora::CentrelineRow>> rows = velmora::ReadCentrelineRows(bytes);
+    if (!rows) {
+        CheckReason(rows.error());
         return 0;
     }
     // Fitted and closed as by default, then at a fixed scale, open, with a
@@ -57,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scaled.angleLimit = 60;
     scaled.trackWidthFromFile = true;
     for (const velmora::CentrelineImportOptions& o : {fitted, scaled}) {
-        const velmora::Result<velmora::ImportedCentreline> out = velmora::ImportCentreline(rows, o);
+        const velmora::Result<velmora::ImportedCentreline> out = velmora::ImportCentreline(*rows, o);
         if (out.ok())
             CheckClicks(*out, o);
         else

@@ -21,11 +21,8 @@ inline std::string Bytes(const std::string& name)
 
 inline std::vector<CentrelineRow> Rows(const std::string& name)
 {
-    std::vector<CentrelineRow> rows;
-    std::string error;
-    if (!ReadCentrelineRows(Bytes(name), rows, error))
-        rows.clear();
-    return rows;
+    Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(Bytes(name));
+    return rows ? std::move(*rows) : std::vector<CentrelineRow>();
 }
 
 // Closed, fitted to the default 2048 x 2048 canvas, the width from the file.

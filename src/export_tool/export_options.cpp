@@ -119,13 +119,13 @@ constexpr ToolOption kGeneralOptions[] = {
     {"version", nullptr, "the program's version", ReadVersion},
 };
 
-std::string NoProblem(const ExportOptions&)
+Status NothingToCheck(const ExportOptions&)
 {
     return {};
 }
 
 const OptionSection kSections[] = {
-    {nullptr, kGeneralOptions, NoProblem},
+    {nullptr, kGeneralOptions, NothingToCheck},
     kInteropSection,
     kGenerateSection,
 };
@@ -183,19 +183,19 @@ std::string OutputFlags()
     return text;
 }
 
-// What is wrong with the whole command once every option was read.
-std::string Problem(const ExportOptions& o)
+// The whole command once every option was read.
+Status Check(const ExportOptions& o)
 {
     for (const OutputEntry* output : Outputs())
         if (output->excludes && o.Wants(output->flag) && o.Wants(output->excludes))
-            return std::string("choose one of --") + output->flag + " and --" + output->excludes;
+            return Fail(std::string("choose one of --") + output->flag + " and --" + output->excludes);
     if (o.tracks.empty() && o.generate == 0)
-        return "no track file given";
+        return Fail("no track file given");
     if (o.outputs.empty())
-        return "nothing to write: give " + OutputFlags();
+        return Fail("nothing to write: give " + OutputFlags());
     for (const OptionSection& section : OptionSections())
-        if (std::string problem = section.problem(o); !problem.empty())
-            return problem;
+        if (Status checked = section.check(o); !checked)
+            return checked;
     return {};
 }
 
@@ -301,8 +301,8 @@ Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
         o.tracks.push_back(track.toStdString());
     if (o.help || o.version)
         return o;
-    if (std::string problem = Problem(o); !problem.empty())
-        return Fail(problem);
+    if (Status checked = Check(o); !checked)
+        return Fail(checked.error());
     return o;
 }
 

@@ -81,17 +81,17 @@ Status ReadMaxLength(const std::string& text, ExportOptions& o)
     return ReadLength("--max-length", text, o.maxLength);
 }
 
-std::string Problem(const ExportOptions& o)
+Status Check(const ExportOptions& o)
 {
     if (o.generate == 0) {
         if (o.seedGiven || o.minLength > 0 || o.maxLength > 0 || o.markers > 0)
-            return "--seed, --min-length, --max-length and --markers go with --generate";
+            return Fail("--seed, --min-length, --max-length and --markers go with --generate");
         return {};
     }
     if (!o.tracks.empty())
-        return "--generate makes its own tracks: give no track files with it";
+        return Fail("--generate makes its own tracks: give no track files with it");
     if (o.minLength > 0 && o.maxLength > 0 && o.minLength > o.maxLength)
-        return "--min-length is longer than --max-length";
+        return Fail("--min-length is longer than --max-length");
     return {};
 }
 
@@ -108,7 +108,7 @@ constexpr ToolOption kOptions[] = {
 
 } // namespace
 
-const OptionSection kGenerateSection = {"generated tracks:", kOptions, Problem};
+const OptionSection kGenerateSection = {"generated tracks:", kOptions, Check};
 
 std::string GeneratedTrackName(std::size_t index, std::size_t count)
 {

@@ -33,13 +33,13 @@ Status ReadTrackWidth(const std::string& text, ExportOptions& o)
     return {};
 }
 
-std::string Problem(const ExportOptions& o)
+Status Check(const ExportOptions& o)
 {
     if (o.fit && o.scaleGiven)
-        return "choose one of --scale and --fit";
+        return Fail("choose one of --scale and --fit");
     for (const std::string& track : o.tracks)
         if (o.originGiven && IsCentrelineInput(QString::fromStdString(track)))
-            return "--origin is for track files: a circuit keeps the coordinates of its own file";
+            return Fail("--origin is for track files: a circuit keeps the coordinates of its own file");
     return {};
 }
 
@@ -59,6 +59,6 @@ const OptionSection kInteropSection = {
     "circuits:\n"
     "  CIRCUIT.csv         a track argument ending in .csv is a centreline (x_m, y_m[, w_tr_right_m,\n"
     "                      w_tr_left_m], metres, y up), placed on the canvas and closed into a loop",
-    kOptions, Problem};
+    kOptions, Check};
 
 } // namespace velmora

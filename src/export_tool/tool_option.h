@@ -20,12 +20,13 @@ struct ToolOption {
     Status (*read)(const std::string& value, ExportOptions& o);
 };
 
-// The options of one part of the tool under one heading of --help, and what
-// is wrong with their combination once all are read (empty text: nothing).
+// The options of one part of the tool under one heading of --help, and the
+// check of their combination once all are read; its failure is the usage
+// error.
 struct OptionSection {
     const char* heading; // nullptr: the general options at the top
     std::span<const ToolOption> options;
-    std::string (*problem)(const ExportOptions& o);
+    Status (*check)(const ExportOptions& o);
 };
 
 std::span<const OptionSection> OptionSections();

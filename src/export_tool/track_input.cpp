@@ -25,10 +25,9 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes)
         return Fail(bytes.error());
-    std::vector<CentrelineRow> rows;
-    std::string error;
-    if (!ReadCentrelineRows(View(*bytes), rows, error))
-        return Fail(error);
+    const Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(View(*bytes));
+    if (!rows)
+        return Fail(rows.error());
     CentrelineImportOptions io;
     io.canvasWidth = CanvasSide(job.settings.CanvasWidth);
     io.canvasHeight = CanvasSide(job.settings.CanvasHeight);
@@ -37,14 +36,15 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     io.angleLimit = job.settings.AngleLimit;
     io.trackWidth = job.settings.TrackWidth;
     io.trackWidthFromFile = o.trackWidthFromCsv;
-    Result<ImportedCentreline> imported = ImportCentreline(rows, io);
+    Result<ImportedCentreline> imported = ImportCentreline(*rows, io);
     if (!imported)
         return Fail(imported.error());
     job.model = std::move(imported->model);
     job.settings.TrackWidth = imported->trackWidth;
     job.frame = imported->frame;
     job.note = "scale " + FormatShortest(imported->frame.metresPerPixel) + " m per pixel, origin " +
-               OriginText(imported->frame) + " m, track width " + FormatShortest(imported->trackWidth) + " px";
+               OriginText(imported->frame) + " m, track width " + FormatShortest(imported->trackWidth) +
+               " px";
     return {};
 }
 

@@ -15,8 +15,7 @@ namespace {
 
 struct Outcome {
     bool finished = false;
-    bool ok = false;
-    std::string error;
+    Status done = Fail("not exported");
     std::vector<std::string> notes;
 };
 
@@ -64,13 +63,11 @@ private:
 void RunOne(const TrackWork& job, std::size_t index, const std::string& track, Outcome& outcome)
 {
     try {
-        Status done = job(index, track, outcome.notes);
-        outcome.ok = done.ok();
-        outcome.error = done.error();
+        outcome.done = job(index, track, outcome.notes);
     } catch (const std::bad_alloc&) {
-        outcome.error = "out of memory";
+        outcome.done = Fail("out of memory");
     } catch (const std::exception& e) {
-        outcome.error = e.what();
+        outcome.done = Fail(e.what());
     }
 }
 
@@ -95,15 +92,15 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
         for (; reported < total && outcomes[reported].finished; ++reported) {
             const Outcome& o = outcomes[reported];
             std::vector<std::string> lines = o.notes;
-            if (!o.ok)
-                lines.push_back(o.error);
+            if (!o.done)
+                lines.push_back(o.done.error());
             for (const std::string& text : lines) {
                 if (!wrote)
                     progress.Clear();
                 wrote = true;
                 err << "velmora-export: " << tracks[reported] << ": " << text << "\n";
             }
-            failures += o.ok ? 0 : 1;
+            failures += o.done ? 0 : 1;
         }
         if (wrote)
             err << std::flush;
@@ -130,7 +127,7 @@ std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
             if (job)
                 RunOne(job, i, tracks[i], outcome);
             else
-                outcome.error = setupError;
+                outcome.done = Fail(setupError);
             outcome.finished = true;
             const std::lock_guard lock(mutex);
             outcomes[i] = std::move(outcome);

@@ -277,6 +277,67 @@ TEST(ExportTool, HostileGapIsRefusedWithAReason)
     EXPECT_FALSE(QFile::exists(dir.filePath("t_rl.txt")));
 }
 
+// Settings and inputs the tool cannot use as asked: each is told in one line
+// on stderr, and whatever can still be written is.
+TEST(ExportTool, UnusableInputsAreToldAndTheRestWritten)
+{
+    const char kSmall[] = "CanvasWidth=400\r\nCanvasHeight=300\r\n";
+    const char kRLWidth[] =
+        "TRACK: could not export RL data: the track width must be a number from 0 to 1000000 pixels, not ";
+    const struct {
+        std::string prefs; // the settings file's lines
+        const char* output;
+        bool damagedTemplate;
+        int code;
+        std::string told;    // all of stderr, less "velmora-export: "; TRACK and TEMPLATE stand for paths
+        const char* written; // in the output folder, or nothing
+    } cases[] = {
+        {"TrackWidth=1e12\r\n", "rl", false, 1, kRLWidth + std::string("1000000000000"), nullptr},
+        {"TrackWidth=NaN\r\n", "rl", false, 1, kRLWidth + std::string("NaN"), nullptr},
+        {"TrackWidth=+Infinity\r\n", "rl", false, 1, kRLWidth + std::string("+Infinity"), nullptr},
+        {"TrackWidth=1000000\r\n", "rl", false, 0, "", "oval_rl.txt"},
+        {"CanvasWidth=0\r\n", "rl", false, 0, "CanvasWidth 0 is out of range (1 to 16384); drawing 1 pixels",
+         "oval_rl.txt"},
+        {"CanvasWidth=-5\r\n", "rl", false, 0,
+         "CanvasWidth -5 is out of range (1 to 16384); drawing 1 pixels", "oval_rl.txt"},
+        {"CanvasHeight=NaN\r\n", "rl", false, 0,
+         "CanvasHeight NaN is out of range (1 to 16384); drawing 1 pixels", "oval_rl.txt"},
+        {"CanvasWidth=+Infinity\r\n", "trk", false, 0,
+         "CanvasWidth +Infinity is out of range (1 to 16384); drawing 16384 pixels", "oval.trk"},
+        {"CanvasWidth=20000\r\n", "trk", false, 0,
+         "CanvasWidth 20000 is out of range (1 to 16384); drawing 16384 pixels", "oval.trk"},
+        {kSmall, "png", true, 1, "TEMPLATE: could not load image; drawing without it", "oval.png"},
+        // The oval reaches (800, 700): on a 600 x 500 canvas its map is open.
+        {"CanvasWidth=600\r\nCanvasHeight=500\r\n", "ros-map", false, 0,
+         "TRACK: warning: the track runs off the canvas, so the map is open at its edge", "oval_map.yaml"},
+        {"", "ros-map", false, 0, "", "oval_map.yaml"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prefs + c.output);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        WriteAll(dir.filePath("p.ini"), QByteArray::fromStdString(c.prefs));
+        const QString track = dir.filePath("oval.trk");
+        WriteAll(track, kOvalTrack);
+        ExportOptions o = ToolOptions(dir.filePath("out"), dir.filePath("p.ini"));
+        o.outputs = {c.output};
+        o.tracks = {track.toStdString()};
+        if (c.damagedTemplate) {
+            o.templateImage = dir.filePath("template.png").toStdString();
+            WriteAll(dir.filePath("template.png"), QByteArray("\x89PNG\r\n\x1a\nnot a picture"));
+        }
+        std::ostringstream err;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), c.code);
+        QString told = c.told.empty() ? "" : "velmora-export: " + QString::fromStdString(c.told) + "\n";
+        told.replace("TRACK", track).replace("TEMPLATE", QString::fromStdString(o.templateImage));
+        EXPECT_EQ(err.str(), told.toStdString());
+        if (c.written)
+            EXPECT_TRUE(QFile::exists(dir.filePath("out/") + c.written));
+        else
+            EXPECT_TRUE(QDir(dir.filePath("out")).isEmpty());
+    }
+}
+
 // NAME_map.yaml as the map server reads it, keys in their order.
 struct RosMap {
     QImage image;
@@ -362,11 +423,10 @@ TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
         RosMap map;
         ReadRosMap(dir.filePath("out"), name, map);
         ASSERT_EQ(map.image.size(), QSize(2048, 2048));
-        std::vector<CentrelineRow> rows;
-        std::string error;
-        ASSERT_TRUE(ReadCentrelineRows(ReadAll(dir.filePath("out/" + name + "_centreline.csv")).toStdString(),
-                                       rows, error))
-            << error;
+        const Result<std::vector<CentrelineRow>> read =
+            ReadCentrelineRows(ReadAll(dir.filePath("out/" + name + "_centreline.csv")).toStdString());
+        ASSERT_TRUE(read.ok()) << read.error();
+        const std::vector<CentrelineRow>& rows = *read;
         ASSERT_GT(rows.size(), 1000u);
         const double half = rows[0].widthRight / map.resolution; // TrackWidth / 2
         ASSERT_GT(half, 3);
@@ -418,7 +478,9 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
     EXPECT_EQ(lines.size(), std::size(inputs)) << err.str();
     for (const auto& in : inputs) {
         const QString prefix = "velmora-export: " + dir.filePath(in.file) + ": ";
-        const QString expected = prefix + (*in.error ? in.error : "scale 1 m per pixel, origin -974.0,1074.0 m, track width 42 px");
+        const QString expected =
+            prefix +
+            (*in.error ? in.error : "scale 1 m per pixel, origin -974.0,1074.0 m, track width 42 px");
         EXPECT_TRUE(lines.contains(expected)) << expected.toStdString() << "\n" << err.str();
         const QString base = dir.filePath(QString("out/") + in.file).chopped(4);
         EXPECT_EQ(QFile::exists(base + ".trk"), !*in.error) << in.file;
@@ -497,6 +559,30 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
     EXPECT_EQ(Run({"--png"}, nullptr, &err), 2);
     EXPECT_TRUE(err.contains("no track file given"));
     EXPECT_EQ(Run({"--nonsense", "a.trk"}, nullptr, &err), 2);
+
+    const struct {
+        QStringList args;
+        const char* told; // the first line of stderr, less "velmora-export: "
+    } usage[] = {
+        {{"--origin", "1"}, "--origin needs two numbers X,Y of metres, not \"1\""},
+        {{"--origin", "a,b"}, "--origin needs two numbers X,Y of metres, not \"a,b\""},
+        {{"--origin", "1,nan"}, "--origin needs two numbers X,Y of metres, not \"1,nan\""},
+        {{"--origin", "1,2,3"}, "--origin needs two numbers X,Y of metres, not \"1,2,3\""},
+        {{"--spacing", "0"}, "--spacing needs a number of metres greater than 0, not \"0\""},
+        {{"--spacing", "-1"}, "--spacing needs a number of metres greater than 0, not \"-1\""},
+        {{"--spacing", "x"}, "--spacing needs a number of metres greater than 0, not \"x\""},
+        {{"--png", "--png-level", "0"}, "--png-level needs a whole number from 1 to 9, not \"0\""},
+        {{"--png", "--png-level", "10"}, "--png-level needs a whole number from 1 to 9, not \"10\""},
+        {{"--gazebo", "--wall-height", "0"},
+         "--wall-height needs a number of metres greater than 0, not \"0\""},
+        {{"--origin", "1,2", "c.csv"},
+         "--origin is for track files: a circuit keeps the coordinates of its own file"},
+    };
+    for (const auto& u : usage) {
+        const QStringList args = QStringList{"--rl"} + u.args + QStringList{"a.trk"};
+        EXPECT_EQ(Run(args, nullptr, &err), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(err.left(err.indexOf('\n')).toStdString(), std::string("velmora-export: ") + u.told);
+    }
 }
 
 // Every number the tool reads or writes is the same bytes in a locale whose
@@ -512,8 +598,8 @@ TEST_F(ExportProgram, EveryOutputIsTheSameInACommaDecimalLocale)
     WriteAll(dir.filePath("start.trk"), "M 400.75 400.25 L 700 400 L 700 700 L 400 700 Z\r\n"
                                         "*text*\r\nBend 1, 720, 360, 2\r\n*cursor*\r\n0, 0, 0, 0, Z\r\n"
                                         "StartAngle = 0\r\n*markers*\r\n1, 560, 420, \r\n");
-    const QStringList outputs = {"--png", "--rl",  "--centreline", "--waypoints", "--deepracer",
-                                 "--raceline", "--trk", "--ros-map", "--gazebo"};
+    const QStringList outputs = {"--png",      "--rl",  "--centreline", "--waypoints", "--deepracer",
+                                 "--raceline", "--trk", "--ros-map",    "--gazebo"};
     const QString circuit = QString(VELMORA_TEST_DATA) + "/circuits/BrandsHatch.csv";
     const auto run = [&](const QString& locale, const QString& out) {
         QProcessEnvironment env;
@@ -521,7 +607,8 @@ TEST_F(ExportProgram, EveryOutputIsTheSameInACommaDecimalLocale)
         if (!locpath->empty())
             env.insert("LOCPATH", QString::fromStdString(*locpath));
         QByteArray log, err;
-        const QStringList common = QStringList{"--images", ImagesDir(), "--out-dir", dir.filePath(out)} + outputs;
+        const QStringList common =
+            QStringList{"--images", ImagesDir(), "--out-dir", dir.filePath(out)} + outputs;
         EXPECT_EQ(Run(common + QStringList{circuit}, nullptr, &err, env), 0) << err.toStdString();
         log += err;
         EXPECT_EQ(Run(common + QStringList{"--scale", "0.05", "--origin", "12.5,-3.25", "--spacing", "0.5",

@@ -60,41 +60,33 @@ std::string AtLine(std::size_t line)
 
 // A plain decimal number filling the whole field: no "nan", "inf", hex or
 // trailing text, and finite.
-bool ReadField(std::string_view field, std::size_t column, std::size_t line, double& value,
-               std::string& error)
+Result<double> ReadField(std::string_view field, std::size_t column, std::size_t line)
 {
     const DecimalScan scan = ScanDecimal(field);
-    if (scan.length == 0 || scan.length != field.size()) {
-        error = AtLine(line) + std::string(kColumns[column]) + " is not a number: " + Quoted(field);
-        return false;
-    }
-    if (!std::isfinite(scan.value)) {
-        error = AtLine(line) + std::string(kColumns[column]) + " is too large: " + Quoted(field);
-        return false;
-    }
-    value = scan.value;
-    return true;
+    if (scan.length == 0 || scan.length != field.size())
+        return Fail(AtLine(line) + std::string(kColumns[column]) + " is not a number: " + Quoted(field));
+    if (!std::isfinite(scan.value))
+        return Fail(AtLine(line) + std::string(kColumns[column]) + " is too large: " + Quoted(field));
+    return scan.value;
 }
 
-bool ReadRow(std::string_view text, std::size_t line, CentrelineRow& row, std::string& error)
+Result<CentrelineRow> ReadRow(std::string_view text, std::size_t line)
 {
     double values[4] = {0, 0, 0, 0};
     std::size_t count = 0;
     while (count < 4) {
         const std::size_t comma = text.find(',');
-        if (!ReadField(Trim(text.substr(0, comma)), count, line, values[count], error))
-            return false;
-        ++count;
+        const Result<double> value = ReadField(Trim(text.substr(0, comma)), count, line);
+        if (!value)
+            return Fail(value.error());
+        values[count++] = *value;
         if (comma == std::string_view::npos)
             break;
         text.remove_prefix(comma + 1);
     }
-    if (count < 2) {
-        error = AtLine(line) + "needs x_m and y_m separated by a comma";
-        return false;
-    }
-    row = {values[0], values[1], values[2], values[3], count == 4, line};
-    return true;
+    if (count < 2)
+        return Fail(AtLine(line) + "needs x_m and y_m separated by a comma");
+    return CentrelineRow{values[0], values[1], values[2], values[3], count == 4, line};
 }
 
 struct Extent {
@@ -137,53 +129,44 @@ std::string ScaleText(double metresPerPixel)
 }
 
 // The median of w_tr_right_m + w_tr_left_m, in whole pixels.
-bool WidthFromFile(const std::vector<CentrelineRow>& rows, double metresPerPixel, double& width,
-                   std::string& error)
+Result<double> WidthFromFile(const std::vector<CentrelineRow>& rows, double metresPerPixel)
 {
     std::vector<double> sums;
     for (const CentrelineRow& r : rows)
         if (r.hasWidths)
             sums.push_back(r.widthRight + r.widthLeft);
-    if (sums.empty()) {
-        error = "the file has no track widths (w_tr_right_m, w_tr_left_m) to take the track width from";
-        return false;
-    }
+    if (sums.empty())
+        return Fail("the file has no track widths (w_tr_right_m, w_tr_left_m) to take the track width from");
     const std::size_t mid = sums.size() / 2;
     std::nth_element(sums.begin(), sums.begin() + long(mid), sums.end());
     double median = sums[mid];
     if (sums.size() % 2 == 0)
         median = median / 2 + *std::max_element(sums.begin(), sums.begin() + long(mid)) / 2;
-    width = RoundHalfEven(median / metresPerPixel);
-    if (!(width >= 1 && width <= kMaxCanvasSide)) {
-        error = "the track widths in the file make the track " + FormatShortest(width) + " pixels wide at " +
-                ScaleText(metresPerPixel);
-        return false;
-    }
-    return true;
+    const double width = RoundHalfEven(median / metresPerPixel);
+    if (!(width >= 1 && width <= kMaxCanvasSide))
+        return Fail("the track widths in the file make the track " + FormatShortest(width) +
+                    " pixels wide at " + ScaleText(metresPerPixel));
+    return width;
 }
 
-bool FitsCanvas(const Extent& e, double metresPerPixel, double trackWidth, const CentrelineImportOptions& o,
-                std::string& error)
+Status FitsCanvas(const Extent& e, double metresPerPixel, double trackWidth, const CentrelineImportOptions& o)
 {
     const double beyond =
         (std::isfinite(trackWidth) && trackWidth > 0 ? trackWidth : 0) + 2 * kKerbOverhang + 1;
     const double needW = std::ceil(e.Width() / metresPerPixel + beyond);
     const double needH = std::ceil(e.Height() / metresPerPixel + beyond);
     if (needW <= o.canvasWidth && needH <= o.canvasHeight)
-        return true;
+        return {};
     const std::string at = "at " + ScaleText(metresPerPixel);
-    if (!(needW < 1e9 && needH < 1e9)) {
-        error = at + " the circuit spans more than a billion pixels; no canvas holds it";
-        return false;
-    }
+    if (!(needW < 1e9 && needH < 1e9))
+        return Fail(at + " the circuit spans more than a billion pixels; no canvas holds it");
     const std::string need = FormatShortest(needW) + " x " + FormatShortest(needH);
     if (needW > kMaxCanvasSide || needH > kMaxCanvasSide)
-        error = at + " the circuit needs a canvas of " + need + " pixels, more than the largest canvas (" +
-                std::to_string(kMaxCanvasSide) + " x " + std::to_string(kMaxCanvasSide) + ")";
-    else
-        error = at + " the circuit needs a canvas of at least " + need + " pixels; the canvas is " +
-                std::to_string(o.canvasWidth) + " x " + std::to_string(o.canvasHeight);
-    return false;
+        return Fail(at + " the circuit needs a canvas of " + need +
+                    " pixels, more than the largest canvas (" + std::to_string(kMaxCanvasSide) + " x " +
+                    std::to_string(kMaxCanvasSide) + ")");
+    return Fail(at + " the circuit needs a canvas of at least " + need + " pixels; the canvas is " +
+                std::to_string(o.canvasWidth) + " x " + std::to_string(o.canvasHeight));
 }
 
 // The origin rounded so that it prints short (a tenth of a metre, finer
@@ -227,9 +210,9 @@ std::string TurnRefused(const ClickedTrack& c, const std::vector<std::size_t>& l
 
 } // namespace
 
-bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows, std::string& error)
+Result<std::vector<CentrelineRow>> ReadCentrelineRows(std::string_view bytes)
 {
-    rows.clear();
+    std::vector<CentrelineRow> rows;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
     std::size_t line = 0;
@@ -242,16 +225,14 @@ bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + (pair ? 2 : 1));
         if (text.empty() || text.front() == '#')
             continue;
-        if (rows.size() == kMaxCentrelineImportRows) {
-            error = AtLine(line) + "more than " + std::to_string(kMaxCentrelineImportRows) + " points";
-            return false;
-        }
-        CentrelineRow row;
-        if (!ReadRow(text, line, row, error))
-            return false;
-        rows.push_back(row);
+        if (rows.size() == kMaxCentrelineImportRows)
+            return Fail(AtLine(line) + "more than " + std::to_string(kMaxCentrelineImportRows) + " points");
+        const Result<CentrelineRow> row = ReadRow(text, line);
+        if (!row)
+            return Fail(row.error());
+        rows.push_back(*row);
     }
-    return true;
+    return rows;
 }
 
 double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeight)
@@ -286,11 +267,14 @@ Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& ro
     if (!(s > 0) || !std::isfinite(s))
         return Fail("the points lie too close together to scale to the canvas");
     double trackWidth = o.trackWidth;
-    std::string error;
-    if (o.trackWidthFromFile && !WidthFromFile(rows, s, trackWidth, error))
-        return Fail(error);
-    if (!FitsCanvas(e, s, trackWidth, o, error))
-        return Fail(error);
+    if (o.trackWidthFromFile) {
+        const Result<double> fromFile = WidthFromFile(rows, s);
+        if (!fromFile)
+            return Fail(fromFile.error());
+        trackWidth = *fromFile;
+    }
+    if (Status fits = FitsCanvas(e, s, trackWidth, o); !fits)
+        return Fail(fits.error());
 
     const bool closed = !o.open;
     const WorldFrame frame = CentringFrame(e, s, o);

@@ -31,8 +31,8 @@ inline constexpr std::size_t kMaxCentrelineImportRows = 1000000;
 // commas with blanks around them allowed, columns after the fourth ignored, a
 // UTF-8 byte order mark and LF, CR LF or CR line ends accepted. Any field of the first
 // four that is not a plain finite decimal number stops the reading with an
-// error naming the line ("line 12: ..."). Accepts any bytes.
-bool ReadCentrelineRows(std::string_view bytes, std::vector<CentrelineRow>& rows, std::string& error);
+// failure naming the line ("line 12: ..."). Accepts any bytes.
+Result<std::vector<CentrelineRow>> ReadCentrelineRows(std::string_view bytes);
 
 // How a centreline becomes a track on the canvas.
 struct CentrelineImportOptions {

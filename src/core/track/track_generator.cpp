@@ -449,6 +449,100 @@ std::vector<Vec> TryLoop(const Settings& s, const GeneratorOptions& o, const Roo
     return loop;
 }
 
+// --- Loops for a tight turn limit ------------------------------------------
+
+// Below this AngleLimit the shapes above nearly always bend too sharply
+// somewhere; every other attempt is then a gentle loop instead.
+constexpr int kTightLimit = 14;
+
+// The whole-pixel stretch nearest `length` pixels in direction `radians`
+// whose own direction strays least from it.
+Vec StretchToward(double radians, double length)
+{
+    const double cx = length * std::cos(radians), cy = length * std::sin(radians);
+    Vec best{std::nearbyint(cx), std::nearbyint(cy)};
+    double bestError = 1e9;
+    for (double dy = std::nearbyint(cy) - 3; dy <= std::nearbyint(cy) + 3; ++dy)
+        for (double dx = std::nearbyint(cx) - 3; dx <= std::nearbyint(cx) + 3; ++dx) {
+            if (dx == 0 && dy == 0)
+                continue;
+            const double error = std::abs(std::remainder(std::atan2(dy, dx) - radians, 2 * kPi));
+            if (error < bestError)
+                bestError = error, best = {dx, dy};
+        }
+    return best;
+}
+
+// A convex loop of many short stretches, each turning a little more than
+// the one before, with straights where the random weights bunch up length.
+// Each stretch of the first half comes back reversed in the second, so the
+// loop closes exactly on whole pixels. It starts in the middle of its top
+// straight heading right, which is what the editor's check of the first
+// stretch (measured from the canvas's corner) lets through under a tight
+// limit.
+std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const Room& room, Random& rnd)
+{
+    const double maxTurn = s.AngleLimit - kTurnMargin;
+    const int half = static_cast<int>(std::ceil(180 / (maxTurn * 0.6)));
+    std::vector<double> weight(half, 1.0);
+    struct Bump {
+        double at, height, spread;
+    };
+    std::vector<Bump> bumps{{0, rnd.Between(2, 8), rnd.Between(2, 6)}}; // the start straight
+    for (int k = 1 + rnd.Below(3); k > 0; --k)
+        bumps.push_back({rnd.Between(0, 180), rnd.Between(0.5, 8), rnd.Between(2, 15)});
+    for (int k = 0; k < half; ++k)
+        for (const Bump& b : bumps) {
+            const double off = std::remainder(180.0 * k / half - b.at, 180.0) / b.spread;
+            weight[k] += b.height * std::exp(-off * off);
+        }
+    double sum = 0, across = 0, down = 0;
+    for (int k = 0; k < half; ++k) {
+        const double a = kPi * k / half;
+        sum += 2 * weight[k], across += weight[k] * std::abs(std::cos(a)), down += weight[k] * std::sin(a);
+    }
+    const double target = rnd.Between(o.minLength, o.maxLength);
+    const double scale = std::min({target / sum, 0.98 * room.w / across, 0.98 * room.h / down});
+    std::vector<Vec> steps;
+    for (int k = 0; k < half; ++k)
+        steps.push_back(StretchToward(kPi * k / half, scale * weight[k]));
+    for (int k = 0; k < half; ++k)
+        steps.push_back(steps[k] * -1.0);
+
+    // Corners from the top-left of the loop's box, the first stretch the
+    // top straight.
+    std::vector<Vec> corners{{0, 0}};
+    for (std::size_t k = 0; k + 1 < steps.size(); ++k)
+        corners.push_back(corners.back() + steps[k]);
+    double x0 = 0, x1 = 0, y1 = 0;
+    for (const Vec& p : corners)
+        x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    if (x1 - x0 > room.w || y1 > room.h)
+        return {};
+    // The first click's bearing from the canvas's corner must keep within
+    // the limit: the further down the loop sits, the further right its
+    // top straight must end.
+    const double top = std::ceil(room.top + rnd.Uniform() * (room.h - y1) * (maxTurn / 180));
+    const double reach = top / std::tan((maxTurn - 0.5) / kDegreesPerRadian) - corners[1].x;
+    const double lo = std::max(std::ceil(room.left - x0), std::ceil(reach));
+    const double hi = std::floor(room.left + room.w - x1);
+    if (lo > hi)
+        return {};
+    const Vec shift{lo + std::floor(rnd.Uniform() * (hi - lo + 1)), top};
+    std::vector<Vec> loop{MiddleOf(corners[0] + shift, corners[1] + shift)};
+    for (std::size_t k = 1; k < corners.size(); ++k)
+        loop.push_back(corners[k] + shift);
+    loop.push_back(corners[0] + shift);
+    // Stretches that round to no length or to the same direction leave
+    // repeated points or straight corners, which the editor takes as they
+    // are; a turn beyond the limit after rounding is caught below.
+    const double length = LoopLength(loop);
+    if (length < o.minLength || length > o.maxLength || !TurnsWithin(loop, maxTurn) ||
+        !InsideMargins(loop, room) || !ClearOfItself(loop, room.width))
+        return {};
+    return loop;
+}
+
 std::string Pixels(double v)
 {
     return std::to_string(static_cast<long long>(std::llround(v)));
@@ -501,8 +595,10 @@ GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::
     }
     const Room room = RoomFor(s);
     Random rnd(Random(seed).Next() ^ Random(~index).Next());
+    const bool tight = s.AngleLimit < kTightLimit;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::vector<Vec> loop = TryLoop(s, o, room, rnd);
+        const std::vector<Vec> loop =
+            tight && attempt % 2 == 1 ? GentleLoop(s, o, room, rnd) : TryLoop(s, o, room, rnd);
         if (loop.empty())
             continue;
         if (ClickedTrack clicked = ClickTrack(loop, true, s); clicked.ok()) {

@@ -16,10 +16,9 @@ namespace {
 
 std::vector<CentrelineRow> Rows(std::string_view csv)
 {
-    std::vector<CentrelineRow> rows;
-    std::string error;
-    EXPECT_TRUE(ReadCentrelineRows(csv, rows, error)) << error;
-    return rows;
+    Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(csv);
+    EXPECT_TRUE(rows.ok()) << rows.error();
+    return rows ? std::move(*rows) : std::vector<CentrelineRow>();
 }
 
 std::string ImportError(std::string_view csv, CentrelineImportOptions o = {})
@@ -87,10 +86,9 @@ TEST(CentrelineRows, BadFieldsNameTheirLine)
         {"1 2,3\n", "line 1: x_m is not a number: \"1 2\""},
     };
     for (const auto& c : cases) {
-        std::vector<CentrelineRow> rows;
-        std::string error;
-        EXPECT_FALSE(ReadCentrelineRows(c.csv, rows, error)) << c.csv;
-        EXPECT_EQ(error, c.error) << c.csv;
+        const Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(c.csv);
+        EXPECT_FALSE(rows.ok()) << c.csv;
+        EXPECT_EQ(rows.error(), c.error) << c.csv;
     }
 }
 
@@ -237,12 +235,11 @@ TEST(CentrelineImport, RealCircuitsRoundTripInTheirOwnCoordinates)
         ASSERT_TRUE(samples.ok()) << samples.error();
         const Result<std::string> csv = CentrelineCsv(*samples, out->frame);
         ASSERT_TRUE(csv.ok()) << csv.error();
-        std::vector<CentrelineRow> back;
-        std::string error;
-        ASSERT_TRUE(ReadCentrelineRows(*csv, back, error)) << error;
-        EXPECT_EQ(back.size(), samples->rows.size());
+        const Result<std::vector<CentrelineRow>> back = ReadCentrelineRows(*csv);
+        ASSERT_TRUE(back.ok()) << back.error();
+        EXPECT_EQ(back->size(), samples->rows.size());
         double worst = 0;
-        for (const CentrelineRow& r : back)
+        for (const CentrelineRow& r : *back)
             worst = std::max(worst, DistanceToLine({r.x, r.y}, source, true));
         EXPECT_LE(worst, 0.1 * s);
         // And the other way: no corner of the file is cut.

@@ -127,7 +127,9 @@ Settings With(double w, double h, double width, int limit)
 TEST(TrackGenerator, EveryTrackKeepsTheRules)
 {
     const Settings cases[] = {With(2048, 2048, 42, 180), With(2048, 2048, 42, 45), With(1200, 800, 80, 90),
-                              With(1600, 1600, 20, 20), With(640, 480, 30, 60)};
+                              With(1600, 1600, 20, 20), With(640, 480, 30, 60),
+                              // Limits that only a loop of many gentle corners can keep.
+                              With(2048, 2048, 42, 4), With(1200, 900, 30, 8), With(2048, 1024, 42, 12)};
     for (const Settings& s : cases) {
         GeneratorOptions o = DefaultGeneratorOptions(s);
         o.markers = 3;
@@ -168,7 +170,7 @@ TEST(TrackGenerator, ImpossibleSettingsFailSoonWithAReason)
         {With(2048, 2048, 42, 1), 0, 0, "AngleLimit 1"},
         {With(2048, 2048, 42, 180), 1e6, 2e6, "tracks of 1000000 px"},
         // Passes the first look but defeats every attempt.
-        {With(2048, 2048, 42, 5), 0, 0,
+        {With(2048, 2048, 42, 5), 8400, 9000,
          "no track found in 300 attempts on a 2048 x 2048 canvas with TrackWidth 42, AngleLimit 5"},
         {With(2048, 2048, 42, 180), 500, 400, "--min-length"},
     };
