@@ -7,7 +7,10 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <set>
 #include <sstream>
+#include <string>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -61,19 +64,38 @@ void BM_ExportToolBatch(benchmark::State& state)
 }
 BENCHMARK(BM_ExportToolBatch)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// One real circuit of 1,401 rows (Spa) from its centreline CSV to the track
-// file, RL data, centreline and occupancy map on the default 2048 x 2048
-// canvas: the whole per-track cost of a circuit-to-simulator run.
-void BM_ExportCircuitToSimulator(benchmark::State& state)
+// One real circuit of 1,401 rows (Spa) from its centreline CSV to the given
+// outputs on the default 2048 x 2048 canvas, the rows every `spacing` metres
+// (0: the tool's default). Simulator is the whole per-track cost of a
+// circuit-to-simulator run; Raceline and Gazebo include drawing the canvas,
+// which their files are made from.
+void BM_ExportCircuit(benchmark::State& state, std::set<std::string> outputs, double spacing)
 {
     QTemporaryDir dir;
     ExportOptions o = ToolOptions(dir);
-    o.outputs = {"trk", "rl", "centreline", "ros-map"};
+    o.outputs = std::move(outputs);
+    o.spacing = spacing;
     o.trackWidthFromCsv = true;
     o.tracks = {VELMORA_TEST_DATA "/circuits/Spa.csv"};
     RunTool(state, dir, o, 1);
 }
-BENCHMARK(BM_ExportCircuitToSimulator)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExportCircuit, Simulator, {"trk", "rl", "centreline", "ros-map"}, 0.0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExportCircuit, Interop, {"trk", "centreline", "ros-map", "waypoints", "deepracer"}, 0.0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// Every 5 m the line has about as many rows as the circuit's CSV.
+BENCHMARK_CAPTURE(BM_ExportCircuit, Raceline5m, {"raceline"}, 5.0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExportCircuit, Raceline, {"raceline"}, 0.0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExportCircuit, Gazebo, {"gazebo"}, 0.0)->Unit(benchmark::kMillisecond)->UseRealTime();
+// The canvas drawn and encoded at level 9 alone: what Raceline and Gazebo
+// spend before their own work.
+BENCHMARK_CAPTURE(BM_ExportCircuit, Png, {"png"}, 0.0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 25 closed circuits of 782 to 1402 points, as many as the real circuits'
 // centrelines have, exported with --png --rl on `jobs` workers (the argument).
@@ -105,6 +127,20 @@ void BM_Generate(benchmark::State& state)
     RunTool(state, dir, o, 1000);
 }
 BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// 20 generated tracks with --png at the zlib level of the argument: what
+// --png-level 1 saves a training set over the editor's level 9.
+void BM_GeneratePng(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    ExportOptions o = ToolOptions(dir);
+    o.outputs = {"png"};
+    o.outputValues["png-level"] = std::to_string(state.range(0));
+    o.generate = 20;
+    o.seed = 7;
+    RunTool(state, dir, o, 20);
+}
+BENCHMARK(BM_GeneratePng)->Arg(9)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace
 } // namespace velmora

@@ -1,0 +1,74 @@
+#include "bench_support.h"
+#include "ui/image_jobs.h"
+#include "ui/workspace.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+
+namespace velmora {
+namespace {
+
+// Something on the canvas for the encoder to work at.
+void PaintLines(QImage& canvas)
+{
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 90), 42));
+    for (int i = 0; i < 40; ++i)
+        p.drawLine(0, i * 200, canvas.width(), canvas.height() - i * 150);
+}
+
+// Runs the event loop with a 5 ms timer until `jobs` is idle; the longest
+// time between two of its ticks in ms.
+double LongestGapUntilIdle(const ImageJobs& jobs)
+{
+    QEventLoop loop;
+    QTimer tick;
+    QElapsedTimer since;
+    double longest = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, static_cast<double>(since.nsecsElapsed()) / 1e6);
+        since.restart();
+        if (!jobs.Busy())
+            loop.quit();
+    });
+    since.start();
+    tick.start(5);
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit); // never for ever
+    loop.exec();
+    return longest;
+}
+
+// The largest canvas saved as PNG in the background while the window's
+// thread runs its event loop: gap_ms is the longest the window went without
+// handling a timer, which the user sees as a stall.
+void BM_WindowGapWhileSaving(benchmark::State& state)
+{
+    EnsureGuiApp();
+    QTemporaryDir dir;
+    Workspace ws;
+    ws.canvas = QImage(8192, 8192, QImage::Format_RGB32);
+    ws.canvas.fill(QColor(40, 158, 58));
+    PaintLines(ws.canvas);
+    ImageJobs jobs(ws, nullptr);
+    ws.imageJobs = &jobs;
+    double longest = 0;
+    for (auto _ : state) {
+        bool saved = false;
+        jobs.Start(SaveImageJob(ws.canvas, ImageFormat::Png, dir.filePath("huge.png"),
+                                [&](const ImageJobResult& r) { saved = r.ok; }));
+        longest = std::max(longest, LongestGapUntilIdle(jobs));
+        if (!saved)
+            state.SkipWithError("the picture was not saved");
+    }
+    state.counters["gap_ms"] = longest;
+}
+BENCHMARK(BM_WindowGapWhileSaving)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+} // namespace
+} // namespace velmora
