@@ -1,5 +1,6 @@
 #include "core/formats/centreline_import.h"
 
+#include "core/formats/field_text.h"
 #include "core/formats/number_text.h"
 #include "core/settings/settings.h"
 #include "core/track/click_track.h"
@@ -25,34 +26,6 @@ constexpr double kHundredths = 100;
 // circuit fits when its kerbs and the rounding of its points do.
 constexpr double kKerbOverhang = 3;
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-// A field as the message quotes it: one line of plain ASCII, not too long.
-std::string Quoted(std::string_view field)
-{
-    constexpr std::size_t kLongest = 40;
-    std::string out = "\"";
-    for (std::size_t i = 0; i < field.size() && i < kLongest; ++i) {
-        const auto c = static_cast<unsigned char>(field[i]);
-        out += c < 0x20 || c >= 0x7F ? '?' : static_cast<char>(c);
-    }
-    if (field.size() > kLongest)
-        out += "...";
-    return out + '"';
-}
-
 std::string AtLine(std::size_t line)
 {
     return "line " + std::to_string(line) + ": ";
@@ -64,9 +37,9 @@ Result<double> ReadField(std::string_view field, std::size_t column, std::size_t
 {
     const DecimalScan scan = ScanDecimal(field);
     if (scan.length == 0 || scan.length != field.size())
-        return Fail(AtLine(line) + std::string(kColumns[column]) + " is not a number: " + Quoted(field));
+        return Fail(AtLine(line) + std::string(kColumns[column]) + " is not a number: " + QuotedField(field));
     if (!std::isfinite(scan.value))
-        return Fail(AtLine(line) + std::string(kColumns[column]) + " is too large: " + Quoted(field));
+        return Fail(AtLine(line) + std::string(kColumns[column]) + " is too large: " + QuotedField(field));
     return scan.value;
 }
 
@@ -76,7 +49,7 @@ Result<CentrelineRow> ReadRow(std::string_view text, std::size_t line)
     std::size_t count = 0;
     while (count < 4) {
         const std::size_t comma = text.find(',');
-        const Result<double> value = ReadField(Trim(text.substr(0, comma)), count, line);
+        const Result<double> value = ReadField(TrimBlanks(text.substr(0, comma)), count, line);
         if (!value)
             return Fail(value.error());
         values[count++] = *value;
@@ -220,7 +193,7 @@ Result<std::vector<CentrelineRow>> ReadCentrelineRows(std::string_view bytes)
         ++line;
         // Lines end in LF, CR LF or a lone CR (old spreadsheet exports).
         const std::size_t end = bytes.find_first_of("\r\n");
-        const std::string_view text = Trim(bytes.substr(0, end));
+        const std::string_view text = TrimBlanks(bytes.substr(0, end));
         const bool pair = end != std::string_view::npos && bytes.substr(end, 2) == "\r\n";
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + (pair ? 2 : 1));
         if (text.empty() || text.front() == '#')

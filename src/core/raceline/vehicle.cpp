@@ -1,5 +1,6 @@
 #include "core/raceline/vehicle.h"
 
+#include "core/formats/field_text.h"
 #include "core/formats/number_text.h"
 
 #include <cmath>
@@ -24,30 +25,6 @@ constexpr Key kKeys[] = {
     {"top_speed_mps", &Vehicle::topSpeedMps},
 };
 constexpr std::size_t kKeyCount = sizeof kKeys / sizeof kKeys[0];
-
-std::string_view Trim(std::string_view s)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-// The text as a message quotes it: printable ASCII only, not too long.
-std::string Quoted(std::string_view text)
-{
-    constexpr std::size_t kLongest = 40;
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        out += c < 0x20 || c >= 0x7F ? '?' : static_cast<char>(c);
-    }
-    if (text.size() > kLongest)
-        out += "...";
-    return out + '"';
-}
 
 const Key* FindKey(std::string_view name)
 {
@@ -82,7 +59,7 @@ Result<Vehicle> BuiltInVehicle(std::string_view name)
         return F1tenthVehicle();
     if (name == "racecar")
         return RacecarVehicle();
-    return Fail("unknown vehicle " + Quoted(name) + " (known: f1tenth, racecar)");
+    return Fail("unknown vehicle " + QuotedField(name) + " (known: f1tenth, racecar)");
 }
 
 Result<Vehicle> ParseVehicle(std::string_view text)
@@ -95,26 +72,26 @@ Result<Vehicle> ParseVehicle(std::string_view text)
         const std::size_t end = text.find('\n');
         std::string_view row = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        row = Trim(row.substr(0, row.find('#')));
+        row = TrimBlanks(row.substr(0, row.find('#')));
         if (row.empty())
             continue;
         const std::string at = "line " + std::to_string(line) + ": ";
         const std::size_t equals = row.find('=');
         if (equals == std::string_view::npos)
-            return Fail(at + "expected \"key = value\", found " + Quoted(row));
-        const std::string_view name = Trim(row.substr(0, equals));
-        const std::string_view value = Trim(row.substr(equals + 1));
+            return Fail(at + "expected \"key = value\", found " + QuotedField(row));
+        const std::string_view name = TrimBlanks(row.substr(0, equals));
+        const std::string_view value = TrimBlanks(row.substr(equals + 1));
         const Key* key = FindKey(name);
         if (!key)
-            return Fail(at + "unknown key " + Quoted(name));
+            return Fail(at + "unknown key " + QuotedField(name));
         const auto index = static_cast<std::size_t>(key - kKeys);
         if (seen[index])
             return Fail(at + std::string(name) + " given twice");
         const DecimalScan scan = ScanDecimal(value);
         if (scan.length == 0 || scan.length != value.size() || !std::isfinite(scan.value))
-            return Fail(at + std::string(name) + " is not a number: " + Quoted(value));
+            return Fail(at + std::string(name) + " is not a number: " + QuotedField(value));
         if (scan.value <= 0)
-            return Fail(at + std::string(name) + " must be positive, not " + Quoted(value));
+            return Fail(at + std::string(name) + " must be positive, not " + QuotedField(value));
         vehicle.*key->field = scan.value;
         seen[index] = true;
     }
