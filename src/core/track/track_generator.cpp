@@ -455,35 +455,43 @@ std::vector<Vec> TryLoop(const Settings& s, const GeneratorOptions& o, const Roo
 // somewhere; every other attempt is then a gentle loop instead.
 constexpr int kTightLimit = 14;
 
-// The whole-pixel stretch nearest `length` pixels in direction `radians`
-// whose own direction strays least from it.
-Vec StretchToward(double radians, double length)
+// The whole-pixel stretch near `length` pixels whose direction strays least
+// from `radians` while turning from the stretch before (direction `after`)
+// by more than nothing and at most `maxGap`; the least astray of all when
+// none does. Chosen one after the other, short stretches keep every turn
+// within the limit although whole pixels only point in some directions.
+Vec StretchToward(double radians, double length, double after, double maxGap)
 {
-    const double cx = length * std::cos(radians), cy = length * std::sin(radians);
-    Vec best{std::nearbyint(cx), std::nearbyint(cy)};
-    double bestError = 1e9;
-    for (double dy = std::nearbyint(cy) - 3; dy <= std::nearbyint(cy) + 3; ++dy)
-        for (double dx = std::nearbyint(cx) - 3; dx <= std::nearbyint(cx) + 3; ++dx) {
+    constexpr double kReach = 4; // pixels either way
+    const double cx = std::nearbyint(length * std::cos(radians)),
+                 cy = std::nearbyint(length * std::sin(radians));
+    Vec best{cx, cy}, anyBest{cx, cy};
+    double bestError = HUGE_VAL, anyError = HUGE_VAL;
+    for (double dy = cy - kReach; dy <= cy + kReach; ++dy)
+        for (double dx = cx - kReach; dx <= cx + kReach; ++dx) {
             if (dx == 0 && dy == 0)
                 continue;
-            const double error = std::abs(std::remainder(std::atan2(dy, dx) - radians, 2 * kPi));
-            if (error < bestError)
+            const double direction = std::atan2(dy, dx);
+            const double error = std::abs(std::remainder(direction - radians, 2 * kPi));
+            const double turn = std::remainder(direction - after, 2 * kPi);
+            if (turn > 0 && turn <= maxGap && error < bestError)
                 bestError = error, best = {dx, dy};
+            if (error < anyError)
+                anyError = error, anyBest = {dx, dy};
         }
-    return best;
+    return bestError < HUGE_VAL ? best : anyBest;
 }
 
 // A convex loop of many short stretches, each turning a little more than
 // the one before, with straights where the random weights bunch up length.
 // Each stretch of the first half comes back reversed in the second, so the
-// loop closes exactly on whole pixels. It starts in the middle of its top
-// straight heading right, which is what the editor's check of the first
-// stretch (measured from the canvas's corner) lets through under a tight
-// limit.
+// loop closes exactly on whole pixels. It starts in the middle of a
+// stretch, on its top straight where the editor's check of the first click
+// allows.
 std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const Room& room, Random& rnd)
 {
     const double maxTurn = s.AngleLimit - kTurnMargin;
-    const int half = static_cast<int>(std::ceil(180 / (maxTurn * 0.6)));
+    const int half = static_cast<int>(std::ceil(180 / (maxTurn * 0.75)));
     std::vector<double> weight(half, 1.0);
     struct Bump {
         double at, height, spread;
@@ -496,21 +504,37 @@ std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const 
             const double off = std::remainder(180.0 * k / half - b.at, 180.0) / b.spread;
             weight[k] += b.height * std::exp(-off * off);
         }
-    double sum = 0, across = 0, down = 0;
-    for (int k = 0; k < half; ++k) {
-        const double a = kPi * k / half;
-        sum += 2 * weight[k], across += weight[k] * std::abs(std::cos(a)), down += weight[k] * std::sin(a);
-    }
+    const auto extent = [&](double& sum, double& across, double& down) {
+        sum = across = down = 0;
+        for (int k = 0; k < half; ++k) {
+            const double a = kPi * k / half;
+            sum += 2 * weight[k], across += weight[k] * std::abs(std::cos(a)),
+                down += weight[k] * std::sin(a);
+        }
+    };
+    double sum, across, down;
+    extent(sum, across, down);
+    // A round loop fills only the shorter side of a long room: straights
+    // along the longer side stretch it towards the room's shape.
+    const double stretch = rnd.Between(0.5, 1);
+    if (down * room.w < across * room.h)
+        weight[half / 2] += stretch * (across * room.h / room.w - down);
+    else
+        weight[0] += stretch * (down * room.w / room.h - across);
+    extent(sum, across, down);
     const double target = rnd.Between(o.minLength, o.maxLength);
     const double scale = std::min({target / sum, 0.98 * room.w / across, 0.98 * room.h / down});
+    const double maxGap = (maxTurn - 0.05) / kDegreesPerRadian;
     std::vector<Vec> steps;
-    for (int k = 0; k < half; ++k)
-        steps.push_back(StretchToward(kPi * k / half, scale * weight[k]));
+    double after = -maxGap / 2; // the top straight points right
+    for (int k = 0; k < half; ++k) {
+        steps.push_back(StretchToward(kPi * k / half, scale * weight[k], after, maxGap));
+        after = std::atan2(steps.back().y, steps.back().x);
+    }
     for (int k = 0; k < half; ++k)
         steps.push_back(steps[k] * -1.0);
 
-    // Corners from the top-left of the loop's box, the first stretch the
-    // top straight.
+    // Corners from the left end of the top straight.
     std::vector<Vec> corners{{0, 0}};
     for (std::size_t k = 0; k + 1 < steps.size(); ++k)
         corners.push_back(corners.back() + steps[k]);
@@ -519,20 +543,37 @@ std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const 
         x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
     if (x1 - x0 > room.w || y1 > room.h)
         return {};
-    // The first click's bearing from the canvas's corner must keep within
-    // the limit: the further down the loop sits, the further right its
-    // top straight must end.
+    // High and to the right: the editor measures the first click's bearing
+    // from the canvas's top-left corner, and under a tight limit only points
+    // near the top and far to the right pass.
     const double top = std::ceil(room.top + rnd.Uniform() * (room.h - y1) * (maxTurn / 180));
-    const double reach = top / std::tan((maxTurn - 0.5) / kDegreesPerRadian) - corners[1].x;
-    const double lo = std::max(std::ceil(room.left - x0), std::ceil(reach));
-    const double hi = std::floor(room.left + room.w - x1);
+    const double lo = std::ceil(room.left - x0), hi = std::floor(room.left + room.w - x1);
     if (lo > hi)
         return {};
-    const Vec shift{lo + std::floor(rnd.Uniform() * (hi - lo + 1)), top};
-    std::vector<Vec> loop{MiddleOf(corners[0] + shift, corners[1] + shift)};
-    for (std::size_t k = 1; k < corners.size(); ++k)
-        loop.push_back(corners[k] + shift);
-    loop.push_back(corners[0] + shift);
+    const Vec shift{lo + std::floor(std::sqrt(rnd.Uniform()) * (hi - lo + 1)), top};
+    for (Vec& p : corners)
+        p = p + shift;
+    // The first click goes to the end of the top straight when the editor
+    // lets it, else to the corner of the smallest bearing from the canvas's
+    // corner.
+    const std::size_t n = corners.size();
+    std::size_t first = 1;
+    if (!FirstClickAllowed(corners[first], s)) {
+        const auto bearing = [](Vec p) { return std::atan2(p.y, p.x); };
+        first =
+            static_cast<std::size_t>(std::min_element(corners.begin(), corners.end(),
+                                                      [&](Vec p, Vec q) { return bearing(p) < bearing(q); }) -
+                                     corners.begin());
+        if (!FirstClickAllowed(corners[first], s))
+            return {};
+    }
+    const Vec a = corners[(first + n - 1) % n], b = corners[first];
+    const Vec start = MiddleOf(a, b);
+    if ((start.x == a.x && start.y == a.y) || (start.x == b.x && start.y == b.y))
+        return {};
+    std::vector<Vec> loop{start};
+    for (std::size_t step = 0; step < n; ++step)
+        loop.push_back(corners[(first + step) % n]);
     // Stretches that round to no length or to the same direction leave
     // repeated points or straight corners, which the editor takes as they
     // are; a turn beyond the limit after rounding is caught below.

@@ -129,7 +129,8 @@ TEST(TrackGenerator, EveryTrackKeepsTheRules)
     const Settings cases[] = {With(2048, 2048, 42, 180), With(2048, 2048, 42, 45), With(1200, 800, 80, 90),
                               With(1600, 1600, 20, 20), With(640, 480, 30, 60),
                               // Limits that only a loop of many gentle corners can keep.
-                              With(2048, 2048, 42, 4), With(1200, 900, 30, 8), With(2048, 1024, 42, 12)};
+                              With(2048, 2048, 42, 4), With(1200, 900, 30, 8), With(1000, 2400, 42, 5),
+                              With(2048, 1024, 42, 12)};
     for (const Settings& s : cases) {
         GeneratorOptions o = DefaultGeneratorOptions(s);
         o.markers = 3;
