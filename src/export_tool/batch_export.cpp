@@ -90,7 +90,7 @@ void WarnOfCanvasSide(const char* key, double asked, std::ostream& err)
     if (asked >= 1 && asked <= kMaxCanvasSide)
         return;
     err << "velmora-export: " << key << " " << FormatShortest(asked) << " is out of range (1 to "
-        << kMaxCanvasSide << "); drawing " << CanvasSide(asked) << " pixels\n";
+        << kMaxCanvasSide << "); using " << CanvasSide(asked) << "\n";
 }
 
 bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& scene, std::ostream& err)
