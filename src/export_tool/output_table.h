@@ -59,6 +59,9 @@ struct OutputEntry {
     std::span<const ToolOption> options = {}; // options that only it reads
 };
 
+// The zlib level of the pictures in PNG: --png-level, else the editor's 9.
+int PngLevel(const ExportOptions& o);
+
 // Every output, in the order they are listed and written.
 std::span<const OutputEntry* const> Outputs();
 

@@ -29,9 +29,7 @@ Status ReadPngLevel(const std::string& text, ExportOptions& o)
 
 Status WritePng(const OutputContext& c)
 {
-    int level = kDefaultPngLevel;
-    ReadLevel(c.options.Value("png-level", ""), level);
-    const Result<std::string> bytes = EncodePng(c.picture, c.encodeThreads, nullptr, level);
+    const Result<std::string> bytes = EncodePng(c.picture, c.encodeThreads, nullptr, PngLevel(c.options));
     if (!bytes)
         return Fail(bytes.error());
     return c.Write(".png", *bytes);
@@ -52,6 +50,13 @@ constexpr ToolOption kPngOptions[] = {
 };
 
 } // namespace
+
+int PngLevel(const ExportOptions& o)
+{
+    int level = kDefaultPngLevel;
+    ReadLevel(o.Value("png-level", ""), level);
+    return level;
+}
 
 extern const OutputEntry kPngOutput = {
     "png", "NAME.png", "the canvas picture, as the editor's Export", true, WritePng, "bmp", kPngOptions};

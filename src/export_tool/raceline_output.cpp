@@ -67,7 +67,9 @@ RacelineInput CorridorOf(const TrackSamples& samples, const WorldFrame& frame)
 QColor SpeedColour(double v, double slowest, double fastest)
 {
     const double t = fastest > slowest ? std::clamp((v - slowest) / (fastest - slowest), 0.0, 1.0) : 1.0;
-    const auto channel = [](double x) { return static_cast<int>(std::lround(255 * std::clamp(x, 0.0, 1.0))); };
+    const auto channel = [](double x) {
+        return static_cast<int>(std::lround(255 * std::clamp(x, 0.0, 1.0)));
+    };
     return QColor(255, channel(2 * t), channel(2 * t - 1));
 }
 
@@ -123,6 +125,19 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
     return out;
 }
 
+// The line over the picture, when the pictures are asked for too: a training
+// set without pictures is not slowed down by this one.
+Status WriteLinePicture(const OutputContext& c, const Raceline& line)
+{
+    if (!c.options.Wants("png") && !c.options.Wants("bmp"))
+        return {};
+    const Result<std::string> png =
+        EncodePng(LinePicture(c.picture, line, c.frame), c.encodeThreads, nullptr, PngLevel(c.options));
+    if (!png)
+        return Fail("could not make the race line's picture: " + png.error());
+    return c.Write("_raceline.png", *png);
+}
+
 Status WriteRaceline(const OutputContext& c)
 {
     const Result<NamedVehicle> vehicle = LoadVehicle(c.options.Value("vehicle", kDefaultVehicle));
@@ -139,11 +154,7 @@ Status WriteRaceline(const OutputContext& c)
         c.notes.push_back("race line: " + line->note);
     if (Status s = c.Write("_raceline.csv", RacelineCsv(*line)); !s)
         return s;
-    const Result<std::string> png =
-        EncodePng(LinePicture(c.picture, *line, c.frame), c.encodeThreads, nullptr, kPngLevel);
-    if (!png)
-        return Fail("could not make the race line's picture: " + png.error());
-    if (Status s = c.Write("_raceline.png", *png); !s)
+    if (Status s = WriteLinePicture(c, *line); !s)
         return s;
     c.notes.push_back(RacelineSummary(line->length, line->lapTime) + " with " + vehicle->name);
     return {};
@@ -160,9 +171,9 @@ extern const OutputEntry kRacelineOutput = {
     "raceline",
     "NAME_raceline.csv, NAME_raceline.png",
     "the minimum-curvature race line with its speed profile, as F1TENTH and\n"
-    "TUM tools read it (# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2),\n"
-    "and the picture with the line coloured by speed",
-    true,
+    "TUM tools read it (# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2);\n"
+    "with --png or --bmp also the picture with the line coloured by speed",
+    false,
     WriteRaceline,
     nullptr,
     kRacelineOptions};
