@@ -1,3 +1,4 @@
+#include "../tests/ui/busy_canvas.h"
 #include "bench_support.h"
 #include "ui/image_jobs.h"
 #include "ui/workspace.h"
@@ -12,16 +13,6 @@
 
 namespace velmora {
 namespace {
-
-// Something on the canvas for the encoder to work at.
-void PaintLines(QImage& canvas)
-{
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 90, 90), 42));
-    for (int i = 0; i < 40; ++i)
-        p.drawLine(0, i * 200, canvas.width(), canvas.height() - i * 150);
-}
 
 // Runs the event loop with a 5 ms timer until `jobs` is idle; the longest
 // time between two of its ticks in ms.

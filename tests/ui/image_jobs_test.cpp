@@ -1,3 +1,4 @@
+#include "ui/busy_canvas.h"
 #include "ui/command_fixture.h"
 #include "ui/file_commands.h"
 #include "ui/image_jobs.h"
@@ -15,16 +16,6 @@ namespace velmora {
 namespace {
 
 const std::string kRefused = "still saving an image; try again when it is done";
-
-// Something on the canvas for the encoder to work at.
-void PaintLines(QImage& canvas)
-{
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 90, 90), 42));
-    for (int i = 0; i < 40; ++i)
-        p.drawLine(0, i * 200, canvas.width(), canvas.height() - i * 150);
-}
 
 // Runs the event loop until `jobs` is idle; returns how often a timer of the
 // window's thread fired meanwhile. How long the gaps between them are
