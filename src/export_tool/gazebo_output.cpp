@@ -81,13 +81,10 @@ constexpr ToolOption kGazeboOptions[] = {
 } // namespace
 
 extern const OutputEntry kGazeboOutput = {
-    "gazebo",
-    "NAME_gazebo/, NAME_world.sdf",
-    "a world for Gazebo Classic and Gazebo Sim: a model of the ground with\n"
-    "the picture and walls along both edges, and a world that includes it",
-    true,
-    WriteGazebo,
-    nullptr,
-    kGazeboOptions};
+    "gazebo", "NAME_gazebo/, NAME_world.sdf",
+    "a world for Gazebo Classic and\n"
+    "Gazebo Sim: a model of the ground with the picture and walls along both edges,\n"
+    "and a world that includes it",
+    true, WriteGazebo, nullptr, kGazeboOptions};
 
 } // namespace velmora

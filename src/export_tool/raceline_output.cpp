@@ -170,9 +170,10 @@ constexpr ToolOption kRacelineOptions[] = {
 extern const OutputEntry kRacelineOutput = {
     "raceline",
     "NAME_raceline.csv, NAME_raceline.png",
-    "the minimum-curvature race line with its speed profile, as F1TENTH and\n"
-    "TUM tools read it (# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2);\n"
-    "with --png or --bmp also the picture with the line coloured by speed",
+    "the minimum-curvature race line\n"
+    "with its speed profile, as F1TENTH and TUM tools read it (# s_m; x_m; y_m;\n"
+    "psi_rad; kappa_radpm; vx_mps; ax_mps2); with --png or --bmp also the picture\n"
+    "with the line coloured by speed",
     false,
     WriteRaceline,
     nullptr,
