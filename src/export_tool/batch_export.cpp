@@ -141,15 +141,10 @@ bool NeedsPicture(const ExportOptions& o)
 Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
                     const QFileInfo& track, std::vector<std::string>& notes)
 {
-    Result<QImage> picture = NeedsPicture(o) ? DrawPicture(scene, job) : Result<QImage>(QImage());
-    const OutputContext context{o,
-                                job.model,
-                                job.settings,
-                                job.frame,
-                                track,
-                                picture.ok() ? *picture : QImage(),
-                                scene.encodeThreads,
-                                notes};
+    const Result<QImage> picture = NeedsPicture(o) ? DrawPicture(scene, job) : Result<QImage>(QImage());
+    const QImage drawn = picture ? *picture : QImage();
+    const OutputContext context{o,     job.model, job.settings,        job.frame,
+                                track, drawn,     scene.encodeThreads, notes};
     Status first;
     for (const OutputEntry* output : Outputs()) {
         if (!o.Wants(output->flag))
