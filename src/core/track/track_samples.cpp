@@ -151,7 +151,7 @@ WorldSample InWorld(const TrackSample& r, double halfWidth, const WorldFrame& f)
     w.s = f.Metres(r.s);
     w.x = f.X(r.x);
     w.y = f.Y(r.y);
-    w.psi = Wrapped(WorldFrame::Heading(r.heading));
+    w.psi = WorldFrame::Heading(r.heading);
     // y turns over, so a bend clockwise on the screen is one to the right.
     w.kappa = -r.curvature / f.metresPerPixel;
     w.halfWidth = f.Metres(halfWidth);

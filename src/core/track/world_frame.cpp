@@ -3,6 +3,7 @@
 #include "core/formats/number_text.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace velmora {
 
@@ -17,6 +18,12 @@ std::string WithADecimal(double v)
 }
 
 } // namespace
+
+double WorldFrame::Heading(double canvasRadians)
+{
+    const double h = std::remainder(-canvasRadians, 2 * std::numbers::pi);
+    return h <= -std::numbers::pi ? h + 2 * std::numbers::pi : h;
+}
 
 Status CheckFrame(const WorldFrame& f)
 {

@@ -19,8 +19,8 @@ struct WorldFrame {
     double Y(double py) const { return originY - py * metresPerPixel; }
     double Metres(double pixels) const { return pixels * metresPerPixel; }
     // A direction on the canvas (radians from +x, clockwise on the screen)
-    // as a world heading (radians from +x, counter-clockwise).
-    static double Heading(double canvasRadians) { return -canvasRadians; }
+    // as a world heading (radians from +x, counter-clockwise) in (-pi, pi].
+    static double Heading(double canvasRadians);
 };
 
 // Decimals of the metres the world outputs write: micrometres, far below

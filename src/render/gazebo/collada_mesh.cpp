@@ -1,5 +1,6 @@
 #include "render/gazebo/collada_mesh.h"
 
+#include "core/formats/number_text.h"
 #include "render/gazebo/xml_text.h"
 
 #include <cmath>
@@ -116,7 +117,7 @@ void AppendNumbers(std::string& out, const std::vector<Vec3>& values)
             if (!first)
                 out += ' ';
             first = false;
-            out += Decimal(c, kPlaces);
+            out += FormatTrimmed(c, kPlaces);
         }
     }
 }

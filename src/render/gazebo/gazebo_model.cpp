@@ -44,9 +44,9 @@ std::string Problem(const GazeboInput& in)
 std::string Description(const GazeboInput& in, const StartPose& start)
 {
     return "The race track " + in.name + " made with Velmora: a ground plate of " +
-           Decimal(in.frame.Metres(in.canvasWidth), 2) + " x " +
-           Decimal(in.frame.Metres(in.canvasHeight), 2) + " m showing the track, with walls " +
-           Decimal(in.wallHeight, 3) + " m high along both edges. Spawn a car at the " +
+           FormatTrimmed(in.frame.Metres(in.canvasWidth), 2) + " x " +
+           FormatTrimmed(in.frame.Metres(in.canvasHeight), 2) + " m showing the track, with walls " +
+           FormatTrimmed(in.wallHeight, 3) + " m high along both edges. Spawn a car at the " +
            StartPoseText(start) + " (metres, radians).";
 }
 

@@ -1,5 +1,6 @@
 #include "render/gazebo/sdf_files.h"
 
+#include "core/formats/number_text.h"
 #include "render/gazebo/xml_text.h"
 #include "render/occupancy_map.h"
 
@@ -13,7 +14,7 @@ constexpr int kPlaces = 4; // metres and radians to a tenth of a millimetre
 
 std::string N(double v)
 {
-    return Decimal(v, kPlaces);
+    return FormatTrimmed(v, kPlaces);
 }
 
 void AppendBox(std::string& out, int index, CanvasPoint a, CanvasPoint b, const ModelSdfInput& in)

@@ -1,5 +1,6 @@
 #include "render/gazebo/start_pose.h"
 
+#include "core/formats/number_text.h"
 #include "core/track/path.h"
 #include "render/gazebo/xml_text.h"
 
@@ -14,9 +15,7 @@ std::optional<StartPose> TrackStartPose(std::string_view trackPath, const WorldF
     for (const PathMeasure::Segment& s : measure.Segments()) {
         if (!(s.length > 0))
             continue;
-        double yaw = WorldFrame::Heading(s.degrees * std::numbers::pi / 180);
-        if (yaw <= -std::numbers::pi)
-            yaw += 2 * std::numbers::pi;
+        const double yaw = WorldFrame::Heading(s.degrees * std::numbers::pi / 180);
         return StartPose{frame.X(s.a.x), frame.Y(s.a.y), yaw};
     }
     return std::nullopt;
@@ -24,7 +23,8 @@ std::optional<StartPose> TrackStartPose(std::string_view trackPath, const WorldF
 
 std::string StartPoseText(const StartPose& pose)
 {
-    return "start pose x " + Decimal(pose.x, 2) + " y " + Decimal(pose.y, 2) + " yaw " + Decimal(pose.yaw, 3);
+    return "start pose x " + FormatTrimmed(pose.x, 2) + " y " + FormatTrimmed(pose.y, 2) + " yaw " +
+           FormatTrimmed(pose.yaw, 3);
 }
 
 } // namespace velmora

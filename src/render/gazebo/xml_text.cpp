@@ -1,10 +1,5 @@
 #include "render/gazebo/xml_text.h"
 
-#include "core/formats/number_text.h"
-#include "core/track/rounding.h"
-
-#include <cmath>
-
 namespace velmora {
 
 std::string XmlEscaped(std::string_view text)
@@ -33,14 +28,6 @@ std::string XmlEscaped(std::string_view text)
         }
     }
     return out;
-}
-
-std::string Decimal(double v, int places)
-{
-    const double scale = std::pow(10.0, places);
-    const double rounded = RoundHalfEven(v * scale) / scale;
-    // Values too large to round at this precision are already whole.
-    return FormatShortest(std::isfinite(rounded) ? rounded : v);
 }
 
 } // namespace velmora
