@@ -1,5 +1,7 @@
 #include "render/layers.h"
 
+#include "core/geometry/angles.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -9,7 +11,6 @@ namespace velmora {
 
 namespace {
 
-constexpr double kDegrees = 0.017453292519943295;
 constexpr int kIcon = 16;
 // Shown for a marker whose icon the sheet cannot give.
 constexpr QRgb kSubstituteFill = 0xFF9A9A9A;
@@ -58,7 +59,7 @@ ARGB BuiltUp(ARGB colour, double gap)
 
 QPointF Direction(double degrees)
 {
-    return {std::cos(degrees * kDegrees), std::sin(degrees * kDegrees)};
+    return {std::cos(Radians(degrees)), std::sin(Radians(degrees))};
 }
 
 void FillBand(VectorPass& pass, const QPainterPath& band, ARGB colour)

@@ -1,6 +1,7 @@
 #include "core/track/editor.h"
 
 #include "core/formats/number_text.h"
+#include "core/geometry/angles.h"
 #include "core/track/rounding.h"
 
 #include <cmath>
@@ -10,8 +11,6 @@
 namespace velmora {
 
 namespace {
-
-constexpr double kDegreesPerRadian = 57.29577951308232;
 
 // The i-th field (from 0) of text split at every single blank.
 std::string_view BlankField(std::string_view text, int index)

@@ -1,6 +1,7 @@
 #include "core/track/path.h"
 
 #include "core/formats/number_text.h"
+#include "core/geometry/angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -367,11 +368,11 @@ private:
     char lastCommand_ = '\0';
 };
 
-double Degrees(double dx, double dy)
+double BearingDegrees(double dx, double dy)
 {
     // Adding 0.0 turns a negative zero into +0, keeping a westward segment at
     // +180 rather than -180.
-    return std::atan2(dy + 0.0, dx) * 57.29577951308232;
+    return Degrees(std::atan2(dy + 0.0, dx));
 }
 
 } // namespace
@@ -386,7 +387,7 @@ PathMeasure::PathMeasure(const std::vector<PathFigure>& figures)
     auto add = [this](PathPoint a, PathPoint b) {
         const double dx = static_cast<double>(b.x) - a.x;
         const double dy = static_cast<double>(b.y) - a.y;
-        Segment seg{a, b, std::sqrt(dx * dx + dy * dy), total_, Degrees(dx, dy)};
+        Segment seg{a, b, std::sqrt(dx * dx + dy * dy), total_, BearingDegrees(dx, dy)};
         segments_.push_back(seg);
         total_ += seg.length;
     };
@@ -403,6 +404,16 @@ PathMeasure::PathMeasure(const std::vector<PathFigure>& figures)
 }
 
 PathMeasure::PathMeasure(std::string_view pathText) : PathMeasure(ParsePathText(pathText)) {}
+
+PathSample PathMeasure::End() const
+{
+    if (segments_.empty() || !(total_ > 0))
+        return At(total_);
+    const auto it = std::lower_bound(segments_.begin(), segments_.end(), total_,
+                                     [](const Segment& seg, double d) { return seg.start + seg.length < d; });
+    const Segment& seg = it == segments_.end() ? segments_.back() : *it;
+    return {seg.b.x, seg.b.y, seg.degrees};
+}
 
 PathSample PathMeasure::At(double s) const
 {

@@ -48,6 +48,10 @@ public:
     double TotalLength() const { return total_; }
     bool HasSegments() const { return !segments_.empty(); }
     PathSample At(double s) const;
+    // Where At(TotalLength()) lands, taken as the end point its segment
+    // holds rather than a step along it: the same number at every
+    // optimisation level, with no rounding to undo.
+    PathSample End() const;
     PathSample PointAt(double s) const { return At(s); }
     double DirectionAt(double s) const { return At(s).degrees; }
 

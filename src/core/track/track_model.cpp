@@ -1,5 +1,6 @@
 #include "core/track/track_model.h"
 
+#include "core/geometry/angles.h"
 #include "core/track/path.h"
 
 namespace velmora {
@@ -17,11 +18,14 @@ void RebuildCursor(TrackModel& model)
     const PathMeasure measure(model.TrackPath);
     TrackCursor& c = model.cursor;
     c.length = measure.TotalLength();
-    const PathSample end = measure.At(c.length);
-    // The drawing layer holds points as 32-bit floats; so does the cursor.
-    c.x = static_cast<float>(end.x);
-    c.y = static_cast<float>(end.y);
-    c.angle = end.degrees * 0.017453292519943295;
+    // The drawing layer holds points as 32-bit floats; so does the cursor,
+    // which takes the end point as the path holds it. Rounding a step along
+    // the last stretch back to a float would hang on every conversion
+    // surviving the optimiser.
+    const PathSample end = measure.End();
+    c.x = end.x;
+    c.y = end.y;
+    c.angle = Radians(end.degrees);
     c.lastSegment = LastSegment(model.TrackPath);
 }
 
@@ -69,7 +73,7 @@ void ExtendCursor(TrackModel& model, std::string_view appended)
     c.length += seg.length;
     c.x = seg.b.x;
     c.y = seg.b.y;
-    c.angle = seg.degrees * 0.017453292519943295;
+    c.angle = Radians(seg.degrees);
 }
 
 void ClearCursor(TrackModel& model)

@@ -1,5 +1,6 @@
 #include "core/track/track_samples.h"
 
+#include "core/geometry/angles.h"
 #include "core/track/path.h"
 
 #include <algorithm>
@@ -10,22 +11,6 @@
 namespace velmora {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kRadiansPerDegree = kPi / 180;
-
-// An angle step brought into (-pi, pi], so a heading that passes +-pi does
-// not count as a full turn.
-double Wrapped(double radians)
-{
-    if (!std::isfinite(radians))
-        return radians;
-    while (radians > kPi)
-        radians -= 2 * kPi;
-    while (radians <= -kPi)
-        radians += 2 * kPi;
-    return radians;
-}
 
 // A neighbour's steps from row i: along the track (positive, a lap added
 // or taken off where a loop wraps) and on the canvas.
@@ -91,12 +76,12 @@ void Differentiate(TrackSamples& t, const PathMeasure& measure)
         const double dy = slope(i, [](const Step& s) { return s.dy; });
         // Neighbours that coincide (one row round a loop): the path's own.
         t.rows[i].heading =
-            dx == 0 && dy == 0 ? measure.At(t.rows[i].s).degrees * kRadiansPerDegree : std::atan2(dy, dx);
+            dx == 0 && dy == 0 ? Radians(measure.At(t.rows[i].s).degrees) : std::atan2(dy, dx);
     }
     for (std::size_t i = 0; i < n; ++i) {
         const double here = t.rows[i].heading;
         t.rows[i].curvature =
-            slope(i, [&](const Step& s) { return Wrapped(t.rows[s.index].heading - here); });
+            slope(i, [&](const Step& s) { return WrapAngle(t.rows[s.index].heading - here); });
     }
 }
 

@@ -1,9 +1,9 @@
 #include "core/track/world_frame.h"
 
 #include "core/formats/number_text.h"
+#include "core/geometry/angles.h"
 
 #include <cmath>
-#include <numbers>
 
 namespace velmora {
 
@@ -21,8 +21,7 @@ std::string WithADecimal(double v)
 
 double WorldFrame::Heading(double canvasRadians)
 {
-    const double h = std::remainder(-canvasRadians, 2 * std::numbers::pi);
-    return h <= -std::numbers::pi ? h + 2 * std::numbers::pi : h;
+    return WrapAngle(-canvasRadians);
 }
 
 Status CheckFrame(const WorldFrame& f)

@@ -1,11 +1,11 @@
 #include "render/gazebo/start_pose.h"
 
 #include "core/formats/number_text.h"
+#include "core/geometry/angles.h"
 #include "core/track/path.h"
 #include "render/gazebo/xml_text.h"
 
 #include <cmath>
-#include <numbers>
 
 namespace velmora {
 
@@ -15,7 +15,7 @@ std::optional<StartPose> TrackStartPose(std::string_view trackPath, const WorldF
     for (const PathMeasure::Segment& s : measure.Segments()) {
         if (!(s.length > 0))
             continue;
-        const double yaw = WorldFrame::Heading(s.degrees * std::numbers::pi / 180);
+        const double yaw = WorldFrame::Heading(Radians(s.degrees));
         return StartPose{frame.X(s.a.x), frame.Y(s.a.y), yaw};
     }
     return std::nullopt;
