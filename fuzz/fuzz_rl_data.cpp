@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double width = SettingFrom(widthCode);
     const std::string_view text(reinterpret_cast<const char*>(in.data), in.size);
     const velmora::PathMeasure path(text);
-    if (!velmora::RLExportProblem(path, gap))
+    // The width is checked apart: BuildRLExport must hold up under any.
+    if (!velmora::RLExportProblem(path, gap, 0))
         return 0;
     const velmora::RLExport out = velmora::BuildRLExport(path, markers, gap, width);
     const std::size_t lines = out.endMarks.size() / 2;

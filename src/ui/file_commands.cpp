@@ -93,11 +93,11 @@ std::optional<QByteArray> ReadWholeFile(const QString& path)
 }
 
 // How an export ends once its picture is written, or could not be.
-void ExportDone(Workspace& ws, const Prompts& prompts, const QString& path, const ImageJobResult& result)
+void ExportDone(Workspace& ws, const Prompts& prompts, const QString& path, const Result<std::string>& result)
 {
-    if (!result.ok) {
+    if (!result) {
         ReportNotSaved(ws, prompts, kImageNotSaved, path,
-                       result.error.isEmpty() ? QString("the picture could not be encoded") : result.error);
+                       result.error().empty() ? QString("the picture could not be encoded") : FromStd(result.error()));
         return;
     }
     ShowStatus(ws, "track image saved as " + path);
@@ -179,7 +179,7 @@ void Export(Workspace& ws, const Prompts& prompts)
     if (!ConfirmOverwrite(path, prompts))
         return;
     // Encoding a huge picture takes seconds: the window answers meanwhile.
-    const auto done = [&ws, prompts, path](const ImageJobResult& r) { ExportDone(ws, prompts, path, r); };
+    const auto done = [&ws, prompts, path](const Result<std::string>& r) { ExportDone(ws, prompts, path, r); };
     RunImageJob(ws.imageJobs, SaveImageJob(picture, target.format, path, done));
 }
 
@@ -194,9 +194,9 @@ void CopyImg(Workspace& ws, const Prompts& prompts)
     }
     // The PNG is made ahead, off the window's thread, for the programs that
     // paste it; without it they still get the picture.
-    const auto done = [&ws, prompts, picture](const ImageJobResult& r) {
+    const auto done = [&ws, prompts, picture](const Result<std::string>& r) {
         if (prompts.toClipboard)
-            prompts.toClipboard(picture, r.ok ? QByteArray::fromStdString(r.bytes) : QByteArray());
+            prompts.toClipboard(picture, r ? QByteArray::fromStdString(*r) : QByteArray());
         ShowStatus(ws, "track copied to Clipboard");
     };
     RunImageJob(ws.imageJobs, ClipboardImageJob(picture, done));
@@ -232,7 +232,7 @@ void SaveRLData(Workspace& ws, const Prompts& prompts)
 {
     const PathMeasure path(ws.editor.model.TrackPath);
     // Checked before the dialog so that nothing is asked for in vain.
-    if (const Status usable = RLExportProblem(path, ws.settings.MarkerGap); !usable) {
+    if (const Status usable = RLExportProblem(path, ws.settings.MarkerGap, ws.settings.TrackWidth); !usable) {
         ReportError(prompts, FromStd("could not export RL data: " + usable.error()));
         return;
     }

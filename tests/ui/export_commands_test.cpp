@@ -276,6 +276,17 @@ TEST_F(RLDataCommand, GapsThatCannotWorkAreRefusedBeforeTheDialog)
     EXPECT_TRUE(fake.boxes[0].second.startsWith("could not export RL data: "))
         << fake.boxes[0].second.toStdString();
 
+    // A width whose line ends leave the file's whole numbers would be
+    // written clamped: refused as velmora-export refuses it.
+    fake.boxes.clear();
+    ws.editor.model.TrackPath = "M 0 0 L 1000 0 ";
+    ws.settings.MarkerGap = 64;
+    ws.settings.TrackWidth = 1e7;
+    SaveRLData(ws, prompts);
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].second,
+              "could not export RL data: the track width must be a number from 0 to 1000000 pixels, not 10000000");
+
     EXPECT_TRUE(fake.dialogs.empty());
     EXPECT_TRUE(Entries().isEmpty());
 }

@@ -1,5 +1,7 @@
 #include "core/formats/rl_data.h"
 
+#include "core/formats/number_text.h"
+#include "core/geometry/angles.h"
 #include "core/track/rounding.h"
 
 #include <algorithm>
@@ -9,8 +11,7 @@ namespace velmora {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kHalfPi = kPi / 2;
 
 std::int32_t Pixel(double v)
 {
@@ -110,8 +111,11 @@ int RLAngle(double theta)
     return ToInt32Saturated(RoundHalfEven(angle));
 }
 
-Status RLExportProblem(const PathMeasure& path, double markerGap)
+Status RLExportProblem(const PathMeasure& path, double markerGap, double trackWidth)
 {
+    if (!(trackWidth >= 0 && trackWidth <= kWidestRLTrack))
+        return Fail("the track width must be a number from 0 to " + FormatShortest(kWidestRLTrack) +
+                    " pixels, not " + FormatShortest(trackWidth));
     if (!(markerGap > 0))
         return Fail("the marker gap must be greater than 0");
     const double length = path.TotalLength();
@@ -135,7 +139,7 @@ std::vector<RLLine> ComputeRLLines(const PathMeasure& path, double markerGap, do
     for (int k = 0; k < kMaxRLLines; ++k) {
         const PathSample p = path.At(d);
         const double theta = p.degrees;
-        double a = theta * (kPi / 180) - kHalfPi;
+        double a = Radians(theta) - kHalfPi;
         RLLine line;
         line.index = k;
         line.angle = RLAngle(theta);

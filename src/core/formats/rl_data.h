@@ -44,9 +44,13 @@ inline constexpr std::int64_t kMaxRLLines = 1'000'000;
 // The compass bearing written for a track direction theta (degrees, -180..180).
 int RLAngle(double theta);
 
-// Whether the lines can be made for this path and gap; the failure's text
-// follows "could not export RL data: ".
-Status RLExportProblem(const PathMeasure& path, double markerGap);
+// Wider than this, the ends of the lines leave the range the file's whole
+// numbers can hold: the file would be written with clamped coordinates.
+inline constexpr double kWidestRLTrack = 1e6;
+
+// Whether the lines can be made for this path, gap and track width; the
+// failure's text follows "could not export RL data: ".
+Status RLExportProblem(const PathMeasure& path, double markerGap, double trackWidth);
 
 // The lines at gap/2, 3 gap/2, ... for as long as they lie before the end of
 // the track; always at least one. The caller checks RLExportProblem first.
