@@ -55,7 +55,8 @@ void BM_RacelineGenerated(benchmark::State& state)
     std::uint64_t index = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const PathMeasure path(GenerateTrack(settings, options, 3, index++).model.TrackPath);
+        const Result<TrackModel> made = GenerateTrack(settings, options, 3, index++);
+        const PathMeasure path(made ? made->TrackPath : std::string());
         RacelineInput track;
         for (double s = 0; s < path.TotalLength() - 10; s += 20) {
             const PathSample p = path.At(s);

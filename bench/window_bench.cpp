@@ -52,7 +52,7 @@ void BM_WindowGapWhileSaving(benchmark::State& state)
     for (auto _ : state) {
         bool saved = false;
         jobs.Start(SaveImageJob(ws.canvas, ImageFormat::Png, dir.filePath("huge.png"),
-                                [&](const ImageJobResult& r) { saved = r.ok; }));
+                                [&](const Result<std::string>& r) { saved = r.ok(); }));
         longest = std::max(longest, LongestGapUntilIdle(jobs));
         if (!saved)
             state.SkipWithError("the picture was not saved");

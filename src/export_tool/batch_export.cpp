@@ -189,10 +189,10 @@ Status ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, st
 bool CanGenerate(const ExportOptions& o, const Settings& base, std::ostream& err)
 {
     const Settings s = RunSettings(o, base);
-    const std::string problem = GeneratorProblem(s, GeneratorOptionsFor(o, s));
-    if (problem.empty())
+    const Status usable = GeneratorProblem(s, GeneratorOptionsFor(o, s));
+    if (usable)
         return true;
-    err << "velmora-export: cannot generate tracks: " << problem << "\n";
+    err << "velmora-export: cannot generate tracks: " << usable.error() << "\n";
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "core/track/world_frame.h"
 
 #include <cstdint>
 #include <map>
@@ -19,7 +20,7 @@ struct ExportOptions {
     // The values of options that belong to one output ("png-level" -> "6"),
     // as given; their entries checked them when they were read.
     std::map<std::string, std::string> outputValues;
-    double metresPerPixel = 0.05;
+    double metresPerPixel = kDefaultMetresPerPixel;
     bool scaleGiven = false; // --scale was given (circuits fit the canvas without it)
     double originX = 0;      // metres: where the canvas's top-left corner lies in the world
     double originY = 0;

@@ -122,10 +122,10 @@ Result<TrackJob> GenerateTrackInput(const ExportOptions& o, const Settings& base
     TrackJob job;
     job.settings = RunSettings(o, base);
     job.frame = RunFrame(o);
-    GeneratedTrack made = GenerateTrack(job.settings, GeneratorOptionsFor(o, job.settings), o.seed, index);
-    if (made.model.TrackPath.empty())
-        return Fail(made.error);
-    job.model = std::move(made.model);
+    Result<TrackModel> made = GenerateTrack(job.settings, GeneratorOptionsFor(o, job.settings), o.seed, index);
+    if (!made)
+        return Fail(made.error());
+    job.model = std::move(*made);
     return job;
 }
 

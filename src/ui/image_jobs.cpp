@@ -21,12 +21,13 @@ constexpr int kRefusalMs = 2000; // how long the refusal stays before the progre
 
 const QString kRefused = "still saving an image; try again when it is done";
 
-ImageJobResult RunWork(const std::function<ImageJobResult(EncodeProgress&)>& work, EncodeProgress& progress)
+Result<std::string> RunWork(const std::function<Result<std::string>(EncodeProgress&)>& work,
+                            EncodeProgress& progress)
 {
     try {
         return work(progress);
     } catch (const std::bad_alloc&) {
-        return {false, "out of memory", {}};
+        return Fail("out of memory");
     }
 }
 
@@ -58,7 +59,7 @@ bool ImageJobs::Start(ImageJob job)
     shownPermille_ = -1;
     refusalShown_ = QDeadlineTimer();
     worker_ = StartTask([this, work] {
-        ImageJobResult result = RunWork(work, progress_);
+        Result<std::string> result = RunWork(work, progress_);
         // Handed to the window's thread; dropped with this object if it goes
         // first.
         QMetaObject::invokeMethod(
@@ -99,7 +100,7 @@ void ImageJobs::ShowProgress()
     Status(job_.progressText + " \u2026 " + QString::number(permille / 10) + " %");
 }
 
-void ImageJobs::Finish(const ImageJobResult& result)
+void ImageJobs::Finish(const Result<std::string>& result)
 {
     if (worker_.valid()) {
         worker_.get();
@@ -133,41 +134,41 @@ bool RunImageJob(ImageJobs* jobs, ImageJob job)
     if (jobs)
         return jobs->Start(std::move(job));
     EncodeProgress progress;
-    const ImageJobResult result = RunWork(job.work, progress);
+    const Result<std::string> result = RunWork(job.work, progress);
     if (job.done)
         job.done(result);
     return true;
 }
 
 ImageJob SaveImageJob(const QImage& picture, ImageFormat format, const QString& path,
-                      std::function<void(const ImageJobResult&)> done)
+                      std::function<void(const Result<std::string>&)> done)
 {
     ImageJob job;
     job.progressText = "saving image";
-    job.work = [picture, format, path](EncodeProgress& progress) {
+    job.work = [picture, format, path](EncodeProgress& progress) -> Result<std::string> {
         const Result<std::string> bytes =
             format == ImageFormat::Bmp ? EncodeBmp(picture, &progress) : EncodePng(picture, 0, &progress);
         if (progress.cancelled)
-            return ImageJobResult{false, "cancelled", {}};
+            return Fail("cancelled");
         if (!bytes)
-            return ImageJobResult{false, "could not encode the picture", {}};
+            return Fail("could not encode the picture");
         if (const Status saved = SaveBytes(path, *bytes); !saved)
-            return ImageJobResult{false, QString::fromStdString(saved.error()), {}};
-        return ImageJobResult{true, {}, {}};
+            return Fail(saved.error());
+        return std::string();
     };
     job.done = std::move(done);
     return job;
 }
 
-ImageJob ClipboardImageJob(const QImage& picture, std::function<void(const ImageJobResult&)> done)
+ImageJob ClipboardImageJob(const QImage& picture, std::function<void(const Result<std::string>&)> done)
 {
     ImageJob job;
     job.progressText = "copying image";
-    job.work = [picture](EncodeProgress& progress) {
+    job.work = [picture](EncodeProgress& progress) -> Result<std::string> {
         Result<std::string> png = EncodePng(picture, 0, &progress);
         if (!png)
-            return ImageJobResult{false, "could not encode the picture", {}};
-        return ImageJobResult{true, {}, std::move(*png)};
+            return Fail("could not encode the picture");
+        return png;
     };
     job.done = std::move(done);
     return job;

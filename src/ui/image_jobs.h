@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/formats/file_names.h"
+#include "core/result.h"
 #include "render/image/encode_progress.h"
 
 #include <QDeadlineTimer>
@@ -17,19 +18,14 @@ namespace velmora {
 
 struct Workspace;
 
-// What the background part of a picture command hands back.
-struct ImageJobResult {
-    bool ok = false;
-    QString error;     // why it failed
-    std::string bytes; // the encoded picture, for a job that keeps it
-};
-
 // The slow part of Export Image or Copy to Clipboard: encoding the picture,
 // already taken from the canvas, and writing it.
 struct ImageJob {
     QString progressText; // field 1 shows it with the share done: "saving image … 40 %"
-    std::function<ImageJobResult(EncodeProgress&)> work; // on the worker thread: touches nothing else
-    std::function<void(const ImageJobResult&)> done;     // back on the window's thread
+    // On the worker thread, touching nothing else: the encoded picture for a
+    // job that keeps it (else empty), or why it failed.
+    std::function<Result<std::string>(EncodeProgress&)> work;
+    std::function<void(const Result<std::string>&)> done; // back on the window's thread
 };
 
 // Runs picture jobs one at a time on the worker pool, so that the window
@@ -56,7 +52,7 @@ public:
 
 private:
     void ShowProgress();
-    void Finish(const ImageJobResult& result);
+    void Finish(const Result<std::string>& result);
     void Status(const QString& text);
 
     Workspace& ws_;
@@ -77,10 +73,10 @@ bool RunImageJob(ImageJobs* jobs, ImageJob job);
 
 // Encodes the picture in `format` and writes it to `path` whole or not at all.
 ImageJob SaveImageJob(const QImage& picture, ImageFormat format, const QString& path,
-                      std::function<void(const ImageJobResult&)> done);
+                      std::function<void(const Result<std::string>&)> done);
 
 // Encodes the picture as PNG for the clipboard; `bytes` holds the file.
-ImageJob ClipboardImageJob(const QImage& picture, std::function<void(const ImageJobResult&)> done);
+ImageJob ClipboardImageJob(const QImage& picture, std::function<void(const Result<std::string>&)> done);
 
 // When a picture job runs, tells the user and returns true: the command
 // that asked must not start another one.

@@ -1,5 +1,6 @@
 #include "core/track/track_generator.h"
 
+#include "core/geometry/angles.h"
 #include "core/track/click_track.h"
 #include "core/track/editor.h"
 #include "core/track/path.h"
@@ -15,8 +16,6 @@ namespace velmora {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDegreesPerRadian = 180 / kPi;
 constexpr int kAttempts = 300;
 // Turns are worked out here in double; the editor rounds both bearings to
 // whole degrees, which can add up to a degree. Keeping a degree inside the
@@ -428,6 +427,18 @@ void DropMarkers(TrackModel& model, const Room& room, int count, Random& rnd)
     }
 }
 
+// Whether a loop of whole-pixel points is one to hand out: not empty, of a
+// length in the range asked for, every turn within the limit, inside the
+// margins and clear of itself.
+bool Acceptable(const std::vector<Vec>& loop, const GeneratorOptions& o, const Room& room, double maxTurn)
+{
+    if (loop.empty())
+        return false;
+    const double length = LoopLength(loop);
+    return length >= o.minLength && length <= o.maxLength && TurnsWithin(loop, maxTurn) &&
+           InsideMargins(loop, room) && ClearOfItself(loop, room.width);
+}
+
 // One try at a track; empty when this shape does not work out.
 std::vector<Vec> TryLoop(const Settings& s, const GeneratorOptions& o, const Room& room, Random& rnd)
 {
@@ -440,13 +451,7 @@ std::vector<Vec> TryLoop(const Settings& s, const GeneratorOptions& o, const Roo
     if (corners.size() < 3)
         return {};
     std::vector<Vec> loop = StartOnAStraight(corners, s, rnd);
-    if (loop.empty())
-        return {};
-    const double length = LoopLength(loop);
-    if (length < o.minLength || length > o.maxLength || !TurnsWithin(loop, maxTurn) ||
-        !InsideMargins(loop, room) || !ClearOfItself(loop, room.width))
-        return {};
-    return loop;
+    return Acceptable(loop, o, room, maxTurn) ? loop : std::vector<Vec>{};
 }
 
 // --- Loops for a tight turn limit ------------------------------------------
@@ -472,8 +477,8 @@ Vec StretchToward(double radians, double length, double after, double maxGap)
             if (dx == 0 && dy == 0)
                 continue;
             const double direction = std::atan2(dy, dx);
-            const double error = std::abs(std::remainder(direction - radians, 2 * kPi));
-            const double turn = std::remainder(direction - after, 2 * kPi);
+            const double error = std::abs(WrapAngle(direction - radians));
+            const double turn = WrapAngle(direction - after);
             if (turn > 0 && turn <= maxGap && error < bestError)
                 bestError = error, best = {dx, dy};
             if (error < anyError)
@@ -482,16 +487,29 @@ Vec StretchToward(double radians, double length, double after, double maxGap)
     return bestError < HUGE_VAL ? best : anyBest;
 }
 
-// A convex loop of many short stretches, each turning a little more than
-// the one before, with straights where the random weights bunch up length.
-// Each stretch of the first half comes back reversed in the second, so the
-// loop closes exactly on whole pixels. It starts in the middle of a
-// stretch, on its top straight where the editor's check of the first click
-// allows.
-std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const Room& room, Random& rnd)
+struct Extent {
+    double sum = 0;    // the length of the loop's stretches at scale 1
+    double across = 0; // its width
+    double down = 0;   // its height
+};
+
+// The extent of the loop whose first half turns through `weight` stretches.
+Extent ExtentOf(const std::vector<double>& weight)
 {
-    const double maxTurn = s.AngleLimit - kTurnMargin;
-    const int half = static_cast<int>(std::ceil(180 / (maxTurn * 0.75)));
+    const auto half = static_cast<double>(weight.size());
+    Extent e;
+    for (std::size_t k = 0; k < weight.size(); ++k) {
+        const double a = kPi * static_cast<double>(k) / half;
+        e.sum += 2 * weight[k], e.across += weight[k] * std::abs(std::cos(a)), e.down += weight[k] * std::sin(a);
+    }
+    return e;
+}
+
+// The lengths of the first half's stretches: a few random bumps of length
+// (one of them the start straight), then straights along the room's longer
+// side, since a round loop fills only the shorter side of a long room.
+std::vector<double> GentleWeights(int half, const Room& room, Random& rnd)
+{
     std::vector<double> weight(half, 1.0);
     struct Bump {
         double at, height, spread;
@@ -504,27 +522,20 @@ std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const 
             const double off = std::remainder(180.0 * k / half - b.at, 180.0) / b.spread;
             weight[k] += b.height * std::exp(-off * off);
         }
-    const auto extent = [&](double& sum, double& across, double& down) {
-        sum = across = down = 0;
-        for (int k = 0; k < half; ++k) {
-            const double a = kPi * k / half;
-            sum += 2 * weight[k], across += weight[k] * std::abs(std::cos(a)),
-                down += weight[k] * std::sin(a);
-        }
-    };
-    double sum, across, down;
-    extent(sum, across, down);
-    // A round loop fills only the shorter side of a long room: straights
-    // along the longer side stretch it towards the room's shape.
+    const Extent e = ExtentOf(weight);
     const double stretch = rnd.Between(0.5, 1);
-    if (down * room.w < across * room.h)
-        weight[half / 2] += stretch * (across * room.h / room.w - down);
+    if (e.down * room.w < e.across * room.h)
+        weight[half / 2] += stretch * (e.across * room.h / room.w - e.down);
     else
-        weight[0] += stretch * (down * room.w / room.h - across);
-    extent(sum, across, down);
-    const double target = rnd.Between(o.minLength, o.maxLength);
-    const double scale = std::min({target / sum, 0.98 * room.w / across, 0.98 * room.h / down});
-    const double maxGap = (maxTurn - 0.05) / kDegreesPerRadian;
+        weight[0] += stretch * (e.down * room.w / room.h - e.across);
+    return weight;
+}
+
+// Whole-pixel stretches, each turning a little more than the one before;
+// the second half is the first reversed, so the loop closes exactly.
+std::vector<Vec> GentleSteps(const std::vector<double>& weight, double scale, double maxGap)
+{
+    const int half = static_cast<int>(weight.size());
     std::vector<Vec> steps;
     double after = -maxGap / 2; // the top straight points right
     for (int k = 0; k < half; ++k) {
@@ -533,8 +544,16 @@ std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const 
     }
     for (int k = 0; k < half; ++k)
         steps.push_back(steps[k] * -1.0);
+    return steps;
+}
 
-    // Corners from the left end of the top straight.
+// The corners of the loop placed in the room, high and to the right: the
+// editor measures the first click's bearing from the canvas's top-left
+// corner, and under a tight limit only points near the top and far to the
+// right pass. Empty when the loop does not fit.
+std::vector<Vec> PlacedCorners(const std::vector<Vec>& steps, const Room& room, double maxTurn, Random& rnd)
+{
+    // From the left end of the top straight.
     std::vector<Vec> corners{{0, 0}};
     for (std::size_t k = 0; k + 1 < steps.size(); ++k)
         corners.push_back(corners.back() + steps[k]);
@@ -543,9 +562,6 @@ std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const 
         x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
     if (x1 - x0 > room.w || y1 > room.h)
         return {};
-    // High and to the right: the editor measures the first click's bearing
-    // from the canvas's top-left corner, and under a tight limit only points
-    // near the top and far to the right pass.
     const double top = std::ceil(room.top + rnd.Uniform() * (room.h - y1) * (maxTurn / 180));
     const double lo = std::ceil(room.left - x0), hi = std::floor(room.left + room.w - x1);
     if (lo > hi)
@@ -553,9 +569,15 @@ std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const 
     const Vec shift{lo + std::floor(std::sqrt(rnd.Uniform()) * (hi - lo + 1)), top};
     for (Vec& p : corners)
         p = p + shift;
-    // The first click goes to the end of the top straight when the editor
-    // lets it, else to the corner of the smallest bearing from the canvas's
-    // corner.
+    return corners;
+}
+
+// The loop's points from its start: the first click goes to the end of the
+// top straight when the editor lets it, else to the corner of the smallest
+// bearing from the canvas's corner, and the start to the middle of the
+// stretch before it. Empty when the editor takes neither.
+std::vector<Vec> FromFirstClick(const std::vector<Vec>& corners, const Settings& s)
+{
     const std::size_t n = corners.size();
     std::size_t first = 1;
     if (!FirstClickAllowed(corners[first], s)) {
@@ -574,14 +596,32 @@ std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const 
     std::vector<Vec> loop{start};
     for (std::size_t step = 0; step < n; ++step)
         loop.push_back(corners[(first + step) % n]);
+    return loop;
+}
+
+// A convex loop of many short stretches, each turning a little more than
+// the one before, with straights where the random weights bunch up length.
+// Each stretch of the first half comes back reversed in the second, so the
+// loop closes exactly on whole pixels. It starts in the middle of a
+// stretch, on its top straight where the editor's check of the first click
+// allows.
+std::vector<Vec> GentleLoop(const Settings& s, const GeneratorOptions& o, const Room& room, Random& rnd)
+{
+    const double maxTurn = s.AngleLimit - kTurnMargin;
+    const int half = static_cast<int>(std::ceil(180 / (maxTurn * 0.75)));
+    const std::vector<double> weight = GentleWeights(half, room, rnd);
+    const Extent e = ExtentOf(weight);
+    const double target = rnd.Between(o.minLength, o.maxLength);
+    const double scale = std::min({target / e.sum, 0.98 * room.w / e.across, 0.98 * room.h / e.down});
+    const double maxGap = (maxTurn - 0.05) / kDegreesPerRadian;
+    const std::vector<Vec> corners = PlacedCorners(GentleSteps(weight, scale, maxGap), room, maxTurn, rnd);
+    if (corners.empty())
+        return {};
     // Stretches that round to no length or to the same direction leave
     // repeated points or straight corners, which the editor takes as they
-    // are; a turn beyond the limit after rounding is caught below.
-    const double length = LoopLength(loop);
-    if (length < o.minLength || length > o.maxLength || !TurnsWithin(loop, maxTurn) ||
-        !InsideMargins(loop, room) || !ClearOfItself(loop, room.width))
-        return {};
-    return loop;
+    // are; a turn beyond the limit after rounding is caught here.
+    std::vector<Vec> loop = FromFirstClick(corners, s);
+    return Acceptable(loop, o, room, maxTurn) ? loop : std::vector<Vec>{};
 }
 
 std::string Pixels(double v)
@@ -598,42 +638,39 @@ GeneratorOptions DefaultGeneratorOptions(const Settings& s)
     return {std::floor(span * 0.75), std::floor(span * 1.5), 0};
 }
 
-std::string GeneratorProblem(const Settings& s, const GeneratorOptions& o)
+Status GeneratorProblem(const Settings& s, const GeneratorOptions& o)
 {
     if (!std::isfinite(s.TrackWidth))
-        return "TrackWidth is not a number a track can be drawn with";
+        return Fail("TrackWidth is not a number a track can be drawn with");
     const Room room = RoomFor(s);
     if (room.w < 3 * room.width || room.h < 3 * room.width) {
         const double need = 3 * room.width + (room.canvasW - room.w);
-        return "a " + std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) +
-               " canvas has no room for a loop of TrackWidth " + Pixels(room.width) + " (it needs at least " +
-               Pixels(std::ceil(need)) + " x " + Pixels(std::ceil(need)) + ")";
+        return Fail("a " + std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) +
+                    " canvas has no room for a loop of TrackWidth " + Pixels(room.width) +
+                    " (it needs at least " + Pixels(std::ceil(need)) + " x " + Pixels(std::ceil(need)) + ")");
     }
     if (s.AngleLimit - kTurnMargin < 3)
-        return "AngleLimit " + std::to_string(s.AngleLimit) +
-               " is too small to close a loop (it needs at least 4)";
+        return Fail("AngleLimit " + std::to_string(s.AngleLimit) +
+                    " is too small to close a loop (it needs at least 4)");
     if (!(o.minLength > 0) || !std::isfinite(o.maxLength) || o.minLength > o.maxLength)
-        return "the track lengths " + Pixels(o.minLength) + " to " + Pixels(o.maxLength) +
-               " px are not a range (give a positive --min-length no larger than --max-length)";
+        return Fail("the track lengths " + Pixels(o.minLength) + " to " + Pixels(o.maxLength) +
+                    " px are not a range (give a positive --min-length no larger than --max-length)");
     // The loops wind around the canvas a few times at most; asking for more
     // would only use up every attempt.
     const double longest = std::floor(kLongestLoop * (room.w + room.h));
     if (o.minLength > longest)
-        return "tracks of " + Pixels(o.minLength) + " px or more do not fit a " +
-               std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) +
-               " canvas with TrackWidth " + Pixels(room.width) + " (at most about " + Pixels(longest) +
-               " px)";
+        return Fail("tracks of " + Pixels(o.minLength) + " px or more do not fit a " +
+                    std::to_string(room.canvasW) + " x " + std::to_string(room.canvasH) +
+                    " canvas with TrackWidth " + Pixels(room.width) + " (at most about " + Pixels(longest) +
+                    " px)");
     return {};
 }
 
-GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed,
-                             std::uint64_t index)
+Result<TrackModel> GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed,
+                                 std::uint64_t index)
 {
-    GeneratedTrack result;
-    if (std::string problem = GeneratorProblem(s, o); !problem.empty()) {
-        result.error = std::move(problem);
-        return result;
-    }
+    if (Status usable = GeneratorProblem(s, o); !usable)
+        return Fail(usable.error());
     const Room room = RoomFor(s);
     Random rnd(Random(seed).Next() ^ Random(~index).Next());
     const bool tight = s.AngleLimit < kTightLimit;
@@ -643,18 +680,16 @@ GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::
         if (loop.empty())
             continue;
         if (ClickedTrack clicked = ClickTrack(loop, true, s); clicked.ok()) {
-            result.model = std::move(clicked.model);
-            DropMarkers(result.model, room, o.markers, rnd);
-            return result;
+            DropMarkers(clicked.model, room, o.markers, rnd);
+            return std::move(clicked.model);
         }
     }
-    result.error =
+    return Fail(
         "no track found in " + std::to_string(kAttempts) + " attempts on a " + std::to_string(room.canvasW) +
         " x " + std::to_string(room.canvasH) + " canvas with TrackWidth " + Pixels(room.width) +
         ", AngleLimit " + std::to_string(s.AngleLimit) + " and lengths " + Pixels(o.minLength) + " to " +
         Pixels(o.maxLength) +
-        " px; a larger canvas, a narrower track, a larger AngleLimit or shorter lengths leave more room";
-    return result;
+        " px; a larger canvas, a narrower track, a larger AngleLimit or shorter lengths leave more room");
 }
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/result.h"
 #include "core/settings/settings.h"
 #include "core/track/track_model.h"
 
@@ -18,22 +19,18 @@ struct GeneratorOptions {
 // Track lengths that suit the canvas of `s` when none are given.
 GeneratorOptions DefaultGeneratorOptions(const Settings& s);
 
-// Why no track can be made with these settings at all (a canvas too small
-// for the width, an impossible length range, a turn limit that cannot close
-// a loop), or empty text.
-std::string GeneratorProblem(const Settings& s, const GeneratorOptions& o);
-
-struct GeneratedTrack {
-    TrackModel model;  // TrackPath empty when no track was found
-    std::string error; // then: why, naming the settings in the way
-};
+// Whether any track can be made with these settings at all; if not, why (a
+// canvas too small for the width, an impossible length range, a turn limit
+// that cannot close a loop).
+Status GeneratorProblem(const Settings& s, const GeneratorOptions& o);
 
 // Track `index` of the run with `seed`: a closed loop of whole-pixel points
 // that the editor accepts click by click under `s`, every corner within
 // AngleLimit, the surface clear of itself, inside the canvas, the start on
 // a straight. Depends on (seed, index, s, o) only, so any part of a run can
-// be made again on its own. A bounded number of attempts; never loops on.
-GeneratedTrack GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed,
+// be made again on its own. A bounded number of attempts; never loops on:
+// when none succeeds, the failure names the settings in the way.
+Result<TrackModel> GenerateTrack(const Settings& s, const GeneratorOptions& o, std::uint64_t seed,
                              std::uint64_t index);
 
 } // namespace velmora

@@ -6,12 +6,16 @@
 
 namespace velmora {
 
+// The scale of a track drawn in the editor when nothing says otherwise: a
+// 2,000 px canvas is 100 m, the size of a small indoor circuit.
+inline constexpr double kDefaultMetresPerPixel = 0.05;
+
 // Canvas pixels (x right, y down, from the canvas's top-left corner) to world
 // metres (x right, y up): the one frame of every output in metres. The origin
 // is where the canvas's top-left corner lies in the world; (0, 0) puts the
 // canvas below the x axis.
 struct WorldFrame {
-    double metresPerPixel = 0.05;
+    double metresPerPixel = kDefaultMetresPerPixel;
     double originX = 0;
     double originY = 0;
 

@@ -53,8 +53,8 @@ RacelineInput Polyline(const std::vector<WorldPoint>& corners, bool closed, doub
 RacelineInput Generated(std::uint64_t index, double step)
 {
     const Settings settings;
-    const GeneratedTrack track = GenerateTrack(settings, DefaultGeneratorOptions(settings), 11, index);
-    const PathMeasure path(track.model.TrackPath);
+    const Result<TrackModel> track = GenerateTrack(settings, DefaultGeneratorOptions(settings), 11, index);
+    const PathMeasure path(track ? track->TrackPath : std::string());
     const WorldFrame frame;
     const double pixels = step / frame.metresPerPixel;
     RacelineInput in;

@@ -136,16 +136,17 @@ TEST(TrackGenerator, EveryTrackKeepsTheRules)
         o.markers = 3;
         std::set<std::string> seen;
         for (std::uint64_t i = 0; i < 60; ++i) {
-            const GeneratedTrack t = GenerateTrack(s, o, 7, i);
-            ASSERT_EQ(t.error, "") << "width " << s.TrackWidth << " limit " << s.AngleLimit << " track " << i;
-            ASSERT_EQ(Fault(t.model, s, o), "") << "width " << s.TrackWidth << " limit " << s.AngleLimit
-                                                << " track " << i << ": " << t.model.TrackPath;
-            ASSERT_EQ(t.model.markers.size(), 3u);
-            for (const RLMarker& k : t.model.markers) {
+            const Result<TrackModel> t = GenerateTrack(s, o, 7, i);
+            ASSERT_TRUE(t) << "width " << s.TrackWidth << " limit " << s.AngleLimit << " track " << i << ": "
+                           << t.error();
+            ASSERT_EQ(Fault(*t, s, o), "") << "width " << s.TrackWidth << " limit " << s.AngleLimit << " track "
+                                           << i << ": " << t->TrackPath;
+            ASSERT_EQ(t->markers.size(), 3u);
+            for (const RLMarker& k : t->markers) {
                 EXPECT_TRUE(k.type >= 1 && k.type <= 3);
                 EXPECT_TRUE(k.x >= 0 && k.y >= 0 && k.x < s.CanvasWidth && k.y < s.CanvasHeight);
             }
-            EXPECT_TRUE(seen.insert(t.model.TrackPath).second) << "track " << i << " repeats";
+            EXPECT_TRUE(seen.insert(t->TrackPath).second) << "track " << i << " repeats";
         }
     }
 }
@@ -154,10 +155,10 @@ TEST(TrackGenerator, TrackDependsOnlyOnSeedAndIndex)
 {
     const Settings s;
     const GeneratorOptions o = DefaultGeneratorOptions(s);
-    const std::string third = GenerateTrack(s, o, 7, 3).model.TrackPath;
-    GenerateTrack(s, o, 7, 2);
-    EXPECT_EQ(GenerateTrack(s, o, 7, 3).model.TrackPath, third);
-    EXPECT_NE(GenerateTrack(s, o, 8, 3).model.TrackPath, third);
+    const std::string third = GenerateTrack(s, o, 7, 3)->TrackPath;
+    (void)GenerateTrack(s, o, 7, 2);
+    EXPECT_EQ(GenerateTrack(s, o, 7, 3)->TrackPath, third);
+    EXPECT_NE(GenerateTrack(s, o, 8, 3)->TrackPath, third);
 }
 
 TEST(TrackGenerator, ImpossibleSettingsFailSoonWithAReason)
@@ -179,9 +180,9 @@ TEST(TrackGenerator, ImpossibleSettingsFailSoonWithAReason)
         GeneratorOptions o = DefaultGeneratorOptions(c.s);
         if (c.maxLength > 0)
             o.minLength = c.minLength, o.maxLength = c.maxLength;
-        const GeneratedTrack t = GenerateTrack(c.s, o, 1, 0);
-        EXPECT_TRUE(t.model.TrackPath.empty());
-        EXPECT_NE(t.error.find(c.named), std::string::npos) << t.error;
+        const Result<TrackModel> t = GenerateTrack(c.s, o, 1, 0);
+        EXPECT_FALSE(t);
+        EXPECT_NE(t.error().find(c.named), std::string::npos) << t.error();
     }
 }
 

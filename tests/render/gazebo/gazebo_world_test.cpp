@@ -42,9 +42,10 @@ std::vector<Track> Tracks()
             out.push_back({name, c->model.TrackPath, c->trackWidth, 2048, 2048});
     }
     const Settings s;
-    const GeneratedTrack g = GenerateTrack(s, DefaultGeneratorOptions(s), 11, 0);
-    EXPECT_EQ(g.error, "");
-    out.push_back({"generated", g.model.TrackPath, s.TrackWidth, 2048, 2048});
+    const Result<TrackModel> g = GenerateTrack(s, DefaultGeneratorOptions(s), 11, 0);
+    EXPECT_TRUE(g) << g.error();
+    if (g)
+        out.push_back({"generated", g->TrackPath, s.TrackWidth, 2048, 2048});
     out.push_back({"open", "M 100 100 L 700 260 L 650 500 ", 40, 800, 600});
     out.push_back({"hairpin", "M 100 100 L 600 100 L 600 130 L 100 130 ", 40, 800, 300});
     out.push_back({"off canvas", "M 100 150 L 500 150 L 900 300 ", 30, 600, 400});
