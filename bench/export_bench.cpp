@@ -39,8 +39,8 @@ void AddTrackFile(const QTemporaryDir& dir, const QString& name, const std::stri
 void RunTool(benchmark::State& state, const QTemporaryDir& dir, const ExportOptions& o, double tracks)
 {
     for (auto _ : state) {
-        std::ostringstream err;
-        if (RunBatchExport(o, dir.path(), err, false) != 0)
+        std::ostringstream facts, err;
+        if (RunBatchExport(o, dir.path(), facts, err, false) != 0)
             state.SkipWithError(err.str().c_str());
     }
     state.counters["tracks_per_s"] =

@@ -47,9 +47,6 @@ bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& s
         if (!QFileInfo(path).isFile())
             return true; // no preferences there: the defaults
     }
-    const QFileInfo info(path);
-    if (info.isFile() && info.size() == 0)
-        return true; // an empty file holds no keys: the defaults
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes) {
         err << "velmora-export: " << Utf8(path) << ": "
@@ -57,6 +54,7 @@ bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& s
             << "\n";
         return false;
     }
+    // An empty file holds no keys: the defaults.
     settings = ReadPrefs(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     return true;
 }
@@ -139,12 +137,12 @@ bool NeedsPicture(const ExportOptions& o)
 // Writes every output the options ask for; the first failure is the one
 // reported, but the other outputs are still written.
 Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
-                    const QFileInfo& track, std::vector<std::string>& notes)
+                    const QFileInfo& track, TrackReport& report)
 {
     const Result<QImage> picture = NeedsPicture(o) ? DrawPicture(scene, job) : Result<QImage>(QImage());
     const QImage drawn = picture ? *picture : QImage();
-    const OutputContext context{o,     job.model, job.settings,        job.frame,
-                                track, drawn,     scene.encodeThreads, notes};
+    const OutputContext context{o,     job.model, job.settings,        job.frame,     track,
+                                drawn, scene.encodeThreads, report.facts, report.warnings};
     Status first;
     for (const OutputEntry* output : Outputs()) {
         if (!o.Wants(output->flag))
@@ -160,28 +158,28 @@ Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const Trac
 // One track from reading to its last output. The scene is shared by all
 // tracks and stays as it is; what differs per track lives in the job.
 Status ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path,
-                   std::vector<std::string>& notes)
+                   TrackReport& report)
 {
     const Result<TrackJob> job = ReadTrackInput(o, scene.settings, path);
     if (!job)
         return Fail(job.error());
     if (!job->note.empty())
-        notes.push_back(job->note);
-    return WriteOutputs(o, scene, *job, QFileInfo(path), notes);
+        report.facts.push_back(job->note);
+    return WriteOutputs(o, scene, *job, QFileInfo(path), report);
 }
 
 // Generated track `index`: its outputs are named after it in the output
 // folder (else the current one). `made` tells a track that could not be
 // made from one whose outputs could not be written.
 Status ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, std::size_t index,
-                            const std::string& name, bool& made, std::vector<std::string>& notes)
+                            const std::string& name, bool& made, TrackReport& report)
 {
     const Result<TrackJob> job = GenerateTrackInput(o, scene.settings, index);
     made = job.ok();
     if (!job)
         return Fail(job.error());
     const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
-    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), notes);
+    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), report);
 }
 
 // Settings that no generated track can be made with are refused before the
@@ -205,20 +203,55 @@ std::vector<std::string> GeneratedNames(std::size_t count)
     return names;
 }
 
+// Settings that defeat the generator defeat it for every track: after a few
+// failures the rest of the run is given up rather than ground out.
+constexpr int kGiveUpAfter = 10;
+
+// The work of one thread of the pool, with its own copy of the scene: a
+// font must not be drawn with on two threads at once.
+TrackWork MakeWorker(const ExportOptions& options, const ExportScene& scene,
+                     const std::shared_ptr<std::atomic<int>>& failedToMake)
+{
+    auto own = std::make_shared<ExportScene>(scene);
+    LoadFonts(own->assets, own->settings, kExportDpi);
+    return [&options, own, failedToMake](std::size_t index, const std::string& track,
+                                         TrackReport& report) -> Status {
+        if (options.generate == 0)
+            return ExportTrack(options, *own, QString::fromStdString(track), report);
+        if (failedToMake->load() >= kGiveUpAfter)
+            return Fail("not made: " + std::to_string(kGiveUpAfter) + " tracks of this run could not be made");
+        bool made = true;
+        Status exported = ExportGeneratedTrack(options, *own, index, track, made, report);
+        if (!made)
+            ++*failedToMake;
+        return exported;
+    };
+}
+
+// What every track needs, made and checked before the first: the scene,
+// settings the generator can work with, the output folder.
+bool PrepareRun(const ExportOptions& options, const QString& programDir, ExportScene& scene, std::ostream& err)
+{
+    if (!LoadScene(options, programDir, scene, err))
+        return false;
+    if (options.generate > 0 && !CanGenerate(options, scene.settings, err))
+        return false;
+    if (options.outDir.empty())
+        return true;
+    const Status made = MakeFolder(QString::fromStdString(options.outDir));
+    if (!made)
+        err << "velmora-export: " << made.error() << "\n";
+    return made.ok();
+}
+
 } // namespace
 
-int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& err,
-                   bool showProgress)
+int RunBatchExport(const ExportOptions& options, const QString& programDir, std::ostream& out,
+                   std::ostream& err, bool showProgress)
 {
     ExportScene scene;
-    if (!LoadScene(options, programDir, scene, err))
+    if (!PrepareRun(options, programDir, scene, err))
         return 1;
-    if (options.generate > 0 && !CanGenerate(options, scene.settings, err))
-        return 1;
-    if (!options.outDir.empty() && !QDir().mkpath(QString::fromStdString(options.outDir))) {
-        err << "velmora-export: " << options.outDir << ": could not create the output folder\n";
-        return 1;
-    }
     // The cores this process may run on, which a cluster's scheduler may
     // hold below the machine's.
     const int jobs = options.jobs > 0 ? options.jobs : std::max(1, QThread::idealThreadCount());
@@ -227,32 +260,12 @@ int RunBatchExport(const ExportOptions& options, const QString& programDir, std:
     const std::size_t trackCount = options.generate > 0 ? options.generate : options.tracks.size();
     const auto workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), trackCount));
     scene.encodeThreads = std::max(1, jobs / std::max(1, workers));
-    // Settings that defeat the generator defeat it for every track: after a
-    // few failures the rest of the run is given up rather than ground out.
-    constexpr int kGiveUpAfter = 10;
-    auto failedToMake = std::make_shared<std::atomic<int>>(0);
-    const auto makeWorker = [&]() -> TrackWork {
-        // A font must not be drawn with on two threads at once: each worker
-        // makes its own.
-        auto own = std::make_shared<ExportScene>(scene);
-        LoadFonts(own->assets, own->settings, kExportDpi);
-        return [&options, own, failedToMake](std::size_t index, const std::string& track,
-                                             std::vector<std::string>& notes) -> Status {
-            if (options.generate == 0)
-                return ExportTrack(options, *own, QString::fromStdString(track), notes);
-            if (failedToMake->load() >= kGiveUpAfter)
-                return Fail("not made: " + std::to_string(kGiveUpAfter) +
-                            " tracks of this run could not be made");
-            bool made = true;
-            Status exported = ExportGeneratedTrack(options, *own, index, track, made, notes);
-            if (!made)
-                ++*failedToMake;
-            return exported;
-        };
-    };
+    const auto failedToMake = std::make_shared<std::atomic<int>>(0);
+    const auto makeWorker = [&] { return MakeWorker(options, scene, failedToMake); };
     const std::vector<std::string> tracks =
         options.generate > 0 ? GeneratedNames(static_cast<std::size_t>(options.generate)) : options.tracks;
-    const std::size_t failed = RunTrackPool(tracks, jobs, makeWorker, err, showProgress);
+    const std::size_t failed =
+        RunTrackPool(tracks, jobs, makeWorker, {options.quiet ? nullptr : &out, err, showProgress});
     return failed == 0 && !scene.damagedPicture ? 0 : 1;
 }
 

@@ -86,6 +86,12 @@ Status ReadJobs(const std::string& v, ExportOptions& o)
     return {};
 }
 
+Status ReadQuiet(const std::string&, ExportOptions& o)
+{
+    o.quiet = true;
+    return {};
+}
+
 Status ReadHelp(const std::string&, ExportOptions& o)
 {
     o.help = true;
@@ -115,6 +121,7 @@ constexpr ToolOption kGeneralOptions[] = {
      ReadSpacing},
     {"out-dir", "DIR", "where outputs go (default: beside each track)", ReadOutDir},
     {"jobs", "J", "export J tracks at once (default: one per core)", ReadJobs},
+    {"quiet", nullptr, "tell only failures and warnings, not each track's facts", ReadQuiet},
     {"help", nullptr, "this text", ReadHelp},
     {"version", nullptr, "the program's version", ReadVersion},
 };

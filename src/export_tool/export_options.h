@@ -40,6 +40,7 @@ struct ExportOptions {
     double maxLength = 0;
     int markers = 0;
     int jobs = 0; // tracks exported at once; 0: one per core
+    bool quiet = false; // tell failures and warnings only, not the facts of each track
     bool help = false;
     bool version = false;
     std::vector<std::string> tracks;
@@ -57,5 +58,8 @@ Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args);
 
 // The text of --help, made from the tables of options and outputs.
 std::string ExportUsage();
+
+// What a usage error prints after its message, as GNU tools do.
+inline constexpr char kTryHelp[] = "Try 'velmora-export --help' for more information.";
 
 } // namespace velmora

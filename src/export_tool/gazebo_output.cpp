@@ -38,8 +38,8 @@ Status WriteFiles(const QString& folder, const std::vector<ModelFile>& files)
 {
     for (const ModelFile& file : files) {
         const QString path = QDir(folder).filePath(QString::fromStdString(file.path));
-        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-            return Fail("could not create the folder " + Utf8(QFileInfo(path).absolutePath()));
+        if (Status made = MakeFolder(QFileInfo(path).absolutePath()); !made)
+            return made;
         if (Status s = Write(path, file.bytes); !s)
             return s;
     }
@@ -48,6 +48,8 @@ Status WriteFiles(const QString& folder, const std::vector<ModelFile>& files)
 
 Status WriteGazebo(const OutputContext& c)
 {
+    if (Status one = c.OneLine(); !one)
+        return Fail("could not make the Gazebo world: " + one.error());
     GazeboInput in;
     in.name = Utf8(c.track.completeBaseName());
     in.frame = c.frame;

@@ -49,7 +49,9 @@ constexpr ToolOption kOptions[] = {
      "sets metres per pixel instead)",
      ReadFit},
     {"open", nullptr, "leave a circuit open instead of closing the loop", ReadOpen},
-    {"track-width", "PX|csv", "TrackWidth in pixels, or for a circuit the median width from its file",
+    {"track-width", "PX|csv",
+     "TrackWidth in pixels; without it a circuit takes the median width from\n"
+     "its file (csv: always), and one without widths is refused",
      ReadTrackWidth},
 };
 
@@ -57,8 +59,11 @@ constexpr ToolOption kOptions[] = {
 
 const OptionSection kInteropSection = {
     "circuits:\n"
-    "  CIRCUIT.csv         a track argument ending in .csv is a centreline (x_m, y_m[, w_tr_right_m,\n"
-    "                      w_tr_left_m], metres, y up), placed on the canvas and closed into a loop",
+    "  CIRCUIT.csv         a track argument ending in .csv is a centreline in metres, y up:\n"
+    "                      columns x_m (or x), y_m (or y) and optionally w_tr_right_m and\n"
+    "                      w_tr_left_m, by the names of a header or else in that order,\n"
+    "                      separated by commas, semicolons, tabs or blanks; it is placed\n"
+    "                      on the canvas and closed into a loop",
     kOptions, Check};
 
 } // namespace velmora

@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     const velmora::Result<velmora::ExportOptions> parsed = velmora::ParseExportArgs(args);
     if (!parsed) {
-        std::cerr << "velmora-export: " << parsed.error() << "\n" << velmora::ExportUsage();
+        std::cerr << "velmora-export: " << parsed.error() << "\n" << velmora::kTryHelp << "\n";
         return 2;
     }
     if (parsed->help) {
@@ -39,6 +39,6 @@ int main(int argc, char** argv)
         std::cout << "velmora-export " << VELMORA_VERSION << "\n";
         return 0;
     }
-    return velmora::RunBatchExport(*parsed, QCoreApplication::applicationDirPath(), std::cerr,
+    return velmora::RunBatchExport(*parsed, QCoreApplication::applicationDirPath(), std::cout, std::cerr,
                                    isatty(STDERR_FILENO) != 0);
 }

@@ -1,9 +1,13 @@
 #include "export_tool/output_files.h"
 
+#include "core/track/one_line.h"
 #include "export_tool/output_table.h"
 #include "render/image/atomic_save.h"
 
 #include <QDir>
+#include <QFile>
+#include <filesystem>
+#include <system_error>
 
 namespace velmora {
 
@@ -19,6 +23,24 @@ Status Write(const QString& path, std::string_view bytes)
     return {};
 }
 
+Status MakeFolder(const QString& path)
+{
+    const std::filesystem::path folder(QFile::encodeName(path).toStdString());
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error))
+        return {};
+    std::filesystem::create_directories(folder, error);
+    // A file where the folder should be is reported by some systems as
+    // "File exists"; what the user needs to hear is that it is no folder.
+    if (!error && !std::filesystem::is_directory(folder, error))
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error == std::errc::file_exists)
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error)
+        return Fail("could not create the folder " + Utf8(path) + ": " + error.message());
+    return {};
+}
+
 QString OutputContext::Path(const QString& ending) const
 {
     const QDir dir(options.outDir.empty() ? track.absolutePath() : QString::fromStdString(options.outDir));
@@ -30,11 +52,23 @@ double OutputContext::SpacingMetres() const
     return options.spacing > 0 ? options.spacing : frame.Metres(DefaultSpacing(frame.metresPerPixel));
 }
 
+Status OutputContext::OneLine() const
+{
+    const std::size_t at = SecondFigureAt(model.TrackPath);
+    if (at == std::string::npos)
+        return {};
+    return Fail("the track goes on after its loop is closed (at character " + std::to_string(at + 1) +
+                " of its path): only one line can be followed; remove what comes after the Z");
+}
+
 const Result<TrackSamples>& OutputContext::Samples() const
 {
-    if (!samplesMade)
-        samplesMade =
-            SampleTrack(model.TrackPath, SpacingMetres() / frame.metresPerPixel, settings.TrackWidth);
+    if (samplesMade)
+        return *samplesMade;
+    if (Status one = OneLine(); !one)
+        samplesMade = Fail(one.error());
+    else
+        samplesMade = SampleTrack(model.TrackPath, SpacingMetres() / frame.metresPerPixel, settings.TrackWidth);
     return *samplesMade;
 }
 

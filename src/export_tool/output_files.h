@@ -13,4 +13,8 @@ Status Write(const QString& path, std::string_view bytes);
 
 std::string Utf8(const QString& s);
 
+// Makes a folder and the folders above it that are missing; the failure
+// names the folder and the system's reason ("Not a directory").
+Status MakeFolder(const QString& path);
+
 } // namespace velmora

@@ -28,7 +28,8 @@ struct OutputContext {
     const QFileInfo& track;          // names the outputs
     const QImage& picture;           // the canvas picture as the editor exports it, for entries that need it
     int encodeThreads = 1;           // for each picture's encoder
-    std::vector<std::string>& notes; // lines worth telling even when the output is written
+    std::vector<std::string>& notes;    // facts worth telling when the output is written (stdout)
+    std::vector<std::string>& warnings; // what the user should know of it all the same (stderr)
 
     // Where the output with this ending goes: the output folder (else the
     // track's own) and the track's name with the ending.
@@ -36,8 +37,12 @@ struct OutputContext {
     // Writes one file of the output whole or not at all.
     Status Write(const QString& ending, std::string_view bytes) const;
     // The track sampled every --spacing, made once for all the outputs that
-    // need it.
+    // need it; refused when the track is not one line (OneLine).
     const Result<TrackSamples>& Samples() const;
+    // An output that follows the track along one line (the sampled ones,
+    // the race line, Gazebo's walls) cannot follow a path that goes on after
+    // its loop is closed: the failure says where in the path it does.
+    Status OneLine() const;
     // The distance between samples in metres.
     double SpacingMetres() const;
     // Writes a file made from the samples in the world frame; a failure

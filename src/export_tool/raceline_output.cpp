@@ -20,14 +20,6 @@ namespace {
 
 constexpr char kDefaultVehicle[] = "f1tenth";
 
-Status ReadVehicleOption(const std::string& text, ExportOptions& o)
-{
-    if (text.empty())
-        return Fail("--vehicle needs the name of a vehicle (f1tenth, racecar) or a vehicle file");
-    o.outputValues["vehicle"] = text;
-    return {};
-}
-
 struct NamedVehicle {
     Vehicle vehicle;
     std::string name;
@@ -47,6 +39,18 @@ Result<NamedVehicle> LoadVehicle(const std::string& given)
     if (!read)
         return Fail(Utf8(path) + ": " + read.error());
     return NamedVehicle{*read, Utf8(QFileInfo(path).completeBaseName())};
+}
+
+// The vehicle is read and checked with the command line, so that a bad one
+// is one usage error rather than a failure for every track.
+Status ReadVehicleOption(const std::string& text, ExportOptions& o)
+{
+    if (text.empty())
+        return Fail("--vehicle needs the name of a vehicle (f1tenth, racecar) or a vehicle file");
+    if (const Result<NamedVehicle> vehicle = LoadVehicle(text); !vehicle)
+        return Fail(vehicle.error());
+    o.outputValues["vehicle"] = text;
+    return {};
 }
 
 RacelineInput CorridorOf(const TrackSamples& samples, const WorldFrame& frame)

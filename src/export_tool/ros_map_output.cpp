@@ -40,7 +40,7 @@ Status WriteRosMap(const OutputContext& c)
     if (!png)
         return Fail(png.error());
     if (RunsOffCanvas(c.model.TrackPath, width / 2 + kMapWallWidth, w, h))
-        c.notes.push_back("warning: the track runs off the canvas, so the map is open at its edge");
+        c.warnings.push_back("warning: the track runs off the canvas, so the map is open at its edge");
     if (Status s = c.Write("_map.png", *png); !s)
         return s;
     // The picture's lower-left corner is pixel (0, h) of the canvas, written

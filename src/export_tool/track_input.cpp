@@ -20,8 +20,6 @@ std::string_view View(const QByteArray& bytes)
 
 Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
 {
-    if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
-        return Fail("the file holds no points");
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes)
         return Fail(bytes.error());
@@ -35,7 +33,9 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     io.open = o.open;
     io.angleLimit = job.settings.AngleLimit;
     io.trackWidth = job.settings.TrackWidth;
-    io.trackWidthFromFile = o.trackWidthFromCsv;
+    // Without --track-width a circuit takes its file's widths: the settings'
+    // width in pixels says nothing of a circuit scaled to fit the canvas.
+    io.trackWidthFromFile = o.trackWidthFromCsv || o.trackWidth <= 0;
     Result<ImportedCentreline> imported = ImportCentreline(*rows, io);
     if (!imported)
         return Fail(imported.error());
@@ -49,17 +49,6 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
 }
 
 } // namespace
-
-Result<QByteArray> ReadWholeFile(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir() || info.size() < 1)
-        return Fail("could not find file");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Fail("could not read file: " + Utf8(file.errorString()));
-    return file.readAll();
-}
 
 bool IsCentrelineInput(const QString& path)
 {
@@ -79,6 +68,8 @@ Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, co
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes)
         return Fail(bytes.error());
+    if (bytes->isEmpty())
+        return Fail("could not find file"); // an empty track file, as the editor's Load has it
     // As the editor's Load has it: bytes that are no track file are not
     // drawn as if they were one.
     if (!LooksLikeTrackFile(View(*bytes)))

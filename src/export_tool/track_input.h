@@ -6,6 +6,7 @@
 #include "core/track/world_frame.h"
 #include "core/result.h"
 #include "export_tool/export_options.h"
+#include "render/image/file_read.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,12 +20,8 @@ struct TrackJob {
     TrackModel model;
     Settings settings; // the run's settings with this track's TrackWidth
     WorldFrame frame;  // of its outputs in metres
-    std::string note;             // how a circuit was read (scale, width), for stderr
+    std::string note;  // how a circuit was read (scale, width), told with the facts
 };
-
-// Reads a whole file. An empty file counts as missing, as the editor's Load
-// has it.
-Result<QByteArray> ReadWholeFile(const QString& path);
 
 // A track argument ending in ".csv", in any letter case, is a circuit's
 // centre line; anything else a track file.

@@ -16,7 +16,7 @@ namespace {
 struct Outcome {
     bool finished = false;
     Status done = Fail("not exported");
-    std::vector<std::string> notes;
+    TrackReport report;
 };
 
 // The progress line, rewritten in place: "12/25 tracks, 6.4 tracks/s".
@@ -30,7 +30,7 @@ public:
     void Clear()
     {
         if (shown_ && drawn_)
-            err_ << "\r\033[K";
+            err_ << "\r\033[K" << std::flush;
         drawn_ = false;
     }
 
@@ -60,86 +60,129 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-void RunOne(const TrackWork& job, std::size_t index, const std::string& track, Outcome& outcome)
+// The outcomes of the tracks as they finish, told in the order the tracks
+// were given: a track's lines wait until every track before it is told.
+class Reporter {
+public:
+    Reporter(const std::vector<std::string>& tracks, const PoolOutput& output)
+        : tracks_(tracks), output_(output), outcomes_(tracks.size()),
+          progress_(output.err, output.showProgress, tracks.size())
+    {
+    }
+
+    // Called with the pool's lock held.
+    void Finished(std::size_t index, Outcome outcome)
+    {
+        outcome.finished = true;
+        outcomes_[index] = std::move(outcome);
+        ++finished_;
+        for (; told_ < outcomes_.size() && outcomes_[told_].finished; ++told_)
+            Tell(outcomes_[told_], tracks_[told_]);
+        progress_.Show(finished_);
+    }
+
+    void End() { progress_.End(); }
+    std::size_t Failures() const { return failures_; }
+
+private:
+    void Tell(const Outcome& o, const std::string& track)
+    {
+        const bool quiet = output_.facts == nullptr;
+        if (o.report.warnings.empty() && o.done && (quiet || o.report.facts.empty()))
+            return;
+        progress_.Clear();
+        if (!quiet) {
+            for (const std::string& fact : o.report.facts)
+                *output_.facts << track << ": " << fact << "\n";
+            *output_.facts << std::flush;
+        }
+        for (const std::string& warning : o.report.warnings)
+            output_.err << "velmora-export: " << track << ": " << warning << "\n";
+        if (!o.done) {
+            output_.err << "velmora-export: " << track << ": " << o.done.error() << "\n";
+            ++failures_;
+        }
+        output_.err << std::flush;
+    }
+
+    const std::vector<std::string>& tracks_;
+    const PoolOutput& output_;
+    std::vector<Outcome> outcomes_;
+    ProgressLine progress_;
+    std::size_t finished_ = 0;
+    std::size_t told_ = 0;
+    std::size_t failures_ = 0;
+};
+
+Outcome RunOne(const TrackWork& job, std::size_t index, const std::string& track)
 {
+    Outcome outcome;
     try {
-        outcome.done = job(index, track, outcome.notes);
+        outcome.done = job(index, track, outcome.report);
     } catch (const std::bad_alloc&) {
         outcome.done = Fail("out of memory");
     } catch (const std::exception& e) {
         outcome.done = Fail(e.what());
+    }
+    return outcome;
+}
+
+// The tracks the lanes take one at a time, and what became of them.
+struct Queue {
+    const std::vector<std::string>& tracks;
+    Reporter& reporter;
+    std::mutex mutex;
+    std::size_t next = 0;
+
+    bool Take(std::size_t& index)
+    {
+        const std::lock_guard lock(mutex);
+        if (next == tracks.size())
+            return false;
+        index = next++;
+        return true;
+    }
+
+    void Done(std::size_t index, Outcome outcome)
+    {
+        const std::lock_guard lock(mutex);
+        reporter.Finished(index, std::move(outcome));
+    }
+};
+
+// One lane of the pool: makes its job, then exports tracks until none is
+// left. A job that cannot be made fails every track the lane takes.
+void RunLane(const std::function<TrackWork()>& makeWorker, Queue& queue)
+{
+    TrackWork job;
+    std::string setupError;
+    try {
+        job = makeWorker();
+    } catch (const std::exception& e) {
+        setupError = e.what();
+    }
+    for (std::size_t i = 0; queue.Take(i);) {
+        Outcome outcome;
+        if (job)
+            outcome = RunOne(job, i, queue.tracks[i]);
+        else
+            outcome.done = Fail(setupError);
+        queue.Done(i, std::move(outcome));
     }
 }
 
 } // namespace
 
 std::size_t RunTrackPool(const std::vector<std::string>& tracks, int jobs,
-                         const std::function<TrackWork()>& makeWorker, std::ostream& err, bool showProgress)
+                         const std::function<TrackWork()>& makeWorker, const PoolOutput& output)
 {
-    const std::size_t total = tracks.size();
-    std::vector<Outcome> outcomes(total);
-    ProgressLine progress(err, showProgress, total);
-    std::mutex mutex;
-    std::size_t next = 0;
-    std::size_t finished = 0;
-    std::size_t reported = 0;
-    std::size_t failures = 0;
-
-    // Called with the lock held: the lines of every track whose turn has
-    // come, in the order the tracks were given.
-    const auto report = [&] {
-        bool wrote = false;
-        for (; reported < total && outcomes[reported].finished; ++reported) {
-            const Outcome& o = outcomes[reported];
-            std::vector<std::string> lines = o.notes;
-            if (!o.done)
-                lines.push_back(o.done.error());
-            for (const std::string& text : lines) {
-                if (!wrote)
-                    progress.Clear();
-                wrote = true;
-                err << "velmora-export: " << tracks[reported] << ": " << text << "\n";
-            }
-            failures += o.done ? 0 : 1;
-        }
-        if (wrote)
-            err << std::flush;
-        progress.Show(finished);
-    };
-
-    const auto work = [&] {
-        TrackWork job;
-        std::string setupError;
-        try {
-            job = makeWorker();
-        } catch (const std::exception& e) {
-            setupError = e.what();
-        }
-        for (;;) {
-            std::size_t i = 0;
-            {
-                const std::lock_guard lock(mutex);
-                if (next == total)
-                    return;
-                i = next++;
-            }
-            Outcome outcome;
-            if (job)
-                RunOne(job, i, tracks[i], outcome);
-            else
-                outcome.done = Fail(setupError);
-            outcome.finished = true;
-            const std::lock_guard lock(mutex);
-            outcomes[i] = std::move(outcome);
-            ++finished;
-            report();
-        }
-    };
-    const std::size_t lanes = std::min<std::size_t>(total, static_cast<std::size_t>(std::max(1, jobs)));
+    Reporter reporter(tracks, output);
+    Queue queue{tracks, reporter, {}, 0};
+    const std::size_t lanes = std::min<std::size_t>(tracks.size(), static_cast<std::size_t>(std::max(1, jobs)));
     ReservePoolThreads(static_cast<int>(lanes));
-    RunShared(static_cast<int>(lanes), work);
-    progress.End();
-    return failures;
+    RunShared(static_cast<int>(lanes), [&] { RunLane(makeWorker, queue); });
+    reporter.End();
+    return reporter.Failures();
 }
 
 } // namespace velmora

@@ -7,14 +7,13 @@
 #include "render/image/image_load.h"
 #include "core/formats/rl_data.h"
 #include "render/image/atomic_save.h"
+#include "render/image/file_read.h"
 #include "core/track/track_loading.h"
 #include "core/formats/track_file.h"
 #include "core/track/path.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <new>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -80,18 +79,6 @@ void WriteTrackTo(Workspace& ws, const Prompts& prompts, const QString& path)
     ShowStatus(ws, "track saved to " + path);
 }
 
-// The whole file, or nullopt when it cannot be opened or read.
-std::optional<QByteArray> ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
-
 // How an export ends once its picture is written, or could not be.
 void ExportDone(Workspace& ws, const Prompts& prompts, const QString& path, const Result<std::string>& result)
 {
@@ -143,7 +130,7 @@ void Load(Workspace& ws, const Prompts& prompts)
         return;
     }
     try {
-        if (const std::optional<QByteArray> bytes = ReadWholeFile(path)) {
+        if (const Result<QByteArray> bytes = ReadWholeFile(path)) {
             const LoadOutcome outcome =
                 ApplyLoadedTrack(ws.editor, ws.settings,
                                  std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),

@@ -1,6 +1,8 @@
 #include "export_tool/export_options.h"
 #include "export_tool/generate_options.h"
 
+#include <QTemporaryDir>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -22,17 +24,85 @@ TEST(ExportOptions, ReadsEveryOption)
 
 TEST(ExportOptions, UsageErrors)
 {
-    EXPECT_NE(ParseExportArgs({}).error(), "");
-    EXPECT_NE(ParseExportArgs({"a.trk"}).error(), ""); // nothing to write
-    EXPECT_NE(ParseExportArgs({"--png"}).error(), ""); // no track
-    EXPECT_NE(ParseExportArgs({"--png", "--bmp", "a.trk"}).error(), "");
-    EXPECT_NE(ParseExportArgs({"--frobnicate", "a.trk"}).error(), "");
-    EXPECT_NE(ParseExportArgs({"--png", "a.trk", "--prefs"}).error(), "");
-    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "0", "a.trk"}).error(), "");
-    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "x", "a.trk"}).error(), "");
-    EXPECT_NE(ParseExportArgs({"--centreline", "--scale", "nan", "a.trk"}).error(), "");
-    for (const char* jobs : {"0", "-1", "x", "2.5", "1025", "99999999999"})
-        EXPECT_NE(ParseExportArgs({"--rl", "--jobs", jobs, "a.trk"}).error(), "") << jobs;
+    const std::string jobs = "--jobs needs a whole number from 1 to 1024, not ";
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
+        {{}, "no track file given"},
+        {{"--png"}, "no track file given"},
+        {{"a.trk"},
+         "nothing to write: give --png, --bmp, --rl, --centreline, --waypoints, --deepracer, --raceline, --trk, "
+         "--ros-map or --gazebo"},
+        {{"--png", "--bmp", "a.trk"}, "choose one of --png and --bmp"},
+        {{"--frobnicate", "a.trk"}, "unknown option --frobnicate"},
+        {{"-png", "a.trk"}, "unknown option -png"},
+        {{"--png=1", "a.trk"}, "--png takes no value"},
+        {{"--png", "a.trk", "--prefs"}, "--prefs needs a value"},
+        {{"--centreline", "--scale", "0", "a.trk"}, "--scale needs a number greater than 0, not \"0\""},
+        {{"--centreline", "--scale", "x", "a.trk"}, "--scale needs a number greater than 0, not \"x\""},
+        {{"--centreline", "--scale", "nan", "a.trk"}, "--scale needs a number greater than 0, not \"nan\""},
+        {{"--centreline", "--scale", "0,05", "a.trk"}, "--scale needs a number greater than 0, not \"0,05\""},
+        {{"--rl", "--jobs", "0", "a.trk"}, jobs + "\"0\""},
+        {{"--rl", "--jobs", "-1", "a.trk"}, jobs + "\"-1\""},
+        {{"--rl", "--jobs", "x", "a.trk"}, jobs + "\"x\""},
+        {{"--rl", "--jobs", "2.5", "a.trk"}, jobs + "\"2.5\""},
+        {{"--rl", "--jobs", "1025", "a.trk"}, jobs + "\"1025\""},
+        {{"--rl", "--jobs", "99999999999", "a.trk"}, jobs + "\"99999999999\""},
+        {{"--gazebo", "--wall-height", "0", "a.trk"},
+         "--wall-height needs a number of metres greater than 0, not \"0\""},
+        {{"--gazebo", "--wall-height", "inf", "a.trk"},
+         "--wall-height needs a number of metres greater than 0, not \"inf\""},
+        {{"--raceline", "--vehicle", "", "a.trk"},
+         "--vehicle needs the name of a vehicle (f1tenth, racecar) or a vehicle file"},
+        {{"--raceline", "--vehicle", "no-such-car", "a.trk"},
+         "--vehicle no-such-car: no such vehicle (f1tenth, racecar) and could not find file"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseExportArgs(c.args).error(), c.error) << (c.args.empty() ? "" : c.args[0]);
+}
+
+TEST(ExportOptions, WallHeightAndQuiet)
+{
+    const Result<ExportOptions> p = ParseExportArgs({"--gazebo", "--wall-height", "0.25", "--quiet", "a.trk"});
+    ASSERT_EQ(p.error(), "");
+    EXPECT_EQ(p->Value("wall-height", ""), "0.25");
+    EXPECT_TRUE(p->quiet);
+    EXPECT_FALSE(ParseExportArgs({"--gazebo", "a.trk"})->quiet);
+}
+
+// A vehicle is read with the command line: a file that is not one is a
+// usage error naming its line, before any track is looked at.
+TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto file = [&](const char* name, const char* text) {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    };
+    const std::string good = file("kart.txt", "# a kart\nwidth_m = 1.2\nsafety_margin_m = 0.2\n"
+                                              "max_lateral_acceleration_mps2 = 12\nmax_acceleration_mps2 = 4\n"
+                                              "max_braking_mps2 = 8\ntop_speed_mps = 25\n");
+    const Result<ExportOptions> p = ParseExportArgs({"--raceline", "--vehicle", good, "a.trk"});
+    ASSERT_EQ(p.error(), "");
+    EXPECT_EQ(p->Value("vehicle", ""), good);
+    EXPECT_EQ(ParseExportArgs({"--raceline", "--vehicle", "racecar", "a.trk"})->Value("vehicle", ""), "racecar");
+
+    const struct {
+        const char* name;
+        const char* text;
+        const char* error; // after "PATH: "
+    } bad[] = {
+        {"mass.txt", "width_m = 1\n\nmass = 3\n", "line 3: unknown key \"mass\""},
+        {"neg.txt", "width_m = -1\n", "line 1: width_m must be positive, not \"-1\""},
+        {"empty.txt", "", "missing key width_m"},
+    };
+    for (const auto& b : bad) {
+        const std::string path = file(b.name, b.text);
+        EXPECT_EQ(ParseExportArgs({"--raceline", "--vehicle", path, "a.trk"}).error(), path + ": " + b.error);
+    }
 }
 
 TEST(ExportOptions, JobsDefaultToOnePerCore)

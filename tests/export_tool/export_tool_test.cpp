@@ -3,6 +3,8 @@
 #include "core/formats/track_file.h"
 #include "core/settings/prefs_file.h"
 #include "export_tool/batch_export.h"
+#include "export_tool/man_page.h"
+#include "export_tool/output_table.h"
 #include "render/image/image_load.h"
 #include "ui/file_commands.h"
 #include "ui/workspace.h"
@@ -12,6 +14,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -133,8 +137,8 @@ TEST(ExportTool, PictureAndRLDataMatchTheEditorByteForByte)
         ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
         o.outputs = {format, "rl"};
         o.tracks = {track.toStdString()};
-        std::ostringstream err;
-        ASSERT_EQ(RunBatchExport(o, dir.path(), err, false), 0) << err.str();
+        std::ostringstream facts, err;
+        ASSERT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();
 
         const QByteArray picture = ReadAll(dir.filePath(QString("out/oval.") + format));
         ASSERT_FALSE(picture.isEmpty());
@@ -154,8 +158,8 @@ TEST(ExportTool, BadTracksAreReportedAndTheOthersWritten)
     o.outputs = {"rl", "centreline"};
     o.tracks = {dir.filePath("missing.trk").toStdString(), dir.filePath("empty.trk").toStdString(),
                 dir.filePath("garbage.trk").toStdString(), dir.filePath("good.trk").toStdString()};
-    std::ostringstream err;
-    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    std::ostringstream facts, err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
     const std::string text = err.str();
     EXPECT_NE(text.find("missing.trk: could not find file"), std::string::npos) << text;
     EXPECT_NE(text.find("empty.trk: could not find file"), std::string::npos) << text;
@@ -186,8 +190,8 @@ TEST(ExportTool, JobsWriteTheSameFilesAndReportInTheGivenOrder)
         o.outputs = {"png", "rl"};
         o.jobs = jobs;
         o.tracks = tracks;
-        std::ostringstream text;
-        EXPECT_EQ(RunBatchExport(o, dir.path(), text, progress), 1);
+        std::ostringstream facts, text;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), facts, text, progress), 1);
         err = text.str();
     };
     std::string one, four;
@@ -218,8 +222,8 @@ TEST(ExportTool, GeneratedTracksDependOnlyOnSeedAndIndex)
         o.seed = seed;
         o.markers = 2;
         o.jobs = jobs;
-        std::ostringstream err;
-        EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 0) << err.str();
+        std::ostringstream facts, err;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();
     };
     run("few", 4, 7, 1);
     run("many", 12, 7, 2);
@@ -253,8 +257,8 @@ TEST(ExportTool, SettingsThatAllowNoTrackAreNamed)
     ExportOptions o = ToolOptions(dir.filePath("out"), prefs);
     o.outputs = {"trk"};
     o.generate = 1000;
-    std::ostringstream err;
-    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    std::ostringstream facts, err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
     EXPECT_EQ(err.str(), "velmora-export: cannot generate tracks: AngleLimit 1 is too small to close a loop "
                          "(it needs at least 4)\n");
     EXPECT_FALSE(QFile::exists(dir.filePath("out/track_0001.trk")));
@@ -271,8 +275,8 @@ TEST(ExportTool, HostileGapIsRefusedWithAReason)
     ExportOptions o = ToolOptions(dir.path(), prefs);
     o.outputs = {"rl"};
     o.tracks = {dir.filePath("t.trk").toStdString()};
-    std::ostringstream err;
-    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    std::ostringstream facts, err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
     EXPECT_NE(err.str().find("could not export RL data"), std::string::npos) << err.str();
     EXPECT_FALSE(QFile::exists(dir.filePath("t_rl.txt")));
 }
@@ -326,8 +330,8 @@ TEST(ExportTool, UnusableInputsAreToldAndTheRestWritten)
             o.templateImage = dir.filePath("template.png").toStdString();
             WriteAll(dir.filePath("template.png"), QByteArray("\x89PNG\r\n\x1a\nnot a picture"));
         }
-        std::ostringstream err;
-        EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), c.code);
+        std::ostringstream facts, err;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), c.code);
         QString told = c.told.empty() ? "" : "velmora-export: " + QString::fromStdString(c.told) + "\n";
         told.replace("TRACK", track).replace("TEMPLATE", QString::fromStdString(o.templateImage));
         EXPECT_EQ(err.str(), told.toStdString());
@@ -414,12 +418,12 @@ TEST(ExportTool, RealCircuitsRunHalfwayBetweenTheirMapWalls)
     o.trackWidthFromCsv = true;
     for (const char* name : {"BrandsHatch", "Monza", "Spa"})
         o.tracks.push_back(std::string(VELMORA_TEST_DATA) + "/circuits/" + name + ".csv");
-    std::ostringstream err;
-    ASSERT_EQ(RunBatchExport(o, dir.path(), err, false), 0) << err.str();
+    std::ostringstream facts, err;
+    ASSERT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();
 
     for (const QString name : {"BrandsHatch", "Monza", "Spa"}) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_NE(err.str().find(name.toStdString() + ".csv: scale "), std::string::npos) << err.str();
+        EXPECT_NE(facts.str().find(name.toStdString() + ".csv: scale "), std::string::npos) << facts.str();
         RosMap map;
         ReadRosMap(dir.filePath("out"), name, map);
         ASSERT_EQ(map.image.size(), QSize(2048, 2048));
@@ -448,6 +452,7 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    const char kGood[] = "scale 1 m per pixel, origin -974.0,1074.0 m, track width 42 px";
     const struct {
         const char* file;
         QByteArray bytes;
@@ -459,10 +464,20 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
         {"two.csv", "0,0\n10,0\n0,0\n", "fewer than 3 distinct points"},
         {"same.csv", "3,3\n3,3\n3,3\n", "all points are the same"},
         {"far.csv", "0,0\n1e300,0\n0,100\n",
-         "at 1 m per pixel the circuit spans more than a billion pixels; no canvas holds it"},
+         "the points span more than a million km, and a circuit in metres spans 1 m to 50 km: are the numbers "
+         "metres, written with a decimal point?"},
+        {"mm.csv", "0,0,2,2\n100000,0,2,2\n0,100000,2,2\n",
+         "the points span 100 km, and a circuit in metres spans 1 m to 50 km: are the numbers metres, written "
+         "with a decimal point?"},
+        {"comma.csv", "-0,320123,1,087714\n0,168262,6,062191\n",
+         "line 1: decimal commas in \"-0,320123,1,087714\": write the numbers with a decimal point (1.5, not "
+         "1,5)"},
+        {"xy.csv", "0,0\n100,0\n100,100\n0,100\n",
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
         {"empty.csv", "", "the file holds no points"},
         {"binary.csv", QByteArray("\x89PNG\r\n\x1a\n\0\0", 10), "line 1: x_m is not a number: \"?PNG\""},
-        {"good.csv", "0,0\n100,0\n100,100\n0,100\n", ""},
+        {"good.csv", "0,0,21,21\n100,0,21,21\n100,100,21,21\n0,100,21,21\n", ""},
+        {"named.csv", "x;y;w_tr_left_m;w_tr_right_m\n0;0;21;21\n100;0;21;21\n100;100;21;21\n0;100;21;21\n", ""},
     };
     ExportOptions o = ToolOptions(dir.filePath("out"), "");
     o.outputs = {"trk", "ros-map"};
@@ -472,20 +487,20 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
         WriteAll(dir.filePath(in.file), in.bytes);
         o.tracks.push_back(dir.filePath(in.file).toStdString());
     }
-    std::ostringstream err;
-    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
-    const QStringList lines = QString::fromStdString(err.str()).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.size(), std::size(inputs)) << err.str();
+    std::ostringstream facts, err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
+    QString failures, told;
     for (const auto& in : inputs) {
-        const QString prefix = "velmora-export: " + dir.filePath(in.file) + ": ";
-        const QString expected =
-            prefix +
-            (*in.error ? in.error : "scale 1 m per pixel, origin -974.0,1074.0 m, track width 42 px");
-        EXPECT_TRUE(lines.contains(expected)) << expected.toStdString() << "\n" << err.str();
+        if (*in.error)
+            failures += "velmora-export: " + dir.filePath(in.file) + ": " + in.error + "\n";
+        else
+            told += dir.filePath(in.file) + ": " + kGood + "\n";
         const QString base = dir.filePath(QString("out/") + in.file).chopped(4);
         EXPECT_EQ(QFile::exists(base + ".trk"), !*in.error) << in.file;
         EXPECT_EQ(QFile::exists(base + "_map.yaml"), !*in.error) << in.file;
     }
+    EXPECT_EQ(err.str(), failures.toStdString());
+    EXPECT_EQ(facts.str(), told.toStdString());
 }
 
 TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)
@@ -497,17 +512,181 @@ TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)
     ExportOptions o = ToolOptions("", "");
     o.outputs = {"trk"};
     o.tracks = {track.toStdString()};
-    std::ostringstream err;
-    EXPECT_EQ(RunBatchExport(o, dir.path(), err, false), 1);
+    std::ostringstream facts, err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
     EXPECT_EQ(err.str(), "velmora-export: " + track.toStdString() +
                              ": --trk would write over the track file itself; give --out-dir\n");
     EXPECT_EQ(ReadAll(track), QByteArray(kOvalTrack));
 
     o.outDir = dir.filePath("out").toStdString();
-    ASSERT_EQ(RunBatchExport(o, dir.path(), err, false), 0);
+    ASSERT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0);
     TrackModel model;
     ReadTrackFile(kOvalTrack, model);
     EXPECT_EQ(ReadAll(dir.filePath("out/oval.trk")).toStdString(), WriteTrackFile(model));
+}
+
+// A track that goes on after its loop is closed cannot be followed along one
+// line: the outputs that do so are refused, naming where in the path, and
+// the others are written.
+TEST(ExportTool, ATrackThatGoesOnAfterItsLoopIsOneLineOnlyForThePictures)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString track = dir.filePath("spur.trk");
+    WriteAll(track, "M 300 300 L 700 300 L 700 700 L 300 700 Z L 1000 500\r\n");
+    const struct {
+        const char* output;
+        const char* refused; // the failure's start, or nothing when written
+        const char* file;
+    } outputs[] = {
+        {"centreline", "could not write the centreline: ", "spur_centreline.csv"},
+        {"waypoints", "could not write the waypoints: ", "spur_waypoints.csv"},
+        {"deepracer", "could not write the DeepRacer track: ", "spur.npy"},
+        {"raceline", "could not make the race line: ", "spur_raceline.csv"},
+        {"gazebo", "could not make the Gazebo world: ", "spur_world.sdf"},
+        {"png", nullptr, "spur.png"},
+        {"rl", nullptr, "spur_rl.txt"},
+        {"trk", nullptr, "spur.trk"},
+        {"ros-map", nullptr, "spur_map.yaml"},
+    };
+    for (const auto& out : outputs) {
+        SCOPED_TRACE(out.output);
+        ExportOptions o = ToolOptions(dir.filePath(out.output), "");
+        o.outputs = {out.output};
+        o.tracks = {track.toStdString()};
+        std::ostringstream facts, err;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), out.refused ? 1 : 0);
+        EXPECT_EQ(QFile::exists(dir.filePath(out.output) + "/" + out.file), !out.refused);
+        const std::string refused = out.refused ? "velmora-export: " + track.toStdString() + ": " + out.refused +
+                                                      "the track goes on after its loop is closed (at character 43 "
+                                                      "of its path): only one line can be followed; remove what "
+                                                      "comes after the Z\n"
+                                                : "";
+        EXPECT_EQ(err.str(), refused);
+    }
+}
+
+// Each track's facts go to standard output and only what went wrong to
+// standard error; quiet, the facts are left out.
+TEST(ExportTool, FactsGoToStandardOutputAndFailuresToStandardError)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("oval.trk"), kOvalTrack);
+    ExportOptions o = ToolOptions(dir.filePath("out"), "");
+    o.outputs = {"gazebo", "raceline"};
+    o.tracks = {dir.filePath("oval.trk").toStdString(), dir.filePath("gone.trk").toStdString()};
+    for (const bool quiet : {false, true}) {
+        o.quiet = quiet;
+        std::ostringstream facts, err;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
+        EXPECT_EQ(err.str(), "velmora-export: " + o.tracks[1] + ": could not find file\n");
+        const QStringList lines = QString::fromStdString(facts.str()).split('\n', Qt::SkipEmptyParts);
+        if (quiet) {
+            EXPECT_TRUE(lines.isEmpty()) << facts.str();
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 2) << facts.str();
+        const QString prefix = QString::fromStdString(o.tracks[0]) + ": ";
+        EXPECT_TRUE(lines[0].startsWith(prefix + "race line ") && lines[0].endsWith(" with f1tenth")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[1].startsWith(prefix + "start pose x ")) << lines[1].toStdString();
+    }
+}
+
+// A vehicle file given with --vehicle is the car the race line is for, named
+// after the file.
+TEST(ExportTool, RaceLineForAVehicleFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("oval.trk"), kOvalTrack);
+    const char kCar[] = "width_m = 0.3\nsafety_margin_m = 0.1\nmax_lateral_acceleration_mps2 = 8\n"
+                        "max_acceleration_mps2 = 3\nmax_braking_mps2 = 6\ntop_speed_mps = %1\n";
+    std::string lapTimes[2];
+    for (const int top : {5, 10}) {
+        WriteAll(dir.filePath("slow.car"), QString(kCar).arg(top).toUtf8());
+        const Result<ExportOptions> parsed = ParseExportArgs({"--raceline", "--vehicle", dir.filePath("slow.car").toStdString(),
+                                                              dir.filePath("oval.trk").toStdString()});
+        ASSERT_TRUE(parsed.ok()) << parsed.error();
+        ExportOptions o = *parsed;
+        o.imagesDir = ImagesDir().toStdString();
+        o.outDir = dir.filePath("out").toStdString();
+        std::ostringstream facts, err;
+        ASSERT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();
+        EXPECT_TRUE(QString::fromStdString(facts.str()).trimmed().endsWith(" with slow")) << facts.str();
+        lapTimes[top / 10] = facts.str();
+        const QByteArray csv = ReadAll(dir.filePath("out/oval_raceline.csv"));
+        double fastest = 0;
+        for (const QByteArray& row : csv.split('\n'))
+            if (!row.isEmpty() && !row.startsWith('#'))
+                fastest = std::max(fastest, row.split(';').value(5).trimmed().toDouble());
+        EXPECT_GT(fastest, 0.5 * top);
+        EXPECT_LE(fastest, top + 1e-6);
+    }
+    EXPECT_NE(lapTimes[0], lapTimes[1]);
+}
+
+// The Gazebo model folder is written over only when this program wrote it:
+// a folder of the same name holding something else is left as it is.
+TEST(ExportTool, GazeboLeavesAForeignModelFolderAlone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("oval.trk"), kOvalTrack);
+    ExportOptions o = ToolOptions(dir.filePath("out"), "");
+    o.outputs = {"gazebo"};
+    o.outputValues["wall-height"] = "0.75";
+    o.tracks = {dir.filePath("oval.trk").toStdString()};
+    std::ostringstream facts, err;
+    ASSERT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();
+    EXPECT_TRUE(ReadAll(dir.filePath("out/oval_gazebo/model.config")).contains("0.75 m high"));
+    // Ours: written again.
+    ASSERT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();
+
+    const QString foreign = dir.filePath("out/oval_gazebo");
+    ASSERT_TRUE(QDir(foreign).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(foreign));
+    WriteAll(foreign + "/model.config", "<model><name>Someone else's</name></model>");
+    std::ostringstream facts2, err2;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), facts2, err2, false), 1);
+    EXPECT_EQ(err2.str(), "velmora-export: " + o.tracks[0] + ": " + foreign.toStdString() +
+                              " is there and holds no model this program wrote; move it or give --out-dir\n");
+    EXPECT_EQ(QDir(foreign).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"model.config"});
+    EXPECT_EQ(ReadAll(foreign + "/model.config"), "<model><name>Someone else's</name></model>");
+}
+
+// An output folder that cannot be made is named with the system's reason,
+// and nothing is exported.
+TEST(ExportTool, AnOutputFolderThatCannotBeMadeSaysWhy)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("oval.trk"), kOvalTrack);
+    WriteAll(dir.filePath("afile"), "x");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("locked")));
+    QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const bool canWriteAnywhere = QFileInfo(dir.filePath("locked")).isWritable(); // root
+    const struct {
+        QString folder;
+        const char* reason;
+    } cases[] = {
+        {dir.filePath("afile"), "Not a directory"},
+        {dir.filePath("afile/sub"), "Not a directory"},
+        {dir.filePath("locked/sub"), "Permission denied"},
+    };
+    for (const auto& c : cases) {
+        if (canWriteAnywhere && QString(c.reason) == "Permission denied")
+            continue;
+        ExportOptions o = ToolOptions(c.folder, "");
+        o.outputs = {"rl"};
+        o.tracks = {dir.filePath("oval.trk").toStdString()};
+        std::ostringstream facts, err;
+        EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
+        EXPECT_EQ(err.str(), "velmora-export: could not create the folder " + c.folder.toStdString() + ": " +
+                                 c.reason + "\n");
+    }
+    QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ExeOwner);
 }
 
 // The program itself, started the way a script on a headless machine would.
@@ -556,9 +735,13 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
     EXPECT_EQ(Run({"--help"}, &out), 0);
     EXPECT_TRUE(out.startsWith("usage: velmora-export"));
     EXPECT_TRUE(out.contains("--ros-map"));
-    EXPECT_EQ(Run({"--png"}, nullptr, &err), 2);
-    EXPECT_TRUE(err.contains("no track file given"));
-    EXPECT_EQ(Run({"--nonsense", "a.trk"}, nullptr, &err), 2);
+    // A usage error is its line and where to look, as GNU tools have it.
+    const QByteArray kTry = "Try 'velmora-export --help' for more information.\n";
+    EXPECT_EQ(Run({"--png"}, &out, &err), 2);
+    EXPECT_EQ(err, "velmora-export: no track file given\n" + kTry);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(Run({"--bogus"}, &out, &err), 2);
+    EXPECT_EQ(err, "velmora-export: unknown option --bogus\n" + kTry);
 
     const struct {
         QStringList args;
@@ -581,8 +764,90 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
     for (const auto& u : usage) {
         const QStringList args = QStringList{"--rl"} + u.args + QStringList{"a.trk"};
         EXPECT_EQ(Run(args, nullptr, &err), 2) << args.join(' ').toStdString();
-        EXPECT_EQ(err.left(err.indexOf('\n')).toStdString(), std::string("velmora-export: ") + u.told);
+        EXPECT_EQ(err, "velmora-export: " + QByteArray(u.told) + "\n" + kTry);
     }
+}
+
+// A vehicle that cannot be read is one usage error before any track: none
+// is exported, however many are given.
+TEST_F(ExportProgram, ABadVehicleIsOneUsageError)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("car.txt"), "width_m = 0.3\nspeed = 3\n");
+    QStringList args{"--images", ImagesDir(), "--raceline", "--png", "--out-dir", dir.filePath("out"),
+                     "--vehicle", dir.filePath("car.txt")};
+    for (int i = 0; i < 20; ++i) {
+        WriteAll(dir.filePath(QString("t%1.trk").arg(i)), kOvalTrack);
+        args << dir.filePath(QString("t%1.trk").arg(i));
+    }
+    QByteArray out, err;
+    EXPECT_EQ(Run(args, &out, &err), 2);
+    EXPECT_EQ(err, "velmora-export: " + dir.filePath("car.txt").toUtf8() +
+                       ": line 2: unknown key \"speed\"\nTry 'velmora-export --help' for more information.\n");
+    EXPECT_FALSE(QDir(dir.filePath("out")).exists());
+}
+
+// A circuit file that cannot be read as one ends the run with 1, its line
+// named, and leaves nothing behind.
+TEST_F(ExportProgram, ACircuitThatCannotBeReadWritesNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("monza.csv"), "# x_m;y_m;w_tr_right_m;w_tr_left_m\n-0,320123;1,087714;5,739;5,932\n");
+    QByteArray out, err;
+    EXPECT_EQ(Run({"--images", ImagesDir(), "--trk", "--png", "--centreline", "--out-dir", dir.filePath("out"),
+                   dir.filePath("monza.csv")},
+                  &out, &err),
+              1);
+    EXPECT_EQ(err, "velmora-export: " + dir.filePath("monza.csv").toUtf8() +
+                       ": line 2: decimal commas in \"-0,320123;1,087714;5,739;5,932\": write the numbers with a "
+                       "decimal point (1.5, not 1,5)\n");
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(QDir(dir.filePath("out")).isEmpty());
+}
+
+// The manual page has the sections a manual page has, every output in its
+// description, and fits a terminal of 80 columns.
+TEST(ExportManual, HasItsSectionsAndFitsEightyColumns)
+{
+    const std::string page = ExportManPage("9.9");
+    for (const char* section : {".SH NAME", ".SH SYNOPSIS", ".SH DESCRIPTION", ".SH OPTIONS", ".SH EXIT STATUS",
+                                ".SH EXAMPLES", ".SH FILES"})
+        EXPECT_NE(page.find(std::string("\n") + section + "\n"), std::string::npos) << section;
+    for (const OutputEntry* output : Outputs())
+        EXPECT_NE(page.find("\\fB\\-\\-" + QString(output->flag).replace("-", "\\-").toStdString() + "\\fR\n"),
+                  std::string::npos)
+            << output->flag;
+
+    if (QStandardPaths::findExecutable("man").isEmpty())
+        GTEST_SKIP() << "man is not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("velmora-export.1"), QByteArray::fromStdString(page));
+    QProcess man;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("MANWIDTH", "80");
+    env.insert("MANPAGER", "cat");
+    env.insert("PAGER", "cat");
+    env.insert("LC_ALL", "C");
+    man.setProcessEnvironment(env);
+    man.start("man", {"-l", dir.filePath("velmora-export.1")});
+    ASSERT_TRUE(man.waitForFinished(60000));
+    const QString text = QString::fromUtf8(man.readAllStandardOutput());
+    ASSERT_EQ(man.exitCode(), 0) << man.readAllStandardError().toStdString();
+    // Bold and underline come as overstrikes: a character, a backspace, another.
+    static const QRegularExpression overstrike(".\b");
+    int lines = 0;
+    for (QString line : text.split('\n')) {
+        line.remove(overstrike);
+        EXPECT_LE(line.size(), 80) << line.toStdString();
+        ++lines;
+    }
+    EXPECT_GT(lines, 100);
+    for (const char* heading : {"SYNOPSIS", "EXIT STATUS", "EXAMPLES", "FILES"})
+        EXPECT_TRUE(text.contains(QRegularExpression(QString("^") + heading + "$", QRegularExpression::MultilineOption)))
+            << heading;
 }
 
 // Every number the tool reads or writes is the same bytes in a locale whose

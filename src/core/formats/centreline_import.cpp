@@ -13,8 +13,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::string_view kColumns[] = {"x_m", "y_m", "w_tr_right_m", "w_tr_left_m"};
-
 // Points are placed to the hundredth of a pixel, and those that move the
 // line by less than this are left out: together well inside a tenth of a
 // pixel of the file's line, so no false corner appears where a race-line
@@ -29,37 +27,6 @@ constexpr double kKerbOverhang = 3;
 std::string AtLine(std::size_t line)
 {
     return "line " + std::to_string(line) + ": ";
-}
-
-// A plain decimal number filling the whole field: no "nan", "inf", hex or
-// trailing text, and finite.
-Result<double> ReadField(std::string_view field, std::size_t column, std::size_t line)
-{
-    const DecimalScan scan = ScanDecimal(field);
-    if (scan.length == 0 || scan.length != field.size())
-        return Fail(AtLine(line) + std::string(kColumns[column]) + " is not a number: " + QuotedField(field));
-    if (!std::isfinite(scan.value))
-        return Fail(AtLine(line) + std::string(kColumns[column]) + " is too large: " + QuotedField(field));
-    return scan.value;
-}
-
-Result<CentrelineRow> ReadRow(std::string_view text, std::size_t line)
-{
-    double values[4] = {0, 0, 0, 0};
-    std::size_t count = 0;
-    while (count < 4) {
-        const std::size_t comma = text.find(',');
-        const Result<double> value = ReadField(TrimBlanks(text.substr(0, comma)), count, line);
-        if (!value)
-            return Fail(value.error());
-        values[count++] = *value;
-        if (comma == std::string_view::npos)
-            break;
-        text.remove_prefix(comma + 1);
-    }
-    if (count < 2)
-        return Fail(AtLine(line) + "needs x_m and y_m separated by a comma");
-    return CentrelineRow{values[0], values[1], values[2], values[3], count == 4, line};
 }
 
 struct Extent {
@@ -109,7 +76,8 @@ Result<double> WidthFromFile(const std::vector<CentrelineRow>& rows, double metr
         if (r.hasWidths)
             sums.push_back(r.widthRight + r.widthLeft);
     if (sums.empty())
-        return Fail("the file has no track widths (w_tr_right_m, w_tr_left_m) to take the track width from");
+        return Fail("the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width "
+                    "(--track-width PX)");
     const std::size_t mid = sums.size() / 2;
     std::nth_element(sums.begin(), sums.begin() + long(mid), sums.end());
     double median = sums[mid];
@@ -181,32 +149,89 @@ std::string TurnRefused(const ClickedTrack& c, const std::vector<std::size_t>& l
            " degrees here, more than the angle limit of " + limitText;
 }
 
-} // namespace
-
-Result<std::vector<CentrelineRow>> ReadCentrelineRows(std::string_view bytes)
+std::string MetresText(double metres)
 {
-    std::vector<CentrelineRow> rows;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    std::size_t line = 0;
-    while (!bytes.empty()) {
-        ++line;
-        // Lines end in LF, CR LF or a lone CR (old spreadsheet exports).
-        const std::size_t end = bytes.find_first_of("\r\n");
-        const std::string_view text = TrimBlanks(bytes.substr(0, end));
-        const bool pair = end != std::string_view::npos && bytes.substr(end, 2) == "\r\n";
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + (pair ? 2 : 1));
-        if (text.empty() || text.front() == '#')
-            continue;
-        if (rows.size() == kMaxCentrelineImportRows)
-            return Fail(AtLine(line) + "more than " + std::to_string(kMaxCentrelineImportRows) + " points");
-        const Result<CentrelineRow> row = ReadRow(text, line);
-        if (!row)
-            return Fail(row.error());
-        rows.push_back(*row);
-    }
-    return rows;
+    return metres >= 1000 ? FormatShortest(RoundHalfEven(metres / 100) / 10) + " km"
+                          : FormatShortest(RoundHalfEven(metres * 100) / 100) + " m";
 }
+
+// The points as a circuit: enough of them, and spanning what a circuit in
+// metres spans. A file in millimetres, or with its numbers misread, is
+// refused here rather than drawn at an absurd scale.
+Result<Extent> CheckPoints(const std::vector<CentrelineRow>& rows)
+{
+    if (rows.empty())
+        return Fail("the file holds no points");
+    const int distinct = DistinctPoints(rows);
+    if (distinct < 3)
+        return Fail(distinct == 1 ? "all points are the same" : "fewer than 3 distinct points");
+    const Extent e = ExtentOf(rows);
+    if (!std::isfinite(e.Width()) || !std::isfinite(e.Height()))
+        return Fail("the points lie too far apart for any canvas");
+    const double span = std::max(e.Width(), e.Height());
+    if (span < kSmallestCircuit || span > kLargestCircuit)
+        return Fail("the points span " + (span > 1e9 ? std::string("more than a million km") : MetresText(span)) +
+                    ", and a circuit in metres spans " +
+                    MetresText(kSmallestCircuit) + " to " + MetresText(kLargestCircuit) +
+                    ": are the numbers metres, written with a decimal point?");
+    return e;
+}
+
+// The track width in pixels: given, or the median of the file's. A track
+// wider than the circuit is a sign of columns read in the wrong places.
+Result<double> TrackWidthFor(const std::vector<CentrelineRow>& rows, const Extent& e, double s,
+                             const CentrelineImportOptions& o)
+{
+    if (!o.trackWidthFromFile)
+        return o.trackWidth;
+    const Result<double> width = WidthFromFile(rows, s);
+    if (!width)
+        return width;
+    const double span = std::max(e.Width(), e.Height());
+    if (*width * s > span)
+        return Fail("the widths in the file make the track " + MetresText(*width * s) +
+                    " wide on a circuit " + MetresText(span) + " across: are the columns in their places?");
+    return width;
+}
+
+// The file's rows on the canvas, and the points the track is clicked at:
+// to the hundredth of a pixel, those that change the line by less than the
+// tolerance left out, never two equal in a row.
+struct PlacedLine {
+    std::vector<CanvasPoint> source;
+    std::vector<CanvasPoint> points;
+    std::vector<std::size_t> lines; // of each point in the file
+};
+
+Result<PlacedLine> PlaceOnCanvas(const std::vector<CentrelineRow>& rows, const WorldFrame& frame, bool closed)
+{
+    const double s = frame.metresPerPixel;
+    PlacedLine out;
+    std::vector<CanvasPoint> placed;
+    out.source.reserve(rows.size());
+    placed.reserve(rows.size());
+    for (const CentrelineRow& r : rows) {
+        out.source.push_back({(r.x - frame.originX) / s, (frame.originY - r.y) / s});
+        placed.push_back(Hundredths(out.source.back()));
+    }
+    for (const std::size_t k : SimplifyLine(out.source, placed, closed, kSimplifyTolerance)) {
+        if (!out.points.empty() && placed[k] == out.points.back())
+            continue;
+        out.points.push_back(placed[k]);
+        out.lines.push_back(rows[k].line);
+    }
+    while (closed && out.points.size() > 1 && out.points.back() == out.points.front()) {
+        out.points.pop_back();
+        out.lines.pop_back();
+    }
+    const std::size_t fewest = closed ? 3 : 2;
+    if (out.points.size() < fewest)
+        return Fail("at " + ScaleText(s) + " the circuit shrinks to fewer than " + std::to_string(fewest) +
+                    " distinct points");
+    return out;
+}
+
+} // namespace
 
 double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeight)
 {
@@ -227,65 +252,34 @@ double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeigh
 Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& rows,
                                             const CentrelineImportOptions& o)
 {
-    if (rows.empty())
-        return Fail("the file holds no points");
-    const int distinct = DistinctPoints(rows);
-    if (distinct < 3)
-        return Fail(distinct == 1 ? "all points are the same" : "fewer than 3 distinct points");
-    const Extent e = ExtentOf(rows);
-    if (!std::isfinite(e.Width()) || !std::isfinite(e.Height()))
-        return Fail("the points lie too far apart for any canvas");
-    const double s = o.metresPerPixel > 0 ? o.metresPerPixel
-                                          : FitScale(e.Width(), e.Height(), o.canvasWidth, o.canvasHeight);
+    const Result<Extent> extent = CheckPoints(rows);
+    if (!extent)
+        return Fail(extent.error());
+    const double s = o.metresPerPixel > 0
+                         ? o.metresPerPixel
+                         : FitScale(extent->Width(), extent->Height(), o.canvasWidth, o.canvasHeight);
     if (!(s > 0) || !std::isfinite(s))
         return Fail("the points lie too close together to scale to the canvas");
-    double trackWidth = o.trackWidth;
-    if (o.trackWidthFromFile) {
-        const Result<double> fromFile = WidthFromFile(rows, s);
-        if (!fromFile)
-            return Fail(fromFile.error());
-        trackWidth = *fromFile;
-    }
-    if (Status fits = FitsCanvas(e, s, trackWidth, o); !fits)
+    const Result<double> trackWidth = TrackWidthFor(rows, *extent, s, o);
+    if (!trackWidth)
+        return Fail(trackWidth.error());
+    if (Status fits = FitsCanvas(*extent, s, *trackWidth, o); !fits)
         return Fail(fits.error());
-
-    const bool closed = !o.open;
-    const WorldFrame frame = CentringFrame(e, s, o);
-    std::vector<CanvasPoint> source, placed;
-    source.reserve(rows.size());
-    placed.reserve(rows.size());
-    for (const CentrelineRow& r : rows) {
-        source.push_back({(r.x - frame.originX) / s, (frame.originY - r.y) / s});
-        placed.push_back(Hundredths(source.back()));
-    }
-    std::vector<CanvasPoint> points;
-    std::vector<std::size_t> lines;
-    for (const std::size_t k : SimplifyLine(source, placed, closed, kSimplifyTolerance)) {
-        if (!points.empty() && placed[k] == points.back())
-            continue;
-        points.push_back(placed[k]);
-        lines.push_back(rows[k].line);
-    }
-    while (closed && points.size() > 1 && points.back() == points.front()) {
-        points.pop_back();
-        lines.pop_back();
-    }
-    const std::size_t fewest = closed ? 3 : 2;
-    if (points.size() < fewest)
-        return Fail("at " + ScaleText(s) + " the circuit shrinks to fewer than " + std::to_string(fewest) +
-                    " distinct points");
-
+    const WorldFrame frame = CentringFrame(*extent, s, o);
+    Result<PlacedLine> placed = PlaceOnCanvas(rows, frame, !o.open);
+    if (!placed)
+        return Fail(placed.error());
     Settings editor;
     editor.AngleLimit = o.angleLimit;
-    ClickedTrack clicked = ClickTrack(points, closed, editor);
+    ClickedTrack clicked = ClickTrack(placed->points, !o.open, editor);
     if (!clicked.ok())
-        return Fail(TurnRefused(clicked, lines, o.angleLimit));
+        return Fail(TurnRefused(clicked, placed->lines, o.angleLimit));
     clicked.model.PointerX = clicked.model.PointerY = 0;
     ImportedCentreline out;
     out.model = std::move(clicked.model);
     out.frame = frame;
-    out.trackWidth = trackWidth;
-    out.sourceLine = std::move(source);
+    out.trackWidth = *trackWidth;
+    out.sourceLine = std::move(placed->source);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/formats/centreline_rows.h"
 #include "core/result.h"
 #include "core/track/simplify.h"
 #include "core/track/track_model.h"
@@ -13,27 +14,6 @@
 
 namespace velmora {
 
-// One row of a centreline CSV as the racetrack databases publish it (and as
-// our own centreline export writes it): "x_m, y_m[, w_tr_right_m,
-// w_tr_left_m]", metres, y pointing up.
-struct CentrelineRow {
-    double x = 0;
-    double y = 0;
-    double widthRight = 0; // distances from the centre line to the edges;
-    double widthLeft = 0;  // only when hasWidths
-    bool hasWidths = false;
-    std::size_t line = 0; // in the file, from 1
-};
-
-inline constexpr std::size_t kMaxCentrelineImportRows = 1000000;
-
-// Reads every row: "#" lines and blank lines are skipped, fields are split at
-// commas with blanks around them allowed, columns after the fourth ignored, a
-// UTF-8 byte order mark and LF, CR LF or CR line ends accepted. Any field of the first
-// four that is not a plain finite decimal number stops the reading with an
-// failure naming the line ("line 12: ..."). Accepts any bytes.
-Result<std::vector<CentrelineRow>> ReadCentrelineRows(std::string_view bytes);
-
 // How a centreline becomes a track on the canvas.
 struct CentrelineImportOptions {
     int canvasWidth = 2048;
@@ -42,6 +22,8 @@ struct CentrelineImportOptions {
     bool open = false;         // leave the track open instead of closing the loop
     std::int32_t angleLimit = 180;
     double trackWidth = 42; // pixels, unless taken from the file
+    // The median of the file's widths; a file without them is refused, as
+    // the width it would get would have nothing to do with the circuit.
     bool trackWidthFromFile = false;
 };
 
@@ -62,8 +44,10 @@ struct ImportedCentreline {
 // a pixel, the first row the start, points that change the line by less than
 // a twentieth of a pixel left out, never two equal points in a row, closed
 // with "Z" unless open. Refuses what cannot become a track: too few distinct
-// points, a circuit that does not fit the canvas (naming the canvas it would
-// need), a turn the editor's angle limit refuses (naming its line).
+// points, points no circuit in metres spans (a file in millimetres, numbers
+// misread) or a track wider than the circuit, a circuit that does not fit
+// the canvas (naming the canvas it would need), a turn the editor's angle
+// limit refuses (naming its line).
 Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& rows,
                                             const CentrelineImportOptions& options);
 
@@ -71,5 +55,10 @@ Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& ro
 // canvas leaving 5 % of the canvas's shorter side free on every side, rounded
 // up to three significant digits; 0 when there is none.
 double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeight);
+
+// The sizes a circuit in metres can have, from a robot's table-top course to
+// the longest road circuits, across its larger side.
+inline constexpr double kSmallestCircuit = 1;     // metres
+inline constexpr double kLargestCircuit = 50000;  // metres
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "circuit_data.h"
 #include "core/formats/centreline_csv.h"
 #include "core/formats/centreline_import.h"
+#include "core/formats/number_text.h"
 #include "core/formats/ros_map_yaml.h"
 #include "core/formats/track_file.h"
 #include "core/track/editor.h"
@@ -8,6 +9,7 @@
 #include "core/track/track_loading.h"
 #include "core/track/track_samples.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -79,11 +81,16 @@ TEST(CentrelineRows, BadFieldsNameTheirLine)
         {"1,2\n1,inf\n", "line 2: y_m is not a number: \"inf\""},
         {"1,2\n1,1e999\n", "line 2: y_m is too large: \"1e999\""},
         {"1,2\n1,2,3,zz\n", "line 2: w_tr_left_m is not a number: \"zz\""},
-        {"1,2\n1;2\n", "line 2: x_m is not a number: \"1;2\""},
-        {"1\n", "line 1: needs x_m and y_m separated by a comma"},
+        {"1,2\n1;2\n", "line 2: fields separated by semicolons where line 1 has commas"},
+        {"1.5 2\n1.5,2\n", "line 2: fields separated by commas where line 1 has tabs or blanks"},
+        {"1.5 2\n1.5\n", "line 2: needs x_m and y_m separated by tabs or blanks"},
+        {"1\n", "line 1: needs x_m and y_m separated by commas, semicolons, tabs or blanks"},
         {"1,\n", "line 1: y_m is not a number: \"\""},
         {"1,2\n1\x01,2\n", "line 2: x_m is not a number: \"1?\""},
-        {"1 2,3\n", "line 1: x_m is not a number: \"1 2\""},
+        {"1 2,3\n", "line 1: decimal commas in \"1 2,3\": write the numbers with a decimal point (1.5, not 1,5)"},
+        {"# s_m,x_m,y_m\n0,1.5,2\n1,3\n", "line 3: no y_m (field 3 of the header on line 1)"},
+        {"x_m,y_m\n\x89PNG\n", "line 2: x_m is not a number: \"?PNG\""},
+        {"x_m,y_m\n1.5\n", "line 2: no y_m (field 2 of the header on line 1)"},
     };
     for (const auto& c : cases) {
         const Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(c.csv);
@@ -92,10 +99,123 @@ TEST(CentrelineRows, BadFieldsNameTheirLine)
     }
 }
 
+// A small circuit, 70 x 30 m, starting near (0, 0) as the databases' do, in
+// rows of (x, y, right width, left width).
+std::vector<CentrelineRow> Stadium()
+{
+    std::vector<CentrelineRow> rows;
+    for (int i = 0; i < 24; ++i) {
+        const double a = 2 * 3.141592653589793 * i / 24;
+        const double x = 20 * std::cos(a) + (std::cos(a) > 0 ? 15.125 : -15.125) - 35.0625;
+        rows.push_back({x, 15 * std::sin(a) + 0.046875, 2.75 + (i % 3) * 0.25, 3.5 - (i % 2) * 0.5, true, 0});
+    }
+    return rows;
+}
+
+// The circuit as a table: each field one of x, y, r(ight), l(eft) or a
+// number of some other column (-), numbers shown times `unit`.
+std::string Table(const std::vector<CentrelineRow>& rows, std::string_view before, std::string_view columns,
+                  std::string_view separator, bool decimalComma, double unit)
+{
+    std::string text(before);
+    for (const CentrelineRow& r : rows) {
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            const char c = columns[k];
+            const double v = c == 'x' ? r.x : c == 'y' ? r.y : c == 'r' ? r.widthRight : c == 'l' ? r.widthLeft : 7.25;
+            std::string number = FormatShortest(v * unit);
+            if (decimalComma)
+                std::replace(number.begin(), number.end(), '.', ',');
+            text += (k == 0 ? "" : std::string(separator)) + number;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// The forms centreline tables come in import to the same track as the plain
+// file, or fail naming the line and the fix: columns by the header's names
+// in any order, with or without "#", our own waypoints and race-line files,
+// every separator; decimal commas, two columns without a width and a file in
+// millimetres are refused.
+TEST(CentrelineImport, TableFormsImportAsThePlainFile)
+{
+    const std::vector<CentrelineRow> stadium = Stadium();
+    const std::string kWaypoints =
+        "# s_m,x_m,y_m,psi_rad,kappa_radpm,w_tr_right_m,w_tr_left_m,x_right_m,y_right_m,x_left_m,y_left_m\n";
+    const struct {
+        const char* name;
+        std::string before; // header and comment lines
+        const char* columns;
+        const char* separator;
+        bool decimalComma;
+        double unit;
+        const char* error; // of reading, else of the import with the file's widths; "": as the plain file
+    } forms[] = {
+        {"plain", "# x_m,y_m,w_tr_right_m,w_tr_left_m\n", "xyrl", ",", false, 1, ""},
+        {"no header", "", "xyrl", ",", false, 1, ""},
+        {"reordered", "# w_tr_left_m,w_tr_right_m,y_m,x_m\n", "lryx", ",", false, 1, ""},
+        {"without #", "x,y,w_tr_right_m,w_tr_left_m\n", "xyrl", ",", false, 1, ""},
+        {"quoted, any case", "\"X_M\",\"Y_M\",\"W_TR_RIGHT_M\",\"W_TR_LEFT_M\"\n", "xyrl", ",", false, 1, ""},
+        {"waypoints", kWaypoints, "-xy--rl----", ",", false, 1, ""},
+        {"race line", "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n", "-xy----", "; ", false, 1,
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
+        {"race line with notes", "# made by velmora\n# vehicle x y\n# s_m; x_m; y_m; psi_rad\n", "-xy-", ";",
+         false, 1, "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
+        {"semicolons", "x_m;y_m;w_tr_right_m;w_tr_left_m\n", "xyrl", ";", false, 1, ""},
+        {"tabs", "# x_m\ty_m\tw_tr_right_m\tw_tr_left_m\n", "xyrl", "\t", false, 1, ""},
+        {"blanks", "", "xyrl", "   ", false, 1, ""},
+        {"two columns", "x_m,y_m\n", "xy", ",", false, 1,
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
+        {"decimal commas", "", "xyrl", ",", true, 1,
+         "line 1: decimal commas in \"0,0625,0,046875,2,75,3,5\": write the numbers with a decimal point (1.5, "
+         "not 1,5)"},
+        {"decimal commas, named", "x_m,y_m\n", "xy", ",", true, 1,
+         "line 2: decimal commas in \"0,0625,0,046875\": write the numbers with a decimal point (1.5, not 1,5)"},
+        {"decimal commas and semicolons", "# x_m;y_m\n", "xy", ";", true, 1,
+         "line 2: decimal commas in \"0,0625;0,046875\": write the numbers with a decimal point (1.5, not 1,5)"},
+        {"millimetres", "", "xyrl", ",", false, 1000,
+         "the points span 70.2 km, and a circuit in metres spans 1 m to 50 km: are the numbers metres, written "
+         "with a decimal point?"},
+    };
+    CentrelineImportOptions given;
+    given.metresPerPixel = 0.125;
+    CentrelineImportOptions fromFile = given;
+    fromFile.trackWidthFromFile = true;
+    const std::string plainText = Table(stadium, forms[0].before, forms[0].columns, ",", false, 1);
+    const Result<ImportedCentreline> plainGiven = ImportCentreline(Rows(plainText), given);
+    const Result<ImportedCentreline> plainFromFile = ImportCentreline(Rows(plainText), fromFile);
+    ASSERT_TRUE(plainGiven.ok() && plainFromFile.ok()) << plainGiven.error() << plainFromFile.error();
+    EXPECT_EQ(plainFromFile->trackWidth, 50); // (3 + 3.25) m, the median, at 0.125 m per pixel
+
+    for (const auto& f : forms) {
+        SCOPED_TRACE(f.name);
+        const std::string text = Table(stadium, f.before, f.columns, f.separator, f.decimalComma, f.unit);
+        const Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(text);
+        if (!rows) {
+            EXPECT_EQ(rows.error(), f.error);
+            continue;
+        }
+        const Result<ImportedCentreline> withWidths = ImportCentreline(*rows, fromFile);
+        EXPECT_EQ(withWidths.error(), f.error);
+        if (*f.error && f.unit != 1)
+            continue;
+        const Result<ImportedCentreline> out = ImportCentreline(*rows, given);
+        ASSERT_TRUE(out.ok()) << out.error();
+        EXPECT_EQ(out->model.TrackPath, plainGiven->model.TrackPath);
+        EXPECT_EQ(out->frame.originX, plainGiven->frame.originX);
+        EXPECT_EQ(out->frame.originY, plainGiven->frame.originY);
+        if (withWidths) {
+            EXPECT_EQ(withWidths->trackWidth, plainFromFile->trackWidth);
+        }
+    }
+}
+
 TEST(CentrelineImport, RefusesWhatCannotBeATrack)
 {
     CentrelineImportOptions scaled;
     scaled.metresPerPixel = 1;
+    CentrelineImportOptions tiny;
+    tiny.metresPerPixel = 1000;
     CentrelineImportOptions strict;
     strict.angleLimit = 45;
     CentrelineImportOptions strictScaled = strict;
@@ -115,11 +235,13 @@ TEST(CentrelineImport, RefusesWhatCannotBeATrack)
         {"0,0\n30000,0\n0,100\n", scaled,
          "at 1 m per pixel the circuit needs a canvas of 30049 x 149 pixels, more than the largest canvas "
          "(16384 x 16384)"},
-        {"0,0\n1e12,0\n0,100\n", scaled,
-         "at 1 m per pixel the circuit spans more than a billion pixels; no canvas "
-         "holds it"},
-        {"0,0\n0.002,0\n0,0.002\n", scaled,
-         "at 1 m per pixel the circuit shrinks to fewer than 3 distinct points"},
+        {"0,0\n1e12,0\n0,100\n", {},
+         "the points span more than a million km, and a circuit in metres spans 1 m to 50 km: are the "
+         "numbers metres, written with a decimal point?"},
+        {"0,0\n0.5,0\n0,0.5\n", {},
+         "the points span 0.5 m, and a circuit in metres spans 1 m to 50 km: are the numbers metres, written "
+         "with a decimal point?"},
+        {"0,0\n2,0\n0,2\n", tiny, "at 1000 m per pixel the circuit shrinks to fewer than 3 distinct points"},
         // A triangle whose corners are all within 45 degrees but where it
         // closes: into the closing stretch (line 3) and out of it (line 1).
         {"0,0\n100,10\n200,0\n", strictScaled,
@@ -191,7 +313,10 @@ TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
     EXPECT_EQ(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o)->trackWidth,
               13); // (6 + 7) / 2 m
     EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
-              "the file has no track widths (w_tr_right_m, w_tr_left_m) to take the track width from");
+              "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)");
+    EXPECT_EQ(ImportError("0,0,60,61\n100,0,60,61\n100,50,60,61\n", o),
+              "the widths in the file make the track 121 m wide on a circuit 100 m across: are the columns in "
+              "their places?");
     EXPECT_EQ(ImportError("0,0,0.1,0.1\n100,0,0.1,0.1\n100,50,0.1,0.1\n", o),
               "the track widths in the file make the track 0 pixels wide at 0.5 m per pixel");
 }
