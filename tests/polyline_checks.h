@@ -41,7 +41,7 @@ inline bool Meet(CanvasPoint a, CanvasPoint b, CanvasPoint c, CanvasPoint d)
 // numbered along its distinct points; none when it is simple. Points that
 // repeat the one before count once.
 inline std::optional<std::pair<std::size_t, std::size_t>> SelfCrossing(const std::vector<CanvasPoint>& line,
-                                                                        bool closed)
+                                                                       bool closed)
 {
     std::vector<CanvasPoint> p;
     for (const CanvasPoint q : line)

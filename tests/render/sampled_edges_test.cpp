@@ -97,7 +97,8 @@ TEST(SampledEdges, WaypointEdgesLieOnTheRenderedSurfacesEdge)
     for (const Track& t : Tracks()) {
         SCOPED_TRACE(t.name);
         const RenderedEdge surface(t);
-        const Result<TrackSamples> samples = SampleTrack(t.path, DefaultSpacing(t.frame.metresPerPixel), t.width);
+        const Result<TrackSamples> samples =
+            SampleTrack(t.path, DefaultSpacing(t.frame.metresPerPixel), t.width);
         ASSERT_TRUE(samples.ok()) << samples.error();
         const Result<std::string> csv = WaypointsCsv(*samples, t.frame);
         ASSERT_TRUE(csv.ok()) << csv.error();
@@ -114,7 +115,8 @@ TEST(SampledEdges, WaypointEdgesLieOnTheRenderedSurfacesEdge)
         ASSERT_EQ(right.size(), samples->rows.size());
         for (const auto* edge : {&right, &left}) {
             for (std::size_t i = 0; i < edge->size(); ++i)
-                ASSERT_TRUE(surface.On((*edge)[i])) << "row " << i << " at " << (*edge)[i].x << ", " << (*edge)[i].y;
+                ASSERT_TRUE(surface.On((*edge)[i]))
+                    << "row " << i << " at " << (*edge)[i].x << ", " << (*edge)[i].y;
             const auto crossing = checks::SelfCrossing(*edge, true);
             EXPECT_FALSE(crossing) << crossing->first << " and " << crossing->second;
         }
@@ -129,7 +131,8 @@ TEST(SampledEdges, DeepRacerBordersLieOnTheRenderedSurfacesEdge)
     for (const Track& t : Tracks()) {
         SCOPED_TRACE(t.name);
         const RenderedEdge surface(t);
-        const Result<TrackSamples> samples = SampleTrack(t.path, DefaultSpacing(t.frame.metresPerPixel), t.width);
+        const Result<TrackSamples> samples =
+            SampleTrack(t.path, DefaultSpacing(t.frame.metresPerPixel), t.width);
         ASSERT_TRUE(samples.ok());
         const Result<std::string> npy = DeepRacerNpy(*samples, t.frame);
         ASSERT_TRUE(npy.ok()) << npy.error();
@@ -148,9 +151,11 @@ TEST(SampledEdges, DeepRacerBordersLieOnTheRenderedSurfacesEdge)
             for (std::size_t i = 0; i < columns[c].size(); ++i)
                 ASSERT_TRUE(surface.On(columns[c][i])) << "column " << 2 * c << " row " << i;
             const auto crossing = checks::SelfCrossing(columns[c], true);
-            EXPECT_FALSE(crossing) << "column " << 2 * c << ": " << crossing->first << " and " << crossing->second;
+            EXPECT_FALSE(crossing) << "column " << 2 * c << ": " << crossing->first << " and "
+                                   << crossing->second;
         }
-        const double inner = std::abs(checks::Area2(columns[1])), centre = std::abs(checks::Area2(columns[0])),
+        const double inner = std::abs(checks::Area2(columns[1])),
+                     centre = std::abs(checks::Area2(columns[0])),
                      outer = std::abs(checks::Area2(columns[2]));
         EXPECT_LT(inner, centre);
         EXPECT_LT(centre, outer);

@@ -16,8 +16,8 @@ Result<std::string> CentrelineCsv(const TrackSamples& samples, const WorldFrame&
         // The drawn width on both sides: importing the file gives back the
         // track it was written from.
         const std::string half = FormatTrimmed(w.halfWidth, kMetreDecimals);
-        text += FormatTrimmed(w.x, kMetreDecimals) + ',' + FormatTrimmed(w.y, kMetreDecimals) + ',' + half + ',' +
-                half + '\n';
+        text += FormatTrimmed(w.x, kMetreDecimals) + ',' + FormatTrimmed(w.y, kMetreDecimals) + ',' + half +
+                ',' + half + '\n';
     }
     return text;
 }

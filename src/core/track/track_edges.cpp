@@ -53,7 +53,8 @@ Progress Measure(const TrackSamples& t, const std::vector<CanvasPoint>& edge, co
         Mark& m = mark[i];
         m.along = !place ? s : place->side == side ? place->along : std::nan("");
         if (place)
-            m.round = (edge[i].x - place->foot.x) * place->travel.x + (edge[i].y - place->foot.y) * place->travel.y;
+            m.round =
+                (edge[i].x - place->foot.x) * place->travel.x + (edge[i].y - place->foot.y) * place->travel.y;
         if (t.closed && t.length > 0)
             m.along += t.length * std::round((s - m.along) / t.length);
     }

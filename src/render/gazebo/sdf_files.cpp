@@ -49,8 +49,8 @@ std::string ModelSdf(const ModelSdfInput& in)
         "\">\n    <static>true</static>\n    <link name=\"track\">\n"
         "      <collision name=\"ground\">\n        <pose>" +
         N(f.X(in.canvasWidth / 2.0)) + " " + N(f.Y(in.canvasHeight / 2.0)) + " " + N(-kGroundThickness / 2) +
-        " 0 0 0</pose>\n        <geometry>\n          <box>\n            <size>" +
-        N(w) + " " + N(h) + " " + N(kGroundThickness) +
+        " 0 0 0</pose>\n        <geometry>\n          <box>\n            <size>" + N(w) + " " + N(h) + " " +
+        N(kGroundThickness) +
         "</size>\n          </box>\n        </geometry>\n      </collision>\n"
         "      <visual name=\"visual\">\n        <geometry>\n          <mesh>\n            <uri>" +
         XmlEscaped(in.meshUri) + "</uri>\n          </mesh>\n        </geometry>\n      </visual>\n";

@@ -103,9 +103,9 @@ TEST(TrackEdges, InnerCornerRowsMeetAtTheCornerPoint)
         atCorner += std::hypot(r.right.x - 280, r.right.y - 120) < 1e-9;
         // Outside: on the straights or round the corner's arc.
         const double out = std::max({100 - r.left.x, r.left.x - 300, 100 - r.left.y, r.left.y - 300});
-        EXPECT_NEAR(std::max(out, FromCentre(ParsePathText("M 100 100 L 300 100 L 300 300 L 100 300 Z"),
-                                             r.left)),
-                    20, 1e-9);
+        EXPECT_NEAR(
+            std::max(out, FromCentre(ParsePathText("M 100 100 L 300 100 L 300 300 L 100 300 Z"), r.left)), 20,
+            1e-9);
     }
     EXPECT_GE(atCorner, 3); // the rows from 20 px before the corner to 20 px after
     // The row on the corner itself looks along the bisector, at the corner.

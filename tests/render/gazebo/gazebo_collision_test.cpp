@@ -40,7 +40,8 @@ std::string_view Between(std::string_view text, std::string_view open, std::stri
     if (a == std::string_view::npos)
         return {};
     const std::size_t b = text.find(close, a + open.size());
-    return b == std::string_view::npos ? std::string_view{} : text.substr(a + open.size(), b - a - open.size());
+    return b == std::string_view::npos ? std::string_view{}
+                                       : text.substr(a + open.size(), b - a - open.size());
 }
 
 std::vector<Box> Collisions(const std::string& sdf)
@@ -48,7 +49,8 @@ std::vector<Box> Collisions(const std::string& sdf)
     std::vector<Box> out;
     for (std::size_t at = sdf.find("<collision name=\""); at != std::string::npos;
          at = sdf.find("<collision name=\"", at + 1)) {
-        const std::string_view c = Between(std::string_view(sdf).substr(at), "<collision name=\"", "</collision>");
+        const std::string_view c =
+            Between(std::string_view(sdf).substr(at), "<collision name=\"", "</collision>");
         Box b;
         b.name = std::string(c.substr(0, c.find('"')));
         const std::vector<double> pose = Numbers(Between(c, "<pose>", "</pose>"));
@@ -143,7 +145,8 @@ TEST(GazeboCollisions, GroundCoversThePlateAndBoxesStandOnTheMapsWalls)
                 for (double v = -0.5; v <= 0.5; v += 0.5) {
                     const double x = b.pose[0] + c * u * b.size[0] - sn * v * b.size[1];
                     const double y = b.pose[1] + sn * u * b.size[0] + c * v * b.size[1];
-                    ASSERT_TRUE(NearWall(map, (x - f.originX) / f.metresPerPixel, (f.originY - y) / f.metresPerPixel))
+                    ASSERT_TRUE(
+                        NearWall(map, (x - f.originX) / f.metresPerPixel, (f.originY - y) / f.metresPerPixel))
                         << b.name << " at " << x << ", " << y;
                 }
         }
