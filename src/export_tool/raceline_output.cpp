@@ -2,6 +2,7 @@
 #include "core/raceline/raceline.h"
 #include "core/raceline/raceline_csv.h"
 #include "core/raceline/vehicle.h"
+#include "core/track/world_rows.h"
 #include "export_tool/output_files.h"
 #include "export_tool/output_table.h"
 #include "export_tool/track_input.h"
@@ -53,15 +54,20 @@ Status ReadVehicleOption(const std::string& text, ExportOptions& o)
     return {};
 }
 
-RacelineInput CorridorOf(const TrackSamples& samples, const WorldFrame& frame)
+// The line may go as far from the centre as the surface reaches along each
+// row's normal: further than half the width round an outer corner, as far
+// as the corner point on the inside of one.
+Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& frame)
 {
+    const Result<std::vector<WorldRow>> rows = WorldRows(samples, frame);
+    if (!rows)
+        return Fail(rows.error());
     RacelineInput in;
     in.closed = samples.closed;
-    for (const TrackSample& row : samples.rows) {
-        const WorldSample w = InWorld(row, samples.halfWidth, frame);
+    for (const WorldRow& w : *rows) {
         in.centre.push_back({w.x, w.y});
-        in.widthLeft.push_back(w.halfWidth);
-        in.widthRight.push_back(w.halfWidth);
+        in.widthLeft.push_back(w.widthLeft);
+        in.widthRight.push_back(w.widthRight);
     }
     return in;
 }
@@ -150,8 +156,10 @@ Status WriteRaceline(const OutputContext& c)
     const Result<TrackSamples>& samples = c.Samples();
     if (!samples)
         return Fail("could not make the race line: " + samples.error());
-    const Result<Raceline> line =
-        ComputeRaceline(CorridorOf(*samples, c.frame), vehicle->vehicle, c.SpacingMetres());
+    const Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
+    if (!corridor)
+        return Fail("could not make the race line: " + corridor.error());
+    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle->vehicle, c.SpacingMetres());
     if (!line)
         return Fail("could not make the race line: " + line.error());
     if (!line->converged)

@@ -1,22 +1,23 @@
 #include "core/formats/centreline_csv.h"
 
 #include "core/formats/number_text.h"
+#include "core/track/world_rows.h"
 
 namespace velmora {
 
 Result<std::string> CentrelineCsv(const TrackSamples& samples, const WorldFrame& frame)
 {
-    if (Status usable = CheckFrame(frame); !usable)
-        return Fail(usable.error());
+    const Result<std::vector<WorldRow>> rows = WorldRows(samples, frame);
+    if (!rows)
+        return Fail(rows.error());
     std::string text = "# x_m,y_m,w_tr_right_m,w_tr_left_m\n";
-    text.reserve(text.size() + samples.rows.size() * 40);
-    for (const TrackSample& r : samples.rows) {
-        const WorldSample w = InWorld(r, samples.halfWidth, frame);
-        if (!IsFinite(w))
-            return Fail("the track lies too far out in this frame for its metres to be written");
+    text.reserve(text.size() + rows->size() * 40);
+    for (const WorldRow& w : *rows) {
+        // The drawn width on both sides: importing the file gives back the
+        // track it was written from.
         const std::string half = FormatTrimmed(w.halfWidth, kMetreDecimals);
-        text += FormatTrimmed(w.x, kMetreDecimals) + ',' + FormatTrimmed(w.y, kMetreDecimals) + ',' + half + ',' +
-                half + '\n';
+        text += FormatTrimmed(w.x, kMetreDecimals) + ',' + FormatTrimmed(w.y, kMetreDecimals) + ',' + half +
+                ',' + half + '\n';
     }
     return text;
 }

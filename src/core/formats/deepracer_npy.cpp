@@ -1,5 +1,7 @@
 #include "core/formats/deepracer_npy.h"
 
+#include "core/track/world_rows.h"
+
 #include <bit>
 #include <cstdint>
 #include <vector>
@@ -54,16 +56,15 @@ Result<std::string> DeepRacerNpy(const TrackSamples& samples, const WorldFrame& 
         return Fail("DeepRacer tracks are loops; this track is open (close it to write its .npy)");
     if (samples.rows.empty())
         return Fail("the track has no stretch to sample");
-    if (Status usable = CheckFrame(frame); !usable)
-        return Fail(usable.error());
+    const Result<std::vector<WorldRow>> world = WorldRows(samples, frame);
+    if (!world)
+        return Fail(world.error());
     const bool insideOnTheLeft = CanvasArea2(samples.rows) <= 0;
-    const std::size_t rows = samples.rows.size() + 1;
+    const std::size_t rows = world->size() + 1;
     std::string out = Header(rows);
     out.reserve(out.size() + rows * kColumns * 8);
     for (std::size_t i = 0; i < rows; ++i) {
-        const WorldSample w = InWorld(samples.rows[i % samples.rows.size()], samples.halfWidth, frame);
-        if (!IsFinite(w))
-            return Fail("the track lies too far out in this frame for its metres to be written");
+        const WorldRow& w = (*world)[i % world->size()];
         const double values[kColumns] = {w.x,
                                          w.y,
                                          insideOnTheLeft ? w.xLeft : w.xRight,

@@ -2,6 +2,7 @@
 
 #include "core/geometry/angles.h"
 #include "core/track/path.h"
+#include "core/track/track_edges.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,7 +110,7 @@ Result<TrackSamples> SampleTrack(std::string_view trackPath, double spacing, dou
     t.rows.reserve(static_cast<std::size_t>(rows) + 1);
     const auto add = [&](double s) {
         const PathSample p = measure.At(s);
-        t.rows.push_back({s, p.x, p.y, 0, 0});
+        t.rows.push_back({s, p.x, p.y, 0, 0, {}, {}, 0, 0});
     };
     // Multiples of the spacing, not a running sum, so rows far along the
     // track do not drift.
@@ -119,6 +120,7 @@ Result<TrackSamples> SampleTrack(std::string_view trackPath, double spacing, dou
     if (!t.closed)
         add(t.length);
     Differentiate(t, measure);
+    FindEdges(t, TrackSurface(figures, t.halfWidth));
     return t;
 }
 
@@ -128,32 +130,6 @@ double DefaultSpacing(double metresPerPixel)
     if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel))
         return kMostPixels;
     return std::min(1 / metresPerPixel, kMostPixels);
-}
-
-WorldSample InWorld(const TrackSample& r, double halfWidth, const WorldFrame& f)
-{
-    WorldSample w;
-    w.s = f.Metres(r.s);
-    w.x = f.X(r.x);
-    w.y = f.Y(r.y);
-    w.psi = WorldFrame::Heading(r.heading);
-    // y turns over, so a bend clockwise on the screen is one to the right.
-    w.kappa = -r.curvature / f.metresPerPixel;
-    w.halfWidth = f.Metres(halfWidth);
-    const double nx = -std::sin(w.psi), ny = std::cos(w.psi); // to the left of travel
-    w.xLeft = w.x + nx * w.halfWidth;
-    w.yLeft = w.y + ny * w.halfWidth;
-    w.xRight = w.x - nx * w.halfWidth;
-    w.yRight = w.y - ny * w.halfWidth;
-    return w;
-}
-
-bool IsFinite(const WorldSample& w)
-{
-    for (const double v : {w.s, w.x, w.y, w.psi, w.kappa, w.halfWidth, w.xLeft, w.yLeft, w.xRight, w.yRight})
-        if (!std::isfinite(v))
-            return false;
-    return true;
 }
 
 } // namespace velmora

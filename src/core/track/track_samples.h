@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/result.h"
-#include "core/track/world_frame.h"
+#include "core/track/simplify.h"
 
 #include <cstddef>
 #include <string_view>
@@ -16,6 +16,12 @@ struct TrackSample {
     double y = 0;
     double heading = 0;   // radians from +x, clockwise on the screen as atan2 of canvas steps
     double curvature = 0; // change of heading per pixel along the track
+    // Where the surface ends left and right of the direction of travel as
+    // the screen shows it, and how far along the row's normal that is.
+    CanvasPoint left;
+    CanvasPoint right;
+    double widthLeft = 0;
+    double widthRight = 0;
 };
 
 struct TrackSamples {
@@ -34,7 +40,8 @@ inline constexpr std::size_t kMaxTrackSamples = 10000000;
 // ends of an open track), as racing-line tools compute them from a
 // centreline file, so they agree with what those tools read back; the
 // shorter step before a loop's start and to an open track's end is weighed
-// as such. Refuses
+// as such. Each row's edges lie on the outline of the surface the picture
+// draws at trackWidth (see FindEdges). Refuses
 // a spacing that is no positive number, a track without a stretch, a width
 // that is negative or no number, and more than kMaxTrackSamples rows.
 Result<TrackSamples> SampleTrack(std::string_view trackPath, double spacing, double trackWidth);
@@ -42,26 +49,5 @@ Result<TrackSamples> SampleTrack(std::string_view trackPath, double spacing, dou
 // The spacing, in pixels, when none is asked for: the shorter of 1 m and
 // 4 px, so a circuit keeps its detail at any scale.
 double DefaultSpacing(double metresPerPixel);
-
-// A sample in the world frame: metres, y up, headings counter-clockwise
-// from +x in (-pi, pi], curvature positive in left-hand bends.
-struct WorldSample {
-    double s = 0;
-    double x = 0;
-    double y = 0;
-    double psi = 0;
-    double kappa = 0;
-    double halfWidth = 0;
-    double xLeft = 0; // the surface's edges, left and right of the direction of travel
-    double yLeft = 0;
-    double xRight = 0;
-    double yRight = 0;
-};
-
-WorldSample InWorld(const TrackSample& sample, double halfWidth, const WorldFrame& frame);
-
-// Whether every value of the row came out a finite number: a track far off
-// the canvas in a large frame can leave the range of double.
-bool IsFinite(const WorldSample& w);
 
 } // namespace velmora

@@ -11,6 +11,10 @@ namespace velmora {
 namespace {
 
 constexpr int kPlaces = 4; // metres and radians to a tenth of a millimetre
+// The ground is a slab under the plate, its top at z = 0: a plane is made a
+// box of a fixed size by some physics engines (dartsim's is 2,100 m across),
+// so a large plate would run out of ground.
+constexpr double kGroundThickness = 0.1;
 
 std::string N(double v)
 {
@@ -44,11 +48,10 @@ std::string ModelSdf(const ModelSdfInput& in)
         "<?xml version=\"1.0\"?>\n<sdf version=\"1.7\">\n  <model name=\"" + XmlEscaped(in.name) +
         "\">\n    <static>true</static>\n    <link name=\"track\">\n"
         "      <collision name=\"ground\">\n        <pose>" +
-        N(f.X(in.canvasWidth / 2.0)) + " " + N(f.Y(in.canvasHeight / 2.0)) +
-        " 0 0 0 0</pose>\n        <geometry>\n          <plane>\n"
-        "            <normal>0 0 1</normal>\n            <size>" +
-        N(w) + " " + N(h) +
-        "</size>\n          </plane>\n        </geometry>\n      </collision>\n"
+        N(f.X(in.canvasWidth / 2.0)) + " " + N(f.Y(in.canvasHeight / 2.0)) + " " + N(-kGroundThickness / 2) +
+        " 0 0 0</pose>\n        <geometry>\n          <box>\n            <size>" + N(w) + " " + N(h) + " " +
+        N(kGroundThickness) +
+        "</size>\n          </box>\n        </geometry>\n      </collision>\n"
         "      <visual name=\"visual\">\n        <geometry>\n          <mesh>\n            <uri>" +
         XmlEscaped(in.meshUri) + "</uri>\n          </mesh>\n        </geometry>\n      </visual>\n";
     int index = 0;

@@ -10,9 +10,9 @@
 namespace velmora {
 
 // The model's SDF: one static link whose visual is the mesh at meshUri and
-// whose collisions are a plane under the whole canvas and one box per
-// stretch of wall, its inner face along the surface's edge. Boxes, not the
-// mesh, because every physics engine of Gazebo Classic and Gazebo Sim
+// whose collisions are a thin box under the whole canvas, its top at z = 0,
+// and one box per stretch of wall, its inner face along the surface's edge.
+// Boxes, not planes or the mesh, because every physics engine of Gazebo Classic and Gazebo Sim
 // collides with them reliably, where thin triangle meshes let wheels through.
 struct ModelSdfInput {
     std::string name;

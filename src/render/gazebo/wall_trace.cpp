@@ -1,7 +1,7 @@
 #include "render/gazebo/wall_trace.h"
 
 #include "core/track/path.h"
-#include "render/gazebo/surface_outline.h"
+#include "core/track/track_surface.h"
 #include "render/occupancy_map.h"
 
 #include <algorithm>
@@ -223,7 +223,7 @@ private:
     int w_ = 0;
     int h_ = 0;
     double halfWidth_ = 0;
-    SurfaceOutline outline_;
+    TrackSurface outline_;
     std::vector<char> surface_;
     std::vector<Edge> edges_;
     std::vector<int> next_;

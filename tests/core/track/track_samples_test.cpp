@@ -1,6 +1,7 @@
 #include "core/formats/number_text.h"
 #include "core/track/track_samples.h"
 #include "core/track/world_frame.h"
+#include "core/track/world_rows.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -92,9 +93,10 @@ TEST(SampleTrack, CircleInTheWorldFrame)
         EXPECT_NEAR(static_cast<double>(t->rows.size()), 2 * kPi * 100 / 2, 1);
         // Clockwise on the screen is clockwise in the world too: a right turn.
         const double sign = clockwise ? -1 : 1;
-        for (std::size_t i = 0; i < t->rows.size(); ++i) {
-            const WorldSample w = InWorld(t->rows[i], t->halfWidth, frame);
-            ASSERT_TRUE(IsFinite(w));
+        const Result<std::vector<WorldRow>> rows = WorldRows(*t, frame);
+        ASSERT_TRUE(rows.ok()) << rows.error();
+        for (std::size_t i = 0; i < rows->size(); ++i) {
+            const WorldRow& w = (*rows)[i];
             const double cx = frame.X(1000), cy = frame.Y(1000);
             const double angle = std::atan2(w.y - cy, w.x - cx);
             const double tangent = angle + sign * kPi / 2;
@@ -107,6 +109,8 @@ TEST(SampleTrack, CircleInTheWorldFrame)
             EXPECT_NEAR(std::hypot(w.xLeft - cx, w.yLeft - cy), 50 - sign * 5, 1e-3) << i;
             EXPECT_NEAR(std::hypot(w.xRight - cx, w.yRight - cy), 50 + sign * 5, 1e-3) << i;
             EXPECT_EQ(w.halfWidth, 5);
+            EXPECT_NEAR(w.widthLeft, 5, 1e-3) << i;
+            EXPECT_NEAR(w.widthRight, 5, 1e-3) << i;
         }
     }
 }
@@ -117,15 +121,16 @@ TEST(SampleTrack, StraightsHaveNoFalseBendAndOneRowTakesThePathsDirection)
     const WorldFrame frame{1, 0, 0};
     const Result<TrackSamples> t = SampleTrack("M 50 100 L 50 0 ", 3, 4);
     ASSERT_TRUE(t.ok());
-    for (const TrackSample& r : t->rows) {
-        const WorldSample w = InWorld(r, t->halfWidth, frame);
+    const Result<std::vector<WorldRow>> rows = WorldRows(*t, frame);
+    ASSERT_TRUE(rows.ok());
+    for (const WorldRow& w : *rows) {
         EXPECT_NEAR(w.psi, kPi / 2, 1e-12);
         EXPECT_EQ(w.kappa, 0);
         EXPECT_NEAR(w.xLeft, 48, 1e-12);
     }
     const Result<TrackSamples> one = SampleTrack("M 0 0 L 0 3 L 4 3 Z", 100, 4);
     ASSERT_EQ(one->rows.size(), 1u);
-    EXPECT_NEAR(InWorld(one->rows[0], 2, frame).psi, -kPi / 2, 1e-12);
+    EXPECT_NEAR((*WorldRows(*one, frame))[0].psi, -kPi / 2, 1e-12);
 }
 
 TEST(WorldFrame, DefaultSpacingAndPrintedOrigin)
