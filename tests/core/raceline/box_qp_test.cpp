@@ -67,7 +67,9 @@ TEST(BoxQp, RandomProblemsMeetTheOptimalityConditions)
             }
             const BoxQpResult r = SolveBoxQp(qp);
             EXPECT_TRUE(r.converged);
-            ExpectOptimal(qp, r, 1e-6);
+            // The solver's tolerance is relative to H's largest diagonal
+            // entry; these matrices are conditioned up to ~1e4.
+            ExpectOptimal(qp, r, 1e-4);
         }
     }
 }
