@@ -61,7 +61,7 @@ struct BuiltIn {
 };
 
 // The first is the default.
-const BuiltIn kBuiltIns[] = {
+constexpr BuiltIn kBuiltIns[] = {
     // The gym's car, 0.31 m wide, with a 10 cm margin of ours. It drives with
     // the simulator's own motor curve; the braking and lateral limits are
     // what the car holds while a pure pursuit follows the line (found by
