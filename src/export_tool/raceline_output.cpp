@@ -19,8 +19,6 @@ namespace velmora {
 
 namespace {
 
-constexpr char kDefaultVehicle[] = "f1tenth";
-
 struct NamedVehicle {
     Vehicle vehicle;
     std::string name;
@@ -34,7 +32,7 @@ Result<NamedVehicle> LoadVehicle(const std::string& given)
     const QString path = QString::fromStdString(given);
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes)
-        return Fail("--vehicle " + given + ": no such vehicle (f1tenth, racecar) and " + bytes.error());
+        return Fail("--vehicle " + given + ": no such vehicle (" + KnownVehicleNames() + ") and " + bytes.error());
     const Result<Vehicle> read =
         ParseVehicle(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     if (!read)
@@ -47,7 +45,7 @@ Result<NamedVehicle> LoadVehicle(const std::string& given)
 Status ReadVehicleOption(const std::string& text, ExportOptions& o)
 {
     if (text.empty())
-        return Fail("--vehicle needs the name of a vehicle (f1tenth, racecar) or a vehicle file");
+        return Fail("--vehicle needs the name of a vehicle (" + KnownVehicleNames() + ") or a vehicle file");
     if (const Result<NamedVehicle> vehicle = LoadVehicle(text); !vehicle)
         return Fail(vehicle.error());
     o.outputValues["vehicle"] = text;
@@ -72,33 +70,44 @@ Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& 
     return in;
 }
 
-// Slow is red, then yellow, fast is white: none of them is a colour of the
-// grass, the surface or the kerbs.
+// Slow is red, then yellow, fast is sky blue: none of them is a colour of
+// the grass, the surface, the kerbs or the white centre dashes.
 QColor SpeedColour(double v, double slowest, double fastest)
 {
     const double t = fastest > slowest ? std::clamp((v - slowest) / (fastest - slowest), 0.0, 1.0) : 1.0;
     const auto channel = [](double x) {
         return static_cast<int>(std::lround(255 * std::clamp(x, 0.0, 1.0)));
     };
-    return QColor(255, channel(2 * t), channel(2 * t - 1));
+    if (t <= 0.5)
+        return QColor(255, channel(2 * t), 0);
+    const double u = 2 * t - 1; // yellow (1, 1, 0) to sky blue (0, 0.67, 1)
+    return QColor(channel(1 - u), channel(1 - u / 3), channel(u));
 }
 
-void DrawLegend(QPainter& p, double slowest, double fastest)
+// How much larger than on a 1,000 px canvas the legend and the line are
+// drawn, so that both read the same at any size.
+double DrawingScale(const QImage& picture)
 {
-    const QRectF box(12, 12, 210, 58);
+    return std::max(0.6, std::min(picture.width(), picture.height()) / 1000.0);
+}
+
+void DrawLegend(QPainter& p, double slowest, double fastest, double k)
+{
+    const QRectF box(12 * k, 12 * k, 210 * k, 58 * k);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 220));
     p.drawRect(box);
-    QLinearGradient ramp(box.left() + 10, 0, box.right() - 10, 0);
-    for (int k = 0; k <= 6; ++k)
-        ramp.setColorAt(k / 6.0, SpeedColour(slowest + (fastest - slowest) * k / 6, slowest, fastest));
+    const double inset = 10 * k;
+    QLinearGradient ramp(box.left() + inset, 0, box.right() - inset, 0);
+    for (int i = 0; i <= 6; ++i)
+        ramp.setColorAt(i / 6.0, SpeedColour(slowest + (fastest - slowest) * i / 6, slowest, fastest));
     p.setBrush(ramp);
-    p.drawRect(QRectF(box.left() + 10, box.top() + 10, box.width() - 20, 14));
+    p.drawRect(QRectF(box.left() + inset, box.top() + inset, box.width() - 2 * inset, 14 * k));
     p.setPen(Qt::black);
     QFont font = p.font();
-    font.setPixelSize(13);
+    font.setPixelSize(std::max(8, static_cast<int>(std::lround(13 * k))));
     p.setFont(font);
-    const QRectF labels(box.left() + 10, box.top() + 28, box.width() - 20, 22);
+    const QRectF labels(box.left() + inset, box.top() + 28 * k, box.width() - 2 * inset, 22 * k);
     p.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter,
                QString::fromStdString(FormatFixed(slowest, 1) + " m/s"));
     p.drawText(labels, Qt::AlignRight | Qt::AlignVCenter,
@@ -111,6 +120,7 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
     QImage out = picture.convertToFormat(QImage::Format_RGB32);
     QPainter p(&out);
     p.setRenderHint(QPainter::Antialiasing);
+    const double k = DrawingScale(out);
     const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
                                                   [](const auto& a, const auto& b) { return a.vx < b.vx; });
     const auto canvas = [&](const RacelineRow& r) {
@@ -124,14 +134,14 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
     if (line.closed)
         whole.closeSubpath();
     // A dark edge keeps the line apart from whatever it crosses.
-    p.strokePath(whole, QPen(QColor(20, 20, 20), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.strokePath(whole, QPen(QColor(20, 20, 20), 5 * k, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (std::size_t i = 0; i + (line.closed ? 0 : 1) < n; ++i) {
         const RacelineRow& a = line.rows[i];
         const RacelineRow& b = line.rows[(i + 1) % n];
-        p.setPen(QPen(SpeedColour(a.vx, slow->vx, fast->vx), 3, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(SpeedColour(a.vx, slow->vx, fast->vx), 3 * k, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(canvas(a), canvas(b));
     }
-    DrawLegend(p, slow->vx, fast->vx);
+    DrawLegend(p, slow->vx, fast->vx, k);
     return out;
 }
 
@@ -150,7 +160,7 @@ Status WriteLinePicture(const OutputContext& c, const Raceline& line)
 
 Status WriteRaceline(const OutputContext& c)
 {
-    const Result<NamedVehicle> vehicle = LoadVehicle(c.options.Value("vehicle", kDefaultVehicle));
+    const Result<NamedVehicle> vehicle = LoadVehicle(c.options.Value("vehicle", DefaultVehicleName()));
     if (!vehicle)
         return Fail(vehicle.error());
     const Result<TrackSamples>& samples = c.Samples();
@@ -164,7 +174,12 @@ Status WriteRaceline(const OutputContext& c)
         return Fail("could not make the race line: " + line.error());
     if (!line->converged)
         c.notes.push_back("race line: " + line->note);
-    if (Status s = c.Write("_raceline.csv", RacelineCsv(*line)); !s)
+    RacelineFileHeader header;
+    header.program = std::string("velmora-export ") + VELMORA_VERSION;
+    header.track = Utf8(c.track.completeBaseName());
+    header.vehicle = vehicle->name;
+    header.headingZero = c.options.Value("heading-zero", "east") == "north" ? HeadingZero::North : HeadingZero::East;
+    if (Status s = c.Write("_raceline.csv", RacelineCsv(*line, header)); !s)
         return s;
     if (Status s = WriteLinePicture(c, *line); !s)
         return s;
@@ -172,9 +187,24 @@ Status WriteRaceline(const OutputContext& c)
     return {};
 }
 
-constexpr ToolOption kRacelineOptions[] = {
-    {"vehicle", "NAME|FILE", "the car the race line is for: f1tenth (the default), racecar or a vehicle file",
-     ReadVehicleOption},
+Status ReadHeadingZero(const std::string& text, ExportOptions& o)
+{
+    if (text != "east" && text != "north")
+        return Fail("--heading-zero must be east or north, not \"" + text + "\"");
+    o.outputValues["heading-zero"] = text;
+    return {};
+}
+
+// Built from the one list of shipped vehicles, so that help never names
+// one that is not there.
+const std::string kVehicleHelp = "the car the race line is for: " + KnownVehicleNames() +
+                                 " (the first is the default)\nor a vehicle file";
+
+const ToolOption kRacelineOptions[] = {
+    {"vehicle", "NAME|FILE", kVehicleHelp.c_str(), ReadVehicleOption},
+    {"heading-zero", "east|north",
+     "where psi_rad 0 points: east (+x, the default, as F1TENTH\nfiles) or north (+y, as TUM's optimiser)",
+     ReadHeadingZero},
 };
 
 } // namespace

@@ -35,9 +35,10 @@ std::vector<Track> Tracks()
     }
     const Settings s;
     for (int i = 0; i < 8; ++i) {
-        const GeneratedTrack g = GenerateTrack(s, DefaultGeneratorOptions(s), 9, std::uint64_t(i));
-        EXPECT_EQ(g.error, "");
-        out.push_back({"seed 9 track " + std::to_string(i), g.model.TrackPath, s.TrackWidth, {0.05, 0, 0}});
+        const Result<TrackModel> g = GenerateTrack(s, DefaultGeneratorOptions(s), 9, std::uint64_t(i));
+        EXPECT_TRUE(g) << g.error();
+        if (g)
+            out.push_back({"seed 9 track " + std::to_string(i), g->TrackPath, s.TrackWidth, {0.05, 0, 0}});
     }
     return out;
 }

@@ -1,9 +1,11 @@
 #include "core/raceline/raceline_csv.h"
 
 #include "core/formats/number_text.h"
+#include "core/track/world_frame.h"
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace velmora {
 
@@ -31,21 +33,43 @@ void AddField(std::string& text, double v, int decimals, bool last = false)
     text.append(last ? "\n" : "; ");
 }
 
+// A name as one line of a comment: a line break in a file name would start
+// a row that no loader expects.
+std::string OneLine(const std::string& text)
+{
+    std::string out = text;
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    return out;
+}
+
 } // namespace
 
-std::string RacelineCsv(const Raceline& line)
+std::string RacelineCsv(const Raceline& line, const RacelineFileHeader& header)
 {
-    std::string text = "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n";
-    text.reserve(text.size() + line.rows.size() * 80);
-    for (const RacelineRow& r : line.rows) {
-        AddField(text, r.s, 4);
+    std::string text = "# " + OneLine(header.program) + "\n";
+    text.append("# track ").append(OneLine(header.track)).append(", vehicle ").append(OneLine(header.vehicle));
+    text.append(", lap ").append(FormatFixed(line.lapTime, 3)).append(" s\n");
+    text.append("# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n");
+    text.reserve(text.size() + (line.rows.size() + 1) * 80);
+    const auto add = [&](const RacelineRow& r, double s) {
+        AddField(text, s, 4);
         AddField(text, r.x, 4);
         AddField(text, r.y, 4);
-        AddField(text, r.psi, 6);
+        // Turned a quarter back and brought into (-pi, pi] by the world
+        // frame's own wrap, which negates what it is given.
+        AddField(text, header.headingZero == HeadingZero::North ? WorldFrame::Heading(std::numbers::pi / 2 - r.psi)
+                                                                : r.psi,
+                 6);
         AddField(text, r.kappa, 6);
         AddField(text, r.vx, 4);
         AddField(text, r.ax, 4, true);
-    }
+    };
+    for (const RacelineRow& r : line.rows)
+        add(r, r.s);
+    if (line.closed && !line.rows.empty())
+        add(line.rows.front(), line.length);
     return text;
 }
 

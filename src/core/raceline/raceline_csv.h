@@ -6,11 +6,27 @@
 
 namespace velmora {
 
-// The line as F1TENTH race stacks and trajectory optimisers read it: the
+// Where a heading of 0 points in the file: along +x (the F1TENTH race
+// stacks' files and ours), or along +y (TUM's trajectory optimiser, whose
+// psi is atan2(dy, dx) - pi/2).
+enum class HeadingZero { East, North };
+
+// What the file's two comment lines say besides the rows.
+struct RacelineFileHeader {
+    std::string program; // "velmora-export 1.4.0"
+    std::string track;
+    std::string vehicle;
+    HeadingZero headingZero = HeadingZero::East;
+};
+
+// The line as F1TENTH race stacks and trajectory optimisers read it: two
+// comment lines (the program; the track, vehicle and lap time), the column
 // header "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2", then one
 // row per line sample, fields joined by "; ", LF line ends, fixed decimals
-// (0.1 mm for lengths, micro-units for angles and curvature).
-std::string RacelineCsv(const Raceline& line);
+// (0.1 mm for lengths, micro-units for angles and curvature). A loop ends
+// with its first row again at s = the lap length, as those tools expect;
+// their loaders skip three lines before the rows.
+std::string RacelineCsv(const Raceline& line, const RacelineFileHeader& header);
 
 // "race line 5,734 m, lap 1:47.3": the length to the metre with thousands
 // separated by commas, the lap time as minutes, seconds and tenths.

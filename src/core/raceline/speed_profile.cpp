@@ -35,6 +35,20 @@ double BrakingEntry(double nextU, double kappa, double gap, double cap, const Ve
     return lo;
 }
 
+// The squared speed reached after driving over gap from squared speed u
+// with full drive: the grip left beside the bend's lateral load, and no
+// more than the motor gives at that speed. The motor's share falls with the
+// speed, so it is taken at the middle of the gap (a midpoint step), not at
+// its start, which would promise the car more than it gets.
+double DrivingExit(double u, double kappa, double gap, const Vehicle& car)
+{
+    const auto drive = [&](double at) {
+        return std::min(car.DriveLimit(std::sqrt(at)), car.maxAccelerationMps2 * GripLeft(at, kappa, car));
+    };
+    const double middle = u + gap * drive(u);
+    return u + 2 * gap * std::min(drive(u), drive(middle));
+}
+
 } // namespace
 
 SpeedProfile ComputeSpeedProfile(const std::vector<double>& kappa, const std::vector<double>& gaps,
@@ -68,9 +82,7 @@ SpeedProfile ComputeSpeedProfile(const std::vector<double>& kappa, const std::ve
     for (std::size_t k = 1; k <= steps; ++k) {
         const std::size_t i = (first + k) % n;
         const std::size_t prev = (i + n - 1) % n;
-        const double reach =
-            u[prev] + 2 * gaps[prev] * car.maxAccelerationMps2 * GripLeft(u[prev], kappa[prev], car);
-        u[i] = std::min(braking[i], reach);
+        u[i] = std::min(braking[i], DrivingExit(u[prev], kappa[prev], gaps[prev], car));
     }
 
     profile.speed.resize(n);

@@ -14,15 +14,17 @@ namespace {
 struct Key {
     std::string_view name;
     double Vehicle::*field;
+    bool required;
 };
 
 constexpr Key kKeys[] = {
-    {"width_m", &Vehicle::widthM},
-    {"safety_margin_m", &Vehicle::safetyMarginM},
-    {"max_lateral_acceleration_mps2", &Vehicle::maxLateralAccelerationMps2},
-    {"max_acceleration_mps2", &Vehicle::maxAccelerationMps2},
-    {"max_braking_mps2", &Vehicle::maxBrakingMps2},
-    {"top_speed_mps", &Vehicle::topSpeedMps},
+    {"width_m", &Vehicle::widthM, true},
+    {"safety_margin_m", &Vehicle::safetyMarginM, true},
+    {"max_lateral_acceleration_mps2", &Vehicle::maxLateralAccelerationMps2, true},
+    {"max_acceleration_mps2", &Vehicle::maxAccelerationMps2, true},
+    {"max_braking_mps2", &Vehicle::maxBrakingMps2, true},
+    {"top_speed_mps", &Vehicle::topSpeedMps, true},
+    {"drive_switch_speed_mps", &Vehicle::driveSwitchSpeedMps, false},
 };
 constexpr std::size_t kKeyCount = sizeof kKeys / sizeof kKeys[0];
 
@@ -34,32 +36,103 @@ const Key* FindKey(std::string_view name)
     return nullptr;
 }
 
+// The F1TENTH simulator's car with its default parameters (a Traxxas
+// chassis: 3.74 kg, wheelbase 0.33 m, friction coefficient 1.0489, the
+// motor's a_max 9.51 m/s^2 up to v_switch 7.319 m/s and a_max * v_switch / v
+// above, the brakes a_max, steering +-0.4189 rad at 3.2 rad/s, 20 m/s).
+constexpr SingleTrackCar kF1tenthChassis = {
+    .frictionCoefficient = 1.0489,
+    .massKg = 3.74,
+    .yawInertiaKgm2 = 0.04712,
+    .frontAxleM = 0.15875,
+    .rearAxleM = 0.17145,
+    .frontCorneringStiffness = 4.718,
+    .rearCorneringStiffness = 5.4562,
+    .centreOfGravityHeightM = 0.074,
+    .maxSteeringRad = 0.4189,
+    .maxSteeringRateRadps = 3.2,
+    .motorAccelerationMps2 = 9.51,
+    .topSpeedMps = 20.0,
+};
+
+struct BuiltIn {
+    std::string_view name;
+    Vehicle vehicle;
+};
+
+// The first is the default.
+constexpr BuiltIn kBuiltIns[] = {
+    // The gym's car, 0.31 m wide, with a 10 cm margin of ours. It drives with
+    // the simulator's own motor curve; the braking and lateral limits are
+    // what the car holds while a pure pursuit follows the line (found by
+    // driving the simulator's model round the 1:10 circuits at 10 ms steps):
+    // harder braking lets the rear, unloaded onto the front by the 7.4 cm
+    // high centre of gravity, break away under turn-in; more lateral grip
+    // than ~70 % of mu g leaves the linear tyres' slip and the steering rate
+    // no room to correct.
+    {"f1tenth",
+     {.widthM = 0.31,
+      .safetyMarginM = 0.10,
+      .maxLateralAccelerationMps2 = 4.5,
+      .maxAccelerationMps2 = 9.51,
+      .maxBrakingMps2 = 3.0,
+      .topSpeedMps = 20.0,
+      .driveSwitchSpeedMps = 7.319,
+      .chassis = kF1tenthChassis}},
+    // The full-size race car of TUM's race-line optimiser: 2 m wide, 3.4 m
+    // with its safety distance (0.7 m a side), 70 m/s top speed, friction
+    // coefficient 1.0 (9.81 m/s^2 of grip, braking included), 7000 N of drive
+    // on 1200 kg (5.83 m/s^2) at every speed.
+    {"racecar",
+     {.widthM = 2.0,
+      .safetyMarginM = 0.7,
+      .maxLateralAccelerationMps2 = 9.81,
+      .maxAccelerationMps2 = 5.83,
+      .maxBrakingMps2 = 9.81,
+      .topSpeedMps = 70.0,
+      .driveSwitchSpeedMps = Vehicle::kNoSwitch,
+      .chassis = {}}},
+};
+
+const Vehicle& Named(std::string_view name)
+{
+    for (const BuiltIn& b : kBuiltIns)
+        if (b.name == name)
+            return b.vehicle;
+    return kBuiltIns[0].vehicle;
+}
+
 } // namespace
 
 Vehicle F1tenthVehicle()
 {
-    // The F1TENTH simulator's car (Traxxas chassis): 0.31 m wide, 9.51 m/s^2
-    // drive and brake, 20 m/s top speed; grip from its friction coefficient
-    // 1.0489 times g.
-    return {0.31, 0.10, 10.29, 9.51, 9.51, 20.0};
+    return Named("f1tenth");
 }
 
 Vehicle RacecarVehicle()
 {
-    // The full-size race car of TUM's race-line optimiser: 2 m wide, 3.4 m
-    // with its safety distance (0.7 m a side), 70 m/s top speed, friction
-    // coefficient 1.0 (9.81 m/s^2 of grip, braking included), 7000 N of drive
-    // on 1200 kg (5.83 m/s^2).
-    return {2.0, 0.7, 9.81, 5.83, 9.81, 70.0};
+    return Named("racecar");
+}
+
+std::string KnownVehicleNames()
+{
+    std::string names;
+    for (const BuiltIn& b : kBuiltIns)
+        names.append(names.empty() ? "" : ", ").append(b.name);
+    return names;
+}
+
+std::string DefaultVehicleName()
+{
+    return std::string(kBuiltIns[0].name);
 }
 
 Result<Vehicle> BuiltInVehicle(std::string_view name)
 {
-    if (name == "f1tenth")
-        return F1tenthVehicle();
-    if (name == "racecar")
-        return RacecarVehicle();
-    return Fail("unknown vehicle " + QuotedField(name) + " (known: f1tenth, racecar)");
+    for (const BuiltIn& b : kBuiltIns)
+        if (b.name == name)
+            return b.vehicle;
+    return Fail("unknown vehicle " + QuotedField(name) + " (known: " + KnownVehicleNames() + ")");
 }
 
 Result<Vehicle> ParseVehicle(std::string_view text)
@@ -96,7 +169,7 @@ Result<Vehicle> ParseVehicle(std::string_view text)
         seen[index] = true;
     }
     for (std::size_t i = 0; i < kKeyCount; ++i)
-        if (!seen[i])
+        if (kKeys[i].required && !seen[i])
             return Fail("missing key " + std::string(kKeys[i].name));
     return vehicle;
 }

@@ -154,7 +154,7 @@ void CheckLine(const RacelineInput& in, const Vehicle& car, double spacing, cons
     for (const RacelineRow& r : rows) {
         EXPECT_LE(r.vx, car.topSpeedMps + 1e-9);
         EXPECT_LE(r.vx * r.vx * std::abs(r.kappa), alat * (1 + 1e-9));
-        EXPECT_LE(r.ax, car.maxAccelerationMps2 + 1e-9);
+        EXPECT_LE(r.ax, car.DriveLimit(r.vx) + 1e-9);
         EXPECT_GE(r.ax, -car.maxBrakingMps2 - 1e-9);
         const double lon = r.ax / (r.ax > 0 ? car.maxAccelerationMps2 : car.maxBrakingMps2);
         const double lat = r.vx * r.vx * r.kappa / alat;
@@ -285,6 +285,21 @@ TEST(SpeedProfile, MatchesClosedForms)
     EXPECT_NEAR(straight.speed[100], std::sqrt(2 * car.maxAccelerationMps2 * 100), 1e-9);
     EXPECT_NEAR(straight.speed.back(), car.topSpeedMps, 1e-9);
     EXPECT_NEAR(straight.acceleration[0], car.maxAccelerationMps2, 1e-9);
+
+    // Above its switch speed the 1:10 car's motor gives a_max * v_switch / v:
+    // a straight driven flat out reaches v^3 = v_switch^3 + 3 a_max v_switch s
+    // past the switch, not the v^2 of a constant drive.
+    const Vehicle small = F1tenthVehicle();
+    const SpeedProfile flat =
+        ComputeSpeedProfile(std::vector<double>(rows, 0), std::vector<double>(rows - 1, 0.05), false, small);
+    const double vs = small.driveSwitchSpeedMps, amax = small.maxAccelerationMps2;
+    const double reachSwitch = vs * vs / (2 * amax); // metres
+    for (const std::size_t i : {std::size_t{300}, std::size_t{450}, std::size_t{600}}) {
+        const double past = 0.05 * static_cast<double>(i) - reachSwitch;
+        ASSERT_GT(past, 0);
+        EXPECT_NEAR(flat.speed[i], std::cbrt(vs * vs * vs + 3 * amax * vs * past), 0.01) << i;
+        EXPECT_LE(flat.acceleration[i], amax * vs / flat.speed[i] + 1e-9);
+    }
 }
 
 } // namespace

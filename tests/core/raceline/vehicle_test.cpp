@@ -58,14 +58,56 @@ TEST(Vehicle, ErrorsNameTheLineOrTheKey)
     }
 }
 
+TEST(Vehicle, TheSwitchSpeedIsOptional)
+{
+    const Result<Vehicle> without = ParseVehicle(kComplete);
+    ASSERT_TRUE(without.ok()) << without.error();
+    EXPECT_EQ(without->DriveLimit(79), 6.5) << "no fall-off unless asked for";
+    const Result<Vehicle> with = ParseVehicle(std::string(kComplete) + "\ndrive_switch_speed_mps = 10");
+    ASSERT_TRUE(with.ok()) << with.error();
+    EXPECT_EQ(with->DriveLimit(10), 6.5);
+    EXPECT_DOUBLE_EQ(with->DriveLimit(20), 3.25);
+    const Result<Vehicle> zero = ParseVehicle(std::string(kComplete) + "\ndrive_switch_speed_mps = 0");
+    ASSERT_FALSE(zero.ok());
+    EXPECT_EQ(zero.error(), "line 9: drive_switch_speed_mps must be positive, not \"0\"");
+}
+
+// Every value of the shipped profiles, so that a changed figure is a
+// decision, not an accident.
 TEST(Vehicle, BuiltInProfiles)
 {
-    for (const char* name : {"f1tenth", "racecar"}) {
-        const Result<Vehicle> car = BuiltInVehicle(name);
-        ASSERT_TRUE(car.ok()) << name;
-        EXPECT_GT(car->Clearance(), car->widthM / 2);
+    const double inf = Vehicle::kNoSwitch;
+    const struct {
+        const char* name;
+        double width, margin, lateral, drive, braking, top, switchSpeed;
+    } profiles[] = {
+        {"f1tenth", 0.31, 0.10, 4.5, 9.51, 3.0, 20.0, 7.319},
+        {"racecar", 2.0, 0.7, 9.81, 5.83, 9.81, 70.0, inf},
+    };
+    for (const auto& p : profiles) {
+        SCOPED_TRACE(p.name);
+        const Result<Vehicle> car = BuiltInVehicle(p.name);
+        ASSERT_TRUE(car.ok());
+        EXPECT_EQ(car->widthM, p.width);
+        EXPECT_EQ(car->safetyMarginM, p.margin);
+        EXPECT_EQ(car->maxLateralAccelerationMps2, p.lateral);
+        EXPECT_EQ(car->maxAccelerationMps2, p.drive);
+        EXPECT_EQ(car->maxBrakingMps2, p.braking);
+        EXPECT_EQ(car->topSpeedMps, p.top);
+        EXPECT_EQ(car->driveSwitchSpeedMps, p.switchSpeed);
     }
-    EXPECT_LT(F1tenthVehicle().widthM, 0.5);
+    // The F1TENTH simulator's default parameters, as its car is simulated.
+    const SingleTrackCar gym = F1tenthVehicle().chassis;
+    const double chassis[] = {gym.frictionCoefficient, gym.massKg, gym.yawInertiaKgm2, gym.frontAxleM,
+                              gym.rearAxleM, gym.frontCorneringStiffness, gym.rearCorneringStiffness,
+                              gym.centreOfGravityHeightM, gym.maxSteeringRad, gym.maxSteeringRateRadps,
+                              gym.motorAccelerationMps2, gym.topSpeedMps};
+    const double expected[] = {1.0489, 3.74, 0.04712, 0.15875, 0.17145, 4.718, 5.4562, 0.074, 0.4189, 3.2, 9.51, 20.0};
+    for (std::size_t i = 0; i < std::size(chassis); ++i)
+        EXPECT_EQ(chassis[i], expected[i]) << i;
+    EXPECT_EQ(RacecarVehicle().chassis.massKg, 0) << "no simulated chassis";
+
+    EXPECT_EQ(KnownVehicleNames(), "f1tenth, racecar");
     const Result<Vehicle> unknown = BuiltInVehicle("bus");
     ASSERT_FALSE(unknown.ok());
     EXPECT_EQ(unknown.error(), "unknown vehicle \"bus\" (known: f1tenth, racecar)");

@@ -142,9 +142,9 @@ TEST(TrackEdges, RealCircuitsAndGeneratedTracks)
     for (const auto& [seed, count] : {std::pair{1, 20}, std::pair{9, 50}})
         for (int i = 0; i < count; ++i) {
             SCOPED_TRACE("seed " + std::to_string(seed) + " track " + std::to_string(i));
-            const GeneratedTrack g = GenerateTrack(s, o, std::uint64_t(seed), std::uint64_t(i));
-            ASSERT_FALSE(g.model.TrackPath.empty()) << g.error;
-            ExpectEdgesOnTheOutline(g.model.TrackPath, DefaultSpacing(0.05), s.TrackWidth);
+            const Result<TrackModel> g = GenerateTrack(s, o, std::uint64_t(seed), std::uint64_t(i));
+            ASSERT_TRUE(g) << g.error();
+            ExpectEdgesOnTheOutline(g->TrackPath, DefaultSpacing(0.05), s.TrackWidth);
         }
 }
 

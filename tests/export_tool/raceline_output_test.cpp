@@ -1,0 +1,65 @@
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+int Export(const QStringList& args)
+{
+    QProcess p;
+    p.start(VELMORA_EXPORT_PROGRAM, args);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    return p.exitCode();
+}
+
+bool Near(QColor c, int r, int g, int b)
+{
+    return std::abs(c.red() - r) <= 24 && std::abs(c.green() - g) <= 24 && std::abs(c.blue() - b) <= 24;
+}
+
+// The picture of the line: made with --png, the line drawn in the speed
+// colours over the canvas, and the legend grown with a 2,048 px canvas so
+// its ramp runs from red (slowest) to sky blue (fastest), never white.
+TEST(RacelinePicture, LineInSpeedColoursAndALegendToScale)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString circuit = QString(VELMORA_TEST_DATA) + "/circuits/BrandsHatch.csv";
+    ASSERT_EQ(Export({"--raceline", "--vehicle", "racecar", "--track-width", "csv", "--out-dir", dir.path(), circuit}),
+              0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("BrandsHatch_raceline.png"))) << "no picture without --png";
+    ASSERT_EQ(Export({"--raceline", "--png", "--vehicle", "racecar", "--track-width", "csv", "--out-dir",
+                      dir.path(), circuit}),
+              0);
+    const QImage plain(dir.filePath("BrandsHatch.png"));
+    const QImage line(dir.filePath("BrandsHatch_raceline.png"));
+    ASSERT_FALSE(line.isNull());
+    ASSERT_EQ(line.size(), plain.size());
+    const double k = std::min(line.width(), line.height()) / 1000.0;
+
+    // The ramp's row in the middle of the legend's bar, its ends inset.
+    const int rampY = static_cast<int>((12 + 10 + 7) * k);
+    const int left = static_cast<int>((12 + 10) * k) + 3;
+    const int right = static_cast<int>((12 + 210 - 10) * k) - 3;
+    EXPECT_TRUE(Near(line.pixelColor(left, rampY), 255, 0, 0)) << line.pixelColor(left, rampY).name().toStdString();
+    EXPECT_TRUE(Near(line.pixelColor(right, rampY), 0, 170, 255))
+        << line.pixelColor(right, rampY).name().toStdString();
+    EXPECT_GT(right - left, 300) << "the legend grows with the canvas";
+
+    // Outside the legend, pixels changed from the plain picture into the
+    // ramp's colours: the line itself.
+    long coloured = 0;
+    for (int y = static_cast<int>(80 * k); y < line.height(); ++y)
+        for (int x = 0; x < line.width(); ++x) {
+            const QColor c = line.pixelColor(x, y);
+            if (c != plain.pixelColor(x, y) && ((c.red() > 230 && c.blue() < 30) || (c.blue() > 230 && c.red() < 30)))
+                ++coloured;
+        }
+    EXPECT_GT(coloured, 2000);
+}
+
+} // namespace
+} // namespace velmora
