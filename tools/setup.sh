@@ -11,9 +11,13 @@ VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1
 VELMORA_PACKAGING_PACKAGES=(lintian)
 # Only the tests use these: the simulators' own checkers read the Gazebo world
 # (ign sdf -k needs libsdformat's command files, assimp the COLLADA mesh),
-# NumPy itself loads the DeepRacer .npy files, and localedef builds a
-# comma-decimal locale from the locales package's sources.
-VELMORA_TEST_PACKAGES=(ignition-tools libsdformat-dev assimp-utils python3-numpy locales)
+# NumPy itself loads the DeepRacer .npy files and the race line, shapely
+# judges the DeepRacer borders as the DeepRacer notebooks do, pandas reads
+# the race line as the racetracks' converter does, man renders the manual
+# page, and localedef builds a comma-decimal locale from the locales
+# package's sources.
+VELMORA_TEST_PACKAGES=(ignition-tools libsdformat-dev assimp-utils python3-numpy python3-shapely python3-pandas
+                       man-db locales)
 # Only the benchmarks use these: libdeflate is the yardstick for the PNG encoder.
 VELMORA_BENCH_PACKAGES=(libdeflate-dev)
 
