@@ -1,0 +1,73 @@
+#include "core/mapin/cell_regions.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+template <int N>
+CellRegion Flood(const CellMask& mask, std::vector<std::uint8_t>& seen, std::size_t seed, std::uint8_t wanted,
+                 const int (&steps)[N][2])
+{
+    CellRegion region;
+    const std::size_t w = std::size_t(mask.width);
+    seen[seed] = 1;
+    region.cells.push_back(seed);
+    // The region's own list is the queue: cells are added once, when seen.
+    for (std::size_t k = 0; k < region.cells.size(); ++k) {
+        const std::size_t i = region.cells[k];
+        const int x = int(i % w), y = int(i / w);
+        region.box.Add(x, y);
+        for (const auto& d : steps) {
+            const int nx = x + d[0], ny = y + d[1];
+            if (!mask.Inside(nx, ny)) {
+                region.touchesEdge = true;
+                continue;
+            }
+            const std::size_t n = mask.Index(nx, ny);
+            if (seen[n] || mask.cells[n] != wanted)
+                continue;
+            seen[n] = 1;
+            region.cells.push_back(n);
+        }
+    }
+    return region;
+}
+
+constexpr int kSides[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+constexpr int kSidesAndCorners[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+
+template <int N> std::vector<CellRegion> AllRegions(const CellMask& mask, std::uint8_t wanted, const int (&steps)[N][2])
+{
+    std::vector<CellRegion> regions;
+    std::vector<std::uint8_t> seen(mask.cells.size(), 0);
+    for (std::size_t i = 0; i < mask.cells.size(); ++i)
+        if (mask.cells[i] == wanted && !seen[i])
+            regions.push_back(Flood(mask, seen, i, wanted, steps));
+    std::stable_sort(regions.begin(), regions.end(),
+                     [](const CellRegion& a, const CellRegion& b) { return a.cells.size() > b.cells.size(); });
+    return regions;
+}
+
+} // namespace
+
+CellRegion SideRegion(const CellMask& mask, std::size_t seed)
+{
+    if (seed >= mask.cells.size() || !mask.cells[seed])
+        return {};
+    std::vector<std::uint8_t> seen(mask.cells.size(), 0);
+    return Flood(mask, seen, seed, 1, kSides);
+}
+
+std::vector<CellRegion> SideRegions(const CellMask& mask)
+{
+    return AllRegions(mask, 1, kSides);
+}
+
+std::vector<CellRegion> ComplementRegions(const CellMask& mask)
+{
+    return AllRegions(mask, 0, kSidesAndCorners);
+}
+
+} // namespace velmora
