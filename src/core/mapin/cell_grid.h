@@ -22,6 +22,12 @@ struct CellMask {
     bool At(int x, int y) const { return cells[Index(x, y)] != 0; }
 };
 
+// The steps to a cell's neighbours: through its sides (free space is joined
+// where a car could pass), and also through its corners (walls are joined
+// where they touch at all).
+inline constexpr int kSides[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+inline constexpr int kSidesAndCorners[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+
 // A rectangle of cells, both corners included.
 struct CellBox {
     int minX = 0;

@@ -3,6 +3,7 @@
 #include "core/mapin/cell_grid.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace velmora {
@@ -23,8 +24,20 @@ CellRegion SideRegion(const CellMask& mask, std::size_t seed);
 // first.
 std::vector<CellRegion> SideRegions(const CellMask& mask);
 
-// Every group of cells the mask does NOT hold, joined through sides or
-// corners (as walls are), largest first.
-std::vector<CellRegion> ComplementRegions(const CellMask& mask);
+// A group of cells by its size and place, without its cells.
+struct RegionSummary {
+    std::size_t size = 0;
+    std::size_t first = 0; // its first cell in row order
+    CellBox box;
+    bool touchesEdge = false;
+};
+
+// The groups of cells a mask does NOT hold, joined through sides or corners
+// (as walls are): which group each cell is in, and the groups.
+struct ComplementLabels {
+    std::vector<std::uint32_t> label; // 0 for cells the mask holds, else the group's number from 1
+    std::vector<RegionSummary> regions; // group k at k - 1
+};
+ComplementLabels LabelComplement(const CellMask& mask);
 
 } // namespace velmora

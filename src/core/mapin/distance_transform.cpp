@@ -1,67 +1,71 @@
 #include "core/mapin/distance_transform.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace velmora {
 
 namespace {
 
-// Along each row the nearest target is found by two sweeps; the squares of
-// those distances are the parabola heights the column pass starts from.
-void RowPass(const CellMask& targets, std::vector<float>& out)
+// Along each column the nearest target is found by a sweep down and one
+// up, a whole row at a time so the memory is read in order; the squares of
+// those distances are the parabola heights the row pass starts from.
+void ColumnPass(const CellMask& targets, std::vector<float>& out)
 {
-    const int w = targets.width;
+    const std::size_t w = std::size_t(targets.width);
+    constexpr std::int32_t kFar = 1 << 30;
+    std::vector<std::int32_t> run(targets.cells.size());
     for (int y = 0; y < targets.height; ++y) {
-        float* row = out.data() + targets.Index(0, y);
         const std::uint8_t* in = targets.cells.data() + targets.Index(0, y);
-        double last = -1e18;
-        for (int x = 0; x < w; ++x) {
-            if (in[x])
-                last = x;
-            row[x] = float(x - last);
-        }
-        last = 1e18;
-        for (int x = w - 1; x >= 0; --x) {
-            if (in[x])
-                last = x;
-            const double d = std::min(double(row[x]), last - x);
-            row[x] = d > 1e15 ? kNoCell : float(d * d);
+        std::int32_t* row = run.data() + targets.Index(0, y);
+        const std::int32_t* above = y > 0 ? row - w : nullptr;
+        for (std::size_t x = 0; x < w; ++x)
+            row[x] = in[x] ? 0 : above && above[x] < kFar ? above[x] + 1 : kFar;
+    }
+    for (int y = targets.height - 1; y >= 0; --y) {
+        std::int32_t* row = run.data() + targets.Index(0, y);
+        const std::int32_t* below = y + 1 < targets.height ? row + w : nullptr;
+        float* o = out.data() + targets.Index(0, y);
+        for (std::size_t x = 0; x < w; ++x) {
+            if (below && below[x] + 1 < row[x])
+                row[x] = below[x] + 1;
+            o[x] = row[x] >= kFar ? kNoCell : float(double(row[x]) * row[x]);
         }
     }
 }
 
-// The lower envelope of the parabolas (q - i)^2 + f[i] over one column.
-// `v` and `z` are scratch of n and n + 1 entries.
-void ColumnEnvelope(std::vector<double>& f, std::vector<int>& v, std::vector<double>& z, std::vector<double>& d)
+// The lower envelope of the parabolas (q - i)^2 + f[i] along one row, in
+// place. `v` and `z` are scratch of n and n + 1 entries.
+void RowEnvelope(float* f, std::size_t n, std::vector<int>& v, std::vector<double>& z, std::vector<float>& copy)
 {
-    const int n = int(f.size());
+    std::copy(f, f + n, copy.begin());
     int k = -1;
-    for (int q = 0; q < n; ++q) {
-        if (f[q] >= kNoCell)
+    for (int q = 0; q < int(n); ++q) {
+        if (copy[std::size_t(q)] >= kNoCell)
             continue;
         double s = 0;
         while (k >= 0) {
-            const int p = v[k];
-            s = ((f[q] + double(q) * q) - (f[p] + double(p) * p)) / (2.0 * (q - p));
-            if (s > z[k])
+            const int p = v[std::size_t(k)];
+            s = ((double(copy[std::size_t(q)]) + double(q) * q) - (double(copy[std::size_t(p)]) + double(p) * p)) /
+                (2.0 * (q - p));
+            if (s > z[std::size_t(k)])
                 break;
             --k;
         }
         ++k;
-        v[k] = q;
-        z[k] = k == 0 ? -HUGE_VAL : s;
-        z[k + 1] = HUGE_VAL;
+        v[std::size_t(k)] = q;
+        z[std::size_t(k)] = k == 0 ? -HUGE_VAL : s;
+        z[std::size_t(k) + 1] = HUGE_VAL;
     }
-    if (k < 0) {
-        std::fill(d.begin(), d.end(), double(kNoCell));
-        return;
-    }
-    int j = 0;
-    for (int q = 0; q < n; ++q) {
+    if (k < 0)
+        return; // the row stays as far as the columns made it: nowhere near a target
+    std::size_t j = 0;
+    for (int q = 0; q < int(n); ++q) {
         while (z[j + 1] < q)
             ++j;
         const double dq = q - v[j];
-        d[q] = dq * dq + f[v[j]];
+        f[q] = float(dq * dq + copy[std::size_t(v[j])]);
     }
 }
 
@@ -69,21 +73,16 @@ void ColumnEnvelope(std::vector<double>& f, std::vector<int>& v, std::vector<dou
 
 std::vector<float> SquaredDistances(const CellMask& targets)
 {
-    const int w = targets.width, h = targets.height;
     std::vector<float> out(targets.cells.size(), kNoCell);
-    if (w == 0 || h == 0)
+    if (targets.width == 0 || targets.height == 0)
         return out;
-    RowPass(targets, out);
-    const std::size_t n = std::size_t(h);
-    std::vector<double> f(n), z(n + 1), d(n);
+    ColumnPass(targets, out);
+    const std::size_t n = std::size_t(targets.width);
+    std::vector<double> z(n + 1);
     std::vector<int> v(n);
-    for (int x = 0; x < w; ++x) {
-        for (int y = 0; y < h; ++y)
-            f[std::size_t(y)] = out[targets.Index(x, y)];
-        ColumnEnvelope(f, v, z, d);
-        for (int y = 0; y < h; ++y)
-            out[targets.Index(x, y)] = d[std::size_t(y)] >= kNoCell ? kNoCell : float(d[std::size_t(y)]);
-    }
+    std::vector<float> copy(n);
+    for (int y = 0; y < targets.height; ++y)
+        RowEnvelope(out.data() + targets.Index(0, y), n, v, z, copy);
     return out;
 }
 

@@ -17,8 +17,6 @@ std::array<std::uint8_t, 256> FreeTable(const RosMapInfo& info)
     return table;
 }
 
-constexpr int kAround[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
-
 // Floods the group of non-free cells from (x, y), marking it in `seen`,
 // until it is known not to be a speck: it reaches the edge, grows
 // `minAcross` across, or meets cells an earlier flood saw (those belong to a
@@ -40,7 +38,7 @@ std::vector<std::size_t> Speck(const CellMask& freeCells, std::vector<std::uint3
         box.Add(cx, cy);
         if (box.Across() >= minAcross)
             speck = false;
-        for (const auto& d : kAround) {
+        for (const auto& d : kSidesAndCorners) {
             const int nx = cx + d[0], ny = cy + d[1];
             if (!freeCells.Inside(nx, ny)) {
                 speck = false;

@@ -134,8 +134,7 @@ std::size_t Bottleneck(const CellRegion& region, std::size_t start, const std::v
         const int x = int(i % std::size_t(w)), y = int(i / std::size_t(w));
         if (x == 0 || y == 0 || x == w - 1 || y == m.height - 1)
             joins.Join(i, edge);
-        const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-        for (const auto& d : steps)
+        for (const auto& d : kSides)
             if (m.Inside(x + d[0], y + d[1]) && in[m.Index(x + d[0], y + d[1])])
                 joins.Join(i, m.Index(x + d[0], y + d[1]));
         if (in[start] && joins.Find(start) == joins.Find(edge))
@@ -179,42 +178,44 @@ std::string LoopHint(double radius)
 }
 
 // The middle of a region of the window, in the world.
-std::string Middle(const TrackRing& t, const CellRegion& r, const WorldFrame& frame)
+std::string Middle(const TrackRing& t, const RegionSummary& r, const WorldFrame& frame)
 {
     const double x = t.window.minX + (r.box.minX + r.box.maxX) / 2.0 + 0.5;
     const double y = t.window.minY + (r.box.minY + r.box.maxY) / 2.0 + 0.5;
     return Metres(frame.X(x)) + "," + Metres(frame.Y(y)) + " m";
 }
 
-// The ring's holes: exactly one wall or area inside it to go round.
+// The ring's holes: exactly one wall or area inside it to go round. The
+// window's edge is all outside the ring, so the one group touching it is
+// what lies outside.
 Status SplitRing(TrackRing& t, const WorldFrame& frame, const std::string& where, double radius)
 {
-    std::vector<CellRegion> parts = ComplementRegions(t.ring);
-    std::vector<const CellRegion*> holes;
-    for (const CellRegion& r : parts) {
-        CellMask& into = r.touchesEdge ? t.outer : t.inner;
-        if (!r.touchesEdge)
-            holes.push_back(&r);
-        if (!r.touchesEdge && holes.size() > 1)
-            continue;
-        for (const std::size_t i : r.cells)
-            into.cells[i] = 1;
-    }
+    const ComplementLabels parts = LabelComplement(t.ring);
+    std::vector<std::uint32_t> holes;
+    for (std::uint32_t k = 0; k < parts.regions.size(); ++k)
+        if (!parts.regions[k].touchesEdge)
+            holes.push_back(k + 1);
     if (holes.empty())
         return Fail("the free space around " + where +
                     " does not close into a loop: it holds no wall to drive round" + LoopHint(radius));
-    if (holes.size() == 1)
+    const auto size = [&parts](std::uint32_t k) { return parts.regions[k - 1].size; };
+    std::stable_sort(holes.begin(), holes.end(), [&](std::uint32_t a, std::uint32_t b) { return size(a) > size(b); });
+    if (holes.size() == 1) {
+        for (std::size_t i = 0; i < parts.label.size(); ++i) {
+            t.inner.cells[i] = parts.label[i] == holes[0] ? 1 : 0;
+            t.outer.cells[i] = parts.label[i] && parts.label[i] != holes[0] ? 1 : 0;
+        }
         return {};
-    const CellRegion& second = *holes[1];
+    }
+    const RegionSummary &first = parts.regions[holes[0] - 1], &second = parts.regions[holes[1] - 1];
     const double across = frame.Metres(second.box.Across());
-    if (second.box.Across() * 4 < holes[0]->box.Across())
+    if (second.box.Across() * 4 < first.box.Across())
         return Fail("an obstacle " + Metres(across) + " m across at " + Middle(t, second, frame) +
                     " stands in the track, so the free space around " + where +
                     " makes more than one loop: --min-obstacle " + OptionMetres(across + frame.Metres(1)) +
                     " ignores it");
-    return Fail("the free space around " + where + " goes round more than one wall (at " +
-                Middle(t, *holes[0], frame) + " and " + Middle(t, second, frame) +
-                "): a gap in a wall? --close-gaps M closes gaps up to M metres wide");
+    return Fail("the free space around " + where + " goes round more than one wall (at " + Middle(t, first, frame) +
+                " and " + Middle(t, second, frame) + "): a gap in a wall? --close-gaps M closes gaps up to M metres wide");
 }
 
 Result<TrackRing> RingOf(const CellRegion& region, std::size_t start, Passage& passage, const CellMask& freeCells,
