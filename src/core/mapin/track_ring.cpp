@@ -67,7 +67,9 @@ Passage MakePassage(const CellMask& freeCells, double closeGaps)
         p.cells = freeCells;
         return p;
     }
-    p.radius = (closeGaps + 1) / 2;
+    // A hair more, so that a gap exactly as wide as asked is closed whatever
+    // the rounding of metres to cells.
+    p.radius = (closeGaps + 1) / 2 + 1e-6;
     const std::vector<float>& d = p.Clearance(freeCells);
     p.cells = CellMask(freeCells.width, freeCells.height);
     const float r2 = float(p.radius * p.radius);
@@ -153,10 +155,11 @@ std::string LeakMessage(const CellRegion& region, std::size_t start, Passage& pa
     if (clearance[narrow] >= clearance[start])
         return "the free space around " + where + " runs out to the map's edge: is the start on the track?";
     const double d = std::sqrt(double(clearance[narrow]));
+    // The cells across the narrowest place, as the closing counts them.
     const double wide = frame.Metres(std::max(1.0, 2 * d - 1));
     return "the free space around " + where + " leaks to the map's edge; its narrowest way out is " + Metres(wide) +
            " m wide at " + CellAt(frame, narrow, freeCells.width) + " (a gap in a wall?): --close-gaps " +
-           OptionMetres(frame.Metres(2 * d)) + " closes it";
+           OptionMetres(wide) + " closes it";
 }
 
 TrackRing Window(const CellMask& ring, const CellBox& box)
