@@ -62,40 +62,76 @@ std::vector<CellRegion> SideRegions(const CellMask& mask)
     return AllSideRegions(mask);
 }
 
+namespace {
+
+// A stretch of one row of cells the mask does not hold, and the group it
+// is joined into so far.
+struct Run {
+    int y = 0;
+    int x0 = 0; // first and last cell, both included
+    int x1 = 0;
+    std::size_t parent = 0;
+};
+
+std::size_t Root(std::vector<Run>& runs, std::size_t i)
+{
+    while (runs[i].parent != i)
+        i = runs[i].parent = runs[runs[i].parent].parent;
+    return i;
+}
+
+// The runs of each row, joined to the runs of the row above that they
+// touch at a side or a corner.
+std::vector<Run> JoinedRuns(const CellMask& mask)
+{
+    std::vector<Run> runs;
+    std::size_t above = 0, aboveEnd = 0; // the runs of the row above
+    for (int y = 0; y < mask.height; ++y) {
+        const std::uint8_t* row = mask.cells.data() + mask.Index(0, y);
+        const std::size_t rowStart = runs.size();
+        for (int x = 0; x < mask.width;) {
+            if (row[x]) {
+                ++x;
+                continue;
+            }
+            Run r{y, x, x, runs.size()};
+            while (x < mask.width && !row[x])
+                r.x1 = x++;
+            runs.push_back(r);
+            const std::size_t me = runs.size() - 1;
+            while (above < aboveEnd && runs[above].x1 < r.x0 - 1)
+                ++above;
+            for (std::size_t k = above; k < aboveEnd && runs[k].x0 <= r.x1 + 1; ++k)
+                runs[Root(runs, me)].parent = Root(runs, k);
+        }
+        above = rowStart;
+        aboveEnd = runs.size();
+    }
+    return runs;
+}
+
+} // namespace
+
 ComplementLabels LabelComplement(const CellMask& mask)
 {
     ComplementLabels out;
     out.label.assign(mask.cells.size(), 0);
-    const std::size_t w = std::size_t(mask.width);
-    std::vector<std::size_t> stack;
-    for (std::size_t seed = 0; seed < mask.cells.size(); ++seed) {
-        if (mask.cells[seed] || out.label[seed])
-            continue;
-        RegionSummary r;
-        r.first = seed;
-        const auto number = std::uint32_t(out.regions.size() + 1);
-        out.label[seed] = number;
-        stack.assign(1, seed);
-        while (!stack.empty()) {
-            const std::size_t i = stack.back();
-            stack.pop_back();
-            ++r.size;
-            const int x = int(i % w), y = int(i / w);
-            r.box.Add(x, y);
-            if (x == 0 || y == 0 || x == mask.width - 1 || y == mask.height - 1)
-                r.touchesEdge = true;
-            for (const auto& d : kSidesAndCorners) {
-                const int nx = x + d[0], ny = y + d[1];
-                if (!mask.Inside(nx, ny))
-                    continue;
-                const std::size_t n = mask.Index(nx, ny);
-                if (!mask.cells[n] && !out.label[n]) {
-                    out.label[n] = number;
-                    stack.push_back(n);
-                }
-            }
+    std::vector<Run> runs = JoinedRuns(mask);
+    std::vector<std::uint32_t> number(runs.size(), 0); // of each root's group, from 1
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const std::size_t root = Root(runs, i);
+        if (!number[root]) {
+            number[root] = std::uint32_t(out.regions.size() + 1);
+            out.regions.push_back({});
+            out.regions.back().first = mask.Index(runs[i].x0, runs[i].y);
         }
-        out.regions.push_back(r);
+        const Run& r = runs[i];
+        RegionSummary& g = out.regions[number[root] - 1];
+        g.size += std::size_t(r.x1 - r.x0 + 1);
+        g.box.Add(r.x0, r.y);
+        g.box.Add(r.x1, r.y);
+        g.touchesEdge = g.touchesEdge || r.y == 0 || r.y == mask.height - 1 || r.x0 == 0 || r.x1 == mask.width - 1;
+        std::fill_n(out.label.begin() + long(mask.Index(r.x0, r.y)), r.x1 - r.x0 + 1, number[root]);
     }
     return out;
 }
