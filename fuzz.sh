@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(track_file path prefs rl_data centreline_import image)
+[ ${#targets[@]} -eq 0 ] && targets=(track_file path prefs rl_data centreline_import ros_map image)
 
 build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

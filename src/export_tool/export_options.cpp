@@ -3,6 +3,7 @@
 #include "core/formats/number_text.h"
 #include "export_tool/generate_options.h"
 #include "export_tool/interop_options.h"
+#include "export_tool/map_options.h"
 #include "export_tool/output_table.h"
 
 #include <QCommandLineParser>
@@ -134,6 +135,7 @@ Status NothingToCheck(const ExportOptions&)
 const OptionSection kSections[] = {
     {nullptr, kGeneralOptions, NothingToCheck},
     kInteropSection,
+    kMapSection,
     kGenerateSection,
 };
 
@@ -315,7 +317,7 @@ Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
 
 std::string ExportUsage()
 {
-    std::string text = "usage: velmora-export [options] TRACK.trk|CIRCUIT.csv ...\n"
+    std::string text = "usage: velmora-export [options] TRACK.trk|CIRCUIT.csv|MAP.yaml ...\n"
                        "       velmora-export [options] --generate N [--seed S]\n";
     for (const ToolOption& option : kGeneralOptions)
         text += OptionLine(option);

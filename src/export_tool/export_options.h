@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/mapin/map_centreline.h"
 #include "core/result.h"
 #include "core/track/world_frame.h"
 
@@ -32,6 +33,7 @@ struct ExportOptions {
     bool open = false;
     double trackWidth = 0; // pixels; 0: the settings' TrackWidth
     bool trackWidthFromCsv = false;
+    MapTrackOptions map; // occupancy maps: --start, --reverse, --min-obstacle, --close-gaps
     // Generated tracks.
     std::uint64_t generate = 0; // tracks to make; 0: read the track arguments
     std::uint64_t seed = 1;

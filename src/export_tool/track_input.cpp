@@ -3,6 +3,7 @@
 #include "core/formats/centreline_import.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
+#include "export_tool/map_input.h"
 #include "export_tool/output_files.h"
 
 #include <QFile>
@@ -60,8 +61,9 @@ Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, co
     TrackJob job;
     job.settings = RunSettings(o, base);
     job.frame = RunFrame(o);
-    if (IsCentrelineInput(path)) {
-        if (Status s = ImportCircuit(o, path, job); !s)
+    if (IsCentrelineInput(path) || IsMapInput(path)) {
+        const Status s = IsMapInput(path) ? ImportMap(o, path, job) : ImportCircuit(o, path, job);
+        if (!s)
             return Fail(s.error());
         return job;
     }

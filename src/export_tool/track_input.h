@@ -27,8 +27,9 @@ struct TrackJob {
 // centre line; anything else a track file.
 bool IsCentrelineInput(const QString& path);
 
-// Reads a track file, or imports a circuit's centre line onto the canvas of
-// `base` at the scale and track width the options ask for. `base` is left as
+// Reads a track file, imports a circuit's centre line onto the canvas of
+// `base` at the scale and track width the options ask for, or finds the
+// track on an occupancy map (on a canvas the map's size, in its frame). `base` is left as
 // it is: what differs for this track goes into the job.
 Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, const QString& path);
 

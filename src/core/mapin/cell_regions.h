@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/mapin/cell_grid.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace velmora {
+
+// A connected group of cells.
+struct CellRegion {
+    std::vector<std::size_t> cells; // indices into the mask
+    CellBox box;
+    bool touchesEdge = false; // of the mask
+};
+
+// The cells the mask holds that are joined to `seed` through their sides
+// (free space is joined where a car could pass: not through the corner
+// where two wall cells meet). Empty when the mask does not hold the seed.
+CellRegion SideRegion(const CellMask& mask, std::size_t seed);
+
+// Every group of cells the mask holds, joined through their sides, largest
+// first.
+std::vector<CellRegion> SideRegions(const CellMask& mask);
+
+// A group of cells by its size and place, without its cells.
+struct RegionSummary {
+    std::size_t size = 0;
+    std::size_t first = 0; // its first cell in row order
+    CellBox box;
+    bool touchesEdge = false;
+};
+
+// The groups of cells a mask does NOT hold, joined through sides or corners
+// (as walls are): which group each cell is in, and the groups.
+struct ComplementLabels {
+    std::vector<std::uint32_t> label; // 0 for cells the mask holds, else the group's number from 1
+    std::vector<RegionSummary> regions; // group k at k - 1
+};
+ComplementLabels LabelComplement(const CellMask& mask);
+
+} // namespace velmora

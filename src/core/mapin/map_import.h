@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/formats/centreline_import.h"
+#include "core/mapin/map_centreline.h"
+
+namespace velmora {
+
+// Puts a map's centre line on a canvas the map's size through the same
+// sub-pixel import as a centreline file, at the map's resolution and in its
+// frame: a canvas pixel is a map cell, so the track lies on the map's
+// picture and every output in metres on the map's world. Of `options` the
+// angle limit and the track width (or its measured widths) are used.
+Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line, const CentrelineImportOptions& options);
+
+} // namespace velmora

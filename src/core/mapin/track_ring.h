@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/mapin/cell_grid.h"
+#include "core/result.h"
+#include "core/track/world_frame.h"
+
+#include <string>
+
+namespace velmora {
+
+// Where to look for the track on a map.
+struct RingSearch {
+    double startX = 0; // canvas pixels: map cell (i, j) covers [i, i + 1) x [j, j + 1)
+    double startY = 0;
+    // Without a start the map frame's origin is tried, else the largest free
+    // loop is taken.
+    bool startGiven = false;
+    double closeGaps = 0; // the widest gap in a wall to close, in cells; 0 closes none
+};
+
+// The ring of free space a track runs in, and the wall (or area) it goes
+// round, in the rectangle of cells around the ring one cell wider on each
+// side: the rectangle's edge lies wholly outside the ring.
+struct TrackRing {
+    CellBox window; // in map cells
+    CellMask ring;  // the window's size, as are the others
+    CellMask inner; // what the ring goes round
+    CellMask outer; // the rest of what is not the ring
+    // Why the ring was taken as the largest free loop rather than found from
+    // the start; empty when it was not.
+    std::string largestLoop;
+};
+
+// Finds the ring: the free cells joined to the start through their sides,
+// after wall gaps up to `closeGaps` cells are closed. It must neither reach
+// the map's edge nor go round more than one wall. Failures say where, in
+// metres of `frame`, and which option helps.
+Result<TrackRing> FindTrackRing(const CellMask& freeCells, const RingSearch& search, const WorldFrame& frame);
+
+} // namespace velmora
