@@ -101,7 +101,9 @@ TEST(GazeboCollisions, GroundCoversThePlateAndBoxesStandOnTheMapsWalls)
         tracks.push_back({name, c->model.TrackPath, c->trackWidth});
     }
     const Settings s;
-    tracks.push_back({"generated", GenerateTrack(s, DefaultGeneratorOptions(s), 1, 1).model.TrackPath, 42});
+    const Result<TrackModel> generated = GenerateTrack(s, DefaultGeneratorOptions(s), 1, 1);
+    ASSERT_TRUE(generated) << generated.error();
+    tracks.push_back({"generated", generated->TrackPath, 42});
     tracks.push_back({"open", "M 100 100 L 700 260 L 650 500 ", 40, 800, 600});
     tracks.push_back({"hairpin", "M 100 100 L 600 100 L 600 130 L 100 130 ", 40, 800, 300});
     for (const Track& t : tracks) {
