@@ -1,6 +1,7 @@
 #include "core/formats/number_text.h"
 #include "core/raceline/raceline.h"
 #include "core/raceline/raceline_csv.h"
+#include "core/raceline/track_raceline.h"
 #include "core/raceline/vehicle.h"
 #include "export_tool/output_files.h"
 #include "export_tool/output_table.h"
@@ -53,19 +54,6 @@ Status ReadVehicleOption(const std::string& text, ExportOptions& o)
     return {};
 }
 
-RacelineInput CorridorOf(const TrackSamples& samples, const WorldFrame& frame)
-{
-    RacelineInput in;
-    in.closed = samples.closed;
-    for (const TrackSample& row : samples.rows) {
-        const WorldSample w = InWorld(row, samples.halfWidth, frame);
-        in.centre.push_back({w.x, w.y});
-        in.widthLeft.push_back(w.halfWidth);
-        in.widthRight.push_back(w.halfWidth);
-    }
-    return in;
-}
-
 // Slow is red, then yellow, fast is white: none of them is a colour of the
 // grass, the surface or the kerbs.
 QColor SpeedColour(double v, double slowest, double fastest)
@@ -108,8 +96,7 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
     const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
                                                   [](const auto& a, const auto& b) { return a.vx < b.vx; });
     const auto canvas = [&](const RacelineRow& r) {
-        return QPointF((r.x - frame.originX) / frame.metresPerPixel,
-                       (frame.originY - r.y) / frame.metresPerPixel);
+        return QPointF(frame.CanvasX(r.x), frame.CanvasY(r.y));
     };
     const std::size_t n = line.rows.size();
     QPainterPath whole;
