@@ -56,7 +56,7 @@ double LongestGapUntilShown(const RacelineOverlay& overlay)
 void SpinUntilShown(const RacelineOverlay& overlay)
 {
     for (int round = 0; round < 100000 && overlay.Waiting(); ++round)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // The race line of an imported 1,000-point circuit worked out while the

@@ -77,8 +77,9 @@ QImage RacelinePicture(Shell& shell)
         ClickCanvas(shell, kCircuit[i]);
     shell.HandleMenu(kCmdCloseLoop);
     shell.HandleMenu(kCmdShowRaceline);
-    for (int round = 0; round < 6000 && shell.raceline->Waiting(); ++round)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    // Each round waits for the next event; the line's arrival is one.
+    for (int round = 0; round < 10000 && shell.raceline->Waiting(); ++round)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     SyncCanvas(shell.ws);
     shell.canvas->update();
     Settle();

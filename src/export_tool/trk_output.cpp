@@ -40,9 +40,9 @@ Status WriteTrk(const OutputContext& c)
 
 } // namespace
 
-extern const OutputEntry kTrkOutput = {"trk", "NAME.trk (NAME_frame.yaml)",
-                                       "the track file, to open in the editor; with the world frame\n"
-                                       "beside it for a circuit or a track that has one",
+extern const OutputEntry kTrkOutput = {"trk", "NAME.trk, NAME_frame.yaml",
+                                       "the track file, to open in the\n"
+                                       "editor, and its world frame when it has one (a circuit)",
                                        false, WriteTrk};
 
 } // namespace velmora

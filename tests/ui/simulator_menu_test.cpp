@@ -33,11 +33,12 @@ void DrawLoop(ShellHarness& h)
 }
 
 // Runs the event loop until the line of the track last asked for is there:
-// a bounded number of rounds, each waiting for events at most briefly.
+// each round waits for the next event (the line's arrival is one), and the
+// rounds are counted, so a line that never comes fails the test.
 bool SpinUntilLine(const RacelineOverlay& overlay)
 {
-    for (int round = 0; round < 6000 && overlay.Waiting(); ++round)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    for (int round = 0; round < 10000 && overlay.Waiting(); ++round)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return !overlay.Waiting();
 }
 
