@@ -9,6 +9,7 @@
 #include "render/image/image_load.h"
 #include "ui/canvas_widget.h"
 #include "ui/options_window.h"
+#include "ui/raceline_overlay.h"
 #include "ui/shell.h"
 
 namespace velmora {
@@ -66,6 +67,25 @@ QImage MainWindowPicture(Shell& shell)
     shell.canvas->update();
     Settle();
     return shell.mainWindow->grab().toImage();
+}
+
+// The circuit of the main window's picture closed, with its race line shown
+// over the canvas once it is worked out.
+QImage RacelinePicture(Shell& shell)
+{
+    for (std::size_t i = 6; i < kCircuit.size(); ++i)
+        ClickCanvas(shell, kCircuit[i]);
+    shell.HandleMenu(kCmdCloseLoop);
+    shell.HandleMenu(kCmdShowRaceline);
+    // Each round waits for the next event; the line's arrival is one.
+    for (int round = 0; round < 10000 && shell.raceline->Waiting(); ++round)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    SyncCanvas(shell.ws);
+    shell.canvas->update();
+    Settle();
+    QImage picture = shell.canvas->grab(QRect(0, 0, 1040, 600)).toImage();
+    shell.HandleMenu(kCmdShowRaceline);
+    return picture;
 }
 
 QImage OptionsPicture(Shell& shell)
@@ -131,6 +151,7 @@ std::vector<HelpPicture> MakeHelpPictures(const QString& imagesFolder)
 
     std::vector<HelpPicture> pictures;
     pictures.push_back({"main_window.png", MainWindowPicture(shell)});
+    pictures.push_back({"raceline.png", RacelinePicture(shell)});
     pictures.push_back({"options_window.png", OptionsPicture(shell)});
     pictures.push_back({"finished_track.png", FinishedTrackPicture(assets)});
     return pictures;

@@ -1,12 +1,13 @@
 #include "core/formats/number_text.h"
 #include "core/raceline/raceline.h"
 #include "core/raceline/raceline_csv.h"
+#include "core/raceline/track_raceline.h"
 #include "core/raceline/vehicle.h"
-#include "core/track/world_rows.h"
 #include "export_tool/output_files.h"
 #include "export_tool/output_table.h"
 #include "export_tool/track_input.h"
 #include "render/image/png_write.h"
+#include "render/raceline_layer.h"
 
 #include <QColor>
 #include <QFileInfo>
@@ -52,38 +53,6 @@ Status ReadVehicleOption(const std::string& text, ExportOptions& o)
     return {};
 }
 
-// The line may go as far from the centre as the surface reaches along each
-// row's normal: further than half the width round an outer corner, as far
-// as the corner point on the inside of one.
-Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& frame)
-{
-    const Result<std::vector<WorldRow>> rows = WorldRows(samples, frame);
-    if (!rows)
-        return Fail(rows.error());
-    RacelineInput in;
-    in.closed = samples.closed;
-    for (const WorldRow& w : *rows) {
-        in.centre.push_back({w.x, w.y});
-        in.widthLeft.push_back(w.widthLeft);
-        in.widthRight.push_back(w.widthRight);
-    }
-    return in;
-}
-
-// Slow is red, then yellow, fast is sky blue: none of them is a colour of
-// the grass, the surface, the kerbs or the white centre dashes.
-QColor SpeedColour(double v, double slowest, double fastest)
-{
-    const double t = fastest > slowest ? std::clamp((v - slowest) / (fastest - slowest), 0.0, 1.0) : 1.0;
-    const auto channel = [](double x) {
-        return static_cast<int>(std::lround(255 * std::clamp(x, 0.0, 1.0)));
-    };
-    if (t <= 0.5)
-        return QColor(255, channel(2 * t), 0);
-    const double u = 2 * t - 1; // yellow (1, 1, 0) to sky blue (0, 0.67, 1)
-    return QColor(channel(1 - u), channel(1 - u / 3), channel(u));
-}
-
 // How much larger than on a 1,000 px canvas the legend and the line are
 // drawn, so that both read the same at any size.
 double DrawingScale(const QImage& picture)
@@ -91,57 +60,18 @@ double DrawingScale(const QImage& picture)
     return std::max(0.6, std::min(picture.width(), picture.height()) / 1000.0);
 }
 
-void DrawLegend(QPainter& p, double slowest, double fastest, double k)
-{
-    const QRectF box(12 * k, 12 * k, 210 * k, 58 * k);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 255, 255, 220));
-    p.drawRect(box);
-    const double inset = 10 * k;
-    QLinearGradient ramp(box.left() + inset, 0, box.right() - inset, 0);
-    for (int i = 0; i <= 6; ++i)
-        ramp.setColorAt(i / 6.0, SpeedColour(slowest + (fastest - slowest) * i / 6, slowest, fastest));
-    p.setBrush(ramp);
-    p.drawRect(QRectF(box.left() + inset, box.top() + inset, box.width() - 2 * inset, 14 * k));
-    p.setPen(Qt::black);
-    QFont font = p.font();
-    font.setPixelSize(std::max(8, static_cast<int>(std::lround(13 * k))));
-    p.setFont(font);
-    const QRectF labels(box.left() + inset, box.top() + 28 * k, box.width() - 2 * inset, 22 * k);
-    p.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromStdString(FormatFixed(slowest, 1) + " m/s"));
-    p.drawText(labels, Qt::AlignRight | Qt::AlignVCenter,
-               QString::fromStdString(FormatFixed(fastest, 1) + " m/s"));
-}
-
 // The exported picture with the line over it, coloured by speed.
 QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame& frame)
 {
     QImage out = picture.convertToFormat(QImage::Format_RGB32);
+    if (line.rows.empty())
+        return out;
     QPainter p(&out);
-    p.setRenderHint(QPainter::Antialiasing);
     const double k = DrawingScale(out);
+    DrawRaceline(p, line, frame, k);
     const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
                                                   [](const auto& a, const auto& b) { return a.vx < b.vx; });
-    const auto canvas = [&](const RacelineRow& r) {
-        return QPointF((r.x - frame.originX) / frame.metresPerPixel,
-                       (frame.originY - r.y) / frame.metresPerPixel);
-    };
-    const std::size_t n = line.rows.size();
-    QPainterPath whole;
-    for (std::size_t i = 0; i < n; ++i)
-        i == 0 ? whole.moveTo(canvas(line.rows[i])) : whole.lineTo(canvas(line.rows[i]));
-    if (line.closed)
-        whole.closeSubpath();
-    // A dark edge keeps the line apart from whatever it crosses.
-    p.strokePath(whole, QPen(QColor(20, 20, 20), 5 * k, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    for (std::size_t i = 0; i + (line.closed ? 0 : 1) < n; ++i) {
-        const RacelineRow& a = line.rows[i];
-        const RacelineRow& b = line.rows[(i + 1) % n];
-        p.setPen(QPen(SpeedColour(a.vx, slow->vx, fast->vx), 3 * k, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(canvas(a), canvas(b));
-    }
-    DrawLegend(p, slow->vx, fast->vx, k);
+    DrawSpeedLegend(p, slow->vx, fast->vx, k);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "export_tool/track_input.h"
 
-#include "core/formats/centreline_import.h"
+#include "core/formats/circuit_import.h"
+#include "core/formats/frame_sidecar.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
 #include "export_tool/map_input.h"
@@ -24,28 +25,54 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes)
         return Fail(bytes.error());
-    const Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(View(*bytes));
-    if (!rows)
-        return Fail(rows.error());
-    CentrelineImportOptions io;
-    io.canvasWidth = CanvasSide(job.settings.CanvasWidth);
-    io.canvasHeight = CanvasSide(job.settings.CanvasHeight);
+    CentrelineImportOptions io = CircuitImportOptions(job.settings);
     io.metresPerPixel = o.scaleGiven ? o.metresPerPixel : 0;
     io.open = o.open;
-    io.angleLimit = job.settings.AngleLimit;
-    io.trackWidth = job.settings.TrackWidth;
     // Without --track-width a circuit takes its file's widths: the settings'
     // width in pixels says nothing of a circuit scaled to fit the canvas.
     io.trackWidthFromFile = o.trackWidthFromCsv || o.trackWidth <= 0;
-    Result<ImportedCentreline> imported = ImportCentreline(*rows, io);
+    Result<ImportedCentreline> imported = ImportCircuitText(View(*bytes), io);
     if (!imported)
         return Fail(imported.error());
     job.model = std::move(imported->model);
     job.settings.TrackWidth = imported->trackWidth;
     job.frame = imported->frame;
-    job.note = "scale " + FormatShortest(imported->frame.metresPerPixel) + " m per pixel, origin " +
-               OriginText(imported->frame) + " m, track width " + FormatShortest(imported->trackWidth) +
-               " px";
+    job.note = CircuitNote(*imported);
+    return {};
+}
+
+// A track file's world comes with it in NAME_frame.yaml, so that a circuit
+// imported once exports in its own metres; what the command line gives
+// wins, and the fact line says which.
+Status ApplyTrackWorld(const ExportOptions& o, const QString& path, TrackJob& job)
+{
+    const QString file = QString::fromStdString(TrackWorldPath(Utf8(path)));
+    if (!QFileInfo(file).isFile())
+        return {};
+    const Result<QByteArray> bytes = ReadWholeFile(file);
+    const Result<TrackWorld> world = bytes ? ReadTrackWorld(View(*bytes)) : Result<TrackWorld>(Fail(bytes.error()));
+    if (!world)
+        return Fail(Utf8(file) + ": " + world.error());
+    std::string given; // the options that win over the file
+    const auto wins = [&given](const char* option) { given += (given.empty() ? "" : ", ") + std::string(option); };
+    if (o.scaleGiven)
+        wins("--scale");
+    else
+        job.frame.metresPerPixel = world->frame.metresPerPixel;
+    if (o.originGiven) {
+        wins("--origin");
+    } else {
+        job.frame.originX = world->frame.originX;
+        job.frame.originY = world->frame.originY;
+    }
+    if (o.trackWidth > 0)
+        wins("--track-width");
+    else
+        job.settings.TrackWidth = TrackWidthPixels(*world);
+    job.note = "world frame from " + Utf8(QFileInfo(file).fileName()) + ": scale " +
+               FormatShortest(job.frame.metresPerPixel) + " m per pixel, origin " + OriginText(job.frame) +
+               " m, track width " + FormatShortest(job.settings.TrackWidth) + " px" +
+               (given.empty() ? "" : " (" + given + " as given, over the file's)");
     return {};
 }
 
@@ -77,6 +104,8 @@ Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, co
     if (!LooksLikeTrackFile(View(*bytes)))
         return Fail("not a track file");
     ReadTrackFile(View(*bytes), job.model);
+    if (Status s = ApplyTrackWorld(o, path, job); !s)
+        return Fail(s.error());
     return job;
 }
 

@@ -25,6 +25,10 @@ void CanvasWidget::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect r = event->rect();
     painter.drawImage(r.topLeft(), picture_, r);
+    if (overlay) {
+        painter.setClipRect(r);
+        overlay(painter, visibleRegion().boundingRect());
+    }
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event)

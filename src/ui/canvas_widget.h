@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <functional>
 
+class QPainter;
+
 namespace velmora {
 
 // Shows the canvas picture and reports what the editor reacts to: a left or
@@ -17,6 +19,9 @@ public:
 
     std::function<void(Qt::MouseButton)> onClick;
     std::function<void(int notches)> onWheel;
+    // Drawn over the picture, never into it: the painter is in canvas
+    // pixels and `inView` is the part of the canvas the user can see.
+    std::function<void(QPainter& painter, const QRect& inView)> overlay;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

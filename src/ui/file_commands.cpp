@@ -4,6 +4,7 @@
 #include "ui/image_jobs.h"
 #include "render/image/canvas_picture.h"
 #include "core/formats/file_names.h"
+#include "core/formats/frame_sidecar.h"
 #include "render/image/image_load.h"
 #include "core/formats/rl_data.h"
 #include "render/image/atomic_save.h"
@@ -28,6 +29,7 @@ const QString kTextFilter = "text file|*.txt";
 const NotSaved kTrackNotSaved{"could not save track file", "SaveTrack", 722, "track not saved"};
 const NotSaved kImageNotSaved{"could not save image", "Export", 875, "image not saved"};
 const NotSaved kDataNotSaved{"could not create file", "SaveRLData", 1289, "data not saved"};
+const NotSaved kFrameNotSaved{"could not save world frame", "SaveTrack", 723, "world frame not saved"};
 
 QString FromStd(const std::string& s)
 {
@@ -77,6 +79,39 @@ void WriteTrackTo(Workspace& ws, const Prompts& prompts, const QString& path)
     }
     ws.editor.TrackFileName = path.toStdString();
     ShowStatus(ws, "track saved to " + path);
+    if (!ws.frame)
+        return;
+    TrackWorld world;
+    world.frame = *ws.frame;
+    world.trackWidthM = ws.frame->Metres(ws.settings.TrackWidth);
+    world.vehicle = ws.vehicle;
+    const QString framePath = FromStd(TrackWorldPath(path.toStdString()));
+    if (const Status saved = SaveBytes(framePath, TrackWorldYaml(world)); !saved)
+        ReportNotSaved(ws, prompts, kFrameNotSaved, framePath, FromStd(saved.error()));
+}
+
+// A loaded track takes its world from NAME_frame.yaml beside it, or has
+// none. A file that cannot be read is told and left as it is; the track
+// stays loaded.
+void LoadTrackWorld(Workspace& ws, const Prompts& prompts, const QString& trackPath)
+{
+    ws.frame.reset();
+    const QString path = FromStd(TrackWorldPath(trackPath.toStdString()));
+    if (FileSize(path) <= 0)
+        return;
+    const Result<QByteArray> bytes = ReadWholeFile(path);
+    const Result<TrackWorld> world =
+        bytes ? ReadTrackWorld(std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())))
+              : Result<TrackWorld>(Fail(bytes.error()));
+    if (!world) {
+        ReportError(prompts, "the track is loaded without its world frame: " + path + ": " + FromStd(world.error()));
+        return;
+    }
+    ws.frame = world->frame;
+    ws.vehicle = world->vehicle;
+    // The redraw the load asked for is still to come: it draws this width.
+    ws.settings.TrackWidth = TrackWidthPixels(*world);
+    ws.editor.view.status1 += ", with its world frame";
 }
 
 // How an export ends once its picture is written, or could not be.
@@ -139,6 +174,8 @@ void Load(Workspace& ws, const Prompts& prompts)
             // the next Save writes over the user's file.
             if (outcome == LoadOutcome::NotTrackFile)
                 ReportFailure(prompts, "not a track file: " + path, "Load", 745);
+            else
+                LoadTrackWorld(ws, prompts, path);
             return;
         }
     } catch (const std::bad_alloc&) {

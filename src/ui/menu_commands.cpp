@@ -4,7 +4,9 @@
 #include "ui/file_commands.h"
 #include "ui/help.h"
 #include "ui/options_window.h"
+#include "ui/raceline_overlay.h"
 #include "ui/shell.h"
+#include "ui/simulator_commands.h"
 #include "ui/source_position.h"
 
 namespace velmora {
@@ -23,6 +25,7 @@ const MenuCommand kCommands[] = {
      [](Shell& s, int) {
          VELMORA_HERE();
          NewTrack(s.ws.editor, s.ws.settings);
+         s.ws.frame.reset(); // a track only drawn lies nowhere in particular
          s.ws.templateImage = QImage();
          s.ws.templateCache = TemplateCache{};
      }},
@@ -86,6 +89,23 @@ const MenuCommand kCommands[] = {
          VELMORA_HERE();
          ShowHelp(s.ws, s.prompts);
      }},
+    {kCmdImportCircuit, "Simulator", "Import Circuit\u2026", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         ImportCircuit(s.ws, s.prompts);
+     }},
+    {kCmdWorldFrame, "Simulator", "World Frame\u2026", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         EditWorldFrame(s.ws, s.prompts);
+     }},
+    {0, "Simulator", nullptr, false, nullptr},
+    {kCmdShowRaceline, "Simulator", "Show Race Line", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         s.ShowRaceline(!s.raceline->Shown());
+     },
+     true},
     // No shortcut saves, loads or quits: Ctrl+S adds a marker.
     {kCmdMarker1, nullptr, "Ctrl+S", true, AddMarker},
     {kCmdMarker2, nullptr, "Ctrl+H", true, AddMarker},

@@ -6,7 +6,7 @@ namespace velmora {
 
 class Shell;
 
-// Command ids of the menu items (1-13) and the shortcuts (101-104).
+// Command ids of the menu items (1-16) and the shortcuts (101-104).
 enum CommandId : int {
     kCmdNew = 1,
     kCmdSave,
@@ -21,6 +21,9 @@ enum CommandId : int {
     kCmdCopy,
     kCmdLoadTemplate,
     kCmdHelp,
+    kCmdImportCircuit,
+    kCmdWorldFrame,
+    kCmdShowRaceline,
     kCmdMarker1 = 101,
     kCmdMarker2,
     kCmdMarker3,
@@ -36,6 +39,7 @@ struct MenuCommand {
     const char* text; // the item's text or the shortcut's keys
     bool enabledAtStart;
     void (*run)(Shell&, int id); // nullptr for a separator
+    bool checkable = false;      // an item that is on or off, shown with a tick
 };
 
 // Menu items in the order the menu bar shows them, menu by menu, then the

@@ -11,6 +11,7 @@
 
 #include "ui/file_dialog.h"
 #include "ui/focus_return.h"
+#include "ui/world_frame_dialog.h"
 
 namespace velmora {
 namespace {
@@ -94,6 +95,15 @@ Prompts MakeDialogPrompts(QWidget* owner)
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.selectedColor();
+    };
+    p.chooseFrame = [o](const WorldFrame& frame, QSize canvas, double trackWidth) -> std::optional<WorldFrame> {
+        QWidget* parent = DialogParent(o);
+        const FocusReturn back(parent);
+        WorldFrameDialog dialog(frame, canvas, trackWidth, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const Result<WorldFrame> typed = dialog.Typed();
+        return typed ? std::optional<WorldFrame>(*typed) : std::nullopt;
     };
     return p;
 }

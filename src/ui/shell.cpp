@@ -25,6 +25,7 @@
 #include "ui/status_fields.h"
 #include "ui/file_commands.h"
 #include "ui/options_window.h"
+#include "ui/raceline_overlay.h"
 #include "core/track/editor.h"
 
 namespace velmora {
@@ -110,11 +111,18 @@ Shell::Shell(Workspace workspace, QSize display) : ws(std::move(workspace))
     Checked(optionsWindow.get(), "could not open window", 222);
     imageJobs = std::make_unique<ImageJobs>(ws, [this] { ShowState(); });
     ws.imageJobs = imageJobs.get();
+    raceline = std::make_unique<RacelineOverlay>([this] { canvas->update(); });
+    canvas->overlay = [this](QPainter& painter, const QRect& inView) { raceline->Paint(painter, inView); };
     ShowState();
     qApp->installEventFilter(this);
 }
 
-Shell::~Shell() { qApp->removeEventFilter(this); }
+Shell::~Shell()
+{
+    qApp->removeEventFilter(this);
+    if (canvas)
+        canvas->overlay = nullptr; // the overlay goes before the canvas does
+}
 
 void Shell::BuildMainWindow(QSize display)
 {
@@ -180,6 +188,7 @@ void Shell::BuildMenu()
         }
         QAction* action = menu->addAction(command.text);
         action->setEnabled(command.enabledAtStart);
+        action->setCheckable(command.checkable);
         const int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { HandleMenu(id); });
         actions.byId.emplace_back(id, action);
@@ -245,6 +254,11 @@ void Shell::FitCanvas()
     scrollInner->setFixedSize(ws.canvas.size() + QSize(2 * kCanvasMargin, 2 * kCanvasMargin));
 }
 
+void Shell::ShowRaceline(bool shown)
+{
+    raceline->SetShown(shown, ws);
+}
+
 void Shell::HandleMenu(int id)
 {
     VELMORA_HERE();
@@ -296,6 +310,7 @@ void Shell::AfterCommand()
     VELMORA_HERE();
     SyncCanvas(ws);
     canvas->update();
+    raceline->Follow(ws); // the track may have changed
     // The pass that follows every event comes after the command, so the
     // readout and the pointer shape answer to the changed track at once,
     // not only at the next pointer move.
@@ -323,6 +338,7 @@ void Shell::ShowState()
     const EditorView& view = ws.editor.view;
     actions[kCmdCloseLoop]->setEnabled(view.closeLoopEnabled);
     actions[kCmdRedo]->setEnabled(view.redoEnabled);
+    actions[kCmdShowRaceline]->setChecked(raceline && raceline->Shown());
     const std::array<const std::string*, 3> texts{&view.status0, &view.status1, &view.status2};
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const QString text = QString::fromStdString(*texts[i]);

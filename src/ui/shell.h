@@ -25,6 +25,7 @@ namespace velmora {
 class CanvasWidget;
 class ImageJobs;
 class OptionsWindow;
+class RacelineOverlay;
 
 inline constexpr int kScrollStep = 100;
 inline constexpr int kCanvasMargin = 10;  // canvas offset inside the scroll area
@@ -63,6 +64,7 @@ public:
     QSpinBox* addTextSize = nullptr;
     std::unique_ptr<OptionsWindow> optionsWindow;
     std::unique_ptr<ImageJobs> imageJobs;  // goes first: it may still report to the window
+    std::unique_ptr<RacelineOverlay> raceline;  // over the canvas widget, never in the picture
 
     void Show();
 
@@ -81,6 +83,8 @@ public:
     void ShowState();
     // The canvas control and the scrollable area follow ws.canvas's size.
     void FitCanvas();
+    // Shows or hides the race line over the canvas.
+    void ShowRaceline(bool shown);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QColor>
 #include <functional>
@@ -10,6 +11,8 @@
 #include "ui/open_document.h"
 #include "core/settings/settings.h"
 #include "core/track/editor.h"
+#include "core/track/world_frame.h"
+#include <string>
 
 namespace velmora {
 
@@ -23,6 +26,11 @@ struct Workspace {
     QImage templateImage;  // null while no template is shown
     TemplateCache templateCache;
     QImage canvas;  // the picture as last painted
+    // Where the track lies in the world, for the simulators: set by Import
+    // Circuit, the World Frame dialog or the NAME_frame.yaml of a loaded
+    // track; none for a track only drawn (the default frame then applies).
+    std::optional<WorldFrame> frame;
+    std::string vehicle = "f1tenth"; // the car the race line is for
     QString workFolder;  // ends in the native separator
     QString imagesFolder;
     QString tracksFolder;
@@ -54,6 +62,9 @@ struct Prompts {
     std::function<void(const QImage& picture, const QByteArray& png)> toClipboard;
     // The system colour dialog with `initial` preselected; nullopt when cancelled.
     std::function<std::optional<QColor>(const QColor& initial)> chooseColour;
+    // The World Frame dialog over `frame`, for a canvas of `canvas` pixels
+    // and a track `trackWidth` pixels wide; nullopt when cancelled.
+    std::function<std::optional<WorldFrame>(const WorldFrame& frame, QSize canvas, double trackWidth)> chooseFrame;
 };
 
 // Brings the canvas up to date with the editor's redraw requests: a full

@@ -211,7 +211,7 @@ Result<PlacedLine> PlaceOnCanvas(const std::vector<CentrelineRow>& rows, const W
     out.source.reserve(rows.size());
     placed.reserve(rows.size());
     for (const CentrelineRow& r : rows) {
-        out.source.push_back({(r.x - frame.originX) / s, (frame.originY - r.y) / s});
+        out.source.push_back({frame.CanvasX(r.x), frame.CanvasY(r.y)});
         placed.push_back(Hundredths(out.source.back()));
     }
     for (const std::size_t k : SimplifyLine(out.source, placed, closed, kSimplifyTolerance)) {

@@ -22,6 +22,10 @@ struct WorldFrame {
     double X(double px) const { return originX + px * metresPerPixel; }
     double Y(double py) const { return originY - py * metresPerPixel; }
     double Metres(double pixels) const { return pixels * metresPerPixel; }
+    // World metres back to canvas pixels: the inverse of X and Y, for
+    // drawing what was computed in the world (a race line) over the canvas.
+    double CanvasX(double x) const { return (x - originX) / metresPerPixel; }
+    double CanvasY(double y) const { return (originY - y) / metresPerPixel; }
     // A direction on the canvas (radians from +x, clockwise on the screen)
     // as a world heading (radians from +x, counter-clockwise) in (-pi, pi].
     static double Heading(double canvasRadians);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/result.h"
+#include "core/track/world_frame.h"
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// What a track file does not hold of the world it stands for: the frame of
+// its outputs in metres, how wide the track is there and the car it is
+// driven with. Kept beside NAME.trk as NAME_frame.yaml, so that a circuit
+// imported once exports in its own coordinates ever after, and the track
+// file stays as every reader of it knows it.
+struct TrackWorld {
+    WorldFrame frame;
+    double trackWidthM = 0;
+    std::string vehicle = "f1tenth"; // a built-in vehicle's name or a vehicle file
+};
+
+// The file, in the style of a ROS map description:
+//   resolution: 0.05           metres per canvas pixel
+//   origin: [x, y, 0.0]        the world position of the canvas's top-left corner
+//   track_width_m: 12.0
+//   vehicle: f1tenth
+// Numbers as YamlFloat writes them, whatever the locale; LF line ends.
+std::string TrackWorldYaml(const TrackWorld& world);
+
+// Reads that file strictly: every key exactly once and nothing else, besides
+// blank lines and "#" comments; numbers plain decimals; the origin's third
+// value (a turn of the canvas, which no output knows) 0; a scale and track
+// width above 0. A failure names the line ("line 2: ...") or the missing
+// key. Accepts any bytes.
+Result<TrackWorld> ReadTrackWorld(std::string_view bytes);
+
+// Where the file of the track at `trackPath` lies: its extension, if any,
+// replaced by "_frame.yaml" (tracks/Monza.trk -> tracks/Monza_frame.yaml).
+std::string TrackWorldPath(std::string_view trackPath);
+
+// The track width in canvas pixels, to the millionth of a pixel: a width
+// that was whole before it went through metres comes back whole.
+double TrackWidthPixels(const TrackWorld& world);
+
+} // namespace velmora

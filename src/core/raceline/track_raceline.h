@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/raceline/raceline.h"
+#include "core/raceline/vehicle.h"
+#include "core/result.h"
+#include "core/track/track_samples.h"
+#include "core/track/world_frame.h"
+
+#include <string_view>
+
+namespace velmora {
+
+// The track's samples as the race line's corridor: the centre in world
+// metres, and to either side as far as the surface reaches along each row's
+// normal: further than half the width round an outer corner, as far as the
+// corner point on the inside of one. Fails as WorldRows fails.
+Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& frame);
+
+// The race line of a track as the editor draws it: sampled every
+// DefaultSpacing, the corridor in the frame, the line for the vehicle.
+// Refuses, saying why, a path that goes on after its loop is closed and
+// whatever sampling or the race line refuses.
+Result<Raceline> RacelineOfTrack(std::string_view trackPath, double trackWidth, const WorldFrame& frame,
+                                 const Vehicle& vehicle);
+
+} // namespace velmora

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "ui/workspace.h"
+
+namespace velmora {
+
+// The Simulator menu's commands that change the document. Each runs to its
+// end, reporting through the prompts and the editor's status fields.
+
+// Asks for a circuit's centreline CSV and puts it on the canvas as the
+// export imports it: fitted to the canvas, with the file's track widths
+// when it has them, and with the world frame that keeps every point where
+// the file has it. The open track stays when the file cannot be imported.
+void ImportCircuit(Workspace& ws, const Prompts& prompts);
+
+// Shows the World Frame dialog and takes the frame it gives; Cancel
+// changes nothing.
+void EditWorldFrame(Workspace& ws, const Prompts& prompts);
+
+} // namespace velmora

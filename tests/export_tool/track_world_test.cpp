@@ -1,0 +1,176 @@
+#include "core/formats/frame_sidecar.h"
+#include "core/settings/prefs_file.h"
+#include "export_tool/batch_export.h"
+#include "ui/file_commands.h"
+#include "ui/simulator_commands.h"
+#include "ui/workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+
+namespace velmora {
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QString Circuit(const char* name)
+{
+    return QString(VELMORA_TEST_DATA "/circuits/") + name + ".csv";
+}
+
+// A run of the tool over one track, with the same settings as the editor.
+struct ToolRun {
+    int code = -1;
+    std::string facts;
+    std::string errors;
+};
+
+class TrackWorldExport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        settings.CanvasWidth = 1600;
+        settings.CanvasHeight = 1200;
+        prefs = dir.filePath("p.ini");
+        WriteAll(prefs, QByteArray::fromStdString(WritePrefs(settings)));
+        QDir(dir.path()).mkpath("csv");
+        QDir(dir.path()).mkpath("trk");
+    }
+
+    ToolRun RunTool(std::set<std::string> outputs, const QString& track, const QString& outDir,
+               const std::vector<std::string>& extra = {})
+    {
+        std::vector<std::string> args{"--prefs", prefs.toStdString(), "--images",
+                                      VELMORA_ASSETS "/Images", "--out-dir", outDir.toStdString(), "--jobs", "1"};
+        for (const std::string& o : outputs)
+            args.push_back("--" + o);
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(track.toStdString());
+        Result<ExportOptions> o = ParseExportArgs(args);
+        EXPECT_TRUE(o) << o.error();
+        std::ostringstream out, err;
+        ToolRun r;
+        r.code = o ? RunBatchExport(*o, dir.path(), out, err, false) : 2;
+        r.facts = out.str();
+        r.errors = err.str();
+        return r;
+    }
+
+    // The editor's Import Circuit, then Save under `name`.
+    void ImportAndSave(const QString& csv, const QString& trk)
+    {
+        Workspace ws;
+        ws.settings = settings;
+        ws.canvas = QImage(1600, 1200, QImage::Format_RGB32);
+        ws.tracksFolder = dir.path() + "/";
+        Prompts p;
+        p.openFile = [&](const QString&, const QString&, const QString&) { return csv; };
+        p.saveFile = [&](const QString&, const QString&, const QString&) { return trk; };
+        p.confirm = [](const QString&) { return true; };
+        p.message = [](const QString& title, const QString& text) {
+            ADD_FAILURE() << title.toStdString() << ": " << text.toStdString();
+        };
+        ImportCircuit(ws, p);
+        ASSERT_TRUE(ws.frame.has_value()) << ws.editor.view.status1;
+        SaveTrack(ws, p);
+    }
+
+    QTemporaryDir dir;
+    Settings settings;
+    QString prefs;
+};
+
+// The editor's Import Circuit and Save give a track whose world comes with
+// it: the tool, given nothing but the track file, writes the very
+// centreline it writes from the circuit's CSV.
+TEST_F(TrackWorldExport, AnImportedCircuitExportsInItsOwnMetres)
+{
+    const QString trk = dir.filePath("Monza.trk");
+    ImportAndSave(Circuit("Monza"), trk);
+    ASSERT_TRUE(QFile::exists(trk));
+    ASSERT_TRUE(QFile::exists(dir.filePath("Monza_frame.yaml")));
+
+    const ToolRun fromCsv = RunTool({"centreline"}, Circuit("Monza"), dir.filePath("csv"));
+    ASSERT_EQ(fromCsv.code, 0) << fromCsv.errors;
+    const ToolRun fromTrk = RunTool({"centreline"}, trk, dir.filePath("trk"));
+    ASSERT_EQ(fromTrk.code, 0) << fromTrk.errors;
+    const QByteArray a = ReadAll(dir.filePath("csv/Monza_centreline.csv"));
+    EXPECT_FALSE(a.isEmpty());
+    EXPECT_EQ(a, ReadAll(dir.filePath("trk/Monza_centreline.csv")));
+    EXPECT_NE(fromTrk.facts.find("world frame from Monza_frame.yaml"), std::string::npos) << fromTrk.facts;
+}
+
+// The tool's own --trk of a circuit carries the frame too, as the editor
+// writes it, and a track file read back with it exports alike.
+TEST_F(TrackWorldExport, TheToolsTrackOfACircuitCarriesItsFrame)
+{
+    ASSERT_EQ(RunTool({"trk", "centreline"}, Circuit("Monza"), dir.filePath("csv")).code, 0);
+    const QByteArray written = ReadAll(dir.filePath("csv/Monza_frame.yaml"));
+    ImportAndSave(Circuit("Monza"), dir.filePath("Monza.trk"));
+    EXPECT_EQ(written, ReadAll(dir.filePath("Monza_frame.yaml")));
+    EXPECT_EQ(ReadAll(dir.filePath("csv/Monza.trk")), ReadAll(dir.filePath("Monza.trk")));
+
+    const ToolRun again = RunTool({"centreline"}, dir.filePath("csv/Monza.trk"), dir.filePath("trk"));
+    ASSERT_EQ(again.code, 0) << again.errors;
+    EXPECT_EQ(ReadAll(dir.filePath("csv/Monza_centreline.csv")), ReadAll(dir.filePath("trk/Monza_centreline.csv")));
+}
+
+// What the command line gives wins over the file, and the fact line says so;
+// a file that cannot be read fails the track, naming the file and the line.
+TEST_F(TrackWorldExport, OptionsWinAndABadFileFailsTheTrack)
+{
+    ImportAndSave(Circuit("Monza"), dir.filePath("Monza.trk"));
+    const ToolRun given = RunTool({"centreline"}, dir.filePath("Monza.trk"), dir.filePath("trk"),
+                             {"--scale", "0.5", "--origin", "10,20"});
+    ASSERT_EQ(given.code, 0) << given.errors;
+    EXPECT_NE(given.facts.find("scale 0.5 m per pixel, origin 10.0,20.0 m"), std::string::npos) << given.facts;
+    EXPECT_NE(given.facts.find("(--scale, --origin as given, over the file's)"), std::string::npos) << given.facts;
+
+    const QString yaml = dir.filePath("Monza_frame.yaml");
+    QByteArray bytes = ReadAll(yaml);
+    bytes.replace("resolution: ", "resolution: -");
+    WriteAll(yaml, bytes);
+    QFile::remove(dir.filePath("trk/Monza_centreline.csv"));
+    const ToolRun bad = RunTool({"centreline"}, dir.filePath("Monza.trk"), dir.filePath("trk"));
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.errors.find("Monza_frame.yaml: line 2: resolution must be greater than 0"), std::string::npos)
+        << bad.errors;
+    EXPECT_FALSE(QFile::exists(dir.filePath("trk/Monza_centreline.csv")));
+}
+
+// A track only drawn has no world: Save writes no frame beside it, and the
+// tool exports it in the default frame as before.
+TEST_F(TrackWorldExport, ADrawnTrackHasNoFrameFile)
+{
+    Workspace ws;
+    ws.settings = settings;
+    ws.editor.model.TrackPath = "M 300 300 L 700 300 L 700 700 L 300 700 Z";
+    Prompts p;
+    p.saveFile = [&](const QString&, const QString&, const QString&) { return dir.filePath("drawn.trk"); };
+    p.confirm = [](const QString&) { return true; };
+    SaveTrack(ws, p);
+    EXPECT_TRUE(QFile::exists(dir.filePath("drawn.trk")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("drawn_frame.yaml")));
+    const ToolRun r = RunTool({"trk"}, dir.filePath("drawn.trk"), dir.filePath("trk"));
+    ASSERT_EQ(r.code, 0) << r.errors;
+    EXPECT_FALSE(QFile::exists(dir.filePath("trk/drawn_frame.yaml")));
+}
+
+} // namespace
+} // namespace velmora
