@@ -8,6 +8,7 @@
 #include "render/image/image_load.h"
 #include "ui/file_commands.h"
 #include "ui/workspace.h"
+#include "hang_guard.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -704,7 +705,7 @@ protected:
         env.remove("QT_QPA_PLATFORM");
         p.setProcessEnvironment(env);
         p.start(VELMORA_EXPORT_PROGRAM, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(kHangGuardMs));
         if (out)
             *out = p.readAllStandardOutput();
         if (err)
@@ -833,7 +834,7 @@ TEST(ExportManual, HasItsSectionsAndFitsEightyColumns)
     env.insert("LC_ALL", "C");
     man.setProcessEnvironment(env);
     man.start("man", {"-l", dir.filePath("velmora-export.1")});
-    ASSERT_TRUE(man.waitForFinished(60000));
+    ASSERT_TRUE(man.waitForFinished(kHangGuardMs));
     const QString text = QString::fromUtf8(man.readAllStandardOutput());
     ASSERT_EQ(man.exitCode(), 0) << man.readAllStandardError().toStdString();
     // Bold and underline come as overstrikes: a character, a backspace, another.

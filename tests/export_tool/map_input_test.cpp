@@ -4,6 +4,7 @@
 #include "core/settings/settings.h"
 #include "export_tool/map_input.h"
 #include "export_tool/track_input.h"
+#include "hang_guard.h"
 
 #include <QDir>
 #include <QFile>
@@ -345,7 +346,7 @@ TEST(MapInput, OurMapLiesOnTheSourceWalls)
     QProcess p;
     p.start(VELMORA_EXPORT_PROGRAM, {"--centreline", "--ros-map", "--track-width", "csv", "--out-dir", dir.path(),
                                      F1tenth("Spa_map.yaml")});
-    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_TRUE(p.waitForFinished(kHangGuardMs));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("Spa_map_centreline.csv")));
     const Result<LoadedMap> source = LoadRosMap(F1tenth("Spa_map.yaml"));
@@ -380,7 +381,7 @@ TEST(MapInput, AFailingMapWritesNothing)
     const QString out = dir.filePath("out");
     QProcess p;
     p.start(VELMORA_EXPORT_PROGRAM, {"--centreline", "--ros-map", "--out-dir", out, yaml.fileName()});
-    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_TRUE(p.waitForFinished(kHangGuardMs));
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("the map is turned (origin yaw 0.5 rad)"));
     EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());

@@ -1,3 +1,5 @@
+#include "hang_guard.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,7 +13,7 @@ int Export(const QStringList& args)
 {
     QProcess p;
     p.start(VELMORA_EXPORT_PROGRAM, args);
-    EXPECT_TRUE(p.waitForFinished(120000));
+    EXPECT_TRUE(p.waitForFinished(kHangGuardMs));
     return p.exitCode();
 }
 

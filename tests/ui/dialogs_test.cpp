@@ -1,4 +1,5 @@
 #include "ui/prompts.h"
+#include "hang_guard.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -75,7 +76,7 @@ TEST_F(Dialogs, KeyboardFocusGoesBackToTheOpener)
         SCOPED_TRACE(name);
         WhenDialogOpens([](QWidget* dialog) { dialog->close(); });
         ask();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&main, 1000));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&main, kHangGuardMs));
         EXPECT_EQ(QApplication::focusWidget(), second);
     }
 }
@@ -92,7 +93,7 @@ TEST_F(Dialogs, FileDialogShowsNamesSizesAndDatesInFull)
         EXPECT_EQ(files->viewMode(), QFileDialog::Detail);
         auto* view = files->findChild<QTreeView*>();
         ASSERT_NE(view, nullptr);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }, kHangGuardMs));
         QTest::qWait(50); // sizes and dates arrive after the names
         const QHeaderView* header = view->header();
         for (int column : {0, 1, 3}) { // name, size, date

@@ -6,6 +6,7 @@
 
 #include "ui/fault_handler.h"
 #include "ui/failure_report.h"
+#include "hang_guard.h"
 
 namespace velmora {
 namespace {
@@ -25,7 +26,7 @@ ProbeRun RunProbe(const QString& kind)
     probe.setProcessEnvironment(env);
     probe.start(VELMORA_FAULT_PROBE, {kind});
     ProbeRun run;
-    if (!probe.waitForFinished(20000)) {
+    if (!probe.waitForFinished(kHangGuardMs)) {
         probe.kill();
         probe.waitForFinished();
         return run;

@@ -18,6 +18,7 @@
 #include "ui/prompts.h"
 #include "ui/shell_harness.h"
 #include "ui/startup.h"
+#include "hang_guard.h"
 
 namespace velmora {
 namespace {
@@ -130,7 +131,7 @@ ProgramRun RunProgramCopy(const QString& name, const QString& programFolder, con
     process.setWorkingDirectory(launchFolder);
     process.start(program, {});
     ProgramRun run;
-    run.finished = process.waitForFinished(15000);
+    run.finished = process.waitForFinished(kHangGuardMs);
     if (!run.finished) {
         process.kill();  // a box waiting for an answer
         process.waitForFinished();
@@ -229,7 +230,7 @@ struct HelpAtHand {
         return {"Error|No program could open the Help file:\n" + QDir::toNativeSeparators(Pdf())};
     }
     // Runs the event loop until `done` or `ms` milliseconds have passed.
-    static bool SpinUntil(const std::function<bool()>& done, int ms = 10000)
+    static bool SpinUntil(const std::function<bool()>& done, int ms = kHangGuardMs)
     {
         QDeadlineTimer deadline(ms);
         while (!done() && !deadline.hasExpired())

@@ -6,6 +6,7 @@
 #include "render/gazebo/gazebo_model.h"
 #include "render/gazebo/wall_trace.h"
 #include "render/occupancy_map.h"
+#include "hang_guard.h"
 
 #include <QDir>
 #include <QProcess>
@@ -310,7 +311,7 @@ QString RunTool(const QString& program, const QStringList& args, const QString& 
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
-    p.waitForFinished(60000);
+    p.waitForFinished(kHangGuardMs);
     code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return QString::fromUtf8(p.readAll());
 }
