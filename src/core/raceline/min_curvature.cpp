@@ -16,6 +16,9 @@ constexpr double kTiny = 1e-12;
 // A step that lowers the objective by less than this share ends the search:
 // in tight hairpins the line can creep on for many steps gaining almost nothing.
 constexpr double kSettledGain = 1e-3;
+// A small gain says the search is done only for a step the damping hardly
+// shortened: a heavily damped step gains little however far the minimum is.
+constexpr double kFullStep = 1e-4;
 
 struct Vec {
     double x = 0;
@@ -35,13 +38,19 @@ double Norm2(Vec a)
 }
 
 // The discrete curvature at p1: the turn from p0-p1 to p1-p2 over the mean
-// length of the two stretches, and its gradient with respect to each point.
-// The turn, unlike the circle through the three points, sees a line that
-// doubles back (a half turn, not a straight line), so the solver never
-// folds the line at the inside of a sharp corner.
+// length of the two stretches. The turn, unlike the circle through the
+// three points, sees a line that doubles back (a half turn, not a straight
+// line), so the solver never folds the line at the inside of a sharp corner.
+// What is minimised is the integral of kappa^2 along the line, so each
+// point's share is kappa^2 times its length: the residual is the turn over
+// the root of the length, with its gradient with respect to each point.
+// Squares of kappa alone would weigh a short stretch on the inside of a
+// long bend more than the same turn on the outside, and hold the line off
+// the apex.
 struct DiscreteCurvature {
     double kappa = 0;
-    Vec grad[3];
+    double residual = 0;
+    Vec grad[3]; // of the residual
 };
 
 DiscreteCurvature AtMiddle(WorldPoint p0, WorldPoint p1, WorldPoint p2)
@@ -59,7 +68,9 @@ DiscreteCurvature AtMiddle(WorldPoint p0, WorldPoint p1, WorldPoint p2)
     const double d = a.x * b.x + a.y * b.y;
     const double turn = std::atan2(c, d);
     const double mean = (la + lb) / 2;
+    const double root = std::sqrt(mean);
     k.kappa = turn / mean;
+    k.residual = turn / root;
     const double cd = c * c + d * d;
     const Vec dc[3] = {{-b.y, b.x}, {a.y + b.y, -a.x - b.x}, {-a.y, a.x}};
     const Vec dd[3] = {{-b.x, -b.y}, {b.x - a.x, b.y - a.y}, {a.x, a.y}};
@@ -68,7 +79,7 @@ DiscreteCurvature AtMiddle(WorldPoint p0, WorldPoint p1, WorldPoint p2)
                        {b.x / lb / 2, b.y / lb / 2}};
     for (int j = 0; j < 3; ++j) {
         const Vec dturn{(d * dc[j].x - c * dd[j].x) / cd, (d * dc[j].y - c * dd[j].y) / cd};
-        k.grad[j] = {(dturn.x - k.kappa * dl[j].x) / mean, (dturn.y - k.kappa * dl[j].y) / mean};
+        k.grad[j] = {(dturn.x - k.kappa * dl[j].x / 2) / root, (dturn.y - k.kappa * dl[j].y / 2) / root};
     }
     return k;
 }
@@ -87,11 +98,17 @@ std::vector<WorldPoint> LinePoints(const Corridor& corridor, const Eigen::Vector
     return points;
 }
 
-double SumOfSquares(const std::vector<double>& values)
+// The summed squared curvature along the line, sum of kappa^2 ds.
+double Bending(const std::vector<WorldPoint>& points, bool closed)
 {
+    const std::size_t n = points.size();
     double sum = 0;
-    for (double v : values)
-        sum += v * v;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!Counts(i, n, closed))
+            continue;
+        const double r = AtMiddle(points[(i + n - 1) % n], points[i], points[(i + 1) % n]).residual;
+        sum += r * r;
+    }
     return sum;
 }
 
@@ -109,7 +126,7 @@ void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points, 
         const std::size_t idx[3] = {(i + n - 1) % n, i, (i + 1) % n};
         const DiscreteCurvature k = AtMiddle(points[idx[0]], points[idx[1]], points[idx[2]]);
         const auto row = static_cast<Eigen::Index>(i);
-        residual[row] = k.kappa;
+        residual[row] = k.residual;
         for (int j = 0; j < 3; ++j) {
             const WorldPoint nrm = corridor.normal[idx[j]];
             entries.emplace_back(row, static_cast<Eigen::Index>(idx[j]),
@@ -154,7 +171,7 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
     if (start.size() == n)
         offsets = Eigen::Map<const Eigen::VectorXd>(start.data(), size);
     offsets = offsets.cwiseMax(lower).cwiseMin(upper);
-    double objective = SumOfSquares(PointCurvatures(LinePoints(corridor, offsets), corridor.closed));
+    double objective = Bending(LinePoints(corridor, offsets), corridor.closed);
 
     OffsetSolution solution;
     // Levenberg damping relative to the mean diagonal of J'J: small, since
@@ -178,15 +195,16 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
             qp.hessian = normal + (damping * scale) * identity;
             const BoxQpResult step = SolveBoxQp(qp);
             const Eigen::VectorXd trial = (offsets + step.x).cwiseMax(lower).cwiseMin(upper);
-            const double f = SumOfSquares(PointCurvatures(LinePoints(corridor, trial), corridor.closed));
+            const double f = Bending(LinePoints(corridor, trial), corridor.closed);
             if (f < objective) {
                 const double moved = (trial - offsets).lpNorm<Eigen::Infinity>();
                 const double gain = objective - f;
+                const bool full = damping <= kFullStep;
                 offsets = trial;
                 objective = f;
                 improved = true;
                 damping = std::max(damping * 0.3, 1e-9);
-                solution.converged = moved <= options.settledStep || gain <= kSettledGain * objective;
+                solution.converged = moved <= options.settledStep || (full && gain <= kSettledGain * objective);
             } else {
                 damping *= 10;
             }

@@ -15,7 +15,7 @@ namespace {
 // hundreds of megabytes of text.
 constexpr double kMaxRows = 1e6;
 // Solves in all, the first included, when rows leave the corridor.
-constexpr int kTighteningRounds = 3;
+constexpr int kTighteningRounds = 4;
 // Arc length of each spline segment is integrated over this many parts.
 constexpr int kArcParts = 8;
 
@@ -133,9 +133,11 @@ Result<Raceline> ComputeRaceline(const RacelineInput& input, const Vehicle& vehi
     OffsetSolution solution;
     Sampled sampled;
     int iterations = 0;
+    bool settled = true; // every solve, not only the last
     for (int round = 0;; ++round) {
         solution = MinimiseCurvature(corridor, options, solution.offsets);
         iterations += solution.iterations;
+        settled = settled && solution.converged;
         std::vector<WorldPoint> line(corridor.centre.size());
         for (std::size_t i = 0; i < line.size(); ++i)
             line[i] = Shifted(corridor, i, solution.offsets[i]);
@@ -156,9 +158,9 @@ Result<Raceline> ComputeRaceline(const RacelineInput& input, const Vehicle& vehi
     out.rows = std::move(sampled.line.rows);
     out.length = sampled.line.length;
     out.closed = track->closed;
-    out.converged = solution.converged;
+    out.converged = settled;
     out.iterations = iterations;
-    if (!solution.converged)
+    if (!settled)
         out.note = "the race line did not settle within " + std::to_string(options.maxIterations) +
                    " steps; the best line found is used";
     AddSpeeds(out, vehicle);

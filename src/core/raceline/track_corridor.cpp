@@ -13,16 +13,20 @@ namespace {
 // Points closer than this to the one before are the same point.
 constexpr double kSamePoint = 1e-9;
 // The line is optimised at reference points about this share of the track's
-// mean width apart: fine enough to follow any corner the car can take, and
-// the solver's work grows with their number.
-constexpr double kReferenceStepPerWidth = 0.3;
+// mean width apart: fine enough to follow any corner the car can take and
+// the edges between them, and the solver's work grows with their number.
+constexpr double kReferenceStepPerWidth = 0.2;
 constexpr std::size_t kMaxReferencePoints = 20000;
 constexpr std::size_t kMinReferencePoints = 12;
 // Reference points either side that set a normal's direction.
 constexpr std::size_t kNormalReach = 2;
 // Rows outside the corridor by more than this send the solver round again
 // with a narrower corridor; less is only projected back.
-constexpr double kTolerableExcess = 0.005;
+constexpr double kTolerableExcess = 0.0005;
+// The corridor is narrowed this much beyond what the rows needed, so that
+// the next line keeps inside without rows being moved back afterwards:
+// moved rows leave kinks that cost more curvature than the spare.
+constexpr double kSpare = 0.003;
 
 std::string Metres(double v)
 {
@@ -280,9 +284,9 @@ bool Tighten(const std::vector<std::size_t>& segment, const std::vector<double>&
             double& lower = corridor.lower[i];
             double& upper = corridor.upper[i];
             if (excess[r] > 0)
-                upper = std::max(lower, std::min(upper, offsets[i] - excess[r]));
+                upper = std::max(lower, std::min(upper, offsets[i] - excess[r] - kSpare));
             else
-                lower = std::min(upper, std::max(lower, offsets[i] - excess[r]));
+                lower = std::min(upper, std::max(lower, offsets[i] - excess[r] + kSpare));
             changed = true;
         }
     }

@@ -3,7 +3,6 @@
 #include "core/formats/centreline_import.h"
 #include "core/formats/number_text.h"
 #include "core/raceline/raceline.h"
-#include "core/track/track_samples.h"
 #include "core/track/world_rows.h"
 #include "line_driver.h"
 #include "single_track.h"
@@ -58,16 +57,16 @@ Circuit Imported(const std::string& name)
     EXPECT_TRUE(samples.ok()) << samples.error();
     if (!samples)
         return c;
+    c.spacing = track->frame.Metres(spacing);
     const Result<std::vector<WorldRow>> world = WorldRows(*samples, track->frame);
     EXPECT_TRUE(world.ok()) << world.error();
     if (!world)
         return c;
-    c.spacing = track->frame.Metres(spacing);
     c.corridor.closed = samples->closed;
     for (const WorldRow& w : *world) {
         c.corridor.centre.push_back({w.x, w.y});
-        c.corridor.widthLeft.push_back(w.halfWidth);
-        c.corridor.widthRight.push_back(w.halfWidth);
+        c.corridor.widthLeft.push_back(w.widthLeft);
+        c.corridor.widthRight.push_back(w.widthRight);
     }
     c.surface = {c.corridor.centre, c.corridor.widthLeft, c.corridor.widthRight};
     return c;
