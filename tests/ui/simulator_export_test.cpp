@@ -305,6 +305,8 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     h.shell().HandleMenu(kCmdSave);
     ASSERT_EQ(RunTool({"--trk", "--out-dir", h.work.filePath("tool"), yaml}), 0);
     EXPECT_EQ(ReadFile(trk), ReadFile(h.work.filePath("tool/Spa_map.trk")));
+    // The tool takes the map's frame along with the track, as for a circuit.
+    ASSERT_TRUE(QFile::exists(h.work.filePath("tool/Spa_map_frame.yaml")));
     EXPECT_EQ(ReadFile(h.work.filePath("Tracks/Spa_map_frame.yaml")),
               ReadFile(h.work.filePath("tool/Spa_map_frame.yaml")));
 }
