@@ -135,7 +135,7 @@ void BM_GeneratePng(benchmark::State& state)
     QTemporaryDir dir;
     ExportOptions o = ToolOptions(dir);
     o.outputs = {"png"};
-    o.outputValues["png-level"] = std::to_string(state.range(0));
+    o.outputOptions.pngLevel = static_cast<int>(state.range(0));
     o.generate = 20;
     o.seed = 7;
     RunTool(state, dir, o, 20);

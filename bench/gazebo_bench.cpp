@@ -1,5 +1,5 @@
 #include "../tests/circuit_data.h"
-#include "render/gazebo/gazebo_model.h"
+#include "render/gazebo/gazebo_world.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,14 +1,16 @@
 #include "export_tool/batch_export.h"
 
+#include "core/formats/frame_sidecar.h"
 #include "core/formats/number_text.h"
 #include "core/settings/prefs_file.h"
 #include "core/settings/user_folder.h"
 #include "export_tool/generate_options.h"
-#include "export_tool/output_files.h"
-#include "export_tool/output_table.h"
+#include "export_tool/map_input.h"
 #include "export_tool/track_input.h"
 #include "export_tool/track_pool.h"
-#include "render/image/canvas_picture.h"
+#include "outputs/export_picture.h"
+#include "outputs/output_files.h"
+#include "outputs/output_table.h"
 #include "render/image/image_load.h"
 #include "render/redraw.h"
 
@@ -22,10 +24,6 @@
 namespace velmora {
 
 namespace {
-
-// Labels are drawn at the editor's reference resolution, so the pictures
-// match what the editor exports on a standard display.
-constexpr double kExportDpi = 96;
 
 // Everything that stays the same for all tracks of one call. Workers export
 // tracks at the same time and only read it.
@@ -111,48 +109,35 @@ bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& s
     return true;
 }
 
-// The canvas picture as the editor's Export takes it.
-Result<QImage> DrawPicture(const ExportScene& scene, const TrackJob& job)
+// A track read from `path` has a world of its own when it is a circuit, a
+// map, or a track file with its NAME_frame.yaml beside it.
+bool HasWorld(const QString& path)
+{
+    return IsCentrelineInput(path) || IsMapInput(path) ||
+           QFileInfo(QString::fromStdString(TrackWorldPath(Utf8(path)))).isFile();
+}
+
+// Writes every output the options ask for into the output folder, else the
+// track's own.
+Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
+                    const QFileInfo& track, bool read, TrackReport& report)
 {
     // Each worker thread scales the template once, for all its tracks.
     thread_local TemplateCache templateCache;
-
-    QImage canvas(CanvasSide(job.settings.CanvasWidth), CanvasSide(job.settings.CanvasHeight),
-                  QImage::Format_RGB32);
-    if (canvas.isNull())
-        return Fail("could not create the canvas picture");
-    RedrawCanvas(canvas, job.model, job.settings, scene.assets, scene.templateImage, &templateCache);
-    QImage picture = CanvasPicture(canvas);
-    if (picture.isNull())
-        return Fail("could not encode the picture");
-    return picture;
-}
-
-bool NeedsPicture(const ExportOptions& o)
-{
-    return std::any_of(Outputs().begin(), Outputs().end(),
-                       [&](const OutputEntry* e) { return e->needsPicture && o.Wants(e->flag); });
-}
-
-// Writes every output the options ask for; the first failure is the one
-// reported, but the other outputs are still written.
-Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
-                    const QFileInfo& track, TrackReport& report)
-{
-    const Result<QImage> picture = NeedsPicture(o) ? DrawPicture(scene, job) : Result<QImage>(QImage());
-    const QImage drawn = picture ? *picture : QImage();
-    const OutputContext context{o,     job.model, job.settings,        job.frame,     track,
-                                drawn, scene.encodeThreads, report.facts, report.warnings};
-    Status first;
-    for (const OutputEntry* output : Outputs()) {
-        if (!o.Wants(output->flag))
-            continue;
-        Status written =
-            output->needsPicture && !picture ? Status(Fail(picture.error())) : output->write(context);
-        if (!written && first)
-            first = std::move(written);
+    const OutputChoices choices = o.Choices();
+    const Result<QImage> picture =
+        NeedsPicture(choices)
+            ? DrawExportPicture(job.model, job.settings, scene.assets, scene.templateImage, &templateCache)
+            : Result<QImage>(QImage());
+    OutputNames names;
+    names.folder = o.outDir.empty() ? track.absolutePath() : QString::fromStdString(o.outDir);
+    names.name = track.completeBaseName();
+    if (read) {
+        names.source = track.filePath();
+        names.hasWorld = HasWorld(track.filePath());
     }
-    return first;
+    return WriteTrackOutputs(choices, {job.model, job.settings, job.frame, names, picture}, scene.encodeThreads,
+                             report.facts, report.warnings);
 }
 
 // One track from reading to its last output. The scene is shared by all
@@ -165,7 +150,7 @@ Status ExportTrack(const ExportOptions& o, const ExportScene& scene, const QStri
         return Fail(job.error());
     if (!job->note.empty())
         report.facts.push_back(job->note);
-    return WriteOutputs(o, scene, *job, QFileInfo(path), report);
+    return WriteOutputs(o, scene, *job, QFileInfo(path), true, report);
 }
 
 // Generated track `index`: its outputs are named after it in the output
@@ -179,7 +164,7 @@ Status ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, st
     if (!job)
         return Fail(job.error());
     const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
-    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), report);
+    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), false, report);
 }
 
 // Settings that no generated track can be made with are refused before the

@@ -4,13 +4,14 @@
 #include "export_tool/generate_options.h"
 #include "export_tool/interop_options.h"
 #include "export_tool/map_options.h"
-#include "export_tool/output_table.h"
+#include "outputs/output_table.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <type_traits>
 
 namespace velmora {
 
@@ -139,31 +140,48 @@ const OptionSection kSections[] = {
     kGenerateSection,
 };
 
-// Every option by its name: the sections' and the outputs' own.
-std::map<std::string, const ToolOption*> OptionsByName()
+// An option of the command line: a general one, or one of an output's own.
+struct AnyOption {
+    const char* name;
+    const char* valueName;
+    const char* help;
+    const ToolOption* tool = nullptr;
+    const OutputOption* output = nullptr;
+
+    Status Read(const std::string& value, ExportOptions& o) const
+    {
+        return tool ? tool->read(value, o) : output->read(value, o.outputOptions);
+    }
+};
+
+template <typename Option>
+AnyOption Any(const Option& option)
 {
-    std::map<std::string, const ToolOption*> all;
-    for (const OptionSection& section : OptionSections())
-        for (const ToolOption& option : section.options)
-            all[option.name] = &option;
-    for (const OutputEntry* output : Outputs())
-        for (const ToolOption& option : output->options)
-            all[option.name] = &option;
-    return all;
+    AnyOption any{option.name, option.valueName, option.help};
+    if constexpr (std::is_same_v<Option, ToolOption>)
+        any.tool = &option;
+    else
+        any.output = &option;
+    return any;
 }
 
-const OutputEntry* OutputNamed(const std::string& flag)
+// Every option by its name: the sections' and the outputs' own.
+std::map<std::string, AnyOption> OptionsByName()
 {
+    std::map<std::string, AnyOption> all;
+    for (const OptionSection& section : OptionSections())
+        for (const ToolOption& option : section.options)
+            all.emplace(option.name, Any(option));
     for (const OutputEntry* output : Outputs())
-        if (flag == output->flag)
-            return output;
-    return nullptr;
+        for (const OutputOption& option : output->options)
+            all.emplace(option.name, Any(option));
+    return all;
 }
 
 // The first argument the parser could not place, as the user typed it: an
 // unknown name, or a word after one dash ("-png").
 std::string UnknownArgument(const std::vector<std::string>& args,
-                            const std::map<std::string, const ToolOption*>& options)
+                            const std::map<std::string, AnyOption>& options)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -177,7 +195,7 @@ std::string UnknownArgument(const std::vector<std::string>& args,
             continue;
         if (a[1] != '-' || known == options.end())
             return a;
-        if (known->second->valueName && a.find('=') == std::string::npos)
+        if (known->second.valueName && a.find('=') == std::string::npos)
             ++i;
     }
     return args.empty() ? "" : args.back();
@@ -195,9 +213,8 @@ std::string OutputFlags()
 // The whole command once every option was read.
 Status Check(const ExportOptions& o)
 {
-    for (const OutputEntry* output : Outputs())
-        if (output->excludes && o.Wants(output->flag) && o.Wants(output->excludes))
-            return Fail(std::string("choose one of --") + output->flag + " and --" + output->excludes);
+    if (Status combined = CheckOutputCombination(o.Choices()); !combined)
+        return combined;
     if (o.tracks.empty() && o.generate == 0)
         return Fail("no track file given");
     if (o.outputs.empty())
@@ -220,7 +237,8 @@ std::string HelpLine(const std::string& left, const char* help)
     return line + "\n";
 }
 
-std::string OptionLine(const ToolOption& option)
+template <typename Option>
+std::string OptionLine(const Option& option)
 {
     std::string left = "--" + std::string(option.name);
     if (option.name == std::string("help"))
@@ -236,7 +254,7 @@ std::string OutputsUsage()
     for (const OutputEntry* output : Outputs()) {
         const std::string help = std::string(output->files) + ": " + output->help;
         text += HelpLine("--" + std::string(output->flag), help.c_str());
-        for (const ToolOption& option : output->options)
+        for (const OutputOption& option : output->options)
             text += OptionLine(option);
     }
     return text;
@@ -249,30 +267,15 @@ std::span<const OptionSection> OptionSections()
     return kSections;
 }
 
-bool ReadPositive(const std::string& text, double& out)
-{
-    const DecimalScan scan = ScanDecimal(text);
-    if (scan.length == 0 || scan.length != text.size() || !std::isfinite(scan.value) || !(scan.value > 0))
-        return false;
-    out = scan.value;
-    return true;
-}
-
-std::string ExportOptions::Value(const std::string& option, const std::string& fallback) const
-{
-    const auto it = outputValues.find(option);
-    return it == outputValues.end() ? fallback : it->second;
-}
-
 Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
 {
-    const std::map<std::string, const ToolOption*> options = OptionsByName();
+    const std::map<std::string, AnyOption> options = OptionsByName();
     QCommandLineParser parser;
     for (const auto& [name, option] : options) {
         QStringList names{QString::fromUtf8(name)};
         if (name == "help")
             names << "h";
-        parser.addOption(option->valueName ? QCommandLineOption(names, {}, option->valueName)
+        parser.addOption(option.valueName ? QCommandLineOption(names, {}, option.valueName)
                                            : QCommandLineOption(names));
     }
     for (const OutputEntry* output : Outputs())
@@ -299,8 +302,8 @@ Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
         if (const auto it = options.find(key); it != options.end()) {
             const QStringList values = parser.values(name);
             const int k = seen[name]++;
-            const std::string value = it->second->valueName ? values.value(k).toStdString() : std::string();
-            if (Status s = it->second->read(value, o); !s)
+            const std::string value = it->second.valueName ? values.value(k).toStdString() : std::string();
+            if (Status s = it->second.Read(value, o); !s)
                 return Fail(s.error());
         } else {
             o.outputs.insert(key);

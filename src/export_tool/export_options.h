@@ -3,9 +3,9 @@
 #include "core/mapin/map_centreline.h"
 #include "core/result.h"
 #include "core/track/world_frame.h"
+#include "outputs/output_table.h"
 
 #include <cstdint>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,9 +18,7 @@ struct ExportOptions {
     std::string imagesDir; // empty: Images beside the program
     std::string templateImage;
     std::set<std::string> outputs; // the flags of the outputs to write ("png", "rl", ...)
-    // The values of options that belong to one output ("png-level" -> "6"),
-    // as given; their entries checked them when they were read.
-    std::map<std::string, std::string> outputValues;
+    OutputOptions outputOptions; // read by the outputs' own options (--png-level, --vehicle, ...)
     double metresPerPixel = kDefaultMetresPerPixel;
     bool scaleGiven = false; // --scale was given (circuits fit the canvas without it)
     double originX = 0;      // metres: where the canvas's top-left corner lies in the world
@@ -48,8 +46,8 @@ struct ExportOptions {
     std::vector<std::string> tracks;
 
     bool Wants(const std::string& output) const { return outputs.count(output) != 0; }
-    // The value given to an output's option, else `fallback`.
-    std::string Value(const std::string& option, const std::string& fallback) const;
+    // What the outputs of every track are written with.
+    OutputChoices Choices() const { return {outputs, outputOptions, spacing}; }
 };
 
 inline constexpr int kMaxJobs = 1024;

@@ -1,6 +1,6 @@
 #include "export_tool/man_page.h"
 
-#include "export_tool/output_table.h"
+#include "outputs/output_table.h"
 #include "export_tool/tool_option.h"
 
 #include <sstream>
@@ -30,7 +30,8 @@ std::string Roff(std::string_view text)
     return out;
 }
 
-std::string OptionItem(const ToolOption& option)
+template <typename Option>
+std::string OptionItem(const Option& option)
 {
     std::string tag = "\\fB\\-\\-" + Roff(option.name) + "\\fR";
     if (option.name == std::string("help"))
@@ -90,7 +91,7 @@ std::string Options()
     }
     text += ".SS Options of the outputs\n";
     for (const OutputEntry* output : Outputs())
-        for (const ToolOption& option : output->options)
+        for (const OutputOption& option : output->options)
             text += OptionItem(option);
     return text;
 }

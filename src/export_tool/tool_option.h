@@ -2,6 +2,7 @@
 
 #include "core/result.h"
 #include "export_tool/export_options.h"
+#include "outputs/output_table.h" // ReadPositive
 
 #include <span>
 #include <string>
@@ -30,9 +31,5 @@ struct OptionSection {
 };
 
 std::span<const OptionSection> OptionSections();
-
-// A number greater than 0 written as a plain decimal, whatever the locale:
-// no "inf", "nan", hexadecimal or trailing text. Returns false otherwise.
-bool ReadPositive(const std::string& text, double& out);
 
 } // namespace velmora

@@ -5,7 +5,7 @@
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
 #include "export_tool/map_input.h"
-#include "export_tool/output_files.h"
+#include "outputs/output_files.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "core/formats/ros_map_yaml.h"
+
 #include <QImage>
 #include <string_view>
 
 namespace velmora {
-
-// How thick the walls of an occupancy map are, in pixels.
-inline constexpr int kMapWallWidth = 2;
 
 // The track as the occupancy map a driving simulator loads: an 8-bit grey
 // picture of the canvas's size and pixel grid, 255 (free) everywhere except

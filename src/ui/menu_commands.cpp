@@ -6,6 +6,7 @@
 #include "ui/options_window.h"
 #include "ui/raceline_overlay.h"
 #include "ui/shell.h"
+#include "ui/simulator_export.h"
 #include "ui/simulator_commands.h"
 #include "ui/source_position.h"
 
@@ -106,6 +107,18 @@ const MenuCommand kCommands[] = {
          s.ShowRaceline(!s.raceline->Shown());
      },
      true},
+    {0, "Simulator", nullptr, false, nullptr},
+    {kCmdImportMap, "Simulator", "Import Map\u2026", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         ImportMap(s.ws, s.prompts);
+         s.FitCanvas(); // the map's canvas
+     }},
+    {kCmdExportSimulators, "Simulator", "Export for Simulators\u2026", true,
+     [](Shell& s, int) {
+         VELMORA_HERE();
+         ExportForSimulators(s.ws, s.prompts);
+     }},
     // No shortcut saves, loads or quits: Ctrl+S adds a marker.
     {kCmdMarker1, nullptr, "Ctrl+S", true, AddMarker},
     {kCmdMarker2, nullptr, "Ctrl+H", true, AddMarker},

@@ -6,7 +6,7 @@ namespace velmora {
 
 class Shell;
 
-// Command ids of the menu items (1-16) and the shortcuts (101-104).
+// Command ids of the menu items (1-18) and the shortcuts (101-104).
 enum CommandId : int {
     kCmdNew = 1,
     kCmdSave,
@@ -24,6 +24,8 @@ enum CommandId : int {
     kCmdImportCircuit,
     kCmdWorldFrame,
     kCmdShowRaceline,
+    kCmdExportSimulators,
+    kCmdImportMap,
     kCmdMarker1 = 101,
     kCmdMarker2,
     kCmdMarker3,

@@ -11,6 +11,7 @@
 
 #include "ui/file_dialog.h"
 #include "ui/focus_return.h"
+#include "ui/simulator_export_dialog.h"
 #include "ui/world_frame_dialog.h"
 
 namespace velmora {
@@ -104,6 +105,16 @@ Prompts MakeDialogPrompts(QWidget* owner)
             return std::nullopt;
         const Result<WorldFrame> typed = dialog.Typed();
         return typed ? std::optional<WorldFrame>(*typed) : std::nullopt;
+    };
+    p.chooseSimulatorExport = [o](const SimulatorExport& initial,
+                                  const std::string& vehicle) -> std::optional<SimulatorExport> {
+        QWidget* parent = DialogParent(o);
+        const FocusReturn back(parent);
+        SimulatorExportDialog dialog(initial, vehicle, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const Result<SimulatorExport> chosen = dialog.Chosen();
+        return chosen ? std::optional<SimulatorExport>(*chosen) : std::nullopt;
     };
     return p;
 }

@@ -3,8 +3,10 @@
 #include "core/formats/circuit_import.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
+#include "core/mapin/map_import.h"
 #include "core/track/track_loading.h"
 #include "render/image/file_read.h"
+#include "render/image/ros_map_load.h"
 #include "ui/failure_report.h"
 
 #include <new>
@@ -15,6 +17,7 @@ namespace velmora {
 namespace {
 
 const QString kCircuitFilter = "centreline|*.csv";
+const QString kMapFilter = "ROS map|*.yaml;*.yml";
 
 Result<ImportedCentreline> ImportFile(const Workspace& ws, const QString& path)
 {
@@ -24,6 +27,35 @@ Result<ImportedCentreline> ImportFile(const Workspace& ws, const QString& path)
             return Fail(bytes.error());
         return ImportCircuitText(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())),
                                  CircuitImportOptions(ws.settings), true);
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    }
+}
+
+struct PlacedMap {
+    LoadedMap map;
+    MapCentreline line;
+    ImportedCentreline imported;
+};
+
+// The map's track as velmora-export reads MAP.yaml with its defaults: the
+// ring around the map's origin, at the settings' angle limit and width.
+Result<PlacedMap> PlaceMap(const Workspace& ws, const QString& path)
+{
+    try {
+        Result<LoadedMap> map = LoadRosMap(path);
+        if (!map)
+            return Fail(map.error());
+        Result<MapCentreline> line = ExtractMapCentreline(map->image, map->info, MapTrackOptions{});
+        if (!line)
+            return Fail(line.error());
+        CentrelineImportOptions io;
+        io.angleLimit = ws.settings.AngleLimit;
+        io.trackWidth = ws.settings.TrackWidth;
+        Result<ImportedCentreline> imported = ImportMapCentreline(*line, io);
+        if (!imported)
+            return Fail(imported.error());
+        return PlacedMap{std::move(*map), std::move(*line), std::move(*imported)};
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }
@@ -53,6 +85,46 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     ws.settings.TrackWidth = imported->trackWidth; // drawn by the redraw the load asked for
     ws.frame = imported->frame;
     ws.editor.view.status1 = "circuit imported: " + CircuitNote(*imported);
+}
+
+void ImportMap(Workspace& ws, const Prompts& prompts)
+{
+    const QString path = prompts.openFile("Import Map", kMapFilter, ws.tracksFolder);
+    if (path.isEmpty()) {
+        ws.editor.view.status1 = "cancelled";
+        return;
+    }
+    const Result<PlacedMap> placed = PlaceMap(ws, path);
+    if (!placed) {
+        ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(placed.error()));
+        return;
+    }
+    const QImage template_ = MapPicture(placed->map.image);
+    QImage canvas(placed->line.width, placed->line.height, QImage::Format_RGB32);
+    if (template_.isNull() || canvas.isNull()) {
+        ReportError(prompts, "could not import map: " + path + ": out of memory");
+        return;
+    }
+    // The map's own canvas: a canvas pixel is a map cell, so the track lies
+    // on the picture under it and every output on the map's world.
+    Settings settings = ws.settings;
+    settings.CanvasWidth = placed->line.width;
+    settings.CanvasHeight = placed->line.height;
+    if (ApplyLoadedTrack(ws.editor, settings, WriteTrackFile(placed->imported.model), {}) ==
+        LoadOutcome::NotTrackFile) {
+        ReportError(prompts, "could not import map: " + path);
+        return;
+    }
+    ws.settings = settings;
+    ws.settings.TrackWidth = placed->imported.trackWidth;
+    ws.canvas = std::move(canvas);
+    ws.templateImage = template_;
+    ws.templateCache = TemplateCache{};
+    ws.frame = placed->imported.frame;
+    ws.editor.view.status1 = "map imported: " + (placed->line.note.empty() ? "" : placed->line.note + "; ") +
+                             std::to_string(placed->line.width) + " x " + std::to_string(placed->line.height) +
+                             " cells of " + FormatShortest(ws.frame->metresPerPixel) + " m, track width " +
+                             FormatShortest(ws.settings.TrackWidth) + " px";
 }
 
 void EditWorldFrame(Workspace& ws, const Prompts& prompts)

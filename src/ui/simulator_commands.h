@@ -13,6 +13,12 @@ namespace velmora {
 // the file has it. The open track stays when the file cannot be imported.
 void ImportCircuit(Workspace& ws, const Prompts& prompts);
 
+// Asks for a ROS map's YAML and takes in its track as velmora-export reads
+// the map: the canvas the map's size, the map's picture as the template
+// under the track, and the map's frame (its resolution and origin). Nothing
+// changes when the map cannot be imported.
+void ImportMap(Workspace& ws, const Prompts& prompts);
+
 // Shows the World Frame dialog and takes the frame it gives; Cancel
 // changes nothing.
 void EditWorldFrame(Workspace& ws, const Prompts& prompts);

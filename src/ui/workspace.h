@@ -9,6 +9,7 @@
 
 #include "render/redraw.h"
 #include "ui/open_document.h"
+#include "ui/simulator_export_choice.h"
 #include "core/settings/settings.h"
 #include "core/track/editor.h"
 #include "core/track/world_frame.h"
@@ -31,6 +32,8 @@ struct Workspace {
     // track; none for a track only drawn (the default frame then applies).
     std::optional<WorldFrame> frame;
     std::string vehicle = "f1tenth"; // the car the race line is for
+    // What Export for Simulators wrote last, offered again; none before.
+    std::optional<SimulatorExport> simulatorExport;
     QString workFolder;  // ends in the native separator
     QString imagesFolder;
     QString tracksFolder;
@@ -65,6 +68,10 @@ struct Prompts {
     // The World Frame dialog over `frame`, for a canvas of `canvas` pixels
     // and a track `trackWidth` pixels wide; nullopt when cancelled.
     std::function<std::optional<WorldFrame>(const WorldFrame& frame, QSize canvas, double trackWidth)> chooseFrame;
+    // The Export for Simulators dialog over `initial`, with `vehicle` (a
+    // shipped name) preselected; nullopt when cancelled.
+    std::function<std::optional<SimulatorExport>(const SimulatorExport& initial, const std::string& vehicle)>
+        chooseSimulatorExport;
 };
 
 // Brings the canvas up to date with the editor's redraw requests: a full

@@ -66,7 +66,7 @@ TEST(ExportOptions, WallHeightAndQuiet)
 {
     const Result<ExportOptions> p = ParseExportArgs({"--gazebo", "--wall-height", "0.25", "--quiet", "a.trk"});
     ASSERT_EQ(p.error(), "");
-    EXPECT_EQ(p->Value("wall-height", ""), "0.25");
+    EXPECT_EQ(p->outputOptions.wallHeight, 0.25);
     EXPECT_TRUE(p->quiet);
     EXPECT_FALSE(ParseExportArgs({"--gazebo", "a.trk"})->quiet);
 }
@@ -87,8 +87,19 @@ TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
                                               "max_braking_mps2 = 8\ntop_speed_mps = 25\n");
     const Result<ExportOptions> p = ParseExportArgs({"--raceline", "--vehicle", good, "a.trk"});
     ASSERT_EQ(p.error(), "");
-    EXPECT_EQ(p->Value("vehicle", ""), good);
-    EXPECT_EQ(ParseExportArgs({"--raceline", "--vehicle", "racecar", "a.trk"})->Value("vehicle", ""), "racecar");
+    ASSERT_TRUE(p->outputOptions.vehicle.has_value());
+    EXPECT_EQ(p->outputOptions.vehicle->given, good);
+    EXPECT_EQ(p->outputOptions.vehicle->name, "kart"); // the race line's file names it so
+    EXPECT_EQ(p->outputOptions.vehicle->vehicle.topSpeedMps, 25);
+    const Result<ExportOptions> shipped = ParseExportArgs({"--raceline", "--vehicle", "racecar", "a.trk"});
+    ASSERT_TRUE(shipped && shipped->outputOptions.vehicle);
+    EXPECT_EQ(shipped->outputOptions.vehicle->name, "racecar");
+    // Options of one output read into their typed values, the levels too.
+    const Result<ExportOptions> level = ParseExportArgs({"--png", "--png-level", "4", "--heading-zero", "north", "a.trk"});
+    ASSERT_TRUE(level) << level.error();
+    EXPECT_EQ(level->outputOptions.pngLevel, 4);
+    EXPECT_EQ(level->outputOptions.headingZero, HeadingZero::North);
+    EXPECT_EQ(ParseExportArgs({"--png", "a.trk"})->outputOptions.pngLevel, kPngLevel);
 
     const struct {
         const char* name;

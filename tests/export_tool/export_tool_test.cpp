@@ -4,7 +4,7 @@
 #include "core/settings/prefs_file.h"
 #include "export_tool/batch_export.h"
 #include "export_tool/man_page.h"
-#include "export_tool/output_table.h"
+#include "outputs/output_table.h"
 #include "render/image/image_load.h"
 #include "ui/file_commands.h"
 #include "ui/workspace.h"
@@ -636,7 +636,7 @@ TEST(ExportTool, GazeboLeavesAForeignModelFolderAlone)
     WriteAll(dir.filePath("oval.trk"), kOvalTrack);
     ExportOptions o = ToolOptions(dir.filePath("out"), "");
     o.outputs = {"gazebo"};
-    o.outputValues["wall-height"] = "0.75";
+    o.outputOptions.wallHeight = 0.75;
     o.tracks = {dir.filePath("oval.trk").toStdString()};
     std::ostringstream facts, err;
     ASSERT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();

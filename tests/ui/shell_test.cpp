@@ -130,7 +130,8 @@ TEST_F(ShellTest, MenusHoldTheCommandsInOrder)
     }
     EXPECT_EQ(seen.join(','), "File:,New,Save,Save As,Load,-,Export Image,-,Options,-,Quit,"
                               "Edit:,Close Loop,Redo,Add Text,Copy to Clipboard,Load Template,Help:,Help,"
-                              "Simulator:,Import Circuit\u2026,World Frame\u2026,-,Show Race Line");
+                              "Simulator:,Import Circuit\u2026,World Frame\u2026,-,Show Race Line,-,Import Map\u2026,"
+                              "Export for Simulators\u2026");
     EXPECT_FALSE(shell->actions[kCmdCloseLoop]->isEnabled());
     EXPECT_FALSE(shell->actions[kCmdRedo]->isEnabled());
     EXPECT_TRUE(shell->actions[kCmdAddText]->isEnabled());
@@ -140,7 +141,7 @@ TEST_F(ShellTest, IdsWithoutACommandDoNothing)
 {
     // Ids next to the table's, separators' 0 and far-off values alike: no
     // item, no command, no memory past the end of anything.
-    for (const int id : {0, -1, 17, 100, 105, 1 << 30}) {
+    for (const int id : {0, -1, 19, 100, 105, 1 << 30}) {
         EXPECT_EQ(shell->actions[id], nullptr) << id;
         shell->HandleMenu(id);
         EXPECT_TRUE(Model().markers.empty()) << id;
@@ -155,7 +156,7 @@ TEST_F(ShellTest, IdsWithoutACommandDoNothing)
             ids << command.id;
         }
     }
-    EXPECT_EQ(ids.size(), 20);
+    EXPECT_EQ(ids.size(), 22);
 }
 
 TEST_F(ShellTest, AddTextWindowStartsHiddenWithItsControls)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/gazebo/wall_strip.h"
+#include "core/gazebo/wall_strip.h"
 
 #include <QImage>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "circuit_data.h"
 #include "core/formats/number_text.h"
 #include "core/track/track_generator.h"
-#include "render/gazebo/gazebo_model.h"
+#include "render/gazebo/gazebo_world.h"
 #include "render/occupancy_map.h"
 
 #include <QImage>

@@ -3,7 +3,7 @@
 #include "core/track/path.h"
 #include "core/track/track_generator.h"
 #include "render/coverage_fill.h"
-#include "render/gazebo/gazebo_model.h"
+#include "render/gazebo/gazebo_world.h"
 #include "render/gazebo/wall_trace.h"
 #include "render/occupancy_map.h"
 #include "hang_guard.h"

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/gazebo/start_pose.h"
+#include "core/gazebo/wall_strip.h"
 #include "core/result.h"
 #include "core/track/world_frame.h"
-#include "render/gazebo/start_pose.h"
 
 #include <string>
 #include <string_view>
@@ -40,14 +41,17 @@ struct GazeboWorld {
 // it: letters, digits, "_" and "-" kept, anything else "_"; "track" for none.
 std::string GazeboModelName(std::string_view trackName);
 
-// A Gazebo model of the track in its standard layout, NAME_gazebo/ with
-// model.config, model.sdf, meshes/NAME.dae and materials/textures/NAME.png,
-// and NAME_world.sdf beside it, which includes the model as
-// model://NAME_gazebo: Gazebo Classic finds it through GAZEBO_MODEL_PATH,
-// Gazebo Sim through GZ_SIM_RESOURCE_PATH, set to the output folder. The
-// ground plate is the canvas in the world frame, the walls those of the
-// occupancy map. Fails, saying why, for a track without a surface or input
-// that cannot make a world.
-Result<GazeboWorld> BuildGazeboWorld(const GazeboInput& in);
+// Why `in` cannot make a world ("could not make the Gazebo world: ..."),
+// else success.
+Status CheckGazeboInput(const GazeboInput& in);
+
+// The files of the Gazebo model of the track in its standard layout,
+// NAME_gazebo/ with model.config, model.sdf, meshes/NAME.dae and
+// materials/textures/NAME.png, and NAME_world.sdf beside it, which includes
+// the model as model://NAME_gazebo: Gazebo Classic finds it through
+// GAZEBO_MODEL_PATH, Gazebo Sim through GZ_SIM_RESOURCE_PATH, set to the
+// output folder. The ground plate is the canvas in the world frame, the walls
+// are `walls` (canvas pixels). Fails as CheckGazeboInput does.
+Result<GazeboWorld> GazeboWorldFiles(const GazeboInput& in, std::vector<WallStrip> walls);
 
 } // namespace velmora

@@ -1,6 +1,6 @@
 #include "core/formats/rl_data.h"
 #include "core/track/path.h"
-#include "export_tool/output_table.h"
+#include "outputs/output_table.h"
 
 namespace velmora {
 

@@ -1,8 +1,8 @@
-#include "render/gazebo/sdf_files.h"
+#include "core/gazebo/sdf_files.h"
 
 #include "core/formats/number_text.h"
-#include "render/gazebo/xml_text.h"
-#include "render/occupancy_map.h"
+#include "core/formats/ros_map_yaml.h"
+#include "core/gazebo/xml_text.h"
 
 #include <cmath>
 

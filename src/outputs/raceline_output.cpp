@@ -3,9 +3,8 @@
 #include "core/raceline/raceline_csv.h"
 #include "core/raceline/track_raceline.h"
 #include "core/raceline/vehicle.h"
-#include "export_tool/output_files.h"
-#include "export_tool/output_table.h"
-#include "export_tool/track_input.h"
+#include "outputs/output_files.h"
+#include "outputs/output_table.h"
 #include "render/image/png_write.h"
 #include "render/raceline_layer.h"
 
@@ -20,36 +19,16 @@ namespace velmora {
 
 namespace {
 
-struct NamedVehicle {
-    Vehicle vehicle;
-    std::string name;
-};
-
-// A shipped profile by name, else a vehicle file.
-Result<NamedVehicle> LoadVehicle(const std::string& given)
-{
-    if (Result<Vehicle> builtIn = BuiltInVehicle(given))
-        return NamedVehicle{*builtIn, given};
-    const QString path = QString::fromStdString(given);
-    const Result<QByteArray> bytes = ReadWholeFile(path);
-    if (!bytes)
-        return Fail("--vehicle " + given + ": no such vehicle (" + KnownVehicleNames() + ") and " + bytes.error());
-    const Result<Vehicle> read =
-        ParseVehicle(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
-    if (!read)
-        return Fail(Utf8(path) + ": " + read.error());
-    return NamedVehicle{*read, Utf8(QFileInfo(path).completeBaseName())};
-}
-
 // The vehicle is read and checked with the command line, so that a bad one
 // is one usage error rather than a failure for every track.
-Status ReadVehicleOption(const std::string& text, ExportOptions& o)
+Status ReadVehicleOption(const std::string& text, OutputOptions& o)
 {
     if (text.empty())
         return Fail("--vehicle needs the name of a vehicle (" + KnownVehicleNames() + ") or a vehicle file");
-    if (const Result<NamedVehicle> vehicle = LoadVehicle(text); !vehicle)
+    Result<NamedVehicle> vehicle = LoadVehicle(text);
+    if (!vehicle)
         return Fail(vehicle.error());
-    o.outputValues["vehicle"] = text;
+    o.vehicle = std::move(*vehicle);
     return {};
 }
 
@@ -79,10 +58,10 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
 // set without pictures is not slowed down by this one.
 Status WriteLinePicture(const OutputContext& c, const Raceline& line)
 {
-    if (!c.options.Wants("png") && !c.options.Wants("bmp"))
+    if (!c.choices.Wants("png") && !c.choices.Wants("bmp"))
         return {};
     const Result<std::string> png =
-        EncodePng(LinePicture(c.picture, line, c.frame), c.encodeThreads, nullptr, PngLevel(c.options));
+        EncodePng(LinePicture(c.picture, line, c.frame), c.encodeThreads, nullptr, c.choices.options.pngLevel);
     if (!png)
         return Fail("could not make the race line's picture: " + png.error());
     return c.Write("_raceline.png", *png);
@@ -90,38 +69,36 @@ Status WriteLinePicture(const OutputContext& c, const Raceline& line)
 
 Status WriteRaceline(const OutputContext& c)
 {
-    const Result<NamedVehicle> vehicle = LoadVehicle(c.options.Value("vehicle", DefaultVehicleName()));
-    if (!vehicle)
-        return Fail(vehicle.error());
+    const NamedVehicle vehicle = c.choices.options.vehicle.value_or(DefaultVehicle());
     const Result<TrackSamples>& samples = c.Samples();
     if (!samples)
         return Fail("could not make the race line: " + samples.error());
     const Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
     if (!corridor)
         return Fail("could not make the race line: " + corridor.error());
-    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle->vehicle, c.SpacingMetres());
+    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, c.SpacingMetres());
     if (!line)
         return Fail("could not make the race line: " + line.error());
     if (!line->converged)
         c.notes.push_back("race line: " + line->note);
     RacelineFileHeader header;
     header.program = std::string("velmora-export ") + VELMORA_VERSION;
-    header.track = Utf8(c.track.completeBaseName());
-    header.vehicle = vehicle->name;
-    header.headingZero = c.options.Value("heading-zero", "east") == "north" ? HeadingZero::North : HeadingZero::East;
+    header.track = Utf8(c.names.name);
+    header.vehicle = vehicle.name;
+    header.headingZero = c.choices.options.headingZero;
     if (Status s = c.Write("_raceline.csv", RacelineCsv(*line, header)); !s)
         return s;
     if (Status s = WriteLinePicture(c, *line); !s)
         return s;
-    c.notes.push_back(RacelineSummary(line->length, line->lapTime) + " with " + vehicle->name);
+    c.notes.push_back(RacelineSummary(line->length, line->lapTime) + " with " + vehicle.name);
     return {};
 }
 
-Status ReadHeadingZero(const std::string& text, ExportOptions& o)
+Status ReadHeadingZero(const std::string& text, OutputOptions& o)
 {
     if (text != "east" && text != "north")
         return Fail("--heading-zero must be east or north, not \"" + text + "\"");
-    o.outputValues["heading-zero"] = text;
+    o.headingZero = text == "north" ? HeadingZero::North : HeadingZero::East;
     return {};
 }
 
@@ -130,7 +107,7 @@ Status ReadHeadingZero(const std::string& text, ExportOptions& o)
 const std::string kVehicleHelp = "the car the race line is for: " + KnownVehicleNames() +
                                  " (the first is the default)\nor a vehicle file";
 
-const ToolOption kRacelineOptions[] = {
+const OutputOption kRacelineOptions[] = {
     {"vehicle", "NAME|FILE", kVehicleHelp.c_str(), ReadVehicleOption},
     {"heading-zero", "east|north",
      "where psi_rad 0 points: east (+x, the default, as F1TENTH\nfiles) or north (+y, as TUM's optimiser)",

@@ -1,11 +1,8 @@
-#include "render/gazebo/gazebo_model.h"
+#include "core/gazebo/gazebo_model.h"
 
 #include "core/formats/number_text.h"
-#include "render/gazebo/collada_mesh.h"
-#include "render/gazebo/sdf_files.h"
-#include "render/gazebo/wall_trace.h"
-#include "render/gazebo/xml_text.h"
-#include "render/occupancy_map.h"
+#include "core/gazebo/collada_mesh.h"
+#include "core/gazebo/sdf_files.h"
 
 #include <cmath>
 
@@ -63,16 +60,17 @@ std::string GazeboModelName(std::string_view trackName)
     return name.empty() ? "track" : name;
 }
 
-Result<GazeboWorld> BuildGazeboWorld(const GazeboInput& in)
+Status CheckGazeboInput(const GazeboInput& in)
 {
     if (const std::string why = Problem(in); !why.empty())
         return Refuse(why);
-    const QImage map = OccupancyMap(in.trackPath, in.trackWidth, in.canvasWidth, in.canvasHeight);
-    if (map.isNull())
-        return Refuse("there is no memory for the walls of a " + std::to_string(in.canvasWidth) + " x " +
-                      std::to_string(in.canvasHeight) + " px canvas");
-    std::vector<WallStrip> walls = TraceWalls(map, in.trackPath, in.trackWidth);
+    return {};
+}
 
+Result<GazeboWorld> GazeboWorldFiles(const GazeboInput& in, std::vector<WallStrip> walls)
+{
+    if (Status usable = CheckGazeboInput(in); !usable)
+        return Fail(usable.error());
     GazeboWorld world;
     world.name = GazeboModelName(in.name);
     world.start = *TrackStartPose(in.trackPath, in.frame);

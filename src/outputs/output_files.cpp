@@ -1,7 +1,7 @@
-#include "export_tool/output_files.h"
+#include "outputs/output_files.h"
 
 #include "core/track/one_line.h"
-#include "export_tool/output_table.h"
+#include "outputs/output_table.h"
 #include "render/image/atomic_save.h"
 
 #include <QDir>
@@ -43,13 +43,12 @@ Status MakeFolder(const QString& path)
 
 QString OutputContext::Path(const QString& ending) const
 {
-    const QDir dir(options.outDir.empty() ? track.absolutePath() : QString::fromStdString(options.outDir));
-    return dir.filePath(track.completeBaseName() + ending);
+    return QDir(names.folder).filePath(names.name + ending);
 }
 
 double OutputContext::SpacingMetres() const
 {
-    return options.spacing > 0 ? options.spacing : frame.Metres(DefaultSpacing(frame.metresPerPixel));
+    return choices.spacing > 0 ? choices.spacing : frame.Metres(DefaultSpacing(frame.metresPerPixel));
 }
 
 Status OutputContext::OneLine() const

@@ -1,8 +1,9 @@
 #include "core/formats/frame_sidecar.h"
 #include "core/formats/track_file.h"
-#include "export_tool/output_files.h"
-#include "export_tool/output_table.h"
-#include "export_tool/track_input.h"
+#include "outputs/output_files.h"
+#include "outputs/output_table.h"
+
+#include <QFileInfo>
 
 namespace velmora {
 
@@ -15,26 +16,19 @@ bool SameFile(const QFileInfo& a, const QFileInfo& b)
     return a.absoluteFilePath() == b.absoluteFilePath();
 }
 
-// A track that has a world (an imported circuit, a track file with its
-// NAME_frame.yaml) takes it along, so that it exports in the same metres
-// when it is read back.
-bool HasWorld(const QFileInfo& track)
-{
-    return IsCentrelineInput(track.filePath()) ||
-           QFileInfo(QString::fromStdString(TrackWorldPath(Utf8(track.filePath())))).isFile();
-}
-
-// Never over the file the track was read from.
+// Never over the file the track was read from. A track that has a world
+// takes it along, so that it exports in the same metres when it is read back.
 Status WriteTrk(const OutputContext& c)
 {
-    if (SameFile(QFileInfo(c.Path(".trk")), c.track))
+    if (!c.names.source.isEmpty() && SameFile(QFileInfo(c.Path(".trk")), QFileInfo(c.names.source)))
         return Fail("--trk would write over the track file itself; give --out-dir");
-    if (Status s = c.Write(".trk", WriteTrackFile(c.model)); !s || !HasWorld(c.track))
+    if (Status s = c.Write(".trk", WriteTrackFile(c.model)); !s || !c.names.hasWorld)
         return s;
     TrackWorld world;
     world.frame = c.frame;
     world.trackWidthM = c.frame.Metres(c.settings.TrackWidth);
-    world.vehicle = c.options.Value("vehicle", world.vehicle);
+    if (c.choices.options.vehicle)
+        world.vehicle = c.choices.options.vehicle->given;
     return c.Write("_frame.yaml", TrackWorldYaml(world));
 }
 

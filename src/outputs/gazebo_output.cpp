@@ -1,6 +1,7 @@
-#include "export_tool/output_files.h"
-#include "export_tool/output_table.h"
-#include "render/gazebo/gazebo_model.h"
+#include "outputs/output_files.h"
+#include "outputs/output_table.h"
+#include "core/formats/number_text.h"
+#include "render/gazebo/gazebo_world.h"
 #include "render/image/png_write.h"
 
 #include <QDir>
@@ -14,12 +15,10 @@ namespace {
 // level makes it quickly, at a size close to the best.
 constexpr int kTextureLevel = 6;
 
-Status ReadWallHeight(const std::string& text, ExportOptions& o)
+Status ReadWallHeight(const std::string& text, OutputOptions& o)
 {
-    double height = 0;
-    if (!ReadPositive(text, height))
+    if (!ReadPositive(text, o.wallHeight))
         return Fail("--wall-height needs a number of metres greater than 0, not \"" + text + "\"");
-    o.outputValues["wall-height"] = text;
     return {};
 }
 
@@ -51,13 +50,13 @@ Status WriteGazebo(const OutputContext& c)
     if (Status one = c.OneLine(); !one)
         return Fail("could not make the Gazebo world: " + one.error());
     GazeboInput in;
-    in.name = Utf8(c.track.completeBaseName());
+    in.name = Utf8(c.names.name);
     in.frame = c.frame;
     in.canvasWidth = c.picture.width();
     in.canvasHeight = c.picture.height();
     in.trackPath = c.model.TrackPath;
     in.trackWidth = c.settings.TrackWidth;
-    ReadPositive(c.options.Value("wall-height", ""), in.wallHeight);
+    in.wallHeight = c.choices.options.wallHeight;
     const Result<std::string> texture = EncodePng(c.picture, c.encodeThreads, nullptr, kTextureLevel);
     if (!texture)
         return Fail("could not make the Gazebo world: " + texture.error());
@@ -76,7 +75,7 @@ Status WriteGazebo(const OutputContext& c)
     return {};
 }
 
-constexpr ToolOption kGazeboOptions[] = {
+constexpr OutputOption kGazeboOptions[] = {
     {"wall-height", "M", "height of the Gazebo world's walls in metres (default 0.3)", ReadWallHeight},
 };
 

@@ -1,7 +1,7 @@
-#include "render/gazebo/collada_mesh.h"
+#include "core/gazebo/collada_mesh.h"
 
 #include "core/formats/number_text.h"
-#include "render/gazebo/xml_text.h"
+#include "core/gazebo/xml_text.h"
 
 #include <cmath>
 

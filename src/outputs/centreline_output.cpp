@@ -1,5 +1,5 @@
 #include "core/formats/centreline_csv.h"
-#include "export_tool/output_table.h"
+#include "outputs/output_table.h"
 
 namespace velmora {
 

@@ -1,7 +1,7 @@
 #include "core/formats/ros_map_yaml.h"
 #include "core/track/path.h"
-#include "export_tool/output_files.h"
-#include "export_tool/output_table.h"
+#include "outputs/output_files.h"
+#include "outputs/output_table.h"
 #include "render/image/grey_png_write.h"
 #include "render/occupancy_map.h"
 
@@ -45,7 +45,7 @@ Status WriteRosMap(const OutputContext& c)
         return s;
     // The picture's lower-left corner is pixel (0, h) of the canvas, written
     // to the micrometre as the other outputs in metres are.
-    const std::string image = Utf8(c.track.completeBaseName() + "_map.png");
+    const std::string image = Utf8(c.names.name + "_map.png");
     return c.Write("_map.yaml", RosMapYaml(image, c.frame.metresPerPixel, Micrometres(c.frame.X(0)),
                                            Micrometres(c.frame.Y(h))));
 }

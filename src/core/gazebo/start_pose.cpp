@@ -1,9 +1,9 @@
-#include "render/gazebo/start_pose.h"
+#include "core/gazebo/start_pose.h"
 
 #include "core/formats/number_text.h"
 #include "core/geometry/angles.h"
 #include "core/track/path.h"
-#include "render/gazebo/xml_text.h"
+#include "core/gazebo/xml_text.h"
 
 #include <cmath>
 

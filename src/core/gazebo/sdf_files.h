@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/track/world_frame.h"
-#include "render/gazebo/wall_strip.h"
+#include "core/gazebo/wall_strip.h"
 
 #include <string>
 #include <string_view>

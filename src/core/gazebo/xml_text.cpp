@@ -1,4 +1,4 @@
-#include "render/gazebo/xml_text.h"
+#include "core/gazebo/xml_text.h"
 
 namespace velmora {
 

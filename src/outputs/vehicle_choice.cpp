@@ -1,0 +1,31 @@
+#include "outputs/vehicle_choice.h"
+
+#include "outputs/output_files.h"
+#include "render/image/file_read.h"
+
+#include <QFileInfo>
+
+namespace velmora {
+
+Result<NamedVehicle> LoadVehicle(const std::string& given)
+{
+    if (Result<Vehicle> builtIn = BuiltInVehicle(given))
+        return NamedVehicle{*builtIn, given, given};
+    const QString path = QString::fromStdString(given);
+    const Result<QByteArray> bytes = ReadWholeFile(path);
+    if (!bytes)
+        return Fail("--vehicle " + given + ": no such vehicle (" + KnownVehicleNames() + ") and " + bytes.error());
+    const Result<Vehicle> read =
+        ParseVehicle(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+    if (!read)
+        return Fail(Utf8(path) + ": " + read.error());
+    return NamedVehicle{*read, Utf8(QFileInfo(path).completeBaseName()), given};
+}
+
+NamedVehicle DefaultVehicle()
+{
+    const std::string name = DefaultVehicleName();
+    return NamedVehicle{*BuiltInVehicle(name), name, name};
+}
+
+} // namespace velmora

@@ -1,0 +1,131 @@
+#include "ui/simulator_export.h"
+
+#include "outputs/export_picture.h"
+#include "outputs/output_files.h"
+#include "ui/failure_report.h"
+#include "ui/image_jobs.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+#include <new>
+
+namespace velmora {
+
+namespace {
+
+// Everything the export reads, copied on the window's thread so that the
+// worker touches nothing the window goes on changing.
+struct SimulatorJob {
+    OutputChoices choices;
+    OutputNames names;
+    TrackModel model;
+    Settings settings;
+    WorldFrame frame;
+    RenderAssets assets; // fonts of their own, at the export's resolution
+    QImage templateImage;
+};
+
+// Named after the track's file; a track never saved is "track".
+QString TrackName(const Workspace& ws)
+{
+    const QString file = QString::fromStdString(ws.editor.TrackFileName);
+    return file.isEmpty() ? QString("track") : QFileInfo(file).completeBaseName();
+}
+
+SimulatorExport InitialChoice(const Workspace& ws)
+{
+    if (ws.simulatorExport)
+        return *ws.simulatorExport;
+    SimulatorExport initial;
+    initial.choices.outputs = {"png", "centreline", "waypoints", "raceline", "ros-map"};
+    const QString file = QString::fromStdString(ws.editor.TrackFileName);
+    initial.folder = file.isEmpty() ? ws.tracksFolder : QFileInfo(file).absolutePath();
+    return initial;
+}
+
+// On the worker thread: the picture when an output needs it, then every
+// output. The facts come back as the result's text.
+Result<std::string> RunExport(const SimulatorJob& job, EncodeProgress& progress)
+{
+    try {
+        TemplateCache cache;
+        const Result<QImage> picture =
+            NeedsPicture(job.choices)
+                ? DrawExportPicture(job.model, job.settings, job.assets, job.templateImage, &cache)
+                : Result<QImage>(QImage());
+        std::vector<std::string> notes, warnings;
+        const Status written =
+            WriteTrackOutputs(job.choices, {job.model, job.settings, job.frame, job.names, picture}, 0, notes,
+                              warnings, &progress);
+        std::string facts;
+        for (const std::string& line : warnings)
+            facts += (facts.empty() ? "" : "; ") + line;
+        for (const std::string& line : notes)
+            facts += (facts.empty() ? "" : "; ") + line;
+        if (!written)
+            return Fail(written.error());
+        return facts;
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    }
+}
+
+std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const SimulatorExport& chosen)
+{
+    auto job = std::make_shared<SimulatorJob>();
+    job->choices = chosen.choices;
+    job->names.folder = chosen.folder;
+    job->names.name = TrackName(ws);
+    job->names.source = QString::fromStdString(ws.editor.TrackFileName);
+    job->names.hasWorld = ws.frame.has_value();
+    job->model = ws.editor.model;
+    job->settings = ws.settings;
+    job->frame = ws.frame.value_or(WorldFrame{});
+    job->assets = ws.assets;
+    LoadFonts(job->assets, job->settings, kExportDpi);
+    job->templateImage = ws.templateImage;
+    return job;
+}
+
+} // namespace
+
+void ExportForSimulators(Workspace& ws, const Prompts& prompts)
+{
+    if (RefusedWhileBusy(ws))
+        return;
+    if (ws.editor.model.TrackPath.empty()) {
+        ReportError(prompts, "nothing to export: draw, load or import a track first");
+        return;
+    }
+    const std::optional<SimulatorExport> chosen =
+        prompts.chooseSimulatorExport ? prompts.chooseSimulatorExport(InitialChoice(ws), ws.vehicle) : std::nullopt;
+    if (!chosen) {
+        ws.editor.view.status1 = "cancelled";
+        return;
+    }
+    ws.simulatorExport = *chosen;
+    if (const NamedVehicle& car = *chosen->choices.options.vehicle; car.given == car.name && BuiltInVehicle(car.name))
+        ws.vehicle = car.name; // the race line shown follows the car chosen
+    if (Status made = MakeFolder(chosen->folder); !made) {
+        ReportError(prompts, "could not export for simulators: " + QString::fromStdString(made.error()));
+        return;
+    }
+    const auto job = MakeJob(ws, *chosen);
+    ImageJob work;
+    work.progressText = "exporting for simulators";
+    work.work = [job](EncodeProgress& progress) { return RunExport(*job, progress); };
+    const QString folder = chosen->folder;
+    work.done = [&ws, prompts, folder](const Result<std::string>& result) {
+        if (!result) {
+            ReportError(prompts, "could not export for simulators: " + QString::fromStdString(result.error()));
+            ws.editor.view.status1 = "export for simulators failed";
+            return;
+        }
+        ws.editor.view.status1 = "exported for simulators to " + folder.toStdString() +
+                                 (result->empty() ? "" : ": " + *result);
+    };
+    RunImageJob(ws.imageJobs, std::move(work));
+}
+
+} // namespace velmora

@@ -1,0 +1,315 @@
+#include "core/settings/prefs_file.h"
+#include "outputs/output_table.h"
+#include "ui/canvas_widget.h"
+#include "ui/shell_harness.h"
+#include "ui/simulator_export_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Every file under `folder`, by its path inside it.
+QStringList FilesUnder(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+void DrawLoop(ShellHarness& h)
+{
+    const QPoint points[] = {{300, 200}, {500, 200}, {620, 280}, {620, 420},
+                             {500, 500}, {300, 500}, {180, 420}, {180, 280}};
+    for (const QPoint p : points)
+        h.ClickCanvas(p, Qt::LeftButton);
+    h.shell().HandleMenu(kCmdCloseLoop);
+}
+
+Settings Small()
+{
+    Settings s;
+    s.CanvasWidth = 800;
+    s.CanvasHeight = 700;
+    return s;
+}
+
+// Every output but the BMP, which cannot go with the PNG.
+std::set<std::string> AllOutputs()
+{
+    std::set<std::string> all;
+    for (const OutputEntry* output : Outputs())
+        if (std::string(output->flag) != "bmp")
+            all.insert(output->flag);
+    return all;
+}
+
+TEST(SimulatorExportDialogTest, OffersEveryOutputOfTheTable)
+{
+    SimulatorExport initial;
+    initial.choices.outputs = {"png", "raceline"};
+    initial.folder = "/tmp/out";
+    SimulatorExportDialog dialog(initial, "racecar", nullptr);
+    ASSERT_EQ(dialog.outputs.size(), Outputs().size());
+    for (std::size_t i = 0; i < Outputs().size(); ++i) {
+        const std::string flag = Outputs()[i]->flag;
+        EXPECT_TRUE(dialog.outputs[i]->text().startsWith(QString::fromStdString("--" + flag + " ")))
+            << dialog.outputs[i]->text().toStdString();
+        EXPECT_EQ(dialog.outputs[i]->isChecked(), initial.choices.Wants(flag)) << flag;
+    }
+    // Every option of an output has its control: its own, or a field.
+    std::size_t options = 0;
+    for (const OutputEntry* output : Outputs())
+        options += output->options.size();
+    EXPECT_EQ(dialog.otherOptions.size() + 2, options); // --png-level and --vehicle have their own
+    EXPECT_EQ(dialog.vehicle->currentText(), "racecar");
+
+    // PNG and BMP exclude each other: the one checked last stays.
+    const auto box = [&](const char* flag) {
+        for (std::size_t i = 0; i < Outputs().size(); ++i)
+            if (Outputs()[i]->flag == std::string(flag))
+                return dialog.outputs[i];
+        return static_cast<QCheckBox*>(nullptr);
+    };
+    box("bmp")->setChecked(true);
+    EXPECT_FALSE(box("png")->isChecked());
+    box("png")->setChecked(true);
+    EXPECT_FALSE(box("bmp")->isChecked());
+
+    const Result<SimulatorExport> chosen = dialog.Chosen();
+    ASSERT_TRUE(chosen) << chosen.error();
+    EXPECT_EQ(chosen->choices.outputs, initial.choices.outputs);
+    EXPECT_EQ(chosen->choices.options.vehicle->name, "racecar");
+    EXPECT_EQ(chosen->folder, "/tmp/out");
+}
+
+TEST(SimulatorExportDialogTest, TellsWhatIsWrongWithWhatWasTyped)
+{
+    const struct {
+        const char* spacing;
+        const char* vehicle;
+        const char* folder;
+        const char* error; // the start of the message; empty: usable
+    } cases[] = {
+        {"", "f1tenth", "/tmp/out", ""},
+        {" 0.5 ", "racecar", "/tmp/out", ""},
+        {"0,5", "f1tenth", "/tmp/out", "the spacing needs a number of metres greater than 0"},
+        {"-1", "f1tenth", "/tmp/out", "the spacing needs"},
+        {"inf", "f1tenth", "/tmp/out", "the spacing needs"},
+        {"", "no-such-car", "/tmp/out", "--vehicle no-such-car: no such vehicle (f1tenth, racecar)"},
+        {"", "f1tenth", "  ", "choose the folder"},
+    };
+    for (const auto& c : cases) {
+        SimulatorExport initial;
+        initial.choices.outputs = {"centreline"};
+        SimulatorExportDialog dialog(initial, c.vehicle, nullptr);
+        dialog.spacing->setText(c.spacing);
+        dialog.folder->setText(c.folder);
+        const Result<SimulatorExport> chosen = dialog.Chosen();
+        EXPECT_EQ(chosen.error().rfind(c.error, 0), 0u) << c.spacing << " " << c.vehicle << ": " << chosen.error();
+        EXPECT_EQ(chosen.ok(), std::string(c.error).empty()) << c.spacing << " " << c.vehicle;
+    }
+    SimulatorExport none;
+    none.folder = "/tmp/out";
+    SimulatorExportDialog empty(none, "f1tenth", nullptr);
+    EXPECT_EQ(empty.Chosen().error(), "nothing to write: check an output");
+    empty.outputs[0]->setChecked(true);
+    for (const auto& [option, field] : empty.otherOptions)
+        field->setText("x");
+    EXPECT_FALSE(empty.Chosen()); // each option's own reader refuses it
+}
+
+class SimulatorExportTest : public ::testing::Test {
+protected:
+    SimulatorExportTest() : h(Small()) {}
+
+    // Runs velmora-export on the saved track with the editor's settings and
+    // images; its exit code.
+    int RunTool(const QStringList& args)
+    {
+        const QString prefs = h.work.filePath("tool_prefs.ini");
+        WriteFile(prefs, QByteArray::fromStdString(WritePrefs(h.ws().settings)));
+        QProcess p;
+        p.start(VELMORA_EXPORT_PROGRAM, QStringList{"--prefs", prefs, "--images", h.ws().imagesFolder} + args);
+        EXPECT_TRUE(p.waitForFinished(300000));
+        EXPECT_EQ(p.readAllStandardError().toStdString(), "");
+        return p.exitCode();
+    }
+
+    ShellHarness h;
+};
+
+// The editor writes what the tool writes for the same track, settings and
+// frame, byte for byte: every file of every output.
+TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
+{
+    DrawLoop(h);
+    h.ws().frame = WorldFrame{0.1, -12.5, 40}; // saved beside the track, read by the tool
+    const QString trk = h.work.filePath("Tracks/loop.trk");
+    h.answerSave = [trk] { return trk; };
+    h.shell().HandleMenu(kCmdSave);
+    ASSERT_TRUE(QFile::exists(h.work.filePath("Tracks/loop_frame.yaml")));
+
+    SimulatorExport asked;
+    SimulatorExport chosen;
+    chosen.choices.outputs = AllOutputs();
+    chosen.choices.options.vehicle = *LoadVehicle("racecar");
+    chosen.choices.options.pngLevel = 6;
+    chosen.choices.spacing = 0.5;
+    chosen.folder = h.work.filePath("editor");
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport& initial, const std::string&) {
+        asked = initial;
+        return std::optional<SimulatorExport>(chosen);
+    };
+    h.shell().HandleMenu(kCmdExportSimulators);
+    h.WaitForPictures();
+    EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    EXPECT_EQ(asked.folder, h.work.filePath("Tracks")); // beside the track at first
+    EXPECT_TRUE(h.ws().editor.view.status1.starts_with("exported for simulators to ")) << h.ws().editor.view.status1;
+
+    QStringList args;
+    for (const std::string& flag : chosen.choices.outputs)
+        args << QString::fromStdString("--" + flag);
+    args << "--vehicle" << "racecar" << "--png-level" << "6" << "--spacing" << "0.5" << "--out-dir"
+         << h.work.filePath("tool") << trk;
+    ASSERT_EQ(RunTool(args), 0);
+
+    const QStringList files = FilesUnder(h.work.filePath("tool"));
+    EXPECT_EQ(FilesUnder(chosen.folder), files);
+    EXPECT_TRUE(files.contains("loop_frame.yaml"));
+    EXPECT_TRUE(files.contains("loop_gazebo/model.sdf"));
+    for (const QString& file : files)
+        EXPECT_EQ(ReadFile(chosen.folder + "/" + file), ReadFile(h.work.filePath("tool/") + file))
+            << file.toStdString();
+
+    // Offered again as it was last chosen.
+    h.shell().HandleMenu(kCmdExportSimulators);
+    h.WaitForPictures();
+    EXPECT_EQ(asked.folder, chosen.folder);
+    EXPECT_EQ(asked.choices.outputs, chosen.choices.outputs);
+}
+
+// A failure is told and the outputs that can be written still are; an
+// empty canvas and Cancel write nothing.
+TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
+{
+    bool asked = false;
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        asked = true;
+        return std::optional<SimulatorExport>();
+    };
+    h.shell().HandleMenu(kCmdExportSimulators);
+    EXPECT_FALSE(asked);
+    ASSERT_EQ(h.boxes.size(), 1);
+    EXPECT_TRUE(h.boxes[0].contains("nothing to export")) << h.boxes[0].toStdString();
+
+    DrawLoop(h);
+    h.boxes.clear();
+    h.shell().HandleMenu(kCmdExportSimulators);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(h.ws().editor.view.status1, "cancelled");
+
+    // A file where the folder should be.
+    WriteFile(h.work.filePath("taken"), "x");
+    SimulatorExport chosen;
+    chosen.choices.outputs = {"centreline"};
+    chosen.choices.options.vehicle = DefaultVehicle();
+    chosen.folder = h.work.filePath("taken");
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        return std::optional<SimulatorExport>(chosen);
+    };
+    h.shell().HandleMenu(kCmdExportSimulators);
+    h.WaitForPictures();
+    ASSERT_EQ(h.boxes.size(), 1);
+    EXPECT_TRUE(h.boxes[0].contains("could not export for simulators: could not create the folder"))
+        << h.boxes[0].toStdString();
+
+    // A track that goes on after its loop: the sampled outputs cannot
+    // follow it, the RL data still is written.
+    h.ClickCanvas({400, 300}, Qt::LeftButton);
+    chosen.choices.outputs = {"centreline", "rl"};
+    chosen.folder = h.work.filePath("out");
+    h.boxes.clear();
+    h.shell().HandleMenu(kCmdExportSimulators);
+    h.WaitForPictures();
+    ASSERT_EQ(h.boxes.size(), 1);
+    EXPECT_TRUE(h.boxes[0].contains("could not write the centreline: the track goes on after its loop is closed"))
+        << h.boxes[0].toStdString();
+    EXPECT_EQ(FilesUnder(chosen.folder), QStringList{"track_rl.txt"});
+}
+
+// Import Map takes in the map's track as the tool reads the map: saved, the
+// track and its frame are the files the tool writes with --trk; the map's
+// picture is the template under it. A map that cannot be read changes
+// nothing.
+TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
+{
+    DrawLoop(h);
+    const std::string drawn = h.ws().editor.model.TrackPath;
+    const QString broken = h.work.filePath("broken.yaml");
+    WriteFile(broken, "image: missing.pgm\nresolution: 0.05\norigin: [0, 0, 0]\n");
+    h.answerOpen = [broken] { return broken; };
+    h.shell().HandleMenu(kCmdImportMap);
+    ASSERT_EQ(h.boxes.size(), 1);
+    EXPECT_TRUE(h.boxes[0].contains("could not import map: " + broken + ": ")) << h.boxes[0].toStdString();
+    EXPECT_EQ(h.ws().editor.model.TrackPath, drawn);
+    EXPECT_FALSE(h.ws().frame.has_value());
+    EXPECT_TRUE(h.ws().templateImage.isNull());
+    EXPECT_EQ(h.ws().canvas.size(), QSize(800, 700));
+
+    const QString yaml = VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml";
+    h.answerOpen = [yaml] { return yaml; };
+    h.boxes.clear();
+    h.shell().HandleMenu(kCmdImportMap);
+    EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    EXPECT_TRUE(h.ws().editor.view.status1.starts_with("map imported: ")) << h.ws().editor.view.status1;
+    const QImage map(VELMORA_TEST_DATA "/f1tenth/Spa_map.png");
+    ASSERT_FALSE(map.isNull());
+    EXPECT_EQ(h.ws().templateImage.size(), map.size());
+    EXPECT_EQ(h.ws().canvas.size(), map.size());
+    EXPECT_EQ(h.shell().canvas->size(), map.size());
+    ASSERT_TRUE(h.ws().frame.has_value());
+    EXPECT_NE(h.ws().editor.model.TrackPath, drawn);
+
+    // Undo a point and draw it again: the same track.
+    const std::string imported = h.ws().editor.model.TrackPath;
+    h.shell().HandleMenu(kCmdRedo); // nothing to redo yet
+    EXPECT_EQ(h.ws().editor.model.TrackPath, imported);
+
+    const QString trk = h.work.filePath("Tracks/Spa_map.trk");
+    h.answerSave = [trk] { return trk; };
+    h.shell().HandleMenu(kCmdSave);
+    ASSERT_EQ(RunTool({"--trk", "--out-dir", h.work.filePath("tool"), yaml}), 0);
+    EXPECT_EQ(ReadFile(trk), ReadFile(h.work.filePath("tool/Spa_map.trk")));
+    // The tool takes the map's frame along with the track, as for a circuit.
+    ASSERT_TRUE(QFile::exists(h.work.filePath("tool/Spa_map_frame.yaml")));
+    EXPECT_EQ(ReadFile(h.work.filePath("Tracks/Spa_map_frame.yaml")),
+              ReadFile(h.work.filePath("tool/Spa_map_frame.yaml")));
+}
+
+} // namespace
+} // namespace velmora
