@@ -30,6 +30,7 @@ struct ExportOptions {
     bool fit = false;
     bool open = false;
     double trackWidth = 0; // pixels; 0: the settings' TrackWidth
+    double trackWidthMetres = 0; // "--track-width 8m": metres, turned into pixels by each track's scale
     bool trackWidthFromCsv = false;
     MapTrackOptions map; // occupancy maps: --start, --reverse, --min-obstacle, --close-gaps
     // Generated tracks.

@@ -26,9 +26,17 @@ Status ReadTrackWidth(const std::string& text, ExportOptions& o)
         return {};
     }
     double width = 0;
+    if (text.size() > 1 && text.back() == 'm' && ReadPositive(text.substr(0, text.size() - 1), width)) {
+        o.trackWidthMetres = width;
+        o.trackWidth = 0;
+        o.trackWidthFromCsv = false;
+        return {};
+    }
     if (!ReadPositive(text, width) || width > kMaxCanvasSide)
-        return Fail("--track-width needs a number of pixels greater than 0 or \"csv\", not \"" + text + "\"");
+        return Fail("--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", "
+                    "not \"" + text + "\"");
     o.trackWidth = width;
+    o.trackWidthMetres = 0;
     o.trackWidthFromCsv = false;
     return {};
 }
@@ -49,9 +57,10 @@ constexpr ToolOption kOptions[] = {
      "sets metres per pixel instead)",
      ReadFit},
     {"open", nullptr, "leave a circuit open instead of closing the loop", ReadOpen},
-    {"track-width", "PX|csv",
-     "TrackWidth in pixels; without it a circuit takes the median width from\n"
-     "its file (csv: always), and one without widths is refused",
+    {"track-width", "PX|Wm|csv",
+     "TrackWidth in pixels, or in metres with m (8m); without it a circuit\n"
+     "takes the median width from its file (csv: always), and one without\n"
+     "widths is refused",
      ReadTrackWidth},
 };
 

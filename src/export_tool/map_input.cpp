@@ -54,6 +54,7 @@ Status ImportMap(const ExportOptions& o, const QString& path, TrackJob& job)
     CentrelineImportOptions io;
     io.angleLimit = job.settings.AngleLimit;
     io.trackWidth = job.settings.TrackWidth;
+    io.trackWidthMetres = o.trackWidthMetres;
     io.trackWidthFromFile = o.trackWidthFromCsv;
     Result<ImportedCentreline> imported = ImportMapCentreline(*line, io);
     if (!imported)

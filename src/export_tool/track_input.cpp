@@ -30,7 +30,8 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     io.open = o.open;
     // Without --track-width a circuit takes its file's widths: the settings'
     // width in pixels says nothing of a circuit scaled to fit the canvas.
-    io.trackWidthFromFile = o.trackWidthFromCsv || o.trackWidth <= 0;
+    io.trackWidthMetres = o.trackWidthMetres;
+    io.trackWidthFromFile = o.trackWidthFromCsv || (o.trackWidth <= 0 && o.trackWidthMetres <= 0);
     Result<ImportedCentreline> imported = ImportCircuitText(View(*bytes), io);
     if (!imported)
         return Fail(imported.error());
@@ -65,7 +66,7 @@ Status ApplyTrackWorld(const ExportOptions& o, const QString& path, TrackJob& jo
         job.frame.originX = world->frame.originX;
         job.frame.originY = world->frame.originY;
     }
-    if (o.trackWidth > 0)
+    if (o.trackWidth > 0 || o.trackWidthMetres > 0)
         wins("--track-width");
     else
         job.settings.TrackWidth = TrackWidthPixels(*world);
@@ -106,6 +107,9 @@ Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, co
     ReadTrackFile(View(*bytes), job.model);
     if (Status s = ApplyTrackWorld(o, path, job); !s)
         return Fail(s.error());
+    // Metres become pixels at the scale the track has now, its own frame's.
+    if (o.trackWidthMetres > 0)
+        job.settings.TrackWidth = o.trackWidthMetres / job.frame.metresPerPixel;
     return job;
 }
 
@@ -119,6 +123,8 @@ Settings RunSettings(const ExportOptions& o, const Settings& base)
     Settings s = base;
     if (o.trackWidth > 0)
         s.TrackWidth = o.trackWidth;
+    if (o.trackWidthMetres > 0)
+        s.TrackWidth = o.trackWidthMetres / o.metresPerPixel;
     return s;
 }
 

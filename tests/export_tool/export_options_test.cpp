@@ -134,6 +134,10 @@ TEST(ExportOptions, CircuitAndMapOptions)
     ASSERT_EQ(p.error(), "");
     EXPECT_TRUE(p->scaleGiven);
     EXPECT_EQ(p->trackWidth, 30.5);
+    p = ParseExportArgs({"--ros-map", "--track-width", "7.5m", "a.csv"});
+    ASSERT_EQ(p.error(), "");
+    EXPECT_EQ(p->trackWidthMetres, 7.5);
+    EXPECT_EQ(p->trackWidth, 0);
     EXPECT_TRUE(ParseExportArgs({"--fit", "--trk", "a.csv"})->fit);
 
     const struct {
@@ -143,9 +147,13 @@ TEST(ExportOptions, CircuitAndMapOptions)
         {{"--fit", "--scale", "1", "--trk", "a.csv"}, "choose one of --scale and --fit"},
         {{"--trk", "a.csv", "--track-width"}, "--track-width needs a value"},
         {{"--trk", "--track-width", "0", "a.csv"},
-         "--track-width needs a number of pixels greater than 0 or \"csv\", not \"0\""},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"0\""},
         {{"--trk", "--track-width", "wide", "a.csv"},
-         "--track-width needs a number of pixels greater than 0 or \"csv\", not \"wide\""},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"wide\""},
+        {{"--trk", "--track-width", "0m", "a.csv"},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"0m\""},
+        {{"--trk", "--track-width", "m", "a.csv"},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"m\""},
         {{"--open", "a.csv"},
          "nothing to write: give --png, --bmp, --rl, --centreline, --waypoints, --deepracer, --raceline, --trk, "
          "--ros-map or --gazebo"},

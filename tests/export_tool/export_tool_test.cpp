@@ -474,7 +474,7 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
          "line 1: decimal commas in \"-0,320123,1,087714\": write the numbers with a decimal point (1.5, not "
          "1,5)"},
         {"xy.csv", "0,0\n100,0\n100,100\n0,100\n",
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
         {"empty.csv", "", "the file holds no points"},
         {"binary.csv", QByteArray("\x89PNG\r\n\x1a\n\0\0", 10), "line 1: x_m is not a number: \"?PNG\""},
         {"good.csv", "0,0,21,21\n100,0,21,21\n100,100,21,21\n0,100,21,21\n", ""},
@@ -502,6 +502,31 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
     }
     EXPECT_EQ(err.str(), failures.toStdString());
     EXPECT_EQ(facts.str(), told.toStdString());
+}
+
+// --track-width 8m is the same width in metres at any scale: a file of x
+// and y alone takes it, and a track file's pixels follow its scale.
+TEST(ExportTool, TrackWidthInMetresFollowsTheScale)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteAll(dir.filePath("xy.csv"), "0,0\n100,0\n100,100\n0,100\n");
+    WriteAll(dir.filePath("oval.trk"), kOvalTrack);
+    ExportOptions o = ToolOptions(dir.filePath("out"), "");
+    o.outputs = {"centreline"};
+    o.scaleGiven = true;
+    o.metresPerPixel = 0.5;
+    o.trackWidthMetres = 8;
+    o.tracks = {dir.filePath("xy.csv").toStdString(), dir.filePath("oval.trk").toStdString()};
+    std::ostringstream facts, err;
+    EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 0) << err.str();
+    EXPECT_NE(facts.str().find("xy.csv: scale 0.5 m per pixel, origin "), std::string::npos) << facts.str();
+    EXPECT_NE(facts.str().find(" m, track width 16 px\n"), std::string::npos) << facts.str();
+    for (const char* name : {"out/xy_centreline.csv", "out/oval_centreline.csv"}) {
+        const QList<QByteArray> rows = ReadAll(dir.filePath(name)).split('\n');
+        ASSERT_GT(rows.size(), 2) << name;
+        EXPECT_TRUE(rows[1].endsWith(",4,4")) << name << " " << rows[1].toStdString();
+    }
 }
 
 TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)

@@ -77,7 +77,7 @@ Result<double> WidthFromFile(const std::vector<CentrelineRow>& rows, double metr
             sums.push_back(r.widthRight + r.widthLeft);
     if (sums.empty())
         return Fail("the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width "
-                    "(--track-width PX)");
+                    "(--track-width 8m, say)");
     const std::size_t mid = sums.size() / 2;
     std::nth_element(sums.begin(), sums.begin() + long(mid), sums.end());
     double median = sums[mid];
@@ -182,15 +182,19 @@ Result<Extent> CheckPoints(const std::vector<CentrelineRow>& rows)
 Result<double> TrackWidthFor(const std::vector<CentrelineRow>& rows, const Extent& e, double s,
                              const CentrelineImportOptions& o)
 {
-    if (!o.trackWidthFromFile)
+    if (!o.trackWidthFromFile && !(o.trackWidthMetres > 0))
         return o.trackWidth;
-    const Result<double> width = WidthFromFile(rows, s);
+    const Result<double> width =
+        o.trackWidthFromFile ? WidthFromFile(rows, s) : Result<double>(o.trackWidthMetres / s);
     if (!width)
         return width;
     const double span = std::max(e.Width(), e.Height());
     if (*width * s > span)
-        return Fail("the widths in the file make the track " + MetresText(*width * s) +
-                    " wide on a circuit " + MetresText(span) + " across: are the columns in their places?");
+        return Fail(o.trackWidthFromFile ? "the widths in the file make the track " + MetresText(*width * s) +
+                                               " wide on a circuit " + MetresText(span) +
+                                               " across: are the columns in their places?"
+                                         : "a track " + MetresText(*width * s) + " wide does not fit a circuit " +
+                                               MetresText(span) + " across");
     return width;
 }
 

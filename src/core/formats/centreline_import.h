@@ -21,7 +21,8 @@ struct CentrelineImportOptions {
     double metresPerPixel = 0; // 0: the scale at which the circuit fills the canvas
     bool open = false;         // leave the track open instead of closing the loop
     std::int32_t angleLimit = 180;
-    double trackWidth = 42; // pixels, unless taken from the file
+    double trackWidth = 42; // pixels, unless taken from the file or given in metres
+    double trackWidthMetres = 0; // above 0: the track this wide, at whatever scale the circuit gets
     // The median of the file's widths; a file without them is refused, as
     // the width it would get would have nothing to do with the circuit.
     bool trackWidthFromFile = false;

@@ -1,5 +1,6 @@
 #include "core/formats/deepracer_npy.h"
 
+#include "core/geometry/polygon_area.h"
 #include "core/track/world_rows.h"
 
 #include <bit>
@@ -34,19 +35,6 @@ void AppendLittleEndian(std::string& out, double v)
         out += static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
 
-// Twice the area the centre line encloses on the canvas. The world's y runs
-// the other way, so a loop that is counter-clockwise in the world (inside
-// on the left) has a negative area here.
-double CanvasArea2(const std::vector<TrackSample>& rows)
-{
-    double sum = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const TrackSample& a = rows[i];
-        const TrackSample& b = rows[(i + 1) % rows.size()];
-        sum += a.x * b.y - b.x * a.y;
-    }
-    return sum;
-}
 
 } // namespace
 
@@ -59,7 +47,9 @@ Result<std::string> DeepRacerNpy(const TrackSamples& samples, const WorldFrame& 
     const Result<std::vector<WorldRow>> world = WorldRows(samples, frame);
     if (!world)
         return Fail(world.error());
-    const bool insideOnTheLeft = CanvasArea2(samples.rows) <= 0;
+    // The canvas's y runs down, so a loop counter-clockwise in the world
+    // (inside on the left) has a negative area on the canvas.
+    const bool insideOnTheLeft = TwiceSignedArea(samples.rows) <= 0;
     const std::size_t rows = world->size() + 1;
     std::string out = Header(rows);
     out.reserve(out.size() + rows * kColumns * 8);

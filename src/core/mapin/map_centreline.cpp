@@ -1,6 +1,7 @@
 #include "core/mapin/map_centreline.h"
 
 #include "core/formats/number_text.h"
+#include "core/geometry/polygon_area.h"
 #include "core/mapin/free_cells.h"
 #include "core/mapin/medial_loop.h"
 #include "core/mapin/track_ring.h"
@@ -61,19 +62,6 @@ void Smooth(std::vector<MapLinePoint>& line)
     }
 }
 
-// Twice the area the loop encloses on the canvas (y down): below 0 when it
-// runs counter-clockwise in the world (y up).
-double CanvasArea2(const std::vector<MapLinePoint>& line)
-{
-    double a = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const MapLinePoint& p = line[i];
-        const MapLinePoint& q = line[(i + 1) % line.size()];
-        a += p.x * q.y - q.x * p.y;
-    }
-    return a;
-}
-
 // Reverses the loop; the wall on the right is then on the left.
 void Reverse(std::vector<MapLinePoint>& line)
 {
@@ -103,7 +91,9 @@ std::vector<MapLinePoint> Directed(const std::vector<MedialPoint>& loop, const M
 {
     std::vector<MapLinePoint> line = Resampled(loop);
     Smooth(line);
-    if (CanvasArea2(line) > 0) // clockwise: inner wall on the right, where Resampled put outer
+    // Above 0 on the canvas (y down): clockwise, the inner wall on the right,
+    // where Resampled put the outer one.
+    if (TwiceSignedArea(line) > 0)
         Reverse(line);
     StartNearest(line, sx, sy);
     if (o.yawGiven && line.size() > 1) {

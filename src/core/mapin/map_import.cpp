@@ -80,6 +80,9 @@ Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line, const 
     o.canvasHeight = line.height + 2 * kKerbRoom;
     o.metresPerPixel = 1;
     o.open = false;
+    // A width in metres is a width in cells in these units.
+    if (o.trackWidthMetres > 0)
+        o.trackWidthMetres /= line.frame.metresPerPixel;
     Result<ImportedCentreline> imported = ImportCentreline(rows, o);
     if (!imported)
         return Fail(InMetres(imported.error(), line));

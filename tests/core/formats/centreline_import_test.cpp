@@ -158,14 +158,14 @@ TEST(CentrelineImport, TableFormsImportAsThePlainFile)
         {"quoted, any case", "\"X_M\",\"Y_M\",\"W_TR_RIGHT_M\",\"W_TR_LEFT_M\"\n", "xyrl", ",", false, 1, ""},
         {"waypoints", kWaypoints, "-xy--rl----", ",", false, 1, ""},
         {"race line", "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n", "-xy----", "; ", false, 1,
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
         {"race line with notes", "# made by velmora\n# vehicle x y\n# s_m; x_m; y_m; psi_rad\n", "-xy-", ";",
-         false, 1, "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
+         false, 1, "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
         {"semicolons", "x_m;y_m;w_tr_right_m;w_tr_left_m\n", "xyrl", ";", false, 1, ""},
         {"tabs", "# x_m\ty_m\tw_tr_right_m\tw_tr_left_m\n", "xyrl", "\t", false, 1, ""},
         {"blanks", "", "xyrl", "   ", false, 1, ""},
         {"two columns", "x_m,y_m\n", "xy", ",", false, 1,
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
         {"decimal commas", "", "xyrl", ",", true, 1,
          "line 1: decimal commas in \"0,0625,0,046875,2,75,3,5\": write the numbers with a decimal point (1.5, "
          "not 1,5)"},
@@ -313,12 +313,29 @@ TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
     EXPECT_EQ(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o)->trackWidth,
               13); // (6 + 7) / 2 m
     EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
-              "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width PX)");
+              "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)");
     EXPECT_EQ(ImportError("0,0,60,61\n100,0,60,61\n100,50,60,61\n", o),
               "the widths in the file make the track 121 m wide on a circuit 100 m across: are the columns in "
               "their places?");
     EXPECT_EQ(ImportError("0,0,0.1,0.1\n100,0,0.1,0.1\n100,50,0.1,0.1\n", o),
               "the track widths in the file make the track 0 pixels wide at 0.5 m per pixel");
+}
+
+// A width in metres is the same track whatever scale the circuit gets; a
+// file of x and y alone takes it.
+TEST(CentrelineImport, TrackWidthInMetresAtAnyScale)
+{
+    CentrelineImportOptions o;
+    o.trackWidthMetres = 6;
+    for (const double scale : {0.5, 0.25, 0.05}) {
+        o.metresPerPixel = scale;
+        const Result<ImportedCentreline> in = ImportCentreline(Rows("0,0\n100,0\n100,50\n"), o);
+        ASSERT_TRUE(in) << in.error();
+        EXPECT_DOUBLE_EQ(in->frame.Metres(in->trackWidth), 6) << scale;
+    }
+    o.metresPerPixel = 0.5;
+    o.trackWidthMetres = 121;
+    EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o), "a track 121 m wide does not fit a circuit 100 m across");
 }
 
 TEST(CentrelineImport, FitLeavesAMarginOfFivePercentInThreeDigits)
