@@ -142,7 +142,7 @@ Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const Trac
     const Result<QImage> picture = NeedsPicture(o) ? DrawPicture(scene, job) : Result<QImage>(QImage());
     const QImage drawn = picture ? *picture : QImage();
     const OutputContext context{o,     job.model, job.settings,        job.frame,     track,
-                                drawn, scene.encodeThreads, report.facts, report.warnings};
+                                drawn, scene.encodeThreads, report.facts, report.warnings, &job.sourceEdges};
     Status first;
     for (const OutputEntry* output : Outputs()) {
         if (!o.Wants(output->flag))

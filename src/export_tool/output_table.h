@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/raceline/source_edges.h"
 #include "core/result.h"
 #include "core/settings/settings.h"
 #include "core/track/track_model.h"
@@ -30,6 +31,7 @@ struct OutputContext {
     int encodeThreads = 1;           // for each picture's encoder
     std::vector<std::string>& notes;    // facts worth telling when the output is written (stdout)
     std::vector<std::string>& warnings; // what the user should know of it all the same (stderr)
+    const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges, the race line keeps off them
 
     // Where the output with this ending goes: the output folder (else the
     // track's own) and the track's name with the ending.

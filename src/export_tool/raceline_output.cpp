@@ -1,6 +1,7 @@
 #include "core/formats/number_text.h"
 #include "core/raceline/raceline.h"
 #include "core/raceline/raceline_csv.h"
+#include "core/raceline/source_edges.h"
 #include "core/raceline/track_raceline.h"
 #include "core/raceline/vehicle.h"
 #include "export_tool/output_files.h"
@@ -96,9 +97,11 @@ Status WriteRaceline(const OutputContext& c)
     const Result<TrackSamples>& samples = c.Samples();
     if (!samples)
         return Fail("could not make the race line: " + samples.error());
-    const Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
+    Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
     if (!corridor)
         return Fail("could not make the race line: " + corridor.error());
+    if (c.sourceEdges)
+        NarrowToSourceEdges(*corridor, *c.sourceEdges);
     const Result<Raceline> line = ComputeRaceline(*corridor, vehicle->vehicle, c.SpacingMetres());
     if (!line)
         return Fail("could not make the race line: " + line.error());

@@ -38,6 +38,7 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     job.settings.TrackWidth = imported->trackWidth;
     job.frame = imported->frame;
     job.note = CircuitNote(*imported);
+    job.sourceEdges = std::move(imported->sourceEdges);
     return {};
 }
 

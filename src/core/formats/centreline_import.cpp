@@ -231,6 +231,20 @@ Result<PlacedLine> PlaceOnCanvas(const std::vector<CentrelineRow>& rows, const W
     return out;
 }
 
+SourceEdges EdgesOf(const std::vector<CentrelineRow>& rows, bool closed)
+{
+    SourceEdges out;
+    out.closed = closed;
+    if (!std::all_of(rows.begin(), rows.end(), [](const CentrelineRow& r) { return r.hasWidths; }))
+        return out;
+    for (const CentrelineRow& r : rows) {
+        out.centre.push_back({r.x, r.y});
+        out.widthRight.push_back(r.widthRight);
+        out.widthLeft.push_back(r.widthLeft);
+    }
+    return out;
+}
+
 } // namespace
 
 double FitScale(double extentX, double extentY, int canvasWidth, int canvasHeight)
@@ -280,6 +294,7 @@ Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& ro
     out.frame = frame;
     out.trackWidth = *trackWidth;
     out.sourceLine = std::move(placed->source);
+    out.sourceEdges = EdgesOf(rows, !o.open);
     return out;
 }
 
