@@ -44,18 +44,28 @@ std::vector<Track> Tracks()
     return out;
 }
 
-// The distance in metres from a point of the world to the centre of the
-// nearest wall cell of the map, as a simulator placing the map by its
-// lower-left corner sees the cell; searched within `reach` metres.
-double NearestWallCentre(const QImage& map, const WorldFrame& f, double x, double y, double reach)
+struct WallDistance {
+    double centre = HUGE_VAL; // to the nearest wall cell's centre
+    double cell = HUGE_VAL;   // to the nearest point of a wall cell
+};
+
+// How far in metres a point of the world lies from the wall cells of the
+// map, placed as a simulator places it by its lower-left corner; searched
+// within `reach` metres. A simulator's rays stop where they enter a wall
+// cell, so the cell's square is the wall it drives against.
+WallDistance FromWalls(const QImage& map, const WorldFrame& f, double x, double y, double reach)
 {
     const double cx = f.CanvasX(x), cy = f.CanvasY(y);
     const int r = int(std::ceil(reach / f.metresPerPixel)) + 1;
-    double best = HUGE_VAL;
+    WallDistance best;
     for (int py = std::max(0, int(cy) - r); py <= std::min(map.height() - 1, int(cy) + r); ++py)
-        for (int px = std::max(0, int(cx) - r); px <= std::min(map.width() - 1, int(cx) + r); ++px)
-            if (map.constScanLine(py)[px] == 0)
-                best = std::min(best, std::hypot(f.X(px + 0.5) - x, f.Y(py + 0.5) - y));
+        for (int px = std::max(0, int(cx) - r); px <= std::min(map.width() - 1, int(cx) + r); ++px) {
+            if (map.constScanLine(py)[px] != 0)
+                continue;
+            const double dx = std::max({px - cx, 0.0, cx - px - 1}), dy = std::max({py - cy, 0.0, cy - py - 1});
+            best.centre = std::min(best.centre, std::hypot(f.X(px + 0.5) - x, f.Y(py + 0.5) - y));
+            best.cell = std::min(best.cell, f.Metres(std::hypot(dx, dy)));
+        }
     return best;
 }
 
@@ -73,18 +83,21 @@ TEST(RacelineWalls, EveryRowKeepsTheClearanceFromTheMapsWallCells)
         ASSERT_FALSE(map.isNull());
         const Result<Raceline> line = RacelineOfTrack(t.path, t.width, t.frame, *car);
         ASSERT_TRUE(line) << line.error();
-        double least = HUGE_VAL;
+        WallDistance least;
         std::size_t worst = 0;
         for (std::size_t i = 0; i < line->rows.size(); ++i) {
-            const double d = NearestWallCentre(map, t.frame, line->rows[i].x, line->rows[i].y, 2 * clearance);
-            if (d < least) {
-                least = d;
+            const RacelineRow& row = line->rows[i];
+            const WallDistance d = FromWalls(map, t.frame, row.x, row.y, 2 * clearance + t.frame.metresPerPixel);
+            least.centre = std::min(least.centre, d.centre);
+            if (d.cell < least.cell) {
+                least.cell = d.cell;
                 worst = i;
             }
         }
-        std::printf("%-16s %.2f m/px: nearest wall cell centre %.4f m (row %zu), clearance %.4f m\n",
-                    t.name.c_str(), t.frame.metresPerPixel, least, worst, clearance);
-        EXPECT_GE(least, clearance - 1e-6) << "row " << worst;
+        std::printf("%-16s %.2f m/px: nearest wall cell centre %.4f m, wall cell %.4f m (row %zu); clearance %.4f m\n",
+                    t.name.c_str(), t.frame.metresPerPixel, least.centre, least.cell, worst, clearance);
+        EXPECT_GE(least.centre, clearance - 1e-6);
+        EXPECT_GE(least.cell, clearance - 1e-6) << "row " << worst;
     }
 }
 
