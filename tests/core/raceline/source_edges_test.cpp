@@ -2,8 +2,8 @@
 #include "core/raceline/raceline.h"
 #include "core/raceline/source_edges.h"
 #include "core/raceline/track_raceline.h"
-#include "core/track/simplify.h"
 #include "core/track/track_samples.h"
+#include "source_edge_checks.h"
 
 #include <cmath>
 #include <cstdio>
@@ -81,29 +81,6 @@ TEST(SourceEdges, FollowsTheSourcesOwnNormalsRoundALoop)
     }
 }
 
-// The source's edges as its file means them: each row's point plus its
-// widths along the normal from its neighbours.
-std::vector<CanvasPoint> Edge(const SourceEdges& e, double sign)
-{
-    const std::size_t n = e.centre.size();
-    std::vector<CanvasPoint> out;
-    for (std::size_t i = 0; i < n; ++i) {
-        const WorldPoint a = e.centre[(i + n - 1) % n], b = e.centre[(i + 1) % n];
-        const double dx = b.x - a.x, dy = b.y - a.y, l = std::hypot(dx, dy);
-        const double w = sign > 0 ? e.widthLeft[i] : e.widthRight[i];
-        out.push_back({e.centre[i].x - sign * w * dy / l, e.centre[i].y + sign * w * dx / l});
-    }
-    return out;
-}
-
-double Distance(const std::vector<CanvasPoint>& loop, CanvasPoint p)
-{
-    double best = HUGE_VAL;
-    for (std::size_t i = 0; i < loop.size(); ++i)
-        best = std::min(best, DistanceToSegment(p, loop[i], loop[(i + 1) % loop.size()]));
-    return best;
-}
-
 // The least distance from the race line of each circuit, with the car that
 // needs 1.7 m either side, to the circuit's own edges.
 double LeastToSourceEdges(const char* name, bool narrowed)
@@ -122,11 +99,10 @@ double LeastToSourceEdges(const char* name, bool narrowed)
     EXPECT_TRUE(line) << line.error();
     if (!line)
         return 0;
-    const std::vector<CanvasPoint> left = Edge(c->sourceEdges, 1), right = Edge(c->sourceEdges, -1);
-    double least = HUGE_VAL;
+    std::vector<CanvasPoint> rows;
     for (const RacelineRow& r : line->rows)
-        least = std::min({least, Distance(left, {r.x, r.y}), Distance(right, {r.x, r.y})});
-    return least;
+        rows.push_back({r.x, r.y});
+    return checks::LeastToSourceEdges(c->sourceEdges, rows);
 }
 
 TEST(SourceEdges, TheRaceLineKeepsItsClearanceFromTheCircuitsOwnEdges)
