@@ -31,7 +31,8 @@ struct OutputContext {
     int encodeThreads = 1;           // for each picture's encoder
     std::vector<std::string>& notes;    // facts worth telling when the output is written (stdout)
     std::vector<std::string>& warnings; // what the user should know of it all the same (stderr)
-    const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges, the race line keeps off them
+    // A circuit file's own edges, which the race line keeps off.
+    const SourceEdges* sourceEdges = nullptr;
 
     // Where the output with this ending goes: the output folder (else the
     // track's own) and the track's name with the ending.

@@ -22,7 +22,8 @@ struct TrackJob {
     Settings settings; // the run's settings with this track's TrackWidth
     WorldFrame frame;  // of its outputs in metres
     std::string note;  // how a circuit was read (scale, width), told with the facts
-    SourceEdges sourceEdges; // a circuit file's own edges, when it gives widths
+    // A circuit file's own edges, when it gives widths.
+    SourceEdges sourceEdges;
 };
 
 // A track argument ending in ".csv", in any letter case, is a circuit's

@@ -63,7 +63,8 @@ TEST(RacelineFile, KeepsTheClearanceFromTheCircuitFilesOwnEdges)
     const Result<ImportedCentreline> source = circuits::Import("BrandsHatch");
     ASSERT_TRUE(source) << source.error();
     ASSERT_FALSE(source->sourceEdges.empty());
-    EXPECT_GE(checks::LeastToSourceEdges(source->sourceEdges, line), BuiltInVehicle("racecar")->Clearance() - 0.05);
+    EXPECT_GE(checks::LeastToSourceEdges(source->sourceEdges, line),
+              BuiltInVehicle("racecar")->Clearance() - 0.05);
 }
 
 // The picture of the line: made with --png, the line drawn in the speed

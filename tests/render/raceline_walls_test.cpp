@@ -62,7 +62,8 @@ WallDistance FromWalls(const QImage& map, const WorldFrame& f, double x, double 
         for (int px = std::max(0, int(cx) - r); px <= std::min(map.width() - 1, int(cx) + r); ++px) {
             if (map.constScanLine(py)[px] != 0)
                 continue;
-            const double dx = std::max({px - cx, 0.0, cx - px - 1}), dy = std::max({py - cy, 0.0, cy - py - 1});
+            const double dx = std::max({px - cx, 0.0, cx - px - 1}),
+                         dy = std::max({py - cy, 0.0, cy - py - 1});
             best.centre = std::min(best.centre, std::hypot(f.X(px + 0.5) - x, f.Y(py + 0.5) - y));
             best.cell = std::min(best.cell, f.Metres(std::hypot(dx, dy)));
         }
@@ -87,14 +88,16 @@ TEST(RacelineWalls, EveryRowKeepsTheClearanceFromTheMapsWallCells)
         std::size_t worst = 0;
         for (std::size_t i = 0; i < line->rows.size(); ++i) {
             const RacelineRow& row = line->rows[i];
-            const WallDistance d = FromWalls(map, t.frame, row.x, row.y, 2 * clearance + t.frame.metresPerPixel);
+            const WallDistance d =
+                FromWalls(map, t.frame, row.x, row.y, 2 * clearance + t.frame.metresPerPixel);
             least.centre = std::min(least.centre, d.centre);
             if (d.cell < least.cell) {
                 least.cell = d.cell;
                 worst = i;
             }
         }
-        std::printf("%-16s %.2f m/px: nearest wall cell centre %.4f m, wall cell %.4f m (row %zu); clearance %.4f m\n",
+        std::printf("%-16s %.2f m/px: nearest wall cell centre %.4f m, wall cell %.4f m (row %zu); clearance "
+                    "%.4f m\n",
                     t.name.c_str(), t.frame.metresPerPixel, least.centre, least.cell, worst, clearance);
         EXPECT_GE(least.centre, clearance - 1e-6);
         EXPECT_GE(least.cell, clearance - 1e-6) << "row " << worst;

@@ -94,8 +94,8 @@ Side EdgeOf(const SourceEdges& e, const std::vector<WorldPoint>& normals, const 
 {
     Side side{{}, &width, sign};
     for (std::size_t j = 0; j < e.centre.size(); ++j)
-        side.edge.push_back({e.centre[j].x + sign * width[j] * normals[j].x,
-                             e.centre[j].y + sign * width[j] * normals[j].y});
+        side.edge.push_back(
+            {e.centre[j].x + sign * width[j] * normals[j].x, e.centre[j].y + sign * width[j] * normals[j].y});
     return side;
 }
 
@@ -104,8 +104,8 @@ Side EdgeOf(const SourceEdges& e, const std::vector<WorldPoint>& normals, const 
 // (as far along the source as the track is wide either way, so that the
 // other leg of a hairpin is never taken for this one), else the source's
 // width there less how far p lies off the source's centre.
-double ReachOnSide(const SourceEdges& e, const Side& side, std::size_t segments, const Nearest& at, WorldPoint p,
-                   WorldPoint normal)
+double ReachOnSide(const SourceEdges& e, const Side& side, std::size_t segments, const Nearest& at,
+                   WorldPoint p, WorldPoint normal)
 {
     const std::size_t n = e.centre.size();
     const std::vector<double>& w = *side.width;

@@ -112,9 +112,10 @@ TEST(SourceEdges, TheRaceLineKeepsItsClearanceFromTheCircuitsOwnEdges)
         SCOPED_TRACE(name);
         const double before = LeastToSourceEdges(name, false);
         const double after = LeastToSourceEdges(name, true);
-        std::printf("%-12s least distance to the file's edges: %.3f m drawn width only, %.3f m with the file's "
-                    "widths (clearance %.3f m)\n",
-                    name, before, after, clearance);
+        std::printf(
+            "%-12s least distance to the file's edges: %.3f m drawn width only, %.3f m with the file's "
+            "widths (clearance %.3f m)\n",
+            name, before, after, clearance);
         EXPECT_GE(after, clearance - 0.05);
     }
 }
