@@ -136,14 +136,13 @@ Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const Trac
         names.source = track.filePath();
         names.hasWorld = HasWorld(track.filePath());
     }
-    return WriteTrackOutputs(choices, {job.model, job.settings, job.frame, names, picture}, scene.encodeThreads,
-                             report.facts, report.warnings);
+    return WriteTrackOutputs(choices, {job.model, job.settings, job.frame, names, picture, &job.sourceEdges},
+                             scene.encodeThreads, report.facts, report.warnings);
 }
 
 // One track from reading to its last output. The scene is shared by all
 // tracks and stays as it is; what differs per track lives in the job.
-Status ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path,
-                   TrackReport& report)
+Status ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path, TrackReport& report)
 {
     const Result<TrackJob> job = ReadTrackInput(o, scene.settings, path);
     if (!job)
@@ -164,7 +163,8 @@ Status ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, st
     if (!job)
         return Fail(job.error());
     const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
-    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), false, report);
+    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), false,
+                        report);
 }
 
 // Settings that no generated track can be made with are refused before the
@@ -204,7 +204,8 @@ TrackWork MakeWorker(const ExportOptions& options, const ExportScene& scene,
         if (options.generate == 0)
             return ExportTrack(options, *own, QString::fromStdString(track), report);
         if (failedToMake->load() >= kGiveUpAfter)
-            return Fail("not made: " + std::to_string(kGiveUpAfter) + " tracks of this run could not be made");
+            return Fail("not made: " + std::to_string(kGiveUpAfter) +
+                        " tracks of this run could not be made");
         bool made = true;
         Status exported = ExportGeneratedTrack(options, *own, index, track, made, report);
         if (!made)
@@ -215,7 +216,8 @@ TrackWork MakeWorker(const ExportOptions& options, const ExportScene& scene,
 
 // What every track needs, made and checked before the first: the scene,
 // settings the generator can work with, the output folder.
-bool PrepareRun(const ExportOptions& options, const QString& programDir, ExportScene& scene, std::ostream& err)
+bool PrepareRun(const ExportOptions& options, const QString& programDir, ExportScene& scene,
+                std::ostream& err)
 {
     if (!LoadScene(options, programDir, scene, err))
         return false;

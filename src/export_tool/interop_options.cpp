@@ -33,8 +33,10 @@ Status ReadTrackWidth(const std::string& text, ExportOptions& o)
         return {};
     }
     if (!ReadPositive(text, width) || width > kMaxCanvasSide)
-        return Fail("--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", "
-                    "not \"" + text + "\"");
+        return Fail(
+            "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", "
+            "not \"" +
+            text + "\"");
     o.trackWidth = width;
     o.trackWidthMetres = 0;
     o.trackWidthFromCsv = false;

@@ -39,6 +39,7 @@ Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
     job.settings.TrackWidth = imported->trackWidth;
     job.frame = imported->frame;
     job.note = CircuitNote(*imported);
+    job.sourceEdges = std::move(imported->sourceEdges);
     return {};
 }
 
@@ -51,11 +52,14 @@ Status ApplyTrackWorld(const ExportOptions& o, const QString& path, TrackJob& jo
     if (!QFileInfo(file).isFile())
         return {};
     const Result<QByteArray> bytes = ReadWholeFile(file);
-    const Result<TrackWorld> world = bytes ? ReadTrackWorld(View(*bytes)) : Result<TrackWorld>(Fail(bytes.error()));
+    const Result<TrackWorld> world =
+        bytes ? ReadTrackWorld(View(*bytes)) : Result<TrackWorld>(Fail(bytes.error()));
     if (!world)
         return Fail(Utf8(file) + ": " + world.error());
     std::string given; // the options that win over the file
-    const auto wins = [&given](const char* option) { given += (given.empty() ? "" : ", ") + std::string(option); };
+    const auto wins = [&given](const char* option) {
+        given += (given.empty() ? "" : ", ") + std::string(option);
+    };
     if (o.scaleGiven)
         wins("--scale");
     else
@@ -150,7 +154,8 @@ Result<TrackJob> GenerateTrackInput(const ExportOptions& o, const Settings& base
     TrackJob job;
     job.settings = RunSettings(o, base);
     job.frame = RunFrame(o);
-    Result<TrackModel> made = GenerateTrack(job.settings, GeneratorOptionsFor(o, job.settings), o.seed, index);
+    Result<TrackModel> made =
+        GenerateTrack(job.settings, GeneratorOptionsFor(o, job.settings), o.seed, index);
     if (!made)
         return Fail(made.error());
     job.model = std::move(*made);

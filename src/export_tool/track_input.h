@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/raceline/source_edges.h"
 #include "core/settings/settings.h"
 #include "core/track/track_generator.h"
 #include "core/track/track_model.h"
@@ -21,6 +22,8 @@ struct TrackJob {
     Settings settings; // the run's settings with this track's TrackWidth
     WorldFrame frame;  // of its outputs in metres
     std::string note;  // how a circuit was read (scale, width), told with the facts
+    // A circuit file's own edges, when it gives widths.
+    SourceEdges sourceEdges;
 };
 
 // A track argument ending in ".csv", in any letter case, is a circuit's

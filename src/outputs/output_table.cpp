@@ -61,10 +61,10 @@ Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track
                          EncodeProgress* progress)
 {
     const QImage drawn = track.picture ? *track.picture : QImage();
-    const OutputContext context{choices, track.model, track.settings, track.frame, track.names,
-                                drawn,   encodeThreads, notes,        warnings};
-    const auto wanted = static_cast<int>(
-        std::count_if(Outputs().begin(), Outputs().end(), [&](const OutputEntry* e) { return choices.Wants(e->flag); }));
+    const OutputContext context{choices, track.model,   track.settings, track.frame, track.names,
+                                drawn,   encodeThreads, notes,          warnings,    track.sourceEdges};
+    const auto wanted = static_cast<int>(std::count_if(
+        Outputs().begin(), Outputs().end(), [&](const OutputEntry* e) { return choices.Wants(e->flag); }));
     int done = 0;
     Status first;
     for (const OutputEntry* output : Outputs()) {

@@ -2,6 +2,7 @@
 
 #include "core/gazebo/gazebo_model.h"
 #include "core/raceline/raceline_csv.h"
+#include "core/raceline/source_edges.h"
 #include "core/result.h"
 #include "core/settings/settings.h"
 #include "core/track/track_model.h"
@@ -59,8 +60,10 @@ struct OutputContext {
     const OutputNames& names;        // names the outputs
     const QImage& picture;           // the canvas picture as the editor exports it, for entries that need it
     int encodeThreads = 1;           // for each picture's encoder
-    std::vector<std::string>& notes;    // facts worth telling when the output is written (stdout)
+    std::vector<std::string>& notes; // facts worth telling when the output is written (stdout)
     std::vector<std::string>& warnings; // what the user should know of it all the same (stderr)
+    // A circuit file's own edges, which the race line keeps off.
+    const SourceEdges* sourceEdges = nullptr;
 
     // Where the output with this ending goes: the output folder and the
     // track's name with the ending.
@@ -134,6 +137,7 @@ struct TrackOutputs {
     const WorldFrame& frame;
     const OutputNames& names;
     const Result<QImage>& picture;
+    const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges, when it has them
 };
 Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track, int encodeThreads,
                          std::vector<std::string>& notes, std::vector<std::string>& warnings,

@@ -1,6 +1,7 @@
 #include "core/formats/number_text.h"
 #include "core/raceline/raceline.h"
 #include "core/raceline/raceline_csv.h"
+#include "core/raceline/source_edges.h"
 #include "core/raceline/track_raceline.h"
 #include "core/raceline/vehicle.h"
 #include "outputs/output_files.h"
@@ -60,8 +61,8 @@ Status WriteLinePicture(const OutputContext& c, const Raceline& line)
 {
     if (!c.choices.Wants("png") && !c.choices.Wants("bmp"))
         return {};
-    const Result<std::string> png =
-        EncodePng(LinePicture(c.picture, line, c.frame), c.encodeThreads, nullptr, c.choices.options.pngLevel);
+    const Result<std::string> png = EncodePng(LinePicture(c.picture, line, c.frame), c.encodeThreads, nullptr,
+                                              c.choices.options.pngLevel);
     if (!png)
         return Fail("could not make the race line's picture: " + png.error());
     return c.Write("_raceline.png", *png);
@@ -73,9 +74,11 @@ Status WriteRaceline(const OutputContext& c)
     const Result<TrackSamples>& samples = c.Samples();
     if (!samples)
         return Fail("could not make the race line: " + samples.error());
-    const Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
+    Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
     if (!corridor)
         return Fail("could not make the race line: " + corridor.error());
+    if (c.sourceEdges)
+        NarrowToSourceEdges(*corridor, *c.sourceEdges);
     const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, c.SpacingMetres());
     if (!line)
         return Fail("could not make the race line: " + line.error());
@@ -104,8 +107,8 @@ Status ReadHeadingZero(const std::string& text, OutputOptions& o)
 
 // Built from the one list of shipped vehicles, so that help never names
 // one that is not there.
-const std::string kVehicleHelp = "the car the race line is for: " + KnownVehicleNames() +
-                                 " (the first is the default)\nor a vehicle file";
+const std::string kVehicleHelp =
+    "the car the race line is for: " + KnownVehicleNames() + " (the first is the default)\nor a vehicle file";
 
 const OutputOption kRacelineOptions[] = {
     {"vehicle", "NAME|FILE", kVehicleHelp.c_str(), ReadVehicleOption},

@@ -32,7 +32,8 @@ TEST(ExportOptions, UsageErrors)
         {{}, "no track file given"},
         {{"--png"}, "no track file given"},
         {{"a.trk"},
-         "nothing to write: give --png, --bmp, --rl, --centreline, --waypoints, --deepracer, --raceline, --trk, "
+         "nothing to write: give --png, --bmp, --rl, --centreline, --waypoints, --deepracer, --raceline, "
+         "--trk, "
          "--ros-map or --gazebo"},
         {{"--png", "--bmp", "a.trk"}, "choose one of --png and --bmp"},
         {{"--frobnicate", "a.trk"}, "unknown option --frobnicate"},
@@ -64,7 +65,8 @@ TEST(ExportOptions, UsageErrors)
 
 TEST(ExportOptions, WallHeightAndQuiet)
 {
-    const Result<ExportOptions> p = ParseExportArgs({"--gazebo", "--wall-height", "0.25", "--quiet", "a.trk"});
+    const Result<ExportOptions> p =
+        ParseExportArgs({"--gazebo", "--wall-height", "0.25", "--quiet", "a.trk"});
     ASSERT_EQ(p.error(), "");
     EXPECT_EQ(p->outputOptions.wallHeight, 0.25);
     EXPECT_TRUE(p->quiet);
@@ -82,9 +84,10 @@ TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
         std::ofstream(path, std::ios::binary) << text;
         return path;
     };
-    const std::string good = file("kart.txt", "# a kart\nwidth_m = 1.2\nsafety_margin_m = 0.2\n"
-                                              "max_lateral_acceleration_mps2 = 12\nmax_acceleration_mps2 = 4\n"
-                                              "max_braking_mps2 = 8\ntop_speed_mps = 25\n");
+    const std::string good =
+        file("kart.txt", "# a kart\nwidth_m = 1.2\nsafety_margin_m = 0.2\n"
+                         "max_lateral_acceleration_mps2 = 12\nmax_acceleration_mps2 = 4\n"
+                         "max_braking_mps2 = 8\ntop_speed_mps = 25\n");
     const Result<ExportOptions> p = ParseExportArgs({"--raceline", "--vehicle", good, "a.trk"});
     ASSERT_EQ(p.error(), "");
     ASSERT_TRUE(p->outputOptions.vehicle.has_value());
@@ -95,7 +98,8 @@ TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
     ASSERT_TRUE(shipped && shipped->outputOptions.vehicle);
     EXPECT_EQ(shipped->outputOptions.vehicle->name, "racecar");
     // Options of one output read into their typed values, the levels too.
-    const Result<ExportOptions> level = ParseExportArgs({"--png", "--png-level", "4", "--heading-zero", "north", "a.trk"});
+    const Result<ExportOptions> level =
+        ParseExportArgs({"--png", "--png-level", "4", "--heading-zero", "north", "a.trk"});
     ASSERT_TRUE(level) << level.error();
     EXPECT_EQ(level->outputOptions.pngLevel, 4);
     EXPECT_EQ(level->outputOptions.headingZero, HeadingZero::North);
@@ -125,7 +129,8 @@ TEST(ExportOptions, JobsDefaultToOnePerCore)
 
 TEST(ExportOptions, CircuitAndMapOptions)
 {
-    Result<ExportOptions> p = ParseExportArgs({"--trk", "--ros-map", "--open", "--track-width", "csv", "Monza.CSV"});
+    Result<ExportOptions> p =
+        ParseExportArgs({"--trk", "--ros-map", "--open", "--track-width", "csv", "Monza.CSV"});
     ASSERT_EQ(p.error(), "");
     EXPECT_EQ(p->outputs, (std::set<std::string>{"trk", "ros-map"}));
     EXPECT_TRUE(p->open && p->trackWidthFromCsv);
@@ -147,15 +152,20 @@ TEST(ExportOptions, CircuitAndMapOptions)
         {{"--fit", "--scale", "1", "--trk", "a.csv"}, "choose one of --scale and --fit"},
         {{"--trk", "a.csv", "--track-width"}, "--track-width needs a value"},
         {{"--trk", "--track-width", "0", "a.csv"},
-         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"0\""},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not "
+         "\"0\""},
         {{"--trk", "--track-width", "wide", "a.csv"},
-         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"wide\""},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not "
+         "\"wide\""},
         {{"--trk", "--track-width", "0m", "a.csv"},
-         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"0m\""},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not "
+         "\"0m\""},
         {{"--trk", "--track-width", "m", "a.csv"},
-         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not \"m\""},
+         "--track-width needs a number of pixels greater than 0, of metres with m (8m) or \"csv\", not "
+         "\"m\""},
         {{"--open", "a.csv"},
-         "nothing to write: give --png, --bmp, --rl, --centreline, --waypoints, --deepracer, --raceline, --trk, "
+         "nothing to write: give --png, --bmp, --rl, --centreline, --waypoints, --deepracer, --raceline, "
+         "--trk, "
          "--ros-map or --gazebo"},
     };
     for (const auto& c : bad)
@@ -182,8 +192,9 @@ namespace velmora {
 
 TEST(ExportOptions, GenerateOptions)
 {
-    const Result<ExportOptions> p = ParseExportArgs({"--generate", "25", "--seed", "7", "--min-length", "2000",
-                                          "--max-length", "4000.5", "--markers", "3", "--trk"});
+    const Result<ExportOptions> p =
+        ParseExportArgs({"--generate", "25", "--seed", "7", "--min-length", "2000", "--max-length", "4000.5",
+                         "--markers", "3", "--trk"});
     ASSERT_EQ(p.error(), "");
     EXPECT_EQ(p->generate, 25u);
     EXPECT_EQ(p->seed, 7u);

@@ -4,11 +4,11 @@
 #include "core/settings/prefs_file.h"
 #include "export_tool/batch_export.h"
 #include "export_tool/man_page.h"
+#include "hang_guard.h"
 #include "outputs/output_table.h"
 #include "render/image/image_load.h"
 #include "ui/file_commands.h"
 #include "ui/workspace.h"
-#include "hang_guard.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -303,10 +303,10 @@ TEST(ExportTool, UnusableInputsAreToldAndTheRestWritten)
         {"TrackWidth=1000000\r\n", "rl", false, 0, "", "oval_rl.txt"},
         {"CanvasWidth=0\r\n", "rl", false, 0, "CanvasWidth 0 is out of range (1 to 16384); using 1",
          "oval_rl.txt"},
-        {"CanvasWidth=-5\r\n", "rl", false, 0,
-         "CanvasWidth -5 is out of range (1 to 16384); using 1", "oval_rl.txt"},
-        {"CanvasHeight=NaN\r\n", "rl", false, 0,
-         "CanvasHeight NaN is out of range (1 to 16384); using 1", "oval_rl.txt"},
+        {"CanvasWidth=-5\r\n", "rl", false, 0, "CanvasWidth -5 is out of range (1 to 16384); using 1",
+         "oval_rl.txt"},
+        {"CanvasHeight=NaN\r\n", "rl", false, 0, "CanvasHeight NaN is out of range (1 to 16384); using 1",
+         "oval_rl.txt"},
         {"CanvasWidth=+Infinity\r\n", "trk", false, 0,
          "CanvasWidth +Infinity is out of range (1 to 16384); using 16384", "oval.trk"},
         {"CanvasWidth=20000\r\n", "trk", false, 0,
@@ -465,20 +465,24 @@ TEST(ExportTool, BadCircuitsAreReportedByFileAndLineAndTheOthersWritten)
         {"two.csv", "0,0\n10,0\n0,0\n", "fewer than 3 distinct points"},
         {"same.csv", "3,3\n3,3\n3,3\n", "all points are the same"},
         {"far.csv", "0,0\n1e300,0\n0,100\n",
-         "the points span more than a million km, and a circuit in metres spans 1 m to 50 km: are the numbers "
+         "the points span more than a million km, and a circuit in metres spans 1 m to 50 km: are the "
+         "numbers "
          "metres, written with a decimal point?"},
         {"mm.csv", "0,0,2,2\n100000,0,2,2\n0,100000,2,2\n",
-         "the points span 100 km, and a circuit in metres spans 1 m to 50 km: are the numbers metres, written "
+         "the points span 100 km, and a circuit in metres spans 1 m to 50 km: are the numbers metres, "
+         "written "
          "with a decimal point?"},
         {"comma.csv", "-0,320123,1,087714\n0,168262,6,062191\n",
          "line 1: decimal commas in \"-0,320123,1,087714\": write the numbers with a decimal point (1.5, not "
          "1,5)"},
         {"xy.csv", "0,0\n100,0\n100,100\n0,100\n",
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, "
+         "say)"},
         {"empty.csv", "", "the file holds no points"},
         {"binary.csv", QByteArray("\x89PNG\r\n\x1a\n\0\0", 10), "line 1: x_m is not a number: \"?PNG\""},
         {"good.csv", "0,0,21,21\n100,0,21,21\n100,100,21,21\n0,100,21,21\n", ""},
-        {"named.csv", "x;y;w_tr_left_m;w_tr_right_m\n0;0;21;21\n100;0;21;21\n100;100;21;21\n0;100;21;21\n", ""},
+        {"named.csv", "x;y;w_tr_left_m;w_tr_right_m\n0;0;21;21\n100;0;21;21\n100;100;21;21\n0;100;21;21\n",
+         ""},
     };
     ExportOptions o = ToolOptions(dir.filePath("out"), "");
     o.outputs = {"trk", "ros-map"};
@@ -583,11 +587,12 @@ TEST(ExportTool, ATrackThatGoesOnAfterItsLoopIsOneLineOnlyForThePictures)
         std::ostringstream facts, err;
         EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), out.refused ? 1 : 0);
         EXPECT_EQ(QFile::exists(dir.filePath(out.output) + "/" + out.file), !out.refused);
-        const std::string refused = out.refused ? "velmora-export: " + track.toStdString() + ": " + out.refused +
-                                                      "the track goes on after its loop is closed (at character 43 "
-                                                      "of its path): only one line can be followed; remove what "
-                                                      "comes after the Z\n"
-                                                : "";
+        const std::string refused = out.refused
+                                        ? "velmora-export: " + track.toStdString() + ": " + out.refused +
+                                              "the track goes on after its loop is closed (at character 43 "
+                                              "of its path): only one line can be followed; remove what "
+                                              "comes after the Z\n"
+                                        : "";
         EXPECT_EQ(err.str(), refused);
     }
 }
@@ -614,7 +619,8 @@ TEST(ExportTool, FactsGoToStandardOutputAndFailuresToStandardError)
         }
         ASSERT_EQ(lines.size(), 2) << facts.str();
         const QString prefix = QString::fromStdString(o.tracks[0]) + ": ";
-        EXPECT_TRUE(lines[0].startsWith(prefix + "race line ") && lines[0].endsWith(" with f1tenth")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].startsWith(prefix + "race line ") && lines[0].endsWith(" with f1tenth"))
+            << lines[0].toStdString();
         EXPECT_TRUE(lines[1].startsWith(prefix + "start pose x ")) << lines[1].toStdString();
     }
 }
@@ -631,8 +637,9 @@ TEST(ExportTool, RaceLineForAVehicleFile)
     std::string lapTimes[2];
     for (const int top : {5, 10}) {
         WriteAll(dir.filePath("slow.car"), QString(kCar).arg(top).toUtf8());
-        const Result<ExportOptions> parsed = ParseExportArgs({"--raceline", "--vehicle", dir.filePath("slow.car").toStdString(),
-                                                              dir.filePath("oval.trk").toStdString()});
+        const Result<ExportOptions> parsed =
+            ParseExportArgs({"--raceline", "--vehicle", dir.filePath("slow.car").toStdString(),
+                             dir.filePath("oval.trk").toStdString()});
         ASSERT_TRUE(parsed.ok()) << parsed.error();
         ExportOptions o = *parsed;
         o.imagesDir = ImagesDir().toStdString();
@@ -711,8 +718,8 @@ TEST(ExportTool, AnOutputFolderThatCannotBeMadeSaysWhy)
         EXPECT_EQ(err.str(), "velmora-export: could not create the folder " + c.folder.toStdString() + ": " +
                                  c.reason + "\n");
     }
-    QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                      QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.filePath("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 // The program itself, started the way a script on a headless machine would.
@@ -801,16 +808,17 @@ TEST_F(ExportProgram, ABadVehicleIsOneUsageError)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     WriteAll(dir.filePath("car.txt"), "width_m = 0.3\nspeed = 3\n");
-    QStringList args{"--images", ImagesDir(), "--raceline", "--png", "--out-dir", dir.filePath("out"),
-                     "--vehicle", dir.filePath("car.txt")};
+    QStringList args{"--images",  ImagesDir(),         "--raceline", "--png",
+                     "--out-dir", dir.filePath("out"), "--vehicle",  dir.filePath("car.txt")};
     for (int i = 0; i < 20; ++i) {
         WriteAll(dir.filePath(QString("t%1.trk").arg(i)), kOvalTrack);
         args << dir.filePath(QString("t%1.trk").arg(i));
     }
     QByteArray out, err;
     EXPECT_EQ(Run(args, &out, &err), 2);
-    EXPECT_EQ(err, "velmora-export: " + dir.filePath("car.txt").toUtf8() +
-                       ": line 2: unknown key \"speed\"\nTry 'velmora-export --help' for more information.\n");
+    EXPECT_EQ(err,
+              "velmora-export: " + dir.filePath("car.txt").toUtf8() +
+                  ": line 2: unknown key \"speed\"\nTry 'velmora-export --help' for more information.\n");
     EXPECT_FALSE(QDir(dir.filePath("out")).exists());
 }
 
@@ -820,15 +828,17 @@ TEST_F(ExportProgram, ACircuitThatCannotBeReadWritesNothing)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    WriteAll(dir.filePath("monza.csv"), "# x_m;y_m;w_tr_right_m;w_tr_left_m\n-0,320123;1,087714;5,739;5,932\n");
+    WriteAll(dir.filePath("monza.csv"),
+             "# x_m;y_m;w_tr_right_m;w_tr_left_m\n-0,320123;1,087714;5,739;5,932\n");
     QByteArray out, err;
-    EXPECT_EQ(Run({"--images", ImagesDir(), "--trk", "--png", "--centreline", "--out-dir", dir.filePath("out"),
-                   dir.filePath("monza.csv")},
+    EXPECT_EQ(Run({"--images", ImagesDir(), "--trk", "--png", "--centreline", "--out-dir",
+                   dir.filePath("out"), dir.filePath("monza.csv")},
                   &out, &err),
               1);
-    EXPECT_EQ(err, "velmora-export: " + dir.filePath("monza.csv").toUtf8() +
-                       ": line 2: decimal commas in \"-0,320123;1,087714;5,739;5,932\": write the numbers with a "
-                       "decimal point (1.5, not 1,5)\n");
+    EXPECT_EQ(err,
+              "velmora-export: " + dir.filePath("monza.csv").toUtf8() +
+                  ": line 2: decimal commas in \"-0,320123;1,087714;5,739;5,932\": write the numbers with a "
+                  "decimal point (1.5, not 1,5)\n");
     EXPECT_EQ(out, "");
     EXPECT_TRUE(QDir(dir.filePath("out")).isEmpty());
 }
@@ -838,12 +848,13 @@ TEST_F(ExportProgram, ACircuitThatCannotBeReadWritesNothing)
 TEST(ExportManual, HasItsSectionsAndFitsEightyColumns)
 {
     const std::string page = ExportManPage("9.9");
-    for (const char* section : {".SH NAME", ".SH SYNOPSIS", ".SH DESCRIPTION", ".SH OPTIONS", ".SH EXIT STATUS",
-                                ".SH EXAMPLES", ".SH FILES"})
+    for (const char* section : {".SH NAME", ".SH SYNOPSIS", ".SH DESCRIPTION", ".SH OPTIONS",
+                                ".SH EXIT STATUS", ".SH EXAMPLES", ".SH FILES"})
         EXPECT_NE(page.find(std::string("\n") + section + "\n"), std::string::npos) << section;
     for (const OutputEntry* output : Outputs())
-        EXPECT_NE(page.find("\\fB\\-\\-" + QString(output->flag).replace("-", "\\-").toStdString() + "\\fR\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            page.find("\\fB\\-\\-" + QString(output->flag).replace("-", "\\-").toStdString() + "\\fR\n"),
+            std::string::npos)
             << output->flag;
 
     if (QStandardPaths::findExecutable("man").isEmpty())
@@ -872,7 +883,8 @@ TEST(ExportManual, HasItsSectionsAndFitsEightyColumns)
     }
     EXPECT_GT(lines, 100);
     for (const char* heading : {"SYNOPSIS", "EXIT STATUS", "EXAMPLES", "FILES"})
-        EXPECT_TRUE(text.contains(QRegularExpression(QString("^") + heading + "$", QRegularExpression::MultilineOption)))
+        EXPECT_TRUE(text.contains(
+            QRegularExpression(QString("^") + heading + "$", QRegularExpression::MultilineOption)))
             << heading;
 }
 

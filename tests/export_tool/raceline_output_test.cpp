@@ -1,9 +1,14 @@
+#include "circuit_data.h"
+#include "core/formats/number_text.h"
+#include "core/raceline/vehicle.h"
 #include "hang_guard.h"
+#include "source_edge_checks.h"
 
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -20,6 +25,46 @@ int Export(const QStringList& args)
 bool Near(QColor c, int r, int g, int b)
 {
     return std::abs(c.red() - r) <= 24 && std::abs(c.green() - g) <= 24 && std::abs(c.blue() - b) <= 24;
+}
+
+// x and y of every row of a race-line file: "s; x; y; ...".
+std::vector<CanvasPoint> LinePoints(const QString& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::vector<CanvasPoint> out;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#' || line[0] == 's')
+            continue;
+        const std::size_t a = line.find_first_not_of(' ', line.find(';') + 1);
+        const std::size_t b = line.find_first_not_of(' ', line.find(';', a) + 1);
+        const DecimalScan x = ScanDecimal(std::string_view(line).substr(a)),
+                          y = ScanDecimal(std::string_view(line).substr(b));
+        if (x.length == 0 || y.length == 0) {
+            ADD_FAILURE() << "not a row: " << line;
+            return {};
+        }
+        out.push_back({x.value, y.value});
+    }
+    return out;
+}
+
+// With the circuit drawn at its median width the surface is wider than the
+// real track where the real one is narrow: the line keeps the car's
+// clearance from the file's own edges all the same.
+TEST(RacelineFile, KeepsTheClearanceFromTheCircuitFilesOwnEdges)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString circuit = QString(VELMORA_TEST_DATA) + "/circuits/BrandsHatch.csv";
+    ASSERT_EQ(Export({"--raceline", "--vehicle", "racecar", "--track-width", "csv", "--out-dir", dir.path(), circuit}),
+              0);
+    const std::vector<CanvasPoint> line = LinePoints(dir.filePath("BrandsHatch_raceline.csv"));
+    ASSERT_GT(line.size(), 1000u);
+    const Result<ImportedCentreline> source = circuits::Import("BrandsHatch");
+    ASSERT_TRUE(source) << source.error();
+    ASSERT_FALSE(source->sourceEdges.empty());
+    EXPECT_GE(checks::LeastToSourceEdges(source->sourceEdges, line),
+              BuiltInVehicle("racecar")->Clearance() - 0.05);
 }
 
 // The picture of the line: made with --png, the line drawn in the speed

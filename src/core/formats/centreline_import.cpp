@@ -170,10 +170,10 @@ Result<Extent> CheckPoints(const std::vector<CentrelineRow>& rows)
         return Fail("the points lie too far apart for any canvas");
     const double span = std::max(e.Width(), e.Height());
     if (span < kSmallestCircuit || span > kLargestCircuit)
-        return Fail("the points span " + (span > 1e9 ? std::string("more than a million km") : MetresText(span)) +
-                    ", and a circuit in metres spans " +
-                    MetresText(kSmallestCircuit) + " to " + MetresText(kLargestCircuit) +
-                    ": are the numbers metres, written with a decimal point?");
+        return Fail("the points span " +
+                    (span > 1e9 ? std::string("more than a million km") : MetresText(span)) +
+                    ", and a circuit in metres spans " + MetresText(kSmallestCircuit) + " to " +
+                    MetresText(kLargestCircuit) + ": are the numbers metres, written with a decimal point?");
     return e;
 }
 
@@ -190,11 +190,12 @@ Result<double> TrackWidthFor(const std::vector<CentrelineRow>& rows, const Exten
         return width;
     const double span = std::max(e.Width(), e.Height());
     if (*width * s > span)
-        return Fail(o.trackWidthFromFile ? "the widths in the file make the track " + MetresText(*width * s) +
-                                               " wide on a circuit " + MetresText(span) +
-                                               " across: are the columns in their places?"
-                                         : "a track " + MetresText(*width * s) + " wide does not fit a circuit " +
-                                               MetresText(span) + " across");
+        return Fail(o.trackWidthFromFile
+                        ? "the widths in the file make the track " + MetresText(*width * s) +
+                              " wide on a circuit " + MetresText(span) +
+                              " across: are the columns in their places?"
+                        : "a track " + MetresText(*width * s) + " wide does not fit a circuit " +
+                              MetresText(span) + " across");
     return width;
 }
 
@@ -232,6 +233,20 @@ Result<PlacedLine> PlaceOnCanvas(const std::vector<CentrelineRow>& rows, const W
     if (out.points.size() < fewest)
         return Fail("at " + ScaleText(s) + " the circuit shrinks to fewer than " + std::to_string(fewest) +
                     " distinct points");
+    return out;
+}
+
+SourceEdges EdgesOf(const std::vector<CentrelineRow>& rows, bool closed)
+{
+    SourceEdges out;
+    out.closed = closed;
+    if (!std::all_of(rows.begin(), rows.end(), [](const CentrelineRow& r) { return r.hasWidths; }))
+        return out;
+    for (const CentrelineRow& r : rows) {
+        out.centre.push_back({r.x, r.y});
+        out.widthRight.push_back(r.widthRight);
+        out.widthLeft.push_back(r.widthLeft);
+    }
     return out;
 }
 
@@ -284,6 +299,7 @@ Result<ImportedCentreline> ImportCentreline(const std::vector<CentrelineRow>& ro
     out.frame = frame;
     out.trackWidth = *trackWidth;
     out.sourceLine = std::move(placed->source);
+    out.sourceEdges = EdgesOf(rows, !o.open);
     return out;
 }
 

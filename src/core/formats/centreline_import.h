@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/formats/centreline_rows.h"
+#include "core/raceline/source_edges.h"
 #include "core/result.h"
 #include "core/track/simplify.h"
 #include "core/track/track_model.h"
@@ -37,6 +38,9 @@ struct ImportedCentreline {
     // The file's rows on the canvas, before rounding: the line the track
     // follows within a tenth of a pixel.
     std::vector<CanvasPoint> sourceLine;
+    // The file's rows and widths in the frame, when every row has widths:
+    // the circuit's real edges, which the drawn width does not follow.
+    SourceEdges sourceEdges;
 };
 
 // Scales the rows (pixel x = (x - originX) / scale, pixel y = (originY - y)

@@ -14,8 +14,8 @@ namespace velmora {
 namespace {
 
 constexpr int kDefaultMinObstacleCells = 3;
-constexpr double kSpacing = 1.0;   // pixels between the points of the line
-constexpr int kSmoothPasses = 3;   // of a five-point moving average: about +-3 px
+constexpr double kSpacing = 1.0; // pixels between the points of the line
+constexpr int kSmoothPasses = 3; // of a five-point moving average: about +-3 px
 constexpr int kSmoothReach = 2;
 
 // Points every kSpacing along the loop: the crossings of marching squares
@@ -126,8 +126,8 @@ Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapI
     out.height = image.height;
     const WorldFrame& f = out.frame;
     CellMask freeCells = FreeCells(image, info);
-    const int minAcross = o.minObstacle > 0 ? int(std::ceil(o.minObstacle / info.resolution - 1e-9))
-                                            : kDefaultMinObstacleCells;
+    const int minAcross =
+        o.minObstacle > 0 ? int(std::ceil(o.minObstacle / info.resolution - 1e-9)) : kDefaultMinObstacleCells;
     IgnoreSpecks(freeCells, minAcross);
     RingSearch search;
     search.startGiven = o.startGiven;

@@ -44,8 +44,8 @@ std::string InMetres(const std::string& error, const MapCentreline& line)
 // tenth of a unit; in pixel units that is a move by whole tenths of a pixel,
 // which this takes back exactly before clicking the points again where the
 // map has them.
-Result<TrackModel> OnMapGrid(const ImportedCentreline& imported, double dx, double dy, const MapCentreline& line,
-                             std::int32_t angleLimit)
+Result<TrackModel> OnMapGrid(const ImportedCentreline& imported, double dx, double dy,
+                             const MapCentreline& line, std::int32_t angleLimit)
 {
     std::vector<CanvasPoint> points;
     for (const PathFigure& figure : ParsePathText(imported.model.TrackPath))
@@ -56,8 +56,9 @@ Result<TrackModel> OnMapGrid(const ImportedCentreline& imported, double dx, doub
     ClickedTrack clicked = ClickTrack(points, true, editor);
     if (!clicked.ok()) {
         const CanvasPoint& at = points[std::min(clicked.corner, points.size() - 1)];
-        return Fail("at " + Where(line.frame, at.x, at.y) + ": the track turns " + std::to_string(std::abs(clicked.turn)) +
-                    " degrees, more than the angle limit of " + std::to_string(angleLimit));
+        return Fail("at " + Where(line.frame, at.x, at.y) + ": the track turns " +
+                    std::to_string(std::abs(clicked.turn)) + " degrees, more than the angle limit of " +
+                    std::to_string(angleLimit));
     }
     clicked.model.PointerX = clicked.model.PointerY = 0;
     return std::move(clicked.model);
@@ -65,7 +66,8 @@ Result<TrackModel> OnMapGrid(const ImportedCentreline& imported, double dx, doub
 
 } // namespace
 
-Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line, const CentrelineImportOptions& options)
+Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line,
+                                               const CentrelineImportOptions& options)
 {
     // Rows in pixel units, y up, at one unit per pixel: the import's rounding
     // then works in hundredths of a map cell.

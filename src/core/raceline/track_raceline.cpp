@@ -3,6 +3,7 @@
 #include "core/track/one_line.h"
 #include "core/track/world_rows.h"
 
+#include <algorithm>
 #include <string>
 
 namespace velmora {
@@ -12,12 +13,13 @@ Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& 
     const Result<std::vector<WorldRow>> rows = WorldRows(samples, frame);
     if (!rows)
         return Fail(rows.error());
+    const double cell = frame.Metres(kMapCellReach);
     RacelineInput in;
     in.closed = samples.closed;
     for (const WorldRow& w : *rows) {
         in.centre.push_back({w.x, w.y});
-        in.widthLeft.push_back(w.widthLeft);
-        in.widthRight.push_back(w.widthRight);
+        in.widthLeft.push_back(std::max(0.0, w.widthLeft - cell));
+        in.widthRight.push_back(std::max(0.0, w.widthRight - cell));
     }
     return in;
 }

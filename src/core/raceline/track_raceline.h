@@ -10,10 +10,19 @@
 
 namespace velmora {
 
+// How far, in pixels, a wall cell of the occupancy map can reach into the
+// surface: a cell is a wall when at least half of it is, so one whose centre
+// lies on an edge running at 45 degrees has its corner half its diagonal
+// inside. A simulator's rays stop where they enter a wall cell, so that
+// corner is where the car meets the wall.
+inline constexpr double kMapCellReach = 0.70710678118654752;
+
 // The track's samples as the race line's corridor: the centre in world
 // metres, and to either side as far as the surface reaches along each row's
-// normal: further than half the width round an outer corner, as far as the
-// corner point on the inside of one. Fails as WorldRows fails.
+// normal (further than half the width round an outer corner, as far as the
+// corner point on the inside of one), less kMapCellReach of a pixel, so that
+// the line keeps its clearance from the occupancy map's wall cells too.
+// Fails as WorldRows fails.
 Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& frame);
 
 // The race line of a track as the editor draws it: sampled every

@@ -87,7 +87,8 @@ TEST(CentrelineRows, BadFieldsNameTheirLine)
         {"1\n", "line 1: needs x_m and y_m separated by commas, semicolons, tabs or blanks"},
         {"1,\n", "line 1: y_m is not a number: \"\""},
         {"1,2\n1\x01,2\n", "line 2: x_m is not a number: \"1?\""},
-        {"1 2,3\n", "line 1: decimal commas in \"1 2,3\": write the numbers with a decimal point (1.5, not 1,5)"},
+        {"1 2,3\n",
+         "line 1: decimal commas in \"1 2,3\": write the numbers with a decimal point (1.5, not 1,5)"},
         {"# s_m,x_m,y_m\n0,1.5,2\n1,3\n", "line 3: no y_m (field 3 of the header on line 1)"},
         {"x_m,y_m\n\x89PNG\n", "line 2: x_m is not a number: \"?PNG\""},
         {"x_m,y_m\n1.5\n", "line 2: no y_m (field 2 of the header on line 1)"},
@@ -121,7 +122,11 @@ std::string Table(const std::vector<CentrelineRow>& rows, std::string_view befor
     for (const CentrelineRow& r : rows) {
         for (std::size_t k = 0; k < columns.size(); ++k) {
             const char c = columns[k];
-            const double v = c == 'x' ? r.x : c == 'y' ? r.y : c == 'r' ? r.widthRight : c == 'l' ? r.widthLeft : 7.25;
+            const double v = c == 'x'   ? r.x
+                             : c == 'y' ? r.y
+                             : c == 'r' ? r.widthRight
+                             : c == 'l' ? r.widthLeft
+                                        : 7.25;
             std::string number = FormatShortest(v * unit);
             if (decimalComma)
                 std::replace(number.begin(), number.end(), '.', ',');
@@ -158,23 +163,31 @@ TEST(CentrelineImport, TableFormsImportAsThePlainFile)
         {"quoted, any case", "\"X_M\",\"Y_M\",\"W_TR_RIGHT_M\",\"W_TR_LEFT_M\"\n", "xyrl", ",", false, 1, ""},
         {"waypoints", kWaypoints, "-xy--rl----", ",", false, 1, ""},
         {"race line", "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n", "-xy----", "; ", false, 1,
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, "
+         "say)"},
         {"race line with notes", "# made by velmora\n# vehicle x y\n# s_m; x_m; y_m; psi_rad\n", "-xy-", ";",
-         false, 1, "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
+         false, 1,
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, "
+         "say)"},
         {"semicolons", "x_m;y_m;w_tr_right_m;w_tr_left_m\n", "xyrl", ";", false, 1, ""},
         {"tabs", "# x_m\ty_m\tw_tr_right_m\tw_tr_left_m\n", "xyrl", "\t", false, 1, ""},
         {"blanks", "", "xyrl", "   ", false, 1, ""},
         {"two columns", "x_m,y_m\n", "xy", ",", false, 1,
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, "
+         "say)"},
         {"decimal commas", "", "xyrl", ",", true, 1,
-         "line 1: decimal commas in \"0,0625,0,046875,2,75,3,5\": write the numbers with a decimal point (1.5, "
+         "line 1: decimal commas in \"0,0625,0,046875,2,75,3,5\": write the numbers with a decimal point "
+         "(1.5, "
          "not 1,5)"},
         {"decimal commas, named", "x_m,y_m\n", "xy", ",", true, 1,
-         "line 2: decimal commas in \"0,0625,0,046875\": write the numbers with a decimal point (1.5, not 1,5)"},
+         "line 2: decimal commas in \"0,0625,0,046875\": write the numbers with a decimal point (1.5, not "
+         "1,5)"},
         {"decimal commas and semicolons", "# x_m;y_m\n", "xy", ";", true, 1,
-         "line 2: decimal commas in \"0,0625;0,046875\": write the numbers with a decimal point (1.5, not 1,5)"},
+         "line 2: decimal commas in \"0,0625;0,046875\": write the numbers with a decimal point (1.5, not "
+         "1,5)"},
         {"millimetres", "", "xyrl", ",", false, 1000,
-         "the points span 70.2 km, and a circuit in metres spans 1 m to 50 km: are the numbers metres, written "
+         "the points span 70.2 km, and a circuit in metres spans 1 m to 50 km: are the numbers metres, "
+         "written "
          "with a decimal point?"},
     };
     CentrelineImportOptions given;
@@ -235,10 +248,12 @@ TEST(CentrelineImport, RefusesWhatCannotBeATrack)
         {"0,0\n30000,0\n0,100\n", scaled,
          "at 1 m per pixel the circuit needs a canvas of 30049 x 149 pixels, more than the largest canvas "
          "(16384 x 16384)"},
-        {"0,0\n1e12,0\n0,100\n", {},
+        {"0,0\n1e12,0\n0,100\n",
+         {},
          "the points span more than a million km, and a circuit in metres spans 1 m to 50 km: are the "
          "numbers metres, written with a decimal point?"},
-        {"0,0\n0.5,0\n0,0.5\n", {},
+        {"0,0\n0.5,0\n0,0.5\n",
+         {},
          "the points span 0.5 m, and a circuit in metres spans 1 m to 50 km: are the numbers metres, written "
          "with a decimal point?"},
         {"0,0\n2,0\n0,2\n", tiny, "at 1000 m per pixel the circuit shrinks to fewer than 3 distinct points"},
@@ -313,10 +328,12 @@ TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
     EXPECT_EQ(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o)->trackWidth,
               13); // (6 + 7) / 2 m
     EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
-              "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, say)");
-    EXPECT_EQ(ImportError("0,0,60,61\n100,0,60,61\n100,50,60,61\n", o),
-              "the widths in the file make the track 121 m wide on a circuit 100 m across: are the columns in "
-              "their places?");
+              "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width "
+              "8m, say)");
+    EXPECT_EQ(
+        ImportError("0,0,60,61\n100,0,60,61\n100,50,60,61\n", o),
+        "the widths in the file make the track 121 m wide on a circuit 100 m across: are the columns in "
+        "their places?");
     EXPECT_EQ(ImportError("0,0,0.1,0.1\n100,0,0.1,0.1\n100,50,0.1,0.1\n", o),
               "the track widths in the file make the track 0 pixels wide at 0.5 m per pixel");
 }
@@ -335,7 +352,8 @@ TEST(CentrelineImport, TrackWidthInMetresAtAnyScale)
     }
     o.metresPerPixel = 0.5;
     o.trackWidthMetres = 121;
-    EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o), "a track 121 m wide does not fit a circuit 100 m across");
+    EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
+              "a track 121 m wide does not fit a circuit 100 m across");
 }
 
 TEST(CentrelineImport, FitLeavesAMarginOfFivePercentInThreeDigits)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/raceline/cubic_spline.h"
+#include "core/raceline/track_corridor.h"
+
+#include <vector>
+
+namespace velmora {
+
+// A circuit's own edges as its file gives them: the file's centre line in
+// world metres and, at each of its rows, the widths to the right and to the
+// left of the direction of travel. Empty when the file gives no widths.
+struct SourceEdges {
+    std::vector<WorldPoint> centre;
+    std::vector<double> widthRight;
+    std::vector<double> widthLeft;
+    bool closed = true;
+
+    bool empty() const { return centre.size() < 2; }
+};
+
+// Narrows the corridor to the source's edges where they are nearer than the
+// surface's: at each row, along the row's normal, as far as the edge each
+// side (the source's centre plus its width along its own normal) is reached.
+// A circuit drawn at one width is wider than the real track where the real
+// one is narrow, and a line that keeps its clearance from the drawn edges
+// alone would leave the real track there. Widths never grow, and never go
+// below 0; empty edges leave the corridor as it is.
+void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& edges);
+
+} // namespace velmora
