@@ -124,7 +124,9 @@ Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const Trac
 {
     // Each worker thread scales the template once, for all its tracks.
     thread_local TemplateCache templateCache;
-    const OutputChoices choices = o.Choices();
+    OutputChoices choices = o.Choices();
+    if (job.vehicle)
+        choices.options.vehicle = job.vehicle;
     const Result<QImage> picture =
         NeedsPicture(choices)
             ? DrawExportPicture(job.model, job.settings, scene.assets, scene.templateImage, &templateCache)

@@ -7,6 +7,7 @@
 #include "export_tool/map_input.h"
 #include "outputs/output_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -74,6 +75,21 @@ Status ApplyTrackWorld(const ExportOptions& o, const QString& path, TrackJob& jo
         wins("--track-width");
     else
         job.settings.TrackWidth = TrackWidthPixels(*world);
+    if (o.Wants("raceline") && o.outputOptions.vehicle) {
+        wins("--vehicle");
+    } else if (o.Wants("raceline")) {
+        // A vehicle file is named as the editor saved it: relative to the
+        // frame file's folder.
+        const bool shipped = BuiltInVehicle(world->vehicle).ok();
+        const QString named = QString::fromStdString(world->vehicle);
+        const std::string given = shipped || QFileInfo(named).isAbsolute()
+                                      ? world->vehicle
+                                      : Utf8(QFileInfo(file).dir().filePath(named));
+        Result<NamedVehicle> car = LoadVehicle(given);
+        if (!car)
+            return Fail(Utf8(file) + ": vehicle: " + car.error());
+        job.vehicle = std::move(*car);
+    }
     job.note = "world frame from " + Utf8(QFileInfo(file).fileName()) + ": scale " +
                FormatShortest(job.frame.metresPerPixel) + " m per pixel, origin " + OriginText(job.frame) +
                " m, track width " + FormatShortest(job.settings.TrackWidth) + " px" +

@@ -1,17 +1,19 @@
 #pragma once
 
 #include "core/raceline/source_edges.h"
+#include "core/result.h"
 #include "core/settings/settings.h"
 #include "core/track/track_generator.h"
 #include "core/track/track_model.h"
 #include "core/track/world_frame.h"
-#include "core/result.h"
 #include "export_tool/export_options.h"
+#include "outputs/vehicle_choice.h"
 #include "render/image/file_read.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -24,6 +26,9 @@ struct TrackJob {
     std::string note;  // how a circuit was read (scale, width), told with the facts
     // A circuit file's own edges, when it gives widths.
     SourceEdges sourceEdges;
+    // The car its NAME_frame.yaml names, for the race line when --vehicle
+    // does not name one.
+    std::optional<NamedVehicle> vehicle;
 };
 
 // A track argument ending in ".csv", in any letter case, is a circuit's

@@ -54,10 +54,10 @@ protected:
     }
 
     ToolRun RunTool(std::set<std::string> outputs, const QString& track, const QString& outDir,
-               const std::vector<std::string>& extra = {})
+                    const std::vector<std::string>& extra = {})
     {
-        std::vector<std::string> args{"--prefs", prefs.toStdString(), "--images",
-                                      VELMORA_ASSETS "/Images", "--out-dir", outDir.toStdString(), "--jobs", "1"};
+        std::vector<std::string> args{"--prefs",   prefs.toStdString(),  "--images", VELMORA_ASSETS "/Images",
+                                      "--out-dir", outDir.toStdString(), "--jobs",   "1"};
         for (const std::string& o : outputs)
             args.push_back("--" + o);
         args.insert(args.end(), extra.begin(), extra.end());
@@ -128,7 +128,8 @@ TEST_F(TrackWorldExport, TheToolsTrackOfACircuitCarriesItsFrame)
 
     const ToolRun again = RunTool({"centreline"}, dir.filePath("csv/Monza.trk"), dir.filePath("trk"));
     ASSERT_EQ(again.code, 0) << again.errors;
-    EXPECT_EQ(ReadAll(dir.filePath("csv/Monza_centreline.csv")), ReadAll(dir.filePath("trk/Monza_centreline.csv")));
+    EXPECT_EQ(ReadAll(dir.filePath("csv/Monza_centreline.csv")),
+              ReadAll(dir.filePath("trk/Monza_centreline.csv")));
 }
 
 // What the command line gives wins over the file, and the fact line says so;
@@ -137,10 +138,12 @@ TEST_F(TrackWorldExport, OptionsWinAndABadFileFailsTheTrack)
 {
     ImportAndSave(Circuit("Monza"), dir.filePath("Monza.trk"));
     const ToolRun given = RunTool({"centreline"}, dir.filePath("Monza.trk"), dir.filePath("trk"),
-                             {"--scale", "0.5", "--origin", "10,20"});
+                                  {"--scale", "0.5", "--origin", "10,20"});
     ASSERT_EQ(given.code, 0) << given.errors;
-    EXPECT_NE(given.facts.find("scale 0.5 m per pixel, origin 10.0,20.0 m"), std::string::npos) << given.facts;
-    EXPECT_NE(given.facts.find("(--scale, --origin as given, over the file's)"), std::string::npos) << given.facts;
+    EXPECT_NE(given.facts.find("scale 0.5 m per pixel, origin 10.0,20.0 m"), std::string::npos)
+        << given.facts;
+    EXPECT_NE(given.facts.find("(--scale, --origin as given, over the file's)"), std::string::npos)
+        << given.facts;
 
     const QString yaml = dir.filePath("Monza_frame.yaml");
     QByteArray bytes = ReadAll(yaml);
@@ -149,9 +152,51 @@ TEST_F(TrackWorldExport, OptionsWinAndABadFileFailsTheTrack)
     QFile::remove(dir.filePath("trk/Monza_centreline.csv"));
     const ToolRun bad = RunTool({"centreline"}, dir.filePath("Monza.trk"), dir.filePath("trk"));
     EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(bad.errors.find("Monza_frame.yaml: line 2: resolution must be greater than 0"), std::string::npos)
+    EXPECT_NE(bad.errors.find("Monza_frame.yaml: line 2: resolution must be greater than 0"),
+              std::string::npos)
         << bad.errors;
     EXPECT_FALSE(QFile::exists(dir.filePath("trk/Monza_centreline.csv")));
+}
+
+// The car the frame file names makes the race line, unless --vehicle names
+// another, which the fact line then says; a vehicle file is found beside the
+// frame file, and one that cannot be read fails the track.
+TEST_F(TrackWorldExport, TheFramesVehicleMakesTheRaceLine)
+{
+    const QString trk = dir.filePath("oval.trk");
+    WriteAll(trk, "M 300 300 L 1300 300 L 1300 900 L 300 900 Z\r\n");
+    const QString yaml = dir.filePath("oval_frame.yaml");
+    const auto frameWith = [&](const char* vehicle) {
+        WriteAll(yaml,
+                 QByteArray("resolution: 0.5\norigin: [0.0, 600.0, 0.0]\ntrack_width_m: 30\nvehicle: ") +
+                     vehicle + "\n");
+    };
+    const auto lineVehicle = [&] {
+        const QList<QByteArray> lines = ReadAll(dir.filePath("trk/oval_raceline.csv")).split('\n');
+        return lines.size() > 1 ? lines[1].toStdString() : std::string();
+    };
+    frameWith("racecar");
+    ToolRun r = RunTool({"raceline"}, trk, dir.filePath("trk"));
+    ASSERT_EQ(r.code, 0) << r.errors;
+    EXPECT_NE(lineVehicle().find("racecar"), std::string::npos) << lineVehicle();
+
+    r = RunTool({"raceline"}, trk, dir.filePath("trk"), {"--vehicle", "f1tenth"});
+    ASSERT_EQ(r.code, 0) << r.errors;
+    EXPECT_NE(lineVehicle().find("f1tenth"), std::string::npos) << lineVehicle();
+    EXPECT_NE(r.facts.find("(--vehicle as given, over the file's)"), std::string::npos) << r.facts;
+
+    WriteAll(dir.filePath("kart.txt"),
+             "width_m = 1.2\nsafety_margin_m = 0.3\nmax_lateral_acceleration_mps2 = 8\n"
+             "max_acceleration_mps2 = 4\nmax_braking_mps2 = 6\ntop_speed_mps = 25\n");
+    frameWith("kart.txt");
+    r = RunTool({"raceline"}, trk, dir.filePath("trk"));
+    ASSERT_EQ(r.code, 0) << r.errors;
+    EXPECT_NE(lineVehicle().find("kart"), std::string::npos) << lineVehicle();
+
+    frameWith("bus.txt");
+    r = RunTool({"raceline"}, trk, dir.filePath("trk"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.errors.find("oval_frame.yaml: vehicle: "), std::string::npos) << r.errors;
 }
 
 // A track only drawn has no world: Save writes no frame beside it, and the

@@ -4,6 +4,7 @@
 #include "core/formats/file_names.h"
 #include "core/formats/number_text.h"
 #include "core/formats/yaml_text.h"
+#include "core/raceline/vehicle.h"
 #include "core/settings/settings.h"
 #include "core/track/rounding.h"
 
@@ -116,10 +117,11 @@ Result<std::string> QuotedText(std::string_view value)
 
 Result<std::string> VehicleName(std::string_view value)
 {
-    Result<std::string> name = !value.empty() && value.front() == '"' ? QuotedText(value)
-                                                                        : Result<std::string>(std::string(WithoutComment(value)));
+    Result<std::string> name = !value.empty() && value.front() == '"'
+                                   ? QuotedText(value)
+                                   : Result<std::string>(std::string(WithoutComment(value)));
     if (name && name->empty())
-        return Fail("vehicle must name a vehicle (f1tenth, racecar) or a vehicle file");
+        return Fail("vehicle must name a vehicle (" + KnownVehicleNames() + ") or a vehicle file");
     return name;
 }
 
@@ -155,7 +157,8 @@ Status ReadLine(std::string_view line, std::array<bool, kKeys.size()>& seen, Tra
     while (k < kKeys.size() && kKeys[k] != key)
         ++k;
     if (k == kKeys.size())
-        return Fail("unknown key " + QuotedField(key) + " (resolution, origin, track_width_m and vehicle are read)");
+        return Fail("unknown key " + QuotedField(key) +
+                    " (resolution, origin, track_width_m and vehicle are read)");
     if (seen[k])
         return Fail(std::string(key) + " is given twice");
     seen[k] = true;
@@ -166,7 +169,8 @@ Status ReadLine(std::string_view line, std::array<bool, kKeys.size()>& seen, Tra
 
 std::string TrackWorldYaml(const TrackWorld& w)
 {
-    return "# canvas pixel (px, py) lies at x = origin[0] + px * resolution, y = origin[1] - py * resolution\n"
+    return "# canvas pixel (px, py) lies at x = origin[0] + px * resolution, y = origin[1] - py * "
+           "resolution\n"
            "resolution: " +
            YamlFloat(w.frame.metresPerPixel) + "\n" + "origin: [" + YamlFloat(w.frame.originX) + ", " +
            YamlFloat(w.frame.originY) + ", 0.0]\n" + "track_width_m: " + YamlFloat(w.trackWidthM) + "\n" +
