@@ -32,25 +32,11 @@ std::string CircuitCsv(int points)
     return csv;
 }
 
-// Runs the event loop with a 5 ms timer until the overlay has the line of
-// its track; the longest time between two ticks in ms.
+// The longest gap between timer ticks until the overlay has the line of its
+// track.
 double LongestGapUntilShown(const RacelineOverlay& overlay)
 {
-    QEventLoop loop;
-    QTimer tick;
-    QElapsedTimer since;
-    double longest = 0;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longest = std::max(longest, static_cast<double>(since.nsecsElapsed()) / 1e6);
-        since.restart();
-        if (!overlay.Waiting())
-            loop.quit();
-    });
-    since.start();
-    tick.start(5);
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit); // never for ever
-    loop.exec();
-    return longest;
+    return LongestGapUntil([&] { return !overlay.Waiting(); });
 }
 
 void SpinUntilShown(const RacelineOverlay& overlay)

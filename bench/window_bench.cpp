@@ -14,25 +14,10 @@
 namespace velmora {
 namespace {
 
-// Runs the event loop with a 5 ms timer until `jobs` is idle; the longest
-// time between two of its ticks in ms.
+// The longest gap between timer ticks until `jobs` is idle.
 double LongestGapUntilIdle(const ImageJobs& jobs)
 {
-    QEventLoop loop;
-    QTimer tick;
-    QElapsedTimer since;
-    double longest = 0;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longest = std::max(longest, static_cast<double>(since.nsecsElapsed()) / 1e6);
-        since.restart();
-        if (!jobs.Busy())
-            loop.quit();
-    });
-    since.start();
-    tick.start(5);
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit); // never for ever
-    loop.exec();
-    return longest;
+    return LongestGapUntil([&] { return !jobs.Busy(); });
 }
 
 // The largest canvas saved as PNG in the background while the window's

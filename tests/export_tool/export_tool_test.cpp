@@ -9,6 +9,7 @@
 #include "render/image/image_load.h"
 #include "ui/file_commands.h"
 #include "ui/workspace.h"
+#include "file_bytes.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -36,19 +37,6 @@ const char kOvalTrack[] =
     "*markers*\r\n"
     "1, 500, 300, \r\n"
     "3, 800, 500, \r\n";
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QString ImagesDir()
 {

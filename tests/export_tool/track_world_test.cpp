@@ -4,6 +4,7 @@
 #include "ui/file_commands.h"
 #include "ui/simulator_commands.h"
 #include "ui/workspace.h"
+#include "file_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,19 +15,6 @@
 
 namespace velmora {
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QString Circuit(const char* name)
 {

@@ -16,32 +16,13 @@ namespace {
 
 constexpr int kCanvas = 2048;
 
-struct Track {
-    std::string name;
-    std::string path;
-    double width = 0; // pixels
-    WorldFrame frame;
-};
+using circuits::Track;
 
 // The three circuits as the tool imports them and generated tracks at the
-// scale of a small indoor course, where a pixel is a sixth of the car.
+// default scale.
 std::vector<Track> Tracks()
 {
-    std::vector<Track> out;
-    for (const char* name : circuits::kNames) {
-        const Result<ImportedCentreline> c = circuits::Import(name);
-        EXPECT_TRUE(c) << c.error();
-        if (c)
-            out.push_back({name, c->model.TrackPath, c->trackWidth, c->frame});
-    }
-    const Settings s;
-    for (int i = 0; i < 3; ++i) {
-        const Result<TrackModel> g = GenerateTrack(s, DefaultGeneratorOptions(s), 9, std::uint64_t(i));
-        EXPECT_TRUE(g) << g.error();
-        if (g)
-            out.push_back({"seed 9 track " + std::to_string(i), g->TrackPath, s.TrackWidth, {0.05, 0, 0}});
-    }
-    return out;
+    return circuits::CircuitsAndGenerated({9}, 3);
 }
 
 struct WallDistance {

@@ -6,6 +6,7 @@
 #include "core/track/track_samples.h"
 #include "polyline_checks.h"
 #include "render/occupancy_map.h"
+#include "map_cells.h"
 
 #include <QImage>
 #include <cmath>
@@ -16,48 +17,13 @@
 namespace velmora {
 namespace {
 
-struct Track {
-    std::string name;
-    std::string path;
-    double width = 0;
-    WorldFrame frame;
-};
+using circuits::Track;
 
-// The three circuits and a run of generated tracks, as the tool makes them.
+// The three circuits as the tool imports them and generated tracks at the
+// default scale.
 std::vector<Track> Tracks()
 {
-    std::vector<Track> out;
-    for (const char* name : circuits::kNames) {
-        const Result<ImportedCentreline> c = circuits::Import(name);
-        EXPECT_TRUE(c) << c.error();
-        if (c)
-            out.push_back({name, c->model.TrackPath, c->trackWidth, c->frame});
-    }
-    const Settings s;
-    for (int i = 0; i < 8; ++i) {
-        const Result<TrackModel> g = GenerateTrack(s, DefaultGeneratorOptions(s), 9, std::uint64_t(i));
-        EXPECT_TRUE(g) << g.error();
-        if (g)
-            out.push_back({"seed 9 track " + std::to_string(i), g->TrackPath, s.TrackWidth, {0.05, 0, 0}});
-    }
-    return out;
-}
-
-bool IsWall(const QImage& map, int x, int y)
-{
-    return x >= 0 && y >= 0 && x < map.width() && y < map.height() && map.constScanLine(y)[x] == 0;
-}
-
-// Within one pixel of a wall pixel's square.
-bool NearWall(const QImage& map, CanvasPoint p)
-{
-    const int cx = int(std::floor(p.x)), cy = int(std::floor(p.y));
-    for (int py = cy - 2; py <= cy + 2; ++py)
-        for (int px = cx - 2; px <= cx + 2; ++px)
-            if (IsWall(map, px, py) && std::hypot(std::max({px - p.x, 0.0, p.x - px - 1}),
-                                                  std::max({py - p.y, 0.0, p.y - py - 1})) <= 1)
-                return true;
-    return false;
+    return circuits::CircuitsAndGenerated({9}, 8);
 }
 
 // The rendered surface's edge: the occupancy map lays its walls just
@@ -70,7 +36,7 @@ public:
           inside_(OccupancyMap(t.path, t.width - 2 * kMapWallWidth, 2048, 2048))
     {
     }
-    bool On(CanvasPoint p) const { return NearWall(outside_, p) && NearWall(inside_, p); }
+    bool On(CanvasPoint p) const { return NearWall(outside_, p.x, p.y) && NearWall(inside_, p.x, p.y); }
 
 private:
     QImage outside_;

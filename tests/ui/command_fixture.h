@@ -2,6 +2,8 @@
 
 #include "ui/failure_report.h"
 #include "ui/workspace.h"
+#include "file_bytes.h"
+#include "file_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,19 +71,6 @@ private:
         return fileAnswer;
     }
 };
-
-inline QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 inline QString Report(const QString& what, const char* procedure, int line)
 {

@@ -3,6 +3,7 @@
 #include "ui/canvas_widget.h"
 #include "ui/shell_harness.h"
 #include "ui/simulator_export_dialog.h"
+#include "file_bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,19 +17,6 @@
 
 namespace velmora {
 namespace {
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // Every file under `folder`, by its path inside it.
 QStringList FilesUnder(const QString& folder)
@@ -152,7 +140,7 @@ protected:
     int RunTool(const QStringList& args)
     {
         const QString prefs = h.work.filePath("tool_prefs.ini");
-        WriteFile(prefs, QByteArray::fromStdString(WritePrefs(h.ws().settings)));
+        WriteAll(prefs, QByteArray::fromStdString(WritePrefs(h.ws().settings)));
         QProcess p;
         p.start(VELMORA_EXPORT_PROGRAM, QStringList{"--prefs", prefs, "--images", h.ws().imagesFolder} + args);
         EXPECT_TRUE(p.waitForFinished(300000));
@@ -203,7 +191,7 @@ TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
     EXPECT_TRUE(files.contains("loop_frame.yaml"));
     EXPECT_TRUE(files.contains("loop_gazebo/model.sdf"));
     for (const QString& file : files)
-        EXPECT_EQ(ReadFile(chosen.folder + "/" + file), ReadFile(h.work.filePath("tool/") + file))
+        EXPECT_EQ(ReadAll(chosen.folder + "/" + file), ReadAll(h.work.filePath("tool/") + file))
             << file.toStdString();
 
     // Offered again as it was last chosen.
@@ -234,7 +222,7 @@ TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
     EXPECT_EQ(h.ws().editor.view.status1, "cancelled");
 
     // A file where the folder should be.
-    WriteFile(h.work.filePath("taken"), "x");
+    WriteAll(h.work.filePath("taken"), "x");
     SimulatorExport chosen;
     chosen.choices.outputs = {"centreline"};
     chosen.choices.options.vehicle = DefaultVehicle();
@@ -271,7 +259,7 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     DrawLoop(h);
     const std::string drawn = h.ws().editor.model.TrackPath;
     const QString broken = h.work.filePath("broken.yaml");
-    WriteFile(broken, "image: missing.pgm\nresolution: 0.05\norigin: [0, 0, 0]\n");
+    WriteAll(broken, "image: missing.pgm\nresolution: 0.05\norigin: [0, 0, 0]\n");
     h.answerOpen = [broken] { return broken; };
     h.shell().HandleMenu(kCmdImportMap);
     ASSERT_EQ(h.boxes.size(), 1);
@@ -304,11 +292,11 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     h.answerSave = [trk] { return trk; };
     h.shell().HandleMenu(kCmdSave);
     ASSERT_EQ(RunTool({"--trk", "--out-dir", h.work.filePath("tool"), yaml}), 0);
-    EXPECT_EQ(ReadFile(trk), ReadFile(h.work.filePath("tool/Spa_map.trk")));
+    EXPECT_EQ(ReadAll(trk), ReadAll(h.work.filePath("tool/Spa_map.trk")));
     // The tool takes the map's frame along with the track, as for a circuit.
     ASSERT_TRUE(QFile::exists(h.work.filePath("tool/Spa_map_frame.yaml")));
-    EXPECT_EQ(ReadFile(h.work.filePath("Tracks/Spa_map_frame.yaml")),
-              ReadFile(h.work.filePath("tool/Spa_map_frame.yaml")));
+    EXPECT_EQ(ReadAll(h.work.filePath("Tracks/Spa_map_frame.yaml")),
+              ReadAll(h.work.filePath("tool/Spa_map_frame.yaml")));
 }
 
 } // namespace

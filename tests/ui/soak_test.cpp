@@ -7,6 +7,7 @@
 #include "ui/shell_harness.h"
 #include "core/formats/code_page.h"
 #include "ui/options_window.h"
+#include "file_bytes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,19 +62,6 @@ int EnvInt(const char* name, int fallback)
     bool ok = false;
     const int n = v.toInt(&ok);
     return ok ? n : fallback;
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
 }
 
 // The label texts a user might type, section names and a start angle line

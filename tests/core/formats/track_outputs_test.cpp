@@ -164,34 +164,11 @@ TEST(DeepRacerNpy, HeaderPaddedToSixtyFourAndLoopsOnly)
               "DeepRacer tracks are loops; this track is open (close it to write its .npy)");
 }
 
-struct NpyCase {
-    std::string name;
-    std::string path;
-    double width; // pixels
-    WorldFrame frame;
-};
-
 // The circuits and generated tracks with the sharp corners whose inner
 // border used to tie a loop (seed 1's first track closes with 123 degrees).
-std::vector<NpyCase> NpyCases()
+std::vector<circuits::Track> NpyCases()
 {
-    std::vector<NpyCase> cases;
-    for (const std::string name : circuits::kNames) {
-        const Result<ImportedCentreline> c = circuits::Import(name);
-        EXPECT_TRUE(c.ok()) << c.error();
-        if (c)
-            cases.push_back({name, c->model.TrackPath, c->trackWidth, c->frame});
-    }
-    const Settings s;
-    for (const std::uint64_t seed : {1, 9})
-        for (std::uint64_t i = 0; i < 3; ++i) {
-            const Result<TrackModel> g = GenerateTrack(s, DefaultGeneratorOptions(s), seed, i);
-            EXPECT_TRUE(g) << g.error();
-            if (g)
-                cases.push_back({"seed " + std::to_string(seed) + " track " + std::to_string(i), g->TrackPath,
-                                 s.TrackWidth, WorldFrame{}});
-        }
-    return cases;
+    return circuits::CircuitsAndGenerated({1, 9}, 3);
 }
 
 // NumPy itself reads the file (Debian's python3 with python3-numpy), and
@@ -227,7 +204,7 @@ TEST(DeepRacerNpy, NumpyLoadsItAndShapelyTakesTheBorders)
                          "assert LinearRing(a[:-1, 4:6]).is_simple and outer.is_valid, 'outer border crosses itself'\n"
                          "road = outer.difference(inner)\n"
                          "assert road.area > 0 and inner.within(outer)\n";
-    for (const NpyCase& c : NpyCases()) {
+    for (const circuits::Track& c : NpyCases()) {
         SCOPED_TRACE(c.name);
         const Result<TrackSamples> t = SampleTrack(c.path, DefaultSpacing(c.frame.metresPerPixel), c.width);
         ASSERT_TRUE(t.ok()) << t.error();

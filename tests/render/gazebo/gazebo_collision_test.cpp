@@ -3,6 +3,7 @@
 #include "core/track/track_generator.h"
 #include "render/gazebo/gazebo_world.h"
 #include "render/occupancy_map.h"
+#include "map_cells.h"
 
 #include <QImage>
 #include <cmath>
@@ -62,23 +63,6 @@ std::vector<Box> Collisions(const std::string& sdf)
         out.push_back(b);
     }
     return out;
-}
-
-bool IsWall(const QImage& map, int x, int y)
-{
-    return x >= 0 && y >= 0 && x < map.width() && y < map.height() && map.constScanLine(y)[x] == 0;
-}
-
-// Within one pixel of a wall pixel's square.
-bool NearWall(const QImage& map, double x, double y)
-{
-    const int cx = int(std::floor(x)), cy = int(std::floor(y));
-    for (int py = cy - 2; py <= cy + 2; ++py)
-        for (int px = cx - 2; px <= cx + 2; ++px)
-            if (IsWall(map, px, py) &&
-                std::hypot(std::max({px - x, 0.0, x - px - 1}), std::max({py - y, 0.0, y - py - 1})) <= 1)
-                return true;
-    return false;
 }
 
 struct Track {

@@ -7,6 +7,7 @@
 #include "render/gazebo/wall_trace.h"
 #include "render/occupancy_map.h"
 #include "hang_guard.h"
+#include "map_cells.h"
 
 #include <QDir>
 #include <QProcess>
@@ -95,23 +96,6 @@ std::vector<double> FloatArray(const std::string& dae, const std::string& id)
         i += scan.length;
     }
     return out;
-}
-
-bool IsWall(const QImage& map, int x, int y)
-{
-    return x >= 0 && y >= 0 && x < map.width() && y < map.height() && map.constScanLine(y)[x] == 0;
-}
-
-// Within one pixel of a wall pixel's square.
-bool NearWall(const QImage& map, double x, double y)
-{
-    const int cx = int(std::floor(x)), cy = int(std::floor(y));
-    for (int py = cy - 2; py <= cy + 2; ++py)
-        for (int px = cx - 2; px <= cx + 2; ++px)
-            if (IsWall(map, px, py) &&
-                std::hypot(std::max({px - x, 0.0, x - px - 1}), std::max({py - y, 0.0, y - py - 1})) <= 1)
-                return true;
-    return false;
 }
 
 TEST(GazeboWorld, WallsLieOnTheOccupancyMapsWalls)
