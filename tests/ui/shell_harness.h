@@ -42,6 +42,17 @@ private:
     std::unique_ptr<Shell> shell_;
 };
 
+// Eight clicks round a loop, then Close Loop: a track as a user draws it on
+// a canvas of at least 700 x 600.
+inline void DrawLoop(ShellHarness& h)
+{
+    const QPoint points[] = {{300, 200}, {500, 200}, {620, 280}, {620, 420},
+                             {500, 500}, {300, 500}, {180, 420}, {180, 280}};
+    for (const QPoint p : points)
+        h.ClickCanvas(p, Qt::LeftButton);
+    h.shell().HandleMenu(kCmdCloseLoop);
+}
+
 // Milliseconds since the timer started, with fractions.
 inline double ElapsedMs(const QElapsedTimer& timer)
 {

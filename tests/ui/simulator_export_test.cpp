@@ -29,15 +29,6 @@ QStringList FilesUnder(const QString& folder)
     return files;
 }
 
-void DrawLoop(ShellHarness& h)
-{
-    const QPoint points[] = {{300, 200}, {500, 200}, {620, 280}, {620, 420},
-                             {500, 500}, {300, 500}, {180, 420}, {180, 280}};
-    for (const QPoint p : points)
-        h.ClickCanvas(p, Qt::LeftButton);
-    h.shell().HandleMenu(kCmdCloseLoop);
-}
-
 Settings Small()
 {
     Settings s;

@@ -4,6 +4,7 @@
 #include "ui/raceline_overlay.h"
 #include "ui/shell_harness.h"
 #include "ui/world_frame_dialog.h"
+#include "file_bytes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,22 +16,6 @@
 
 namespace velmora {
 namespace {
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Eight clicks round a loop, then Close Loop: a track as a user draws it.
-void DrawLoop(ShellHarness& h)
-{
-    const QPoint points[] = {{300, 200}, {500, 200}, {620, 280}, {620, 420},
-                             {500, 500}, {300, 500}, {180, 420}, {180, 280}};
-    for (const QPoint p : points)
-        h.ClickCanvas(p, Qt::LeftButton);
-    h.shell().HandleMenu(kCmdCloseLoop);
-}
 
 // Runs the event loop until the line of the track last asked for is there:
 // each round waits for the next event (the line's arrival is one), and the
@@ -99,7 +84,7 @@ TEST_F(SimulatorMenu, TheExportedPictureIsTheSameWithTheLineShown)
         h.WaitForPictures();
         shell().HandleMenu(kCmdCopy);
         h.WaitForPictures();
-        return ReadFile(path);
+        return ReadAll(path);
     };
     const QByteArray off = exportTo("off.png");
     const QImage copiedOff = copied;
@@ -235,7 +220,7 @@ TEST_F(SimulatorMenu, ImportCircuitBringsItsFrameAlong)
     const QString trk = h.work.filePath("Tracks/Monza.trk");
     h.answerSave = [trk] { return trk; };
     shell().HandleMenu(kCmdSave);
-    const Result<TrackWorld> world = ReadTrackWorld(ReadFile(h.work.filePath("Tracks/Monza_frame.yaml")).toStdString());
+    const Result<TrackWorld> world = ReadTrackWorld(ReadAll(h.work.filePath("Tracks/Monza_frame.yaml")).toStdString());
     ASSERT_TRUE(world) << world.error();
     EXPECT_EQ(world->frame.metresPerPixel, shell().ws.frame->metresPerPixel);
     EXPECT_EQ(TrackWidthPixels(*world), shell().ws.settings.TrackWidth);
