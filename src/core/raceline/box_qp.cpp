@@ -1,8 +1,10 @@
 #include "core/raceline/box_qp.h"
 
-#include <Eigen/SparseCholesky>
+#include "core/raceline/envelope_cholesky.h"
+
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -27,7 +29,12 @@ struct Iterate {
     Eigen::VectorXd x, sl, su, zl, zu;
 };
 
-Iterate StartInTheMiddle(const BoxQp& qp)
+// The search starts from 0 (for a step, staying put), moved at least this
+// share of the box inside its bounds: a start on a bound gives the method
+// nowhere to go.
+constexpr double kInset = 0.1;
+
+Iterate StartNearZero(const BoxQp& qp)
 {
     const Eigen::Index n = qp.linear.size();
     Iterate it;
@@ -36,55 +43,27 @@ Iterate StartInTheMiddle(const BoxQp& qp)
     for (Eigen::Index i = 0; i < n; ++i) {
         const double width = qp.upper[i] - qp.lower[i];
         it.moving[static_cast<std::size_t>(i)] = width > 0;
-        it.x[i] = width > 0 ? qp.lower[i] + width / 2 : qp.lower[i];
+        it.x[i] = width > 0 ? std::clamp(0.0, qp.lower[i] + kInset * width, qp.upper[i] - kInset * width)
+                            : qp.lower[i];
     }
     return it;
 }
 
-// The Newton system H + Zl/Sl + Zu/Su with one symbolic analysis for all
-// iterations: `base` holds H's stored values with the fixed variables cut
-// loose (a unit diagonal, no coupling), `diagonal` where each diagonal entry
-// sits among them.
+// The Newton system H + Zl/Sl + Zu/Su, its envelope laid out once for all
+// iterations: `base` holds H's lower triangle with the fixed variables cut
+// loose.
 struct NewtonSystem {
-    Eigen::SparseMatrix<double> matrix;
+    explicit NewtonSystem(const Eigen::SparseMatrix<double>& hessian) : cholesky(hessian) {}
+    EnvelopeCholesky cholesky;
     std::vector<double> base;
-    std::vector<Eigen::Index> diagonal;
     double scale = 0; // the largest diagonal entry of H
-    // In their natural order the curvature's matrices are banded but for the
-    // corners a loop adds: the factor fills only the last rows, and no
-    // reordering has to be computed or applied.
-    Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::NaturalOrdering<int>> cholesky;
 };
 
 void AnalyseSystem(const BoxQp& qp, const std::vector<char>& moving, NewtonSystem& sys)
 {
-    const Eigen::Index n = qp.linear.size();
-    Eigen::SparseMatrix<double> identity(n, n);
-    identity.setIdentity();
-    sys.matrix = qp.hessian + identity; // a diagonal always stored
-    sys.cholesky.analyzePattern(sys.matrix);
-    sys.diagonal.assign(static_cast<std::size_t>(n), 0);
-    for (Eigen::Index col = 0; col < n; ++col) {
-        Eigen::SparseMatrix<double>::InnerIterator in(qp.hessian, col);
-        for (Eigen::SparseMatrix<double>::InnerIterator out(sys.matrix, col); out; ++out) {
-            const Eigen::Index row = out.row();
-            double v = 0;
-            if (in && in.row() == row) {
-                v = in.value();
-                ++in;
-            }
-            const bool cut = !moving[static_cast<std::size_t>(row)] || !moving[static_cast<std::size_t>(col)];
-            if (row == col) {
-                sys.diagonal[static_cast<std::size_t>(col)] = static_cast<Eigen::Index>(sys.base.size());
-                sys.scale = std::max(sys.scale, std::abs(v));
-                v = cut ? 1 : v;
-            } else if (cut) {
-                v = 0;
-            }
-            sys.base.push_back(v);
-        }
-    }
-    sys.scale = std::max(sys.scale, 1e-300);
+    LoadLowerTriangle(qp.hessian, moving, sys.cholesky);
+    sys.base = sys.cholesky.Values();
+    sys.scale = std::max(LargestDiagonal(qp.hessian), 1e-300);
 }
 
 void StartDuals(const BoxQp& qp, double scale, Iterate& it)
@@ -130,13 +109,12 @@ Residual ResidualOf(const BoxQp& qp, const Iterate& it)
 
 bool Factorise(const Iterate& it, NewtonSystem& sys)
 {
-    std::copy(sys.base.begin(), sys.base.end(), sys.matrix.valuePtr());
+    std::vector<double>& values = sys.cholesky.Values();
+    std::copy(sys.base.begin(), sys.base.end(), values.begin());
     for (Eigen::Index i = 0; i < it.x.size(); ++i)
         if (it.moving[static_cast<std::size_t>(i)])
-            sys.matrix.valuePtr()[sys.diagonal[static_cast<std::size_t>(i)]] +=
-                it.zl[i] / it.sl[i] + it.zu[i] / it.su[i];
-    sys.cholesky.factorize(sys.matrix);
-    return sys.cholesky.info() == Eigen::Success;
+            values[sys.cholesky.Index(i, i)] += it.zl[i] / it.sl[i] + it.zu[i] / it.su[i];
+    return sys.cholesky.Factorise();
 }
 
 struct Direction {
@@ -153,7 +131,8 @@ Direction Solve(const Iterate& it, NewtonSystem& sys, const Residual& r, const E
         if (it.moving[static_cast<std::size_t>(i)])
             rhs[i] += rl[i] / it.sl[i] - ru[i] / it.su[i];
     Direction d;
-    d.dx = sys.cholesky.solve(rhs);
+    sys.cholesky.Solve(rhs);
+    d.dx = std::move(rhs);
     for (Eigen::Index i = 0; i < it.x.size(); ++i)
         if (!it.moving[static_cast<std::size_t>(i)])
             d.dx[i] = 0;
@@ -200,18 +179,16 @@ void Advance(Iterate& it, const Direction& d)
             it.sl[i] = it.su[i] = 1, it.zl[i] = it.zu[i] = 0;
 }
 
-} // namespace
-
-BoxQpResult SolveBoxQp(const BoxQp& qp, int maxIterations)
+BoxQpResult SolveScaled(const BoxQp& qp, int maxIterations)
 {
     BoxQpResult result;
-    Iterate it = StartInTheMiddle(qp);
+    Iterate it = StartNearZero(qp);
     result.x = it.x;
     if (it.x.size() == 0) {
         result.converged = true;
         return result;
     }
-    NewtonSystem sys;
+    NewtonSystem sys(qp.hessian);
     AnalyseSystem(qp, it.moving, sys);
     StartDuals(qp, sys.scale, it);
     const double tolerance = 1e-8 * std::max(1.0, qp.linear.lpNorm<Eigen::Infinity>() / sys.scale);
@@ -227,6 +204,41 @@ BoxQpResult SolveBoxQp(const BoxQp& qp, int maxIterations)
         Advance(it, PredictorCorrector(it, sys, r));
     }
     result.x = it.x.cwiseMax(qp.lower).cwiseMin(qp.upper);
+    return result;
+}
+
+// The problem in the variables y = x / d that give H a unit diagonal: a box
+// stays a box, and the stopping rule, relative to the largest diagonal
+// entry, holds every variable to the same accuracy. Unscaled, one short
+// stretch of a line, whose curvature is a thousand times as sensitive as
+// the rest, loosened it for all the others.
+BoxQp Equilibrated(const BoxQp& qp, Eigen::VectorXd& d)
+{
+    const Eigen::Index n = qp.linear.size();
+    d = Eigen::VectorXd::Ones(n);
+    for (Eigen::Index col = 0; col < qp.hessian.outerSize(); ++col)
+        for (Eigen::SparseMatrix<double>::InnerIterator it(qp.hessian, col); it; ++it)
+            if (it.row() == col && it.value() > 0)
+                d[col] = 1 / std::sqrt(it.value());
+    BoxQp scaled;
+    scaled.hessian = qp.hessian;
+    for (Eigen::Index col = 0; col < scaled.hessian.outerSize(); ++col)
+        for (Eigen::SparseMatrix<double>::InnerIterator it(scaled.hessian, col); it; ++it)
+            it.valueRef() *= d[it.row()] * d[col];
+    scaled.linear = qp.linear.cwiseProduct(d);
+    scaled.lower = qp.lower.cwiseQuotient(d);
+    scaled.upper = qp.upper.cwiseQuotient(d);
+    return scaled;
+}
+
+} // namespace
+
+BoxQpResult SolveBoxQp(const BoxQp& qp, int maxIterations)
+{
+    Eigen::VectorXd d;
+    BoxQpResult result = SolveScaled(Equilibrated(qp, d), maxIterations);
+    if (result.x.size() == qp.linear.size())
+        result.x = result.x.cwiseProduct(d).cwiseMax(qp.lower).cwiseMin(qp.upper);
     return result;
 }
 

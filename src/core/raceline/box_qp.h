@@ -21,12 +21,13 @@ struct BoxQpResult {
     bool converged = false;
 };
 
-// A primal-dual interior-point method (Mehrotra's predictor-corrector).
-// Every iteration is one sparse Cholesky of H plus a diagonal, so the
-// pattern is analysed once; the count of iterations hardly grows with the
-// number of bounds that end up active, where active-set and projection
-// methods crawl. Stops after maxIterations with the last iterate, which is
-// always inside the box.
+// A primal-dual interior-point method (Mehrotra's predictor-corrector) on
+// the problem scaled to a unit diagonal, so that every variable is solved to
+// the same accuracy however unevenly H weighs them. Every iteration is one
+// Cholesky of H plus a diagonal within H's envelope, laid out once; the
+// count of iterations hardly grows with the number of bounds that end up
+// active, where active-set and projection methods crawl. Stops after
+// maxIterations with the last iterate, which is always inside the box.
 BoxQpResult SolveBoxQp(const BoxQp& qp, int maxIterations = 60);
 
 } // namespace velmora

@@ -24,18 +24,24 @@ Eigen::SparseMatrix<double> RandomHessian(Eigen::Index n, std::mt19937& rng, boo
 }
 
 // The optimality conditions of min 1/2 x'Hx + c'x on lower <= x <= upper,
-// as one residual per variable: x - clamp(x - g, lower, upper) with g the
-// gradient Hx + c. It vanishes exactly when the gradient is zero inside the
-// box and points outwards at a bound; x itself never leaves the box.
+// as one residual per variable: x - clamp(x - g / h, lower, upper) with g
+// the gradient Hx + c and h the diagonal of H, times the root of h. It
+// vanishes exactly when the gradient is zero inside the box and points
+// outwards at a bound, and measures every variable in the units that give H
+// a unit diagonal: one that H weighs a million times less is held to the
+// same accuracy. x itself never leaves the box.
 void ExpectOptimal(const BoxQp& qp, const BoxQpResult& r, double tolerance)
 {
     const Eigen::VectorXd gradient = qp.hessian * r.x + qp.linear;
-    const double scale = std::max(1.0, qp.linear.lpNorm<Eigen::Infinity>());
+    const Eigen::VectorXd h = qp.hessian.diagonal();
+    double scale = 1;
+    for (Eigen::Index i = 0; i < h.size(); ++i)
+        scale = std::max(scale, std::abs(qp.linear[i]) / std::sqrt(h[i]));
     for (Eigen::Index i = 0; i < r.x.size(); ++i) {
         ASSERT_GE(r.x[i], qp.lower[i]) << i;
         ASSERT_LE(r.x[i], qp.upper[i]) << i;
-        const double projected = std::clamp(r.x[i] - gradient[i], qp.lower[i], qp.upper[i]);
-        EXPECT_NEAR(r.x[i] - projected, 0, tolerance * scale) << i << ", gradient " << gradient[i];
+        const double projected = std::clamp(r.x[i] - gradient[i] / h[i], qp.lower[i], qp.upper[i]);
+        EXPECT_NEAR((r.x[i] - projected) * std::sqrt(h[i]), 0, tolerance * scale) << i << ", gradient " << gradient[i];
     }
 }
 
@@ -48,9 +54,11 @@ TEST(BoxQp, RandomProblemsMeetTheOptimalityConditions)
         bool loop;
         double fixedShare; // of variables with equal bounds
         double linearScale;
+        double spread = 0; // variables rescaled by up to 10^spread either way
     } shapes[] = {
-        {1, false, 0, 1},   {2, true, 0, 1},      {8, false, 0.25, 10}, {40, true, 0, 1},
-        {40, true, 0.1, 100}, {200, true, 0.05, 1}, {200, false, 0, 1e-3}, {500, true, 0.02, 5},
+        {1, false, 0, 1},     {2, true, 0, 1},        {8, false, 0.25, 10},      {40, true, 0, 1},
+        {40, true, 0.1, 100}, {200, true, 0.05, 1},   {200, false, 0, 1e-3},     {500, true, 0.02, 5},
+        {60, true, 0, 1, 3},  {300, true, 0.02, 1, 2}, {300, false, 0.05, 10, 3},
     };
     for (const auto& shape : shapes) {
         for (int trial = 0; trial < 5; ++trial) {
@@ -65,6 +73,15 @@ TEST(BoxQp, RandomProblemsMeetTheOptimalityConditions)
                 qp.lower[i] = -2 * unit(rng);
                 qp.upper[i] = unit(rng) < shape.fixedShare ? qp.lower[i] : 2 * unit(rng);
             }
+            // The same problem in other units, x = d y: as a short stretch
+            // of a line weighs its offset far more than a long one does.
+            Eigen::VectorXd d(shape.size);
+            for (Eigen::Index i = 0; i < shape.size; ++i)
+                d[i] = std::pow(10.0, shape.spread * (2 * unit(rng) - 1));
+            qp.hessian = d.asDiagonal() * qp.hessian * d.asDiagonal();
+            qp.linear = qp.linear.cwiseProduct(d);
+            qp.lower = qp.lower.cwiseQuotient(d);
+            qp.upper = qp.upper.cwiseQuotient(d);
             const BoxQpResult r = SolveBoxQp(qp);
             EXPECT_TRUE(r.converged);
             // The solver's tolerance is relative to H's largest diagonal
