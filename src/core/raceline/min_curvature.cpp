@@ -157,65 +157,89 @@ std::vector<double> PointCurvatures(const std::vector<WorldPoint>& points, bool 
     return kappa;
 }
 
+namespace {
+
+// The search's state between steps.
+struct Search {
+    const Corridor& corridor;
+    Eigen::VectorXd lower, upper;
+    Eigen::VectorXd offsets;
+    double objective = 0;
+    // Levenberg damping relative to the mean diagonal of J'J: small, since
+    // the curvature is nearly linear in the offsets, grown when a step fails.
+    double damping = 1e-6;
+};
+
+// One Gauss-Newton step, damped until the true objective falls. True when
+// the line has settled: the step hardly moved it or gained nothing worth
+// another step, or the linearisation promises no gain worth having, so
+// that more damping, which only shrinks the promise, is no use.
+bool Step(Search& search, const CurvatureOptions& options)
+{
+    const Eigen::Index size = search.offsets.size();
+    Eigen::VectorXd residual;
+    Eigen::SparseMatrix<double> jacobian;
+    Linearise(search.corridor, LinePoints(search.corridor, search.offsets), residual, jacobian);
+    const Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
+    const double scale = std::max(normal.diagonal().mean(), kTiny);
+    Eigen::SparseMatrix<double> identity(size, size);
+    identity.setIdentity();
+    BoxQp qp;
+    qp.linear = jacobian.transpose() * residual;
+    qp.lower = search.lower - search.offsets;
+    qp.upper = search.upper - search.offsets;
+    for (; search.damping < 1e8; search.damping *= 10) {
+        qp.hessian = normal + (search.damping * scale) * identity;
+        const Eigen::VectorXd step = SolveBoxQp(qp).x;
+        // The fall in the sum of squared residuals the linearisation promises.
+        const double promised = -(2 * qp.linear.dot(step) + step.dot(normal * step));
+        if (promised <= kSettledGain * search.objective)
+            return true;
+        // A step that folds the line in a hairpin is shortened before it is
+        // damped: halving costs an evaluation, damping a solve.
+        for (double share = 1; share >= 0.25; share /= 2) {
+            const Eigen::VectorXd trial =
+                (search.offsets + share * step).cwiseMax(search.lower).cwiseMin(search.upper);
+            const double f = Bending(LinePoints(search.corridor, trial), search.corridor.closed);
+            if (!(f < search.objective))
+                continue;
+            const double moved = (trial - search.offsets).lpNorm<Eigen::Infinity>();
+            const double gain = search.objective - f;
+            const bool full = share == 1 && search.damping <= kFullStep;
+            search.offsets = trial;
+            search.objective = f;
+            search.damping = std::max(search.damping * (share == 1 ? 0.3 : 1.0), 1e-9);
+            return moved <= options.settledStep || (full && gain <= kSettledGain * f);
+        }
+    }
+    // No damping finds a better line: this line is a stationary point.
+    return true;
+}
+
+} // namespace
+
 OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOptions& options,
                                  const std::vector<double>& start)
 {
     const std::size_t n = corridor.centre.size();
     const auto size = static_cast<Eigen::Index>(n);
-    Eigen::VectorXd lower(size), upper(size);
+    Search search{corridor, Eigen::VectorXd(size), Eigen::VectorXd(size), Eigen::VectorXd::Zero(size)};
     for (std::size_t i = 0; i < n; ++i) {
-        lower[static_cast<Eigen::Index>(i)] = corridor.lower[i];
-        upper[static_cast<Eigen::Index>(i)] = std::max(corridor.lower[i], corridor.upper[i]);
+        search.lower[static_cast<Eigen::Index>(i)] = corridor.lower[i];
+        search.upper[static_cast<Eigen::Index>(i)] = std::max(corridor.lower[i], corridor.upper[i]);
     }
-    Eigen::VectorXd offsets = Eigen::VectorXd::Zero(size);
     if (start.size() == n)
-        offsets = Eigen::Map<const Eigen::VectorXd>(start.data(), size);
-    offsets = offsets.cwiseMax(lower).cwiseMin(upper);
-    double objective = Bending(LinePoints(corridor, offsets), corridor.closed);
+        search.offsets = Eigen::Map<const Eigen::VectorXd>(start.data(), size);
+    search.offsets = search.offsets.cwiseMax(search.lower).cwiseMin(search.upper);
+    search.objective = Bending(LinePoints(corridor, search.offsets), corridor.closed);
 
     OffsetSolution solution;
-    // Levenberg damping relative to the mean diagonal of J'J: small, since
-    // the curvature is nearly linear in the offsets, grown when a step fails.
-    double damping = 1e-6;
-    Eigen::VectorXd residual;
-    Eigen::SparseMatrix<double> jacobian;
     for (int it = 0; it < options.maxIterations && !solution.converged; ++it) {
         solution.iterations = it + 1;
-        Linearise(corridor, LinePoints(corridor, offsets), residual, jacobian);
-        const Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
-        const double scale = std::max(normal.diagonal().mean(), kTiny);
-        Eigen::SparseMatrix<double> identity(size, size);
-        identity.setIdentity();
-        BoxQp qp;
-        qp.linear = jacobian.transpose() * residual;
-        qp.lower = lower - offsets;
-        qp.upper = upper - offsets;
-        bool improved = false;
-        while (!improved && damping < 1e8) {
-            qp.hessian = normal + (damping * scale) * identity;
-            const BoxQpResult step = SolveBoxQp(qp);
-            const Eigen::VectorXd trial = (offsets + step.x).cwiseMax(lower).cwiseMin(upper);
-            const double f = Bending(LinePoints(corridor, trial), corridor.closed);
-            if (f < objective) {
-                const double moved = (trial - offsets).lpNorm<Eigen::Infinity>();
-                const double gain = objective - f;
-                const bool full = damping <= kFullStep;
-                offsets = trial;
-                objective = f;
-                improved = true;
-                damping = std::max(damping * 0.3, 1e-9);
-                solution.converged = moved <= options.settledStep || (full && gain <= kSettledGain * objective);
-            } else {
-                damping *= 10;
-            }
-        }
-        // No damping finds a better line: the linearisation has nothing left
-        // to offer, this line is a stationary point.
-        if (!improved)
-            solution.converged = true;
+        solution.converged = Step(search, options);
     }
-    solution.offsets.assign(offsets.data(), offsets.data() + size);
-    solution.objective = objective;
+    solution.offsets.assign(search.offsets.data(), search.offsets.data() + size);
+    solution.objective = search.objective;
     return solution;
 }
 
