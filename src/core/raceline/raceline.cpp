@@ -125,6 +125,7 @@ Result<Raceline> ComputeRaceline(const RacelineInput& input, const Vehicle& vehi
                     FormatFixed(track->length, 0) + " m track");
 
     const double clearance = vehicle.Clearance();
+    NarrowWithinReach(*track, clearance);
     std::vector<double> referenceS;
     Corridor corridor = BuildCorridor(*track, clearance, referenceS);
     // Between the reference points the spline can cut past a sharp corner

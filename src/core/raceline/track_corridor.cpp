@@ -1,6 +1,7 @@
 #include "core/raceline/track_corridor.h"
 
 #include "core/formats/number_text.h"
+#include "core/geometry/angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,14 @@ constexpr double kSamePoint = 1e-9;
 constexpr double kReferenceStepPerWidth = 0.2;
 constexpr std::size_t kMaxReferencePoints = 20000;
 constexpr std::size_t kMinReferencePoints = 12;
+// Where the centre runs straight (turning less than this, in radians) and
+// keeps its width (changing less than this share of the mean width) for a
+// mean width either way, only every third reference point is kept: the
+// line there is nearly straight too, and the solver's work follows the
+// number of points.
+constexpr double kPlainTurn = 0.035;
+constexpr double kPlainWidthChange = 0.05;
+constexpr std::size_t kPlainStride = 3;
 // Reference points either side that set a normal's direction.
 constexpr std::size_t kNormalReach = 2;
 // Rows outside the corridor by more than this send the solver round again
@@ -171,9 +180,99 @@ Status CheckFit(const CentreTrack& track, const Vehicle& vehicle)
                 " clear of each edge)");
 }
 
-// Reference points evenly spaced along the track, normals from their
-// neighbours (smooth even where the polyline has a kink), and the offsets
-// that keep the car's clearance from both edges.
+void NarrowWithinReach(CentreTrack& track, double reach)
+{
+    const std::size_t n = track.point.size();
+    const std::vector<double> right = track.right, left = track.left;
+    // Distance from point i to the point `k` places on, forward or back.
+    const auto apart = [&](std::size_t i, std::size_t k, bool forward) {
+        const std::size_t j = forward ? (i + k) % n : (i + n - k) % n;
+        const double d = forward ? track.start[j] - track.start[i] : track.start[i] - track.start[j];
+        return std::make_pair(j, d < 0 ? d + track.length : d);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        for (const bool forward : {true, false}) {
+            for (std::size_t k = 1; k < n; ++k) {
+                if (!track.closed && (forward ? i + k >= n : k > i))
+                    break;
+                const auto [j, d] = apart(i, k, forward);
+                if (d > reach)
+                    break;
+                track.right[i] = std::min(track.right[i], right[j]);
+                track.left[i] = std::min(track.left[i], left[j]);
+            }
+        }
+    }
+}
+
+namespace {
+
+// The centre and the widths at evenly spaced places along the track.
+struct Places {
+    std::vector<double> s;
+    std::vector<WorldPoint> centre;
+    std::vector<double> right, left, heading; // heading unwrapped along the places
+};
+
+Places EvenPlaces(const CentreTrack& track, std::size_t count, std::size_t n)
+{
+    Places p;
+    const double step = track.length / static_cast<double>(count);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double s = std::min(step * static_cast<double>(i), track.length);
+        const TrackPlace place = PlaceAt(track, s);
+        const std::size_t a = place.segment;
+        const std::size_t b = (a + 1) % track.point.size();
+        p.s.push_back(s);
+        p.centre.push_back({Lerp(track.point[a].x, track.point[b].x, place.along),
+                            Lerp(track.point[a].y, track.point[b].y, place.along)});
+        p.right.push_back(Lerp(track.right[a], track.right[b], place.along));
+        p.left.push_back(Lerp(track.left[a], track.left[b], place.along));
+        const double h = std::atan2(track.point[b].y - track.point[a].y, track.point[b].x - track.point[a].x);
+        p.heading.push_back(i == 0 ? h : p.heading.back() + WrapAngle(h - p.heading.back()));
+    }
+    return p;
+}
+
+// The range of v over the places within `reach` of place i; on a loop,
+// `turn` is added to a value past its end and taken off one before its start
+// (the unwrapped heading gains a whole turn a lap).
+double Spread(const std::vector<double>& v, std::size_t i, std::size_t reach, bool closed, double turn)
+{
+    const std::size_t n = v.size();
+    double lo = v[i], hi = v[i];
+    for (std::size_t k = 1; k <= reach; ++k) {
+        const double ahead = closed ? v[(i + k) % n] + (i + k >= n ? turn : 0) : v[std::min(i + k, n - 1)];
+        const double behind = closed ? v[(i + n - k) % n] - (i < k ? turn : 0) : v[i >= k ? i - k : 0];
+        lo = std::min({lo, ahead, behind});
+        hi = std::max({hi, ahead, behind});
+    }
+    return hi - lo;
+}
+
+// The places worth a reference point: one in kPlainStride where the track
+// is plain for `reach` places either way, all the others.
+std::vector<std::size_t> KeptPlaces(const Places& p, std::size_t reach, double meanWidth, bool closed)
+{
+    const std::size_t n = p.s.size();
+    const double lap = p.heading.back() + WrapAngle(p.heading.front() - p.heading.back()) - p.heading.front();
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool plain = Spread(p.heading, i, reach, closed, lap) < kPlainTurn &&
+                           Spread(p.right, i, reach, closed, 0) < kPlainWidthChange * meanWidth &&
+                           Spread(p.left, i, reach, closed, 0) < kPlainWidthChange * meanWidth;
+        const bool last = !closed && i + 1 == n;
+        if (kept.empty() || !plain || last || i - kept.back() >= kPlainStride)
+            kept.push_back(i);
+    }
+    return kept;
+}
+
+} // namespace
+
+// Reference points along the track, closer where it turns or changes
+// width, normals from their neighbours (smooth even where the polyline has
+// a kink), and the offsets that keep the car's clearance from both edges.
 Corridor BuildCorridor(const CentreTrack& track, double clearance, std::vector<double>& referenceS)
 {
     double meanWidth = 0;
@@ -183,23 +282,23 @@ Corridor BuildCorridor(const CentreTrack& track, double clearance, std::vector<d
     const double wanted = std::max(kReferenceStepPerWidth * meanWidth, track.length / kMaxReferencePoints);
     const std::size_t count = std::max<std::size_t>(
         kMinReferencePoints, static_cast<std::size_t>(std::ceil(track.length / wanted)));
-    const std::size_t n = track.closed ? count : count + 1;
-    const double step = track.length / static_cast<double>(count);
+    const Places places = EvenPlaces(track, count, track.closed ? count : count + 1);
+    const auto window = static_cast<std::size_t>(std::ceil(meanWidth / (track.length / static_cast<double>(count))));
+    const std::vector<std::size_t> kept = count > kMinReferencePoints * kPlainStride
+                                              ? KeptPlaces(places, window, meanWidth, track.closed)
+                                              : std::vector<std::size_t>();
+    const std::size_t n = kept.empty() ? places.s.size() : kept.size();
 
     Corridor corridor;
     corridor.closed = track.closed;
     std::vector<double> right(n), left(n);
     referenceS.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const double s = std::min(step * static_cast<double>(i), track.length);
-        referenceS[i] = s;
-        const TrackPlace place = PlaceAt(track, s);
-        const std::size_t a = place.segment;
-        const std::size_t b = (a + 1) % track.point.size();
-        corridor.centre.push_back({Lerp(track.point[a].x, track.point[b].x, place.along),
-                                   Lerp(track.point[a].y, track.point[b].y, place.along)});
-        right[i] = Lerp(track.right[a], track.right[b], place.along);
-        left[i] = Lerp(track.left[a], track.left[b], place.along);
+        const std::size_t k = kept.empty() ? i : kept[i];
+        referenceS[i] = places.s[k];
+        corridor.centre.push_back(places.centre[k]);
+        right[i] = places.right[k];
+        left[i] = places.left[k];
     }
     // Normals from neighbours a few points away: where the centre line has a
     // kink they turn over a stretch as long as the track is wide, so the
@@ -283,11 +382,12 @@ bool Tighten(const std::vector<std::size_t>& segment, const std::vector<double>&
         for (const std::size_t i : {segment[r], (segment[r] + 1) % n}) {
             double& lower = corridor.lower[i];
             double& upper = corridor.upper[i];
+            const double was = excess[r] > 0 ? upper : lower;
             if (excess[r] > 0)
                 upper = std::max(lower, std::min(upper, offsets[i] - excess[r] - kSpare));
             else
                 lower = std::min(upper, std::max(lower, offsets[i] - excess[r] + kSpare));
-            changed = true;
+            changed = changed || (excess[r] > 0 ? upper : lower) != was;
         }
     }
     return changed;

@@ -40,10 +40,17 @@ Result<CentreTrack> CleanTrack(const RacelineInput& input);
 // Refuses a track narrower anywhere than the car and its margins, naming both.
 Status CheckFit(const CentreTrack& track, const Vehicle& vehicle);
 
-// Reference points evenly spaced along the track (referenceS: their
-// distances along it), normals from their neighbours a few points away
-// (smooth even where the polyline has a kink), and the offsets that keep the
-// car's clearance from both edges. An open line's ends stay on the centre.
+// Each width becomes the narrowest within `reach` metres along the track
+// either way. A car that keeps `reach` from the edge straight across also
+// keeps it from an edge that closes in ahead or behind: where the track
+// narrows, a slanted edge lies nearer than the width across says.
+void NarrowWithinReach(CentreTrack& track, double reach);
+
+// Reference points along the track (referenceS: their distances along it),
+// closer where it turns or changes width, normals from their neighbours a
+// few points away (smooth even where the polyline has a kink), and the
+// offsets that keep the car's clearance from both edges. An open line's
+// ends stay on the centre.
 Corridor BuildCorridor(const CentreTrack& track, double clearance, std::vector<double>& referenceS);
 
 // Points of the line are moved back onto the corridor's edge where they lie
