@@ -46,7 +46,8 @@ public:
             s_[i + 1] = s_[i] + std::hypot(b.x - p_[i].x, b.y - p_[i].y);
             heading_[i] = std::atan2(b.y - a.y, b.x - a.x);
         }
-        const auto m = std::clamp<std::size_t>(std::lround(kCurvatureReach * n / Length()), 1, n / 4);
+        const auto m = std::clamp<std::size_t>(std::lround(kCurvatureReach * n / Length()), 1,
+                                               std::max<std::size_t>(1, n / 4));
         for (std::size_t i = 0; i < n; ++i) {
             const WorldPoint a = p_[(i + n - m) % n], b = p_[i], c = p_[(i + m) % n];
             const double turn = Wrapped(std::atan2(c.y - b.y, c.x - b.x) - std::atan2(b.y - a.y, b.x - a.x));
