@@ -168,9 +168,11 @@ TEST_P(DrivenCircuit, TheCarFollowsTheLineAtItsSpeedsAndBeatsTheCentreLine)
 
     const sim::DriveResult driven = sim::DriveLap(car, Planned(*line), c.surface, {});
     ASSERT_TRUE(driven.finished) << driven.why;
-    // Pure pursuit cuts into the tightest 1:10 corners by up to ~12 cm at
-    // the plan's speeds; the margin the line keeps takes that up.
-    EXPECT_LE(driven.worstOffPath, 0.13) << "metres off the line";
+    // The follower keeps within 4-13 mm (the worst where the motor's
+    // limit cuts the acceleration, shifting the axle loads, at 10 m/s);
+    // 2 cm leaves room for the line to change a little without hiding a
+    // follower that cuts corners again.
+    EXPECT_LE(driven.worstOffPath, 0.02) << "metres off the line";
     EXPECT_LE(driven.worstFriction, 1.0) << "share of the grip needed";
     EXPECT_GE(driven.closestEdge, 0.02) << "metres between the car's side and the edge";
     EXPECT_NEAR(driven.lapTime, line->lapTime, 0.03 * line->lapTime) << "simulated against printed";
@@ -180,9 +182,10 @@ TEST_P(DrivenCircuit, TheCarFollowsTheLineAtItsSpeedsAndBeatsTheCentreLine)
     ASSERT_TRUE(centre.finished) << "no constant speed gets round";
     EXPECT_LT(driven.lapTime, centre.lapTime);
     const auto f = [](double v) { return FormatFixed(v, 3); };
-    std::cout << GetParam() << ": printed lap " << f(line->lapTime) << " s, driven " << f(driven.lapTime) << " s, "
-              << f(driven.worstOffPath) << " m off the line at most, grip used " << f(driven.worstFriction)
-              << "; centre line at " << f(speed) << " m/s: " << f(centre.lapTime) << " s\n";
+    std::cout << GetParam() << ": printed lap " << f(line->lapTime) << " s, driven " << f(driven.lapTime)
+              << " s, " << f(driven.worstOffPath) << " m off the line at most (median "
+              << f(driven.medianOffPath) << "), grip used " << f(driven.worstFriction) << "; centre line at "
+              << f(speed) << " m/s: " << f(centre.lapTime) << " s\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(F1tenth, DrivenCircuit, ::testing::Values("BrandsHatch", "Monza", "Spa"));

@@ -31,20 +31,21 @@ struct DriveOptions {
 };
 
 struct DriveResult {
-    bool finished = false;  // a whole lap on the surface, in the grip, without spinning
-    std::string why;        // when not
-    double lapTime = 0;     // seconds
+    bool finished = false;    // a whole lap on the surface, in the grip, without spinning
+    std::string why;          // when not
+    double lapTime = 0;       // seconds
     double worstOffPath = 0;  // metres from the path
+    double medianOffPath = 0; // over the lap
     double worstFriction = 0; // friction needed over friction there is
     double closestEdge = 0;   // metres left between the car's side and an edge
 };
 
 // Drives one flying lap of the path from its first point at its first
-// speed: a pure-pursuit follower steers on the direction of travel, a
-// speed controller follows the plan's speeds with its accelerations fed
-// forward. The car is the vehicle's single-track chassis with the
-// vehicle's switch speed for its motor.
-DriveResult DriveLap(const Vehicle& vehicle, const std::vector<PlannedPoint>& path, const TrackSurface& surface,
-                     const DriveOptions& options);
+// speed: a pure-pursuit follower with the path's curvature and the tyres'
+// slip fed forward steers, a speed controller follows the plan's speeds
+// with its accelerations fed forward. The car is the vehicle's single-track
+// chassis with the vehicle's switch speed for its motor.
+DriveResult DriveLap(const Vehicle& vehicle, const std::vector<PlannedPoint>& path,
+                     const TrackSurface& surface, const DriveOptions& options);
 
 } // namespace velmora::sim
