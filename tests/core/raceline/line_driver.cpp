@@ -1,10 +1,10 @@
 #include "line_driver.h"
 
+#include "core/geometry/angles.h"
 #include "single_track.h"
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace velmora::sim {
 
@@ -28,11 +28,6 @@ constexpr double kCurvatureReach = 0.5;
 // A car turned this far from its direction of travel has spun.
 constexpr double kSpunSlip = 0.5;
 
-double Wrapped(double a)
-{
-    return std::remainder(a, 2 * std::numbers::pi);
-}
-
 // A closed polyline with the distance along it and a memory of where the
 // car was last, so that the nearest point is searched near it.
 class Polyline {
@@ -50,7 +45,7 @@ public:
                                                std::max<std::size_t>(1, n / 4));
         for (std::size_t i = 0; i < n; ++i) {
             const WorldPoint a = p_[(i + n - m) % n], b = p_[i], c = p_[(i + m) % n];
-            const double turn = Wrapped(std::atan2(c.y - b.y, c.x - b.x) - std::atan2(b.y - a.y, b.x - a.x));
+            const double turn = WrapAngle(std::atan2(c.y - b.y, c.x - b.x) - std::atan2(b.y - a.y, b.x - a.x));
             curvature_[i] = 2 * std::sin(turn) / std::max(std::hypot(c.x - a.x, c.y - a.y), 1e-9);
         }
     }
@@ -109,7 +104,7 @@ public:
     double Heading(const Place& at) const
     {
         const double a = heading_[at.segment];
-        return a + at.along * Wrapped(heading_[(at.segment + 1) % p_.size()] - a);
+        return a + at.along * WrapAngle(heading_[(at.segment + 1) % p_.size()] - a);
     }
     double Curvature(const Place& at) const
     {
@@ -154,7 +149,7 @@ TyreSlip SteadyTyreSlip(const SingleTrackCar& car, double curvature, double spee
 double ArcTo(WorldPoint from, double heading, WorldPoint goal)
 {
     const double dx = goal.x - from.x, dy = goal.y - from.y;
-    return 2 * std::sin(Wrapped(std::atan2(dy, dx) - heading)) / std::max(std::hypot(dx, dy), 1e-6);
+    return 2 * std::sin(WrapAngle(std::atan2(dy, dx) - heading)) / std::max(std::hypot(dx, dy), 1e-6);
 }
 
 // The wheel angle for the car at `here` on the line: pure pursuit from the
@@ -180,10 +175,6 @@ double SteerAt(const SingleTrackCar& car, const Polyline& line, const Polyline::
     return std::atan((car.frontAxleM + car.rearAxleM) * (curvature + correction)) + slip.front - slip.rear +
            corrected.front - corrected.rear;
 }
-
-} // namespace
-
-namespace {
 
 // The plan's speed at a place, or the constant one.
 double PlannedSpeed(const std::vector<PlannedPoint>& path, const Polyline::Place& at,
