@@ -95,8 +95,9 @@ TEST(BuildCorridor, ReferencePointsAreDenseInBendsAndSparseOnStraights)
         EXPECT_LE(gap, 3 * fine + 0.01) << "at " << from << " m";
         // Inside the bends, and within a width of them, every fine step.
         const bool bend = std::fmod(from, 200 + 30 * std::numbers::pi) > 200 - 10;
-        if (bend)
+        if (bend) {
             EXPECT_LE(gap, fine + 0.01) << "at " << from << " m";
+        }
         sparse += gap > 2.5 * fine;
     }
     // Most of each straight goes in steps three times as long.
