@@ -32,31 +32,45 @@ EnvelopeCholesky::EnvelopeCholesky(const Eigen::SparseMatrix<double>& pattern)
     }
     values_.assign(start_.back(), 0.0);
     inverse_.assign(static_cast<std::size_t>(n), 0.0);
+    std::size_t longest = 0;
+    for (Eigen::Index i = 0; i < n; ++i)
+        longest = std::max(longest, static_cast<std::size_t>(i - first_[static_cast<std::size_t>(i)] + 1));
+    scaled_.assign(longest, 0.0);
 }
 
+// The loops read the members through local pointers: stores through a
+// double* could otherwise make the compiler reload them at every step.
 bool EnvelopeCholesky::Factorise()
 {
     const std::size_t n = first_.size();
+    const Eigen::Index* first = first_.data();
+    const std::size_t* start = start_.data();
+    double* values = values_.data();
+    double* inverse = inverse_.data();
+    double* ui = scaled_.data(); // ui[c - fi] is L(i, c) D(c) for the row at hand
     for (std::size_t i = 0; i < n; ++i) {
-        const Eigen::Index fi = first_[i];
-        double* li = values_.data() + start_[i]; // li[c - fi] is L(i, c)
-        for (Eigen::Index j = fi; j <= static_cast<Eigen::Index>(i); ++j) {
+        const Eigen::Index fi = first[i];
+        const auto row = static_cast<Eigen::Index>(i);
+        double* li = values + start[i]; // li[c - fi] is L(i, c)
+        for (Eigen::Index j = fi; j < row; ++j) {
             const auto uj = static_cast<std::size_t>(j);
-            const Eigen::Index fj = first_[uj];
-            const double* lj = values_.data() + start_[uj];
+            const Eigen::Index fj = first[uj];
+            const double* lj = values + start[uj];
             double s = li[j - fi];
             for (Eigen::Index k = std::max(fi, fj); k < j; ++k)
-                s -= li[k - fi] * lj[k - fj];
-            if (uj < i) {
-                const double l = s * inverse_[uj];
-                li[j - fi] = std::abs(l) < kNegligible ? 0 : l;
-            } else {
-                if (!(s > 0))
-                    return false;
-                li[j - fi] = std::sqrt(s);
-                inverse_[i] = 1 / li[j - fi];
-            }
+                s -= ui[k - fi] * lj[k - fj];
+            const double l = s * inverse[uj];
+            const bool negligible = std::abs(l) < kNegligible;
+            ui[j - fi] = negligible ? 0 : s;
+            li[j - fi] = negligible ? 0 : l;
         }
+        double d = li[row - fi];
+        for (Eigen::Index k = fi; k < row; ++k)
+            d -= ui[k - fi] * li[k - fi];
+        if (!(d > 0))
+            return false;
+        li[row - fi] = d;
+        inverse[i] = 1 / d;
     }
     return true;
 }
@@ -64,23 +78,28 @@ bool EnvelopeCholesky::Factorise()
 void EnvelopeCholesky::Solve(Eigen::VectorXd& b) const
 {
     const std::size_t n = first_.size();
+    const Eigen::Index* first = first_.data();
+    const std::size_t* start = start_.data();
+    const double* values = values_.data();
+    double* x = b.data();
     for (std::size_t i = 0; i < n; ++i) {
-        const Eigen::Index fi = first_[i];
-        const double* li = values_.data() + start_[i];
+        const Eigen::Index fi = first[i];
+        const double* li = values + start[i];
         const auto row = static_cast<Eigen::Index>(i);
-        double s = b[row];
+        double s = x[row];
         for (Eigen::Index k = fi; k < row; ++k)
-            s -= li[k - fi] * b[k];
-        b[row] = s * inverse_[i];
+            s -= li[k - fi] * x[k];
+        x[row] = s;
     }
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] *= inverse_[i];
     for (std::size_t i = n; i-- > 0;) {
-        const Eigen::Index fi = first_[i];
-        const double* li = values_.data() + start_[i];
+        const Eigen::Index fi = first[i];
+        const double* li = values + start[i];
         const auto row = static_cast<Eigen::Index>(i);
-        const double x = b[row] * inverse_[i];
-        b[row] = x;
+        const double xi = x[row];
         for (Eigen::Index k = fi; k < row; ++k)
-            b[k] -= li[k - fi] * x;
+            x[k] -= li[k - fi] * xi;
     }
 }
 

@@ -7,9 +7,10 @@
 
 namespace velmora {
 
-// The Cholesky factor L of a symmetric positive definite matrix, kept in the
-// matrix's envelope: each row from its first non-zero column to the
-// diagonal. Fill-in never leaves the envelope, so no ordering is needed. The
+// The factors L D L' of a symmetric positive definite matrix (L unit lower
+// triangular, D diagonal: Cholesky without its square roots, whose latency
+// would chain row to row), kept in the matrix's envelope: each row from its
+// first non-zero column to the diagonal. Fill-in never leaves the envelope, so no ordering is needed. The
 // race line's matrices are banded but for the few full last rows a loop
 // adds, which makes factorising O(n b^2) and solving O(n b) over plain
 // contiguous rows.
@@ -29,20 +30,21 @@ public:
     std::size_t Size() const { return values_.size(); }
 
     // The lower triangle to factorise, written by the caller through
-    // Index(); Factorise() replaces it by L.
+    // Index(); Factorise() replaces it by L below the diagonal and D on it.
     std::vector<double>& Values() { return values_; }
 
     // False when the matrix is not positive definite.
     bool Factorise();
 
-    // Solves L L' x = b in place.
+    // Solves L D L' x = b in place.
     void Solve(Eigen::VectorXd& b) const;
 
 private:
     std::vector<Eigen::Index> first_; // each row's first column
     std::vector<std::size_t> start_;  // each row's first value in values_
     std::vector<double> values_;
-    std::vector<double> inverse_; // 1 / L(i, i): the solves multiply
+    std::vector<double> inverse_; // 1 / D(i): the solves multiply
+    std::vector<double> scaled_;  // the row being factorised times D
 };
 
 // Writes the lower triangle of `matrix` into the factor's values with the
