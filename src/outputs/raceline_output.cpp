@@ -78,7 +78,7 @@ Status WriteRaceline(const OutputContext& c)
     if (!corridor)
         return Fail("could not make the race line: " + corridor.error());
     if (c.sourceEdges)
-        NarrowToSourceEdges(*corridor, *c.sourceEdges);
+        NarrowToSourceEdges(*corridor, *c.sourceEdges, vehicle.vehicle.Clearance());
     const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, c.SpacingMetres());
     if (!line)
         return Fail("could not make the race line: " + line.error());

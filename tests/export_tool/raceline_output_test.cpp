@@ -66,21 +66,20 @@ TEST(RacelineFile, KeepsTheClearanceFromTheCircuitFilesOwnEdges)
     ASSERT_TRUE(source) << source.error();
     ASSERT_FALSE(source->sourceEdges.empty());
     EXPECT_GE(checks::LeastToSourceEdges(source->sourceEdges, line),
-              BuiltInVehicle("racecar")->Clearance() - 0.05);
+              BuiltInVehicle("racecar")->Clearance() - 1e-3);
 }
 
 // The whole way from a circuit file to the race-line file, in the corridor
 // the published lines were optimised in: the circuit drawn 2 m wider than
 // its widest row, on a canvas large enough that the map's cells (which the
 // line keeps clear of too) are a few decimetres, so that the file's own
-// edges bound the line, and a car that keeps the published lines' distance
-// from them. Those edges are the polygons through the file's rows, which at
-// a row where the centre turns by an angle a lie w (1 - cos a/2) nearer than
-// the width w the file gives there: in Monza's chicanes, whose rows 5 m apart
-// turn by up to 27 degrees, the corridor is up to 0.3 m narrower than the
-// published line's, and the file's line may curve up to 1 % more than it.
-// In the widths as the file gives them it curves less (the core's test).
-TEST(RacelineFile, CurvesWithinOnePercentOfThePublishedLineInItsCorridor)
+// edges bound the line, and a car that keeps the published lines' 0.75 m
+// from them. The file's line keeps that from every point of the edge
+// polygons through the file's rows, where the published line comes within
+// 0.58-0.63 m of them at corners between its rows; in that stricter
+// corridor it may curve a little more (Monza's chicanes, 1.2 %), and in the
+// widths as the file gives them it curves less (the core's test).
+TEST(RacelineFile, KeepsThePublishedLinesClearanceAndCurvesAboutAsLittle)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -108,10 +107,21 @@ TEST(RacelineFile, CurvesWithinOnePercentOfThePublishedLineInItsCorridor)
         EXPECT_EQ(ours.front().x, ours.back().x);
         EXPECT_EQ(ours.front().y, ours.back().y);
         ours.pop_back();
-        const double mine = published::Bending(ours, 1.0);
-        const double theirs = published::Bending(published::Line(name), 1.0);
-        std::printf("%-12s summed kappa^2 ds of the file's line %.5f 1/m, published %.5f 1/m\n", name, mine, theirs);
-        EXPECT_LE(mine, 1.01 * theirs);
+        const std::vector<WorldPoint> theirs = published::Line(name);
+        const double bending = published::Bending(ours, 1.0), published = published::Bending(theirs, 1.0);
+        const Result<ImportedCentreline> source = circuits::Import(name);
+        ASSERT_TRUE(source) << source.error();
+        const auto least = [&](const std::vector<WorldPoint>& line) {
+            std::vector<CanvasPoint> points;
+            for (const WorldPoint p : line)
+                points.push_back({p.x, p.y});
+            return checks::LeastToSourceEdges(source->sourceEdges, points);
+        };
+        const double clearance = published::kCarWidthM / 2 + published::kCarMarginM;
+        std::printf("%-12s summed kappa^2 ds %.5f 1/m, %.3f m from the edges; published %.5f 1/m, %.3f m\n", name,
+                    bending, least(ours), published, least(theirs));
+        EXPECT_GE(least(ours), clearance - 1e-3);
+        EXPECT_LE(bending, 1.015 * published);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "core/raceline/source_edges.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -138,9 +139,121 @@ double ReachOnSide(const SourceEdges& e, const Side& side, std::size_t segments,
     return widthHere - side.sign * Dot(Minus(p, at.at), normal);
 }
 
+double DistanceToSegment(WorldPoint p, WorldPoint a, WorldPoint b)
+{
+    const WorldPoint d = Minus(b, a);
+    const double dd = Dot(d, d);
+    const double t = dd > 0 ? std::clamp(Dot(Minus(p, a), d) / dd, 0.0, 1.0) : 0;
+    return std::hypot(p.x - a.x - t * d.x, p.y - a.y - t * d.y);
+}
+
+// Points along the source's edge polygon on one side, a sixteenth of the
+// clearance apart, and the source row whose stretch holds each.
+struct EdgeSamples {
+    std::vector<WorldPoint> at;
+    std::vector<std::size_t> row;
+};
+
+EdgeSamples SamplesOf(const Side& side, std::size_t segments, double clearance)
+{
+    const std::size_t n = side.edge.size();
+    EdgeSamples out;
+    for (std::size_t k = 0; k < segments; ++k) {
+        const WorldPoint a = side.edge[k], b = side.edge[(k + 1) % n];
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        const int parts = std::clamp(static_cast<int>(std::ceil(16 * length / clearance)), 1, 4096);
+        for (int i = 0; i < parts; ++i) {
+            const double t = static_cast<double>(i) / parts;
+            out.at.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
+            out.row.push_back(k);
+        }
+    }
+    if (segments < n) {
+        out.at.push_back(side.edge[n - 1]);
+        out.row.push_back(n - 1);
+    }
+    return out;
+}
+
+// Where a car's centre may go along one stretch of the corridor, as the
+// race line takes it: the stretch moved out along its own normal by the
+// widths at its ends less the clearance. A corner of the source's edge that
+// juts out between two rows, or the inside edge closing round a tight turn,
+// comes nearer to that than the widths straight across say: the stretch's
+// rows are narrowed until every point of the edge near it (those of the
+// source rows `first` to `last`) keeps the clearance.
+void ClearStretch(RacelineInput& corridor, std::size_t i, const EdgeSamples& edge, std::size_t first,
+                  std::size_t last, double sign, double clearance)
+{
+    const std::size_t n = corridor.centre.size();
+    const std::size_t j = (i + 1) % n;
+    std::vector<double>& width = sign > 0 ? corridor.widthLeft : corridor.widthRight;
+    const WorldPoint p = corridor.centre[i], q = corridor.centre[j];
+    const double length = std::hypot(q.x - p.x, q.y - p.y);
+    if (!(length > 0))
+        return;
+    const WorldPoint u{-sign * (q.y - p.y) / length, sign * (q.x - p.x) / length};
+    const auto begin = std::lower_bound(edge.row.begin(), edge.row.end(), first);
+    const auto end = std::upper_bound(edge.row.begin(), edge.row.end(), last);
+    for (int round = 0; round < 4; ++round) {
+        const double wi = width[i] - clearance, wj = width[j] - clearance;
+        if (wi < 0 || wj < 0)
+            return;
+        const WorldPoint a{p.x + wi * u.x, p.y + wi * u.y}, b{q.x + wj * u.x, q.y + wj * u.y};
+        double deficit = 0;
+        for (auto it = begin; it != end; ++it) {
+            const WorldPoint e = edge.at[static_cast<std::size_t>(it - edge.row.begin())];
+            if (Dot(Minus(e, p), u) > 0)
+                deficit = std::max(deficit, clearance - DistanceToSegment(e, a, b));
+        }
+        if (deficit <= 1e-9)
+            return;
+        width[i] = std::max(clearance, width[i] - deficit);
+        width[j] = std::max(clearance, width[j] - deficit);
+    }
+}
+
+// Every stretch of the corridor against the source's edge within reach of
+// its nearest source rows, both sides.
+void KeepClearance(RacelineInput& corridor, const SourceEdges& e, const std::vector<std::size_t>& nearest,
+                   const std::array<Side, 2>& sides, double clearance)
+{
+    const std::size_t rows = e.centre.size();
+    const std::size_t segments = e.closed ? rows : rows - 1;
+    const std::size_t n = corridor.centre.size();
+    double widest = 0;
+    for (std::size_t k = 0; k < rows; ++k)
+        widest = std::max({widest, e.widthLeft[k], e.widthRight[k]});
+    for (const Side& side : sides) {
+        const EdgeSamples edge = SamplesOf(side, segments, clearance);
+        for (std::size_t i = 0; i < (corridor.closed ? n : n - 1); ++i) {
+            // Source rows either side as far along as the clearance and the
+            // widest width reach; a loop's wrapped round in two scans.
+            const double reach = clearance + widest;
+            std::size_t back = nearest[i], ahead = nearest[(i + 1) % n];
+            for (double along = 0; along < reach && (e.closed || back > 0) && back != (ahead + 1) % rows;) {
+                const std::size_t prev = (back + rows - 1) % rows;
+                along += std::hypot(e.centre[back].x - e.centre[prev].x, e.centre[back].y - e.centre[prev].y);
+                back = prev;
+            }
+            for (double along = 0; along < reach && (e.closed || ahead + 1 < segments) && (ahead + 1) % rows != back;) {
+                const std::size_t next = (ahead + 1) % rows;
+                along += std::hypot(e.centre[next].x - e.centre[ahead].x, e.centre[next].y - e.centre[ahead].y);
+                ahead = next;
+            }
+            if (back <= ahead) {
+                ClearStretch(corridor, i, edge, back, ahead, side.sign, clearance);
+            } else {
+                ClearStretch(corridor, i, edge, back, rows, side.sign, clearance);
+                ClearStretch(corridor, i, edge, 0, ahead, side.sign, clearance);
+            }
+        }
+    }
+}
+
 } // namespace
 
-void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& e)
+void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& e, double clearance)
 {
     if (e.empty() || e.widthLeft.size() != e.centre.size() || e.widthRight.size() != e.centre.size())
         return;
@@ -149,6 +262,7 @@ void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& e)
     const Side left = EdgeOf(e, sourceNormals, e.widthLeft, 1);
     const Side right = EdgeOf(e, sourceNormals, e.widthRight, -1);
     const std::vector<WorldPoint> normals = LeftNormals(corridor.centre, corridor.closed);
+    std::vector<std::size_t> nearest(corridor.centre.size()); // source stretch nearest each row
     for (std::size_t i = 0; i < corridor.centre.size(); ++i) {
         const WorldPoint p = corridor.centre[i];
         const Nearest at = NearestOn(e.centre, segments, p);
@@ -156,7 +270,10 @@ void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& e)
         const double r = ReachOnSide(e, right, segments, at, p, normals[i]);
         corridor.widthLeft[i] = std::max(0.0, std::min(corridor.widthLeft[i], l));
         corridor.widthRight[i] = std::max(0.0, std::min(corridor.widthRight[i], r));
+        nearest[i] = at.segment;
     }
+    if (clearance > 0)
+        KeepClearance(corridor, e, nearest, {left, right}, clearance);
 }
 
 } // namespace velmora

@@ -24,8 +24,13 @@ struct SourceEdges {
 // side (the source's centre plus its width along its own normal) is reached.
 // A circuit drawn at one width is wider than the real track where the real
 // one is narrow, and a line that keeps its clearance from the drawn edges
-// alone would leave the real track there. Widths never grow, and never go
-// below 0; empty edges leave the corridor as it is.
-void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& edges);
+// alone would leave the real track there. With a clearance (metres: the
+// car's half width and margin), the rows either side of each stretch are
+// narrowed further until a car that far inside the stretch's edges keeps
+// the clearance from every point of the source's edges, which come nearer
+// than straight across where a corner of theirs juts out between two rows
+// or the inside edge closes round a tight turn. Widths never grow, and
+// never go below 0; empty edges leave the corridor as it is.
+void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& edges, double clearance = 0);
 
 } // namespace velmora
