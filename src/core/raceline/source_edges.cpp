@@ -1,5 +1,7 @@
 #include "core/raceline/source_edges.h"
 
+#include "core/track/simplify.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -139,14 +141,6 @@ double ReachOnSide(const SourceEdges& e, const Side& side, std::size_t segments,
     return widthHere - side.sign * Dot(Minus(p, at.at), normal);
 }
 
-double DistanceToSegment(WorldPoint p, WorldPoint a, WorldPoint b)
-{
-    const WorldPoint d = Minus(b, a);
-    const double dd = Dot(d, d);
-    const double t = dd > 0 ? std::clamp(Dot(Minus(p, a), d) / dd, 0.0, 1.0) : 0;
-    return std::hypot(p.x - a.x - t * d.x, p.y - a.y - t * d.y);
-}
-
 // Points along the source's edge polygon on one side, a sixteenth of the
 // clearance apart, and the source row whose stretch holds each.
 struct EdgeSamples {
@@ -204,7 +198,7 @@ void ClearStretch(RacelineInput& corridor, std::size_t i, const EdgeSamples& edg
         for (auto it = begin; it != end; ++it) {
             const WorldPoint e = edge.at[static_cast<std::size_t>(it - edge.row.begin())];
             if (Dot(Minus(e, p), u) > 0)
-                deficit = std::max(deficit, clearance - DistanceToSegment(e, a, b));
+                deficit = std::max(deficit, clearance - DistanceToSegment({e.x, e.y}, {a.x, a.y}, {b.x, b.y}));
         }
         if (deficit <= 1e-9)
             return;
