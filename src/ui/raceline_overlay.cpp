@@ -16,13 +16,13 @@ namespace velmora {
 namespace {
 
 Result<Raceline> Compute(const std::string& path, double trackWidth, const WorldFrame& frame,
-                         const std::string& vehicleName)
+                         const std::string& vehicleName, const SourceEdges* sourceEdges)
 {
     try {
         const Result<Vehicle> vehicle = BuiltInVehicle(vehicleName);
         if (!vehicle)
             return Fail(vehicle.error());
-        return RacelineOfTrack(path, trackWidth, frame, *vehicle);
+        return RacelineOfTrack(path, trackWidth, frame, *vehicle, sourceEdges);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }
@@ -56,7 +56,8 @@ void RacelineOverlay::Follow(const Workspace& ws)
 {
     if (!shown_)
         return;
-    Request request{ws.editor.model.TrackPath, ws.settings.TrackWidth, ws.frame.value_or(WorldFrame{}), ws.vehicle};
+    Request request{ws.editor.model.TrackPath, ws.settings.TrackWidth, ws.frame.value_or(WorldFrame{}), ws.vehicle,
+                    CircuitEdgesNow(ws)};
     if (asked_ && *asked_ == request)
         return;
     asked_ = request;
@@ -78,7 +79,8 @@ void RacelineOverlay::Follow(const Workspace& ws)
 void RacelineOverlay::Launch(unsigned generation, const Request& request)
 {
     running_ = StartTask([this, generation, request] {
-        Result<Raceline> result = Compute(request.path, request.trackWidth, request.frame, request.vehicle);
+        Result<Raceline> result =
+            Compute(request.path, request.trackWidth, request.frame, request.vehicle, request.sourceEdges.get());
         QMetaObject::invokeMethod(
             this, [this, generation, result = std::move(result)] { Arrived(generation, result); },
             Qt::QueuedConnection);

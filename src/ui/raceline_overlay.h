@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/raceline/raceline.h"
+#include "core/raceline/source_edges.h"
 #include "core/result.h"
 #include "core/track/world_frame.h"
 
@@ -9,6 +10,7 @@
 #include <QString>
 #include <functional>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -57,10 +59,12 @@ private:
         double trackWidth = 0;
         WorldFrame frame;
         std::string vehicle;
+        std::shared_ptr<const SourceEdges> sourceEdges;
         bool operator==(const Request& o) const
         {
             return path == o.path && trackWidth == o.trackWidth && frame.metresPerPixel == o.frame.metresPerPixel &&
-                   frame.originX == o.frame.originX && frame.originY == o.frame.originY && vehicle == o.vehicle;
+                   frame.originX == o.frame.originX && frame.originY == o.frame.originY && vehicle == o.vehicle &&
+                   sourceEdges == o.sourceEdges;
         }
     };
 

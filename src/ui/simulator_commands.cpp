@@ -84,6 +84,10 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     }
     ws.settings.TrackWidth = imported->trackWidth; // drawn by the redraw the load asked for
     ws.frame = imported->frame;
+    ws.circuitEdges.reset();
+    if (!imported->sourceEdges.empty())
+        ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(imported->sourceEdges),
+                                                  ws.editor.model.TrackPath};
     ws.editor.view.status1 = "circuit imported: " + CircuitNote(*imported);
 }
 

@@ -24,6 +24,7 @@ struct SimulatorJob {
     WorldFrame frame;
     RenderAssets assets; // fonts of their own, at the export's resolution
     QImage templateImage;
+    std::shared_ptr<const SourceEdges> sourceEdges; // an imported circuit's own, while it is that circuit
 };
 
 // Named after the track's file; a track never saved is "track".
@@ -56,8 +57,9 @@ Result<std::string> RunExport(const SimulatorJob& job, EncodeProgress& progress)
                 : Result<QImage>(QImage());
         std::vector<std::string> notes, warnings;
         const Status written =
-            WriteTrackOutputs(job.choices, {job.model, job.settings, job.frame, job.names, picture}, 0, notes,
-                              warnings, &progress);
+            WriteTrackOutputs(job.choices,
+                              {job.model, job.settings, job.frame, job.names, picture, job.sourceEdges.get()}, 0,
+                              notes, warnings, &progress);
         std::string facts;
         for (const std::string& line : warnings)
             facts += (facts.empty() ? "" : "; ") + line;
@@ -85,6 +87,7 @@ std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const Simulator
     job->assets = ws.assets;
     LoadFonts(job->assets, job->settings, kExportDpi);
     job->templateImage = ws.templateImage;
+    job->sourceEdges = CircuitEdgesNow(ws);
     return job;
 }
 

@@ -15,4 +15,11 @@ void SyncCanvas(Workspace& ws)
     }
 }
 
+std::shared_ptr<const SourceEdges> CircuitEdgesNow(const Workspace& ws)
+{
+    if (ws.circuitEdges && ws.circuitEdges->trackPath == ws.editor.model.TrackPath)
+        return ws.circuitEdges->edges;
+    return nullptr;
+}
+
 }  // namespace velmora

@@ -5,11 +5,13 @@
 #include <QString>
 #include <QColor>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "render/redraw.h"
 #include "ui/open_document.h"
 #include "ui/simulator_export_choice.h"
+#include "core/raceline/source_edges.h"
 #include "core/settings/settings.h"
 #include "core/track/editor.h"
 #include "core/track/world_frame.h"
@@ -32,6 +34,14 @@ struct Workspace {
     // track; none for a track only drawn (the default frame then applies).
     std::optional<WorldFrame> frame;
     std::string vehicle = "f1tenth"; // the car the race line is for
+    // An imported circuit's own edges, which the race line keeps to, with
+    // the track they belong to: once the track is edited it is no longer
+    // that circuit, and they are not used.
+    struct CircuitEdges {
+        std::shared_ptr<const SourceEdges> edges;
+        std::string trackPath;
+    };
+    std::optional<CircuitEdges> circuitEdges;
     // What Export for Simulators wrote last, offered again; none before.
     std::optional<SimulatorExport> simulatorExport;
     QString workFolder;  // ends in the native separator
@@ -52,6 +62,10 @@ struct Workspace {
     // scripts): the picture commands do that before they return.
     ImageJobs* imageJobs = nullptr;
 };
+
+// The imported circuit's edges while the track is still that circuit;
+// null otherwise.
+std::shared_ptr<const SourceEdges> CircuitEdgesNow(const Workspace& ws);
 
 // The questions and boxes the commands show. The window fills them with real
 // dialogs; tests with doubles. Filters are given as "description|*.a;*.b".

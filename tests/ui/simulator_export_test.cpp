@@ -290,5 +290,39 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
               ReadAll(h.work.filePath("tool/Spa_map_frame.yaml")));
 }
 
+// An imported circuit's race line keeps to the circuit's own edges, as the
+// tool's does from the same file: the editor writes the tool's rows. A new
+// track is no longer that circuit, and its edges are not used for it.
+TEST_F(SimulatorExportTest, AnImportedCircuitsRaceLineKeepsToItsOwnEdgesAsTheToolsDoes)
+{
+    const QString circuit = VELMORA_TEST_DATA "/circuits/BrandsHatch.csv";
+    h.answerOpen = [circuit] { return circuit; };
+    h.shell().HandleMenu(kCmdImportCircuit);
+    ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    ASSERT_NE(CircuitEdgesNow(h.ws()), nullptr);
+
+    SimulatorExport chosen;
+    chosen.choices.outputs = {"raceline"};
+    chosen.choices.options.vehicle = *LoadVehicle("racecar");
+    chosen.folder = h.work.filePath("editor");
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        return std::optional<SimulatorExport>(chosen);
+    };
+    h.shell().HandleMenu(kCmdExportSimulators);
+    h.WaitForPictures();
+    EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    ASSERT_EQ(RunTool({"--raceline", "--vehicle", "racecar", "--track-width", "csv", "--out-dir",
+                       h.work.filePath("tool"), circuit}),
+              0);
+    // The second comment line names the track: "track" in the editor.
+    const auto rows = [](const QByteArray& file) { return file.mid(file.indexOf('\n', file.indexOf('\n') + 1)); };
+    const QByteArray editor = ReadAll(h.work.filePath("editor/track_raceline.csv"));
+    ASSERT_FALSE(editor.isEmpty());
+    EXPECT_EQ(rows(editor), rows(ReadAll(h.work.filePath("tool/BrandsHatch_raceline.csv"))));
+
+    h.shell().HandleMenu(kCmdNew);
+    EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);
+}
+
 } // namespace
 } // namespace velmora

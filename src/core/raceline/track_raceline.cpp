@@ -25,7 +25,7 @@ Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& 
 }
 
 Result<Raceline> RacelineOfTrack(std::string_view trackPath, double trackWidth, const WorldFrame& frame,
-                                 const Vehicle& vehicle)
+                                 const Vehicle& vehicle, const SourceEdges* sourceEdges)
 {
     if (SecondFigureAt(trackPath) != std::string_view::npos)
         return Fail("the track goes on after its loop is closed: only one line can be followed");
@@ -33,9 +33,11 @@ Result<Raceline> RacelineOfTrack(std::string_view trackPath, double trackWidth, 
     const Result<TrackSamples> samples = SampleTrack(trackPath, spacing, trackWidth);
     if (!samples)
         return Fail(samples.error());
-    const Result<RacelineInput> corridor = CorridorOf(*samples, frame);
+    Result<RacelineInput> corridor = CorridorOf(*samples, frame);
     if (!corridor)
         return Fail(corridor.error());
+    if (sourceEdges)
+        NarrowToSourceEdges(*corridor, *sourceEdges, vehicle.Clearance());
     return ComputeRaceline(*corridor, vehicle, frame.Metres(spacing));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/raceline/raceline.h"
+#include "core/raceline/source_edges.h"
 #include "core/raceline/vehicle.h"
 #include "core/result.h"
 #include "core/track/track_samples.h"
@@ -26,10 +27,11 @@ inline constexpr double kMapCellReach = 0.70710678118654752;
 Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& frame);
 
 // The race line of a track as the editor draws it: sampled every
-// DefaultSpacing, the corridor in the frame, the line for the vehicle.
-// Refuses, saying why, a path that goes on after its loop is closed and
-// whatever sampling or the race line refuses.
+// DefaultSpacing, the corridor in the frame (narrowed to a circuit's own
+// edges when given), the line for the vehicle. Refuses, saying why, a path
+// that goes on after its loop is closed and whatever sampling or the race
+// line refuses.
 Result<Raceline> RacelineOfTrack(std::string_view trackPath, double trackWidth, const WorldFrame& frame,
-                                 const Vehicle& vehicle);
+                                 const Vehicle& vehicle, const SourceEdges* sourceEdges = nullptr);
 
 } // namespace velmora
