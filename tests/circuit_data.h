@@ -3,6 +3,7 @@
 // The real circuits in tests/data/circuits, read and imported as
 // velmora-export does with its defaults.
 #include "core/formats/centreline_import.h"
+#include "core/raceline/raceline.h"
 #include "core/settings/settings.h"
 #include "core/track/track_generator.h"
 
@@ -28,6 +29,18 @@ inline std::vector<CentrelineRow> Rows(const std::string& name)
 {
     Result<std::vector<CentrelineRow>> rows = ReadCentrelineRows(Bytes(name));
     return rows ? std::move(*rows) : std::vector<CentrelineRow>();
+}
+
+// The file's rows as the race line's corridor, metres as they stand.
+inline RacelineInput RacelineInputOf(const std::vector<CentrelineRow>& rows)
+{
+    RacelineInput in;
+    for (const CentrelineRow& r : rows) {
+        in.centre.push_back({r.x, r.y});
+        in.widthRight.push_back(r.widthRight);
+        in.widthLeft.push_back(r.widthLeft);
+    }
+    return in;
 }
 
 // Closed, fitted to the default 2048 x 2048 canvas, the width from the file.

@@ -24,12 +24,7 @@ class AgainstPublished : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(AgainstPublished, OursCurvesNoMoreThanThePublishedOne)
 {
-    RacelineInput track;
-    for (const CentrelineRow& r : circuits::Rows(GetParam())) {
-        track.centre.push_back({r.x, r.y});
-        track.widthRight.push_back(r.widthRight);
-        track.widthLeft.push_back(r.widthLeft);
-    }
+    const RacelineInput track = circuits::RacelineInputOf(circuits::Rows(GetParam()));
     const double spacing = 1.0;
     const Result<Raceline> line = ComputeRaceline(track, PublishedCorridorCar(), spacing);
     ASSERT_TRUE(line.ok()) << line.error();

@@ -13,17 +13,6 @@
 namespace velmora {
 namespace {
 
-RacelineInput FromRows(const std::vector<CentrelineRow>& rows)
-{
-    RacelineInput in;
-    for (const CentrelineRow& r : rows) {
-        in.centre.push_back({r.x, r.y});
-        in.widthRight.push_back(r.widthRight);
-        in.widthLeft.push_back(r.widthLeft);
-    }
-    return in;
-}
-
 // A track as clicking draws it: straight stretches meeting in sharp corners,
 // sampled every `step` metres, one width all round.
 RacelineInput Polyline(const std::vector<WorldPoint>& corners, bool closed, double halfWidth, double step)
@@ -178,7 +167,7 @@ std::vector<Case> Cases()
 {
     std::vector<Case> cases;
     for (const char* name : circuits::kNames)
-        cases.push_back({name, FromRows(circuits::Rows(name)), RacecarVehicle(), 1.0});
+        cases.push_back({name, circuits::RacelineInputOf(circuits::Rows(name)), RacecarVehicle(), 1.0});
     // Generated tracks: 0.05 m per pixel, 42 px wide, corners as clicked.
     const double half = 21 * 0.05;
     cases.push_back({"clicked loop",
@@ -213,7 +202,7 @@ TEST(Raceline, EveryTrackGetsAUsableLine)
 
 TEST(Raceline, UnsettledLineSaysSoAndStaysInside)
 {
-    const RacelineInput in = FromRows(circuits::Rows("Monza"));
+    const RacelineInput in = circuits::RacelineInputOf(circuits::Rows("Monza"));
     CurvatureOptions options;
     options.maxIterations = 1;
     const Result<Raceline> line = ComputeRaceline(in, RacecarVehicle(), 2.0, options);
