@@ -11,8 +11,11 @@
 namespace velmora {
 
 // An occupancy map as the ROS map server loads it: its description and its
-// picture (binary PGM, or PNG through our decoder: colours count by the
-// mean of red, green and blue, as the map server takes them).
+// picture, PGM (binary or text, 8 or 16 bit) or PNG (grey, grey+alpha,
+// palette or colour, at any depth), one byte a cell: the mean of the
+// channels as the map server takes them for the map's mode (see
+// CellReading for what the byte means). Only the file's bytes and the
+// picture are held while it loads.
 struct LoadedMap {
     RosMapInfo info;
     GreyImage image;

@@ -1,0 +1,91 @@
+#include "core/formats/yaml_read.h"
+
+#include "core/formats/field_text.h"
+#include "core/formats/number_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace velmora {
+
+namespace {
+
+std::string LineOf(const YAML::Mark& mark)
+{
+    return mark.is_null() ? std::string() : "line " + std::to_string(mark.line + 1) + ": ";
+}
+
+// The value as a message shows it.
+std::string Shown(const YAML::Node& value)
+{
+    if (value.IsScalar())
+        return QuotedField(value.Scalar());
+    return value.IsSequence() ? "a list" : value.IsMap() ? "a map" : "nothing";
+}
+
+} // namespace
+
+std::string YamlAt(const YAML::Node& node)
+{
+    return LineOf(node.Mark());
+}
+
+Result<YAML::Node> LoadYamlMap(std::string_view text)
+{
+    // YAML allows no control bytes but tab and line ends; the library would
+    // call one an "unknown escape character". UTF-16 and UTF-32 text, which
+    // it reads, starts with a byte order mark and is left to it.
+    const bool wide = text.size() >= 2 && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF" ||
+                                           text.substr(0, 2) == std::string_view("\0\0", 2));
+    for (std::size_t i = 0; i < text.size() && !wide; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
+            const auto line = std::count(text.begin(), text.begin() + std::ptrdiff_t(i), '\n') + 1;
+            return Fail("line " + std::to_string(line) + ": not YAML: a control byte (" + std::to_string(c) + ")");
+        }
+    }
+    YAML::Node doc;
+    try {
+        doc = YAML::Load(std::string(text));
+    } catch (const YAML::Exception& e) {
+        return Fail(LineOf(e.mark) + "not YAML: " + e.msg);
+    }
+    if (!doc.IsDefined() || doc.IsNull())
+        return YAML::Node(YAML::NodeType::Map);
+    if (!doc.IsMap())
+        return Fail(YamlAt(doc) + "expected \"key: value\" lines");
+    return doc;
+}
+
+Status KeysOnce(const YAML::Node& map)
+{
+    std::set<std::string> seen;
+    for (const auto& entry : map) {
+        const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
+        if (!seen.insert(key).second)
+            return Fail(YamlAt(entry.first) + key + " is given twice");
+    }
+    return {};
+}
+
+Result<double> YamlNumber(const YAML::Node& value, std::string_view key)
+{
+    const std::string text = value.IsScalar() ? value.Scalar() : std::string();
+    const std::string_view trimmed = TrimBlanks(text);
+    const DecimalScan scan = ScanDecimal(trimmed);
+    if (!value.IsScalar() || scan.length == 0 || scan.length != trimmed.size() || !std::isfinite(scan.value))
+        return Fail(YamlAt(value) + std::string(key) + " must be a plain decimal number, not " + Shown(value));
+    return scan.value;
+}
+
+Result<std::string> YamlString(const YAML::Node& value, std::string_view key)
+{
+    if (value.IsNull())
+        return std::string();
+    if (!value.IsScalar())
+        return Fail(YamlAt(value) + std::string(key) + " needs text, not " + Shown(value));
+    return value.Scalar();
+}
+
+} // namespace velmora
