@@ -155,7 +155,9 @@ bool ReadGreyInto(png_structp png, png_infop info, GreyRead* read, GreyImage* gr
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_user_limits(png, png_uint_32(read->maxSide), png_uint_32(read->maxSide));
+    // libpng takes any size the format allows, so that ours is the check
+    // that says what is wrong, before the picture's memory is taken.
+    png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
     png_read_info(png, info);
     const png_uint_32 w = png_get_image_width(png, info);
     const png_uint_32 h = png_get_image_height(png, info);

@@ -9,7 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <cstring>
+#include <array>
 
 namespace velmora {
 
@@ -80,14 +80,24 @@ Result<MapCentreline> ReadMapCentreline(const QString& yamlPath, const MapTrackO
     return ExtractMapCentreline(map->image, map->info, options);
 }
 
-QImage MapPicture(const GreyImage& image)
+QImage MapPicture(const GreyImage& image, const RosMapInfo& info)
 {
+    std::array<std::uint8_t, 256> shade{};
+    const std::array<MapCell, 256> reading = CellReading(info);
+    for (std::size_t v = 0; v < shade.size(); ++v)
+        shade[v] = info.mode != RosMapMode::Raw            ? std::uint8_t(v)
+                   : reading[v] == MapCell::Free     ? 254
+                   : reading[v] == MapCell::Occupied ? 0
+                                                     : 205;
     QImage picture(image.width, image.height, QImage::Format_Grayscale8);
     if (picture.isNull())
         return picture;
-    for (int y = 0; y < image.height; ++y)
-        std::memcpy(picture.scanLine(y), image.values.data() + std::size_t(y) * std::size_t(image.width),
-                    std::size_t(image.width));
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* in = image.values.data() + std::size_t(y) * std::size_t(image.width);
+        uchar* out = picture.scanLine(y);
+        for (int x = 0; x < image.width; ++x)
+            out[x] = shade[in[x]];
+    }
     return picture;
 }
 

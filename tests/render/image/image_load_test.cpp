@@ -126,7 +126,7 @@ TEST_F(ImageLoad, AbsurdSizeIsRefusedBeforeDecoding)
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     QByteArray header;
-    png_set_write_fn(png, &header, Append, Flush);
+    png_set_write_fn(png, &header, AppendPngBytes, FlushPngBytes);
     png_set_IHDR(png, info, 100000, 100000, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
