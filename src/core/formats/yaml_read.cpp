@@ -33,6 +33,12 @@ std::string YamlAt(const YAML::Node& node)
 
 Result<YAML::Node> LoadYamlMap(std::string_view text)
 {
+    // The files read are a few lines; the library's node tree for a huge one
+    // would take many times its size.
+    constexpr std::size_t kMaxBytes = 1 << 20;
+    if (text.size() > kMaxBytes)
+        return Fail("the file is " + std::to_string(text.size()) + " bytes; a YAML description of a few lines is at most " +
+                    std::to_string(kMaxBytes));
     // YAML allows no control bytes but tab and line ends; the library would
     // call one an "unknown escape character". UTF-16 and UTF-32 text, which
     // it reads, starts with a byte order mark and is left to it.

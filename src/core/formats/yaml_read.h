@@ -16,8 +16,8 @@ namespace velmora {
 std::string YamlAt(const YAML::Node& node);
 
 // The document's top level as keys and values. An empty document gives an
-// empty map; anything else that is not one, or text the library cannot
-// parse, fails with the line.
+// empty map; anything else that is not one, text the library cannot parse
+// or control bytes fail with the line, and more than 1 MiB fails whole.
 Result<YAML::Node> LoadYamlMap(std::string_view text);
 
 // The first key that stands twice in the map, as a failure; the library
