@@ -24,6 +24,24 @@ std::string Shown(const YAML::Node& value)
     return value.IsSequence() ? "a list" : value.IsMap() ? "a map" : "nothing";
 }
 
+// YAML allows no control bytes but tab and line ends; the library would call
+// one an "unknown escape character". UTF-16 and UTF-32 text, which it
+// reads, starts with a byte order mark and is left to it.
+Status NoControlBytes(std::string_view text)
+{
+    const std::string_view start = text.substr(0, 2);
+    if (start == "\xFF\xFE" || start == "\xFE\xFF" || start == std::string_view("\0\0", 2))
+        return {};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
+            const auto line = std::count(text.begin(), text.begin() + std::ptrdiff_t(i), '\n') + 1;
+            return Fail("line " + std::to_string(line) + ": not YAML: a control byte (" + std::to_string(c) + ")");
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 std::string YamlAt(const YAML::Node& node)
@@ -39,18 +57,8 @@ Result<YAML::Node> LoadYamlMap(std::string_view text)
     if (text.size() > kMaxBytes)
         return Fail("the file is " + std::to_string(text.size()) + " bytes; a YAML description of a few lines is at most " +
                     std::to_string(kMaxBytes));
-    // YAML allows no control bytes but tab and line ends; the library would
-    // call one an "unknown escape character". UTF-16 and UTF-32 text, which
-    // it reads, starts with a byte order mark and is left to it.
-    const bool wide = text.size() >= 2 && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF" ||
-                                           text.substr(0, 2) == std::string_view("\0\0", 2));
-    for (std::size_t i = 0; i < text.size() && !wide; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
-            const auto line = std::count(text.begin(), text.begin() + std::ptrdiff_t(i), '\n') + 1;
-            return Fail("line " + std::to_string(line) + ": not YAML: a control byte (" + std::to_string(c) + ")");
-        }
-    }
+    if (Status s = NoControlBytes(text); !s)
+        return Fail(s.error());
     YAML::Node doc;
     try {
         doc = YAML::Load(std::string(text));
@@ -67,11 +75,9 @@ Result<YAML::Node> LoadYamlMap(std::string_view text)
 Status KeysOnce(const YAML::Node& map)
 {
     std::set<std::string> seen;
-    for (const auto& entry : map) {
-        const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
-        if (!seen.insert(key).second)
-            return Fail(YamlAt(entry.first) + key + " is given twice");
-    }
+    for (const auto& entry : map)
+        if (entry.first.IsScalar() && !seen.insert(entry.first.Scalar()).second)
+            return Fail(YamlAt(entry.first) + entry.first.Scalar() + " is given twice");
     return {};
 }
 
