@@ -149,8 +149,11 @@ TEST(TrackWorldFile, NumbersDoNotDependOnTheLocale)
         ::setenv("LOCPATH", path->c_str(), 1);
     if (!path || !std::setlocale(LC_ALL, CommaLocale::kName))
         GTEST_SKIP() << "no de_DE.UTF-8 locale and localedef could not build one";
+    // The C++ global locale too: the YAML library converts through streams in it.
+    const std::locale before = std::locale::global(std::locale(CommaLocale::kName));
     const std::string text = TrackWorldYaml(Monza());
     const Result<TrackWorld> read = ReadTrackWorld(text);
+    std::locale::global(before);
     std::setlocale(LC_ALL, "C");
     ::unsetenv("LOCPATH");
     EXPECT_NE(text.find("resolution: 0.873\n"), std::string::npos);

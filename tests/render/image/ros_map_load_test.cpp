@@ -1,9 +1,7 @@
 #include "core/mapin/free_cells.h"
-#include "render/image/png_decode.h"
 #include "render/image/png_test_file.h"
 #include "render/image/ros_map_load.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -22,8 +20,10 @@ std::uint8_t Level(MapCell c)
     return c == F ? 254 : c == O ? 0 : 205;
 }
 
-// The plain map's rows in a PNG's layout, each cell's channels from `pixel`.
-std::vector<std::vector<png_byte>> Rows(int depth, const std::function<std::vector<int>(MapCell)>& pixel)
+using Pixel = std::function<std::vector<int>(MapCell)>;
+
+// The plain map as a PNG, each cell's channels from `pixel`.
+QByteArray Png(int colourType, int depth, bool interlaced, const Pixel& pixel)
 {
     std::vector<std::vector<png_byte>> rows(2);
     for (std::size_t i = 0; i < kPlain.size(); ++i)
@@ -32,35 +32,36 @@ std::vector<std::vector<png_byte>> Rows(int depth, const std::function<std::vect
                 rows[i / 4].push_back(png_byte(v >> 8));
             rows[i / 4].push_back(png_byte(v & 0xFF));
         }
-    return rows;
+    return WritePng({4, 2, colourType, depth, interlaced, {}, {}}, rows);
 }
 
-QByteArray Png(int colourType, int depth, bool interlaced, const std::function<std::vector<int>(MapCell)>& pixel)
-{
-    PngLayout layout;
-    layout.height = 2;
-    layout.colourType = colourType;
-    layout.depth = depth;
-    layout.interlaced = interlaced;
-    return WritePng(layout, Rows(depth, pixel));
-}
-
+// The plain map as a PGM, "P2" or "P5", each cell's value from `value`.
 QByteArray Pgm(const char* magic, int maxValue, const std::function<int(MapCell)>& value)
 {
     QByteArray out = QByteArray(magic) + "\n# saved\n4 2\n" + QByteArray::number(maxValue) + "\n";
     for (const MapCell c : kPlain) {
         const int v = value(c);
-        if (magic[1] == '2')
-            out += " " + QByteArray::number(v);
-        else if (maxValue > 255)
-            out += QByteArray(1, char(v >> 8)) + char(v & 0xFF);
-        else
-            out += char(v);
+        out += magic[1] == '2' ? " " + QByteArray::number(v)
+               : maxValue > 255 ? QByteArray(1, char(v >> 8)) + char(v & 0xFF)
+                                : QByteArray(1, char(v));
     }
     return out;
 }
 
-const char kYaml[] = "resolution: 0.05\norigin: [-1.0, -2.0, 0.0]\noccupied_thresh: 0.65\nfree_thresh: 0.196\n";
+// The picture saved as `file` beside a description naming it, loaded.
+Result<LoadedMap> Load(const char* file, const QByteArray& bytes, const char* lines)
+{
+    QTemporaryDir dir;
+    QFile picture(dir.filePath(file)), yaml(dir.filePath("m.yaml"));
+    if (!picture.open(QIODevice::WriteOnly) || !yaml.open(QIODevice::WriteOnly))
+        return Fail("cannot write the test files");
+    picture.write(bytes);
+    yaml.write(QByteArray("image: ") + file +
+               "\nresolution: 0.05\norigin: [-1.0, -2.0, 0.0]\noccupied_thresh: 0.65\nfree_thresh: 0.196\n" + lines);
+    picture.close();
+    yaml.close();
+    return LoadRosMap(yaml.fileName());
+}
 
 // Each picture form the map servers read, with the description lines it
 // needs, reads as the plain map.
@@ -77,10 +78,10 @@ TEST(RosMapLoad, EveryPictureFormReadsAsThePlainMap)
         {"P2", "m.pgm", Pgm("P2", 255, Level), ""},
         {"P5 16-bit", "m.pgm", Pgm("P5", 65535, [](MapCell c) { return Level(c) * 257; }), ""},
         {"P2 largest 100", "m.pgm", Pgm("P2", 100, [](MapCell c) { return c == F ? 100 : c == O ? 0 : 80; }), ""},
-        {"P5 negated", "m.pgm", Pgm("P5", 255, [](MapCell c) { return 255 - Level(c); }), "negate: 1\n"},
+        {"P5 negated", "m.pgm", Pgm("P5", 255, [](MapCell c) { return 255 - Level(c); }), "negate: true\n"},
         {"P5 scale mode", "m.pgm", Pgm("P5", 255, Level), "mode: scale\n"},
         {"P5 raw", "m.pgm", Pgm("P5", 255, [](MapCell c) { return c == F ? 0 : c == O ? 100 : 255; }),
-         "mode: raw\nnegate: 0\n"},
+         "mode: raw\nnegate: 1\n"}, // negate is for shades
         {"PNG grey", "m.png", Png(PNG_COLOR_TYPE_GRAY, 8, false, grey), ""},
         {"PNG grey 16-bit interlaced", "m.png",
          Png(PNG_COLOR_TYPE_GRAY, 16, true, [](MapCell c) { return std::vector<int>{Level(c) * 257}; }), ""},
@@ -96,18 +97,10 @@ TEST(RosMapLoad, EveryPictureFormReadsAsThePlainMap)
         // Scale: a pixel not fully opaque is unknown, whatever its shade.
         {"PNG RGBA, scale", "m.png", Png(PNG_COLOR_TYPE_RGBA, 8, true, [](MapCell c) {
              return c == U ? std::vector<int>{255, 255, 255, 254} : std::vector<int>{Level(c), Level(c), Level(c), 255};
-         }), "mode: scale\n"},
+         }), "mode: SCALE\n"},
     };
     for (const auto& c : cases) {
-        QTemporaryDir dir;
-        ASSERT_FALSE(c.bytes.isEmpty()) << c.form;
-        QFile picture(dir.filePath(c.file)), yaml(dir.filePath("m.yaml"));
-        ASSERT_TRUE(picture.open(QIODevice::WriteOnly) && yaml.open(QIODevice::WriteOnly));
-        picture.write(c.bytes);
-        yaml.write(QByteArray("image: ") + c.file + "\n" + kYaml + c.lines);
-        picture.close();
-        yaml.close();
-        const Result<LoadedMap> map = LoadRosMap(yaml.fileName());
+        const Result<LoadedMap> map = Load(c.file, c.bytes, c.lines);
         ASSERT_TRUE(map.ok()) << c.form << ": " << map.error();
         ASSERT_EQ(map->image.width, 4) << c.form;
         ASSERT_EQ(map->image.height, 2) << c.form;
@@ -125,11 +118,7 @@ TEST(RosMapLoad, EveryPictureFormReadsAsThePlainMap)
 
 TEST(RosMapLoad, RefusesBadPicturesInOneLine)
 {
-    PngLayout huge;
-    huge.width = 20000;
-    huge.height = 1;
-    huge.colourType = PNG_COLOR_TYPE_GRAY;
-    const QByteArray png = WritePng(huge, {std::vector<png_byte>(20000, 255)});
+    const QByteArray png = WritePng({20000, 1, PNG_COLOR_TYPE_GRAY, 8, false, {}, {}}, {std::vector<png_byte>(20000, 255)});
     const struct {
         QByteArray bytes;
         const char* message;
@@ -137,17 +126,9 @@ TEST(RosMapLoad, RefusesBadPicturesInOneLine)
         {"P5\n20000 20000\n255\n", "m.pic: the PGM picture is 20000 x 20000 pixels; a map may have 1 to 16384"},
         {png, "m.pic: the PNG picture cannot be read: the picture is 20000 x 1 pixels; a map may have 1 to 16384"},
         {png.left(png.size() / 2), "m.pic: the PNG picture cannot be read"},
-        {"GIF89a", "m.pic: not a PGM or PNG picture"},
     };
     for (const auto& c : cases) {
-        QTemporaryDir dir;
-        QFile picture(dir.filePath("m.pic")), yaml(dir.filePath("m.yaml"));
-        ASSERT_TRUE(picture.open(QIODevice::WriteOnly) && yaml.open(QIODevice::WriteOnly));
-        picture.write(c.bytes);
-        yaml.write(QByteArray("image: m.pic\n") + kYaml);
-        picture.close();
-        yaml.close();
-        const Result<LoadedMap> map = LoadRosMap(yaml.fileName());
+        const Result<LoadedMap> map = Load("m.pic", c.bytes, "");
         ASSERT_FALSE(map.ok()) << c.message;
         EXPECT_NE(map.error().find(c.message), std::string::npos) << map.error();
         EXPECT_EQ(map.error().find('\n'), std::string::npos) << map.error();
