@@ -1,4 +1,5 @@
 #include "core/mapin/free_cells.h"
+#include "render/image/png_decode.h"
 #include "render/image/png_test_file.h"
 #include "render/image/ros_map_load.h"
 
@@ -133,6 +134,22 @@ TEST(RosMapLoad, RefusesBadPicturesInOneLine)
         EXPECT_NE(map.error().find(c.message), std::string::npos) << map.error();
         EXPECT_EQ(map.error().find('\n'), std::string::npos) << map.error();
     }
+}
+
+// Every pass of an interlaced picture lands on its own pixels: a noisy
+// picture reads the same interlaced or not, RGB as grey.
+TEST(RosMapLoad, InterlacedPicturesReadAsPlainOnes)
+{
+    std::vector<std::vector<png_byte>> rows(23, std::vector<png_byte>(37 * 3));
+    unsigned seed = 7;
+    for (auto& row : rows)
+        for (png_byte& b : row)
+            b = png_byte((seed = seed * 1103515245u + 12345u) >> 16);
+    const Result<GreyImage> plain = DecodePngGrey(WritePng({37, 23, PNG_COLOR_TYPE_RGB, 8, false, {}, {}}, rows), {}, 100);
+    const Result<GreyImage> laced = DecodePngGrey(WritePng({37, 23, PNG_COLOR_TYPE_RGB, 8, true, {}, {}}, rows), {}, 100);
+    ASSERT_TRUE(plain.ok() && laced.ok());
+    EXPECT_EQ(laced->values, plain->values);
+    EXPECT_EQ(plain->values[1], (rows[0][3] + rows[0][4] + rows[0][5] + 1) / 3);
 }
 
 // The racing team's own maps, as published: all four load at their sizes,
