@@ -25,7 +25,8 @@ std::string_view View(const QByteArray& bytes)
 // servers do, "to preserve existing behaviour"); scale leaves every pixel
 // not fully opaque unknown (as ROS 2 does; ROS 1 only fully transparent ones
 // between the thresholds, which maps saved for ROS 2 do not expect); raw
-// ignores alpha.
+// ignores alpha. A palette picture counts by its colours, as ROS 2 has it
+// (ROS 1 took the palette index for the shade, which no painter meant).
 PngGreyFold FoldFor(const RosMapInfo& info)
 {
     PngGreyFold fold;
