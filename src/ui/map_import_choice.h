@@ -20,6 +20,7 @@ struct MapImportChoice {
     double headingDegrees = 0; // for StartHeading: 0 along +x, counter-clockwise
     double closeGaps = 0;      // metres; 0: none
     double minObstacle = 0;    // metres; 0: three cells
+    bool measuredWidth = false; // the track as wide as the map's free space (median), else the editor's width
 };
 
 // The choice as the core takes it.

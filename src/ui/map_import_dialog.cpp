@@ -3,6 +3,7 @@
 #include "core/formats/field_text.h"
 #include "core/formats/number_text.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -200,9 +201,13 @@ MapImportDialog::MapImportDialog(const QImage& map, const WorldFrame& frame, con
     closeGaps->setToolTip("Gaps in the walls up to this wide are closed before the track is looked for");
     form->addRow("Close wall gaps up to (m)", closeGaps);
     minObstacle = NumberField(initial.minObstacle > 0 ? Text(FormatShortest(initial.minObstacle)) : QString(),
-                              "3 cells: " + Text(FormatShortest(frame.Metres(3))), this);
+                              "3 cells: " + Text(FormatTrimmed(frame.Metres(3), 3)), this);
     minObstacle->setToolTip("Specks of noise smaller than this across are taken as free space");
     form->addRow("Ignore obstacles smaller than (m)", minObstacle);
+    measuredWidth = new QCheckBox("As wide as the map's free space (the median)", this);
+    measuredWidth->setChecked(initial.measuredWidth);
+    measuredWidth->setToolTip("Else the track width of the Options window");
+    form->addRow("Track width", measuredWidth);
     right->addLayout(form);
 
     problem = new QLabel(this);
@@ -253,6 +258,7 @@ Result<MapImportChoice> MapImportDialog::Chosen() const
     if (!specks)
         return Fail(specks.error());
     chosen.minObstacle = *specks;
+    chosen.measuredWidth = measuredWidth->isChecked();
     return chosen;
 }
 

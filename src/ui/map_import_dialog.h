@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -72,6 +73,7 @@ public:
     QLineEdit* heading = nullptr;     // degrees, for the start heading
     QLineEdit* closeGaps = nullptr;   // empty: none
     QLineEdit* minObstacle = nullptr; // empty: three cells
+    QCheckBox* measuredWidth = nullptr;
     QLabel* problem = nullptr;
     QPushButton* ok = nullptr;
 

@@ -132,6 +132,7 @@ bool ChooseMapImport(Workspace& ws, const Prompts& prompts, MapJob& job)
     job.options = TrackOptions(choice);
     job.import.angleLimit = ws.settings.AngleLimit;
     job.import.trackWidth = ws.settings.TrackWidth;
+    job.import.trackWidthFromFile = choice.measuredWidth;
     return true;
 }
 

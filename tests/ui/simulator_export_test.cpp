@@ -295,8 +295,9 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
 }
 
 // The Import Map dialog's choices reach the import as the tool's options
-// do: a typed start and the other direction give the track velmora-export
-// makes with --start and --reverse, not its default one. They are offered
+// do: a typed start, the other direction and the measured width give the
+// track velmora-export makes with --start, --reverse and --track-width csv,
+// not its default one. They are offered
 // again when the same map is imported next.
 TEST_F(SimulatorExportTest, ImportMapDialogChoicesGiveTheToolsTrackForTheSameOptions)
 {
@@ -312,6 +313,7 @@ TEST_F(SimulatorExportTest, ImportMapDialogChoicesGiveTheToolsTrackForTheSameOpt
         dialog.startX->setText("-29.39");
         dialog.startY->setText("-120.58");
         dialog.direction->setCurrentIndex(int(MapImportChoice::Direction::Clockwise));
+        dialog.measuredWidth->setChecked(true);
         const Result<MapImportChoice> chosen = dialog.Chosen();
         EXPECT_TRUE(chosen) << dialog.problem->text().toStdString();
         return chosen ? std::optional<MapImportChoice>(*chosen) : std::nullopt;
@@ -322,11 +324,13 @@ TEST_F(SimulatorExportTest, ImportMapDialogChoicesGiveTheToolsTrackForTheSameOpt
     const QString trk = h.work.filePath("Tracks/Spa_map.trk");
     h.answerSave = [trk] { return trk; };
     h.shell().HandleMenu(kCmdSave);
-    ASSERT_EQ(RunTool({"--trk", "--start", "-29.39,-120.58", "--reverse", "--out-dir", h.work.filePath("tool"), yaml}),
+    ASSERT_EQ(RunTool({"--trk", "--start", "-29.39,-120.58", "--reverse", "--track-width", "csv", "--out-dir",
+                       h.work.filePath("tool"), yaml}),
               0);
     ASSERT_EQ(RunTool({"--trk", "--out-dir", h.work.filePath("default"), yaml}), 0);
     EXPECT_EQ(ReadAll(trk), ReadAll(h.work.filePath("tool/Spa_map.trk")));
     EXPECT_NE(ReadAll(trk), ReadAll(h.work.filePath("default/Spa_map.trk")));
+    EXPECT_EQ(ReadAll(h.work.filePath("Tracks/Spa_map_frame.yaml")), ReadAll(h.work.filePath("tool/Spa_map_frame.yaml")));
 
     h.shell().HandleMenu(kCmdImportMap);
     h.WaitForPictures();
@@ -335,6 +339,7 @@ TEST_F(SimulatorExportTest, ImportMapDialogChoicesGiveTheToolsTrackForTheSameOpt
     EXPECT_TRUE(offered[1].startGiven);
     EXPECT_EQ(offered[1].startX, -29.39);
     EXPECT_EQ(offered[1].direction, MapImportChoice::Direction::Clockwise);
+    EXPECT_TRUE(offered[1].measuredWidth);
 }
 
 // An imported circuit's race line keeps to the circuit's own edges, as the
