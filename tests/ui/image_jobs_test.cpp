@@ -111,24 +111,15 @@ TEST_F(PictureJobs, CopyHandsThePictureOverWhenEncoded)
 TEST_F(PictureJobs, AJobThatThrowsFailsAndFreesTheWindow)
 {
     ImageJobs jobs(ws, nullptr);
-    const std::function<Result<std::string>(EncodeProgress&)> throwers[] = {
-        [](EncodeProgress&) -> Result<std::string> { throw std::runtime_error("bad map"); },
-        [](EncodeProgress&) -> Result<std::string> { throw 42; },
-        [](EncodeProgress&) -> Result<std::string> { throw std::bad_alloc(); },
-    };
-    const char* told[] = {"bad map", "an unexpected error", "out of memory"};
-    for (std::size_t i = 0; i < std::size(throwers); ++i) {
-        std::optional<Result<std::string>> result;
-        ImageJob job;
-        job.work = throwers[i];
-        job.done = [&result](const Result<std::string>& r) { result = r; };
-        ASSERT_TRUE(jobs.Start(std::move(job)));
-        TurnsUntilIdle(jobs);
-        ASSERT_TRUE(result.has_value());
-        ASSERT_FALSE(result->ok());
-        EXPECT_EQ(result->error(), told[i]);
-        EXPECT_FALSE(jobs.Busy());
-    }
+    std::optional<Result<std::string>> result;
+    ImageJob job;
+    job.work = [](EncodeProgress&) -> Result<std::string> { throw std::runtime_error("bad map"); };
+    job.done = [&result](const Result<std::string>& r) { result = r; };
+    ASSERT_TRUE(jobs.Start(std::move(job)));
+    TurnsUntilIdle(jobs);
+    ASSERT_TRUE(result.has_value() && !result->ok());
+    EXPECT_EQ(result->error(), "bad map");
+    EXPECT_FALSE(jobs.Busy());
 }
 
 } // namespace velmora
