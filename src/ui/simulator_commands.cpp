@@ -9,6 +9,7 @@
 #include "render/image/ros_map_load.h"
 #include "ui/failure_report.h"
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -39,7 +40,8 @@ struct PlacedMap {
 };
 
 // The map's track as velmora-export reads MAP.yaml with its defaults: the
-// ring around the map's origin, at the settings' angle limit and width.
+// ring around the map's origin, at the settings' angle limit, as wide as
+// the map measures it.
 Result<PlacedMap> PlaceMap(const Workspace& ws, const QString& path)
 {
     try {
@@ -52,6 +54,7 @@ Result<PlacedMap> PlaceMap(const Workspace& ws, const QString& path)
         CentrelineImportOptions io;
         io.angleLimit = ws.settings.AngleLimit;
         io.trackWidth = ws.settings.TrackWidth;
+        io.trackWidthFromFile = true; // as wide as the map measures it
         Result<ImportedCentreline> imported = ImportMapCentreline(*line, io);
         if (!imported)
             return Fail(imported.error());
@@ -125,6 +128,8 @@ void ImportMap(Workspace& ws, const Prompts& prompts)
     ws.templateImage = template_;
     ws.templateCache = TemplateCache{};
     ws.frame = placed->imported.frame;
+    ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(placed->imported.sourceEdges),
+                                              ws.editor.model.TrackPath};
     ws.editor.view.status1 = "map imported: " + (placed->line.note.empty() ? "" : placed->line.note + "; ") +
                              std::to_string(placed->line.width) + " x " + std::to_string(placed->line.height) +
                              " cells of " + FormatShortest(ws.frame->metresPerPixel) + " m, track width " +

@@ -15,11 +15,15 @@ namespace {
 
 constexpr double kHalfDiagonal = 0.70710678118654752;
 // In cells: a march along a normal stops this near to where the car's
-// centre may go no further, and points along a stretch's edges are checked
-// this far apart (a wall between two of them is nearer than at either by a
-// few thousandths of a cell at most).
+// centre may go no further.
 constexpr double kSettled = 0.01;
-constexpr double kEdgeStep = 0.25;
+// In cells: points along a stretch's edges are checked at most this far
+// apart, and closer for a small clearance, so that a wall between two of
+// them comes nearer than at either by no more than kEdgeDip: a wall's
+// corner halfway between points h apart is nearer by about h^2 / 8
+// clearances.
+constexpr double kEdgeStep = 1;
+constexpr double kEdgeDip = 0.02;
 // In cells: a wall nearer than the clearance by no more than this leaves
 // the corridor as it is.
 constexpr double kTolerated = 0.005;
@@ -180,26 +184,30 @@ WorldPoint StretchNormal(const RacelineInput& c, std::size_t i, double sign)
     return {-sign * (q.y - p.y) / length, sign * (q.x - p.x) / length};
 }
 
-// One round over every stretch on one side: true when a width was narrowed.
-bool ClearStretches(RacelineInput& c, const WallField& field, double sign, double need, double mpp)
+// One round over the stretches on one side that touch a row narrowed in
+// the round before (`changed`, all at first): marks the rows it narrows in
+// `narrowed`.
+void ClearStretches(RacelineInput& c, const WallField& field, double sign, double need, double step,
+                    double tolerated, const std::vector<char>& changed, std::vector<char>& narrowed)
 {
     const std::size_t n = c.centre.size();
     const std::size_t stretches = c.closed ? n : n - 1;
     std::vector<double>& w = sign > 0 ? c.widthLeft : c.widthRight;
-    bool narrowed = false;
     const auto narrow = [&](std::size_t i, double by) {
         const double was = w[i];
         w[i] = std::max(need, w[i] - by);
-        narrowed = narrowed || w[i] != was;
+        narrowed[i] = narrowed[i] || w[i] != was;
     };
     for (std::size_t i = 0; i < stretches; ++i) {
-        const std::size_t j = (i + 1) % n;
+        const std::size_t j = (i + 1) % n, k = (j + 1) % n;
+        if (!changed[i] && !changed[j] && !changed[k])
+            continue;
         const WorldPoint u = StretchNormal(c, i, sign);
         if ((u.x == 0 && u.y == 0) || w[i] < need || w[j] < need)
             continue;
-        const double edge = Deficit(field, Along(c.centre[i], u, w[i] - need), Along(c.centre[j], u, w[j] - need),
-                                    need, kEdgeStep * mpp);
-        if (edge > kTolerated * mpp) {
+        const double edge =
+            Deficit(field, Along(c.centre[i], u, w[i] - need), Along(c.centre[j], u, w[j] - need), need, step);
+        if (edge > tolerated) {
             narrow(i, edge);
             narrow(j, edge);
         }
@@ -208,11 +216,10 @@ bool ClearStretches(RacelineInput& c, const WallField& field, double sign, doubl
         const WorldPoint v = StretchNormal(c, j, sign);
         if (v.x == 0 && v.y == 0)
             continue;
-        const double corner = ArcDeficit(field, c.centre[j], u, v, w[j] - need, need, kEdgeStep * mpp);
-        if (corner > kTolerated * mpp)
+        const double corner = ArcDeficit(field, c.centre[j], u, v, w[j] - need, need, step);
+        if (corner > tolerated)
             narrow(j, corner);
     }
-    return narrowed;
 }
 
 } // namespace
@@ -241,11 +248,16 @@ void FitToMapWalls(RacelineInput& c, const MapWalls& walls, double clearance, do
         c.widthLeft[i] = reachFreeSpace ? left : std::min(c.widthLeft[i], left);
         c.widthRight[i] = reachFreeSpace ? right : std::min(c.widthRight[i], right);
     }
-    for (int round = 0; round < kMaxRounds; ++round) {
-        const bool left = ClearStretches(c, field, 1, clearance, mpp);
-        const bool right = ClearStretches(c, field, -1, clearance, mpp);
-        if (!left && !right)
-            break;
+    const double step = mpp * std::min(kEdgeStep, std::sqrt(8 * kEdgeDip * clearance / mpp));
+    for (const double sign : {1.0, -1.0}) {
+        std::vector<char> changed(n, 1), narrowed(n, 0);
+        for (int round = 0; round < kMaxRounds; ++round) {
+            ClearStretches(c, field, sign, clearance, step, kTolerated * mpp, changed, narrowed);
+            if (std::find(narrowed.begin(), narrowed.end(), 1) == narrowed.end())
+                break;
+            changed.swap(narrowed);
+            std::fill(narrowed.begin(), narrowed.end(), 0);
+        }
     }
 }
 
