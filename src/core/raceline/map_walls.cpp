@@ -228,8 +228,11 @@ void FitToMapWalls(RacelineInput& c, const MapWalls& walls, double clearance, do
 {
     const std::size_t n = c.centre.size();
     const double mpp = walls.frame.metresPerPixel;
-    if (n < 2 || c.widthLeft.size() != n || c.widthRight.size() != n || !(mpp > 0) ||
-        walls.freeCells.cells.size() != std::size_t(walls.freeCells.width) * std::size_t(walls.freeCells.height))
+    const auto finite = [](WorldPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+    // What cannot be measured is left for the race line to refuse.
+    if (n < 2 || c.widthLeft.size() != n || c.widthRight.size() != n || !(mpp > 0) || !std::isfinite(farthest) ||
+        walls.freeCells.cells.size() != std::size_t(walls.freeCells.width) * std::size_t(walls.freeCells.height) ||
+        !std::all_of(c.centre.begin(), c.centre.end(), finite))
         return;
     const WallField field(walls, WindowOf(c, walls, farthest + clearance));
     const std::vector<WorldPoint> normals = LeftNormals(c.centre, c.closed);
