@@ -23,6 +23,7 @@ constexpr double kSettled = 0.01;
 // corner halfway between points h apart is nearer by about h^2 / 8
 // clearances.
 constexpr double kEdgeStep = 1;
+constexpr double kMinEdgeStep = 0.1;
 constexpr double kEdgeDip = 0.02;
 // In cells: a wall nearer than the clearance by no more than this leaves
 // the corridor as it is.
@@ -251,7 +252,7 @@ void FitToMapWalls(RacelineInput& c, const MapWalls& walls, double clearance, do
         c.widthLeft[i] = reachFreeSpace ? left : std::min(c.widthLeft[i], left);
         c.widthRight[i] = reachFreeSpace ? right : std::min(c.widthRight[i], right);
     }
-    const double step = mpp * std::min(kEdgeStep, std::sqrt(8 * kEdgeDip * clearance / mpp));
+    const double step = mpp * std::clamp(std::sqrt(8 * kEdgeDip * clearance / mpp), kMinEdgeStep, kEdgeStep);
     for (const double sign : {1.0, -1.0}) {
         std::vector<char> changed(n, 1), narrowed(n, 0);
         for (int round = 0; round < kMaxRounds; ++round) {
