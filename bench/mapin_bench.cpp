@@ -75,8 +75,8 @@ void BM_MapRaceline(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        const Result<Raceline> raceline = RacelineOfTrack(track->model.TrackPath, track->trackWidth, track->frame,
-                                                          *car, &track->sourceEdges);
+        const Result<Raceline> raceline = RacelineOfTrack(track->model.TrackPath, track->trackWidth,
+                                                          track->frame, *car, &track->sourceEdges);
         if (!raceline) {
             state.SkipWithError(raceline.error().c_str());
             break;

@@ -128,8 +128,8 @@ void ImportMap(Workspace& ws, const Prompts& prompts)
     ws.templateImage = template_;
     ws.templateCache = TemplateCache{};
     ws.frame = placed->imported.frame;
-    ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(placed->imported.sourceEdges),
-                                              ws.editor.model.TrackPath};
+    ws.circuitEdges = Workspace::CircuitEdges{
+        std::make_shared<const SourceEdges>(placed->imported.sourceEdges), ws.editor.model.TrackPath};
     ws.editor.view.status1 = "map imported: " + (placed->line.note.empty() ? "" : placed->line.note + "; ") +
                              std::to_string(placed->line.width) + " x " + std::to_string(placed->line.height) +
                              " cells of " + FormatShortest(ws.frame->metresPerPixel) + " m, track width " +

@@ -174,23 +174,21 @@ TEST(RacelineFile, KeepsOffTheWallsOfTheMapItWasFoundOn)
         QStringList options;
         double width; // metres on every row as given, or 0: the map's own
     } cases[] = {
-        {"hangar/hangar", {}, 0},
-        {"JFR_racingv5/JFR_racingv5", {}, 0},
-        {"berlin/berlin", {}, 0},
-        {"colombia/columbia", {}, 0},
-        {"hangar/hangar", {"--track-width", "2m"}, 2},
+        {"hangar/hangar", {}, 0},     {"JFR_racingv5/JFR_racingv5", {}, 0},          {"berlin/berlin", {}, 0},
+        {"colombia/columbia", {}, 0}, {"hangar/hangar", {"--track-width", "2m"}, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.map + (" " + c.options.join(' ')).toStdString());
         const QString yaml = QString(VELMORA_TEST_DATA) + "/slam/" + c.map + ".yaml";
         const QString name = QFileInfo(yaml).completeBaseName();
-        ASSERT_EQ(Export(QStringList{"--centreline", "--raceline", "--vehicle", "f1tenth", "--quiet", "--out-dir",
-                                     dir.path(), yaml} +
+        ASSERT_EQ(Export(QStringList{"--centreline", "--raceline", "--vehicle", "f1tenth", "--quiet",
+                                     "--out-dir", dir.path(), yaml} +
                          c.options),
                   0);
         const Result<LoadedMap> loaded = LoadRosMap(yaml);
         ASSERT_TRUE(loaded) << loaded.error();
-        const SourceMap source{FreeCells(loaded->image, loaded->info), MapFrame(loaded->info, loaded->image.height)};
+        const SourceMap source{FreeCells(loaded->image, loaded->info),
+                               MapFrame(loaded->info, loaded->image.height)};
         const double cell = source.frame.metresPerPixel;
 
         QFile file(dir.filePath(name + "_centreline.csv"));

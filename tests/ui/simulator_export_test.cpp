@@ -1,16 +1,16 @@
 #include "core/settings/prefs_file.h"
+#include "file_bytes.h"
 #include "outputs/output_table.h"
 #include "ui/canvas_widget.h"
 #include "ui/shell_harness.h"
 #include "ui/simulator_export_dialog.h"
-#include "file_bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSpinBox>
@@ -303,7 +303,10 @@ TEST_F(SimulatorExportTest, AnImportedTracksRaceLineKeepsToItsOwnEdgesAsTheTools
         const char* vehicle;
         QStringList options; // the tool's, for the same track
     } cases[] = {
-        {kCmdImportCircuit, VELMORA_TEST_DATA "/circuits/BrandsHatch.csv", "racecar", {"--track-width", "csv"}},
+        {kCmdImportCircuit,
+         VELMORA_TEST_DATA "/circuits/BrandsHatch.csv",
+         "racecar",
+         {"--track-width", "csv"}},
         {kCmdImportMap, VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml", "f1tenth", {}},
     };
     for (const auto& c : cases) {
@@ -323,15 +326,19 @@ TEST_F(SimulatorExportTest, AnImportedTracksRaceLineKeepsToItsOwnEdgesAsTheTools
         h.shell().HandleMenu(kCmdExportSimulators);
         h.WaitForPictures();
         EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
-        ASSERT_EQ(RunTool(QStringList{"--raceline", "--vehicle", c.vehicle, "--out-dir", h.work.filePath("tool")} +
-                          c.options << c.file),
-                  0);
+        ASSERT_EQ(
+            RunTool(QStringList{"--raceline", "--vehicle", c.vehicle, "--out-dir", h.work.filePath("tool")} +
+                        c.options
+                    << c.file),
+            0);
         // The second comment line names the track: "track" in the editor.
-        const auto rows = [](const QByteArray& file) { return file.mid(file.indexOf('\n', file.indexOf('\n') + 1)); };
+        const auto rows = [](const QByteArray& file) {
+            return file.mid(file.indexOf('\n', file.indexOf('\n') + 1));
+        };
         const QByteArray editor = ReadAll(h.work.filePath("editor/track_raceline.csv"));
         ASSERT_FALSE(editor.isEmpty());
-        EXPECT_EQ(rows(editor),
-                  rows(ReadAll(h.work.filePath("tool/" + QFileInfo(c.file).completeBaseName() + "_raceline.csv"))));
+        EXPECT_EQ(rows(editor), rows(ReadAll(h.work.filePath("tool/" + QFileInfo(c.file).completeBaseName() +
+                                                             "_raceline.csv"))));
 
         h.shell().HandleMenu(kCmdNew);
         EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);

@@ -78,8 +78,10 @@ private:
     double Exact(double x, double y, double upper) const
     {
         const double reach = upper + kHalfDiagonal;
-        const int x0 = std::max(0, int(std::floor(x - reach))), x1 = std::min(walls_.width - 1, int(x + reach));
-        const int y0 = std::max(0, int(std::floor(y - reach))), y1 = std::min(walls_.height - 1, int(y + reach));
+        const int x0 = std::max(0, int(std::floor(x - reach))),
+                  x1 = std::min(walls_.width - 1, int(x + reach));
+        const int y0 = std::max(0, int(std::floor(y - reach))),
+                  y1 = std::min(walls_.height - 1, int(y + reach));
         double best = upper * upper;
         for (int j = y0; j <= y1; ++j) {
             const double dy = std::max(std::abs(y - j - 0.5) - 0.5, 0.0);
@@ -119,7 +121,9 @@ CellBox WindowOf(const RacelineInput& c, const MapWalls& walls, double reach)
         minY = std::min(minY, f.CanvasY(p.y));
         maxY = std::max(maxY, f.CanvasY(p.y));
     }
-    const auto clip = [](double v, int size) { return int(std::clamp(std::floor(v), 0.0, double(size - 1))); };
+    const auto clip = [](double v, int size) {
+        return int(std::clamp(std::floor(v), 0.0, double(size - 1)));
+    };
     CellBox box;
     if (!(maxX + room >= 0 && maxY + room >= 0 && minX - room < walls.freeCells.width &&
           minY - room < walls.freeCells.height))
@@ -155,7 +159,8 @@ double Deficit(const WallField& field, WorldPoint a, WorldPoint b, double need, 
     double deficit = 0;
     for (int k = 0; k <= parts; ++k) {
         const double t = double(k) / parts;
-        deficit = std::max(deficit, need - field.Clearance({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}, need));
+        deficit =
+            std::max(deficit, need - field.Clearance({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}, need));
     }
     return deficit;
 }
@@ -170,7 +175,8 @@ double ArcDeficit(const WallField& field, WorldPoint p, WorldPoint u, WorldPoint
     double deficit = 0;
     for (int k = 1; k < parts; ++k) {
         const double a = turn * k / parts, c = std::cos(a), s = std::sin(a);
-        deficit = std::max(deficit, need - field.Clearance(Along(p, {c * u.x - s * u.y, s * u.x + c * u.y}, r), need));
+        deficit = std::max(deficit,
+                           need - field.Clearance(Along(p, {c * u.x - s * u.y, s * u.x + c * u.y}, r), need));
     }
     return deficit;
 }
@@ -206,8 +212,8 @@ void ClearStretches(RacelineInput& c, const WallField& field, double sign, doubl
         const WorldPoint u = StretchNormal(c, i, sign);
         if ((u.x == 0 && u.y == 0) || w[i] < need || w[j] < need)
             continue;
-        const double edge =
-            Deficit(field, Along(c.centre[i], u, w[i] - need), Along(c.centre[j], u, w[j] - need), need, step);
+        const double edge = Deficit(field, Along(c.centre[i], u, w[i] - need),
+                                    Along(c.centre[j], u, w[j] - need), need, step);
         if (edge > tolerated) {
             narrow(i, edge);
             narrow(j, edge);
@@ -225,14 +231,17 @@ void ClearStretches(RacelineInput& c, const WallField& field, double sign, doubl
 
 } // namespace
 
-void FitToMapWalls(RacelineInput& c, const MapWalls& walls, double clearance, double farthest, bool reachFreeSpace)
+void FitToMapWalls(RacelineInput& c, const MapWalls& walls, double clearance, double farthest,
+                   bool reachFreeSpace)
 {
     const std::size_t n = c.centre.size();
     const double mpp = walls.frame.metresPerPixel;
     const auto finite = [](WorldPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); };
     // What cannot be measured is left for the race line to refuse.
-    if (n < 2 || c.widthLeft.size() != n || c.widthRight.size() != n || !(mpp > 0) || !std::isfinite(farthest) ||
-        walls.freeCells.cells.size() != std::size_t(walls.freeCells.width) * std::size_t(walls.freeCells.height) ||
+    if (n < 2 || c.widthLeft.size() != n || c.widthRight.size() != n || !(mpp > 0) ||
+        !std::isfinite(farthest) ||
+        walls.freeCells.cells.size() !=
+            std::size_t(walls.freeCells.width) * std::size_t(walls.freeCells.height) ||
         !std::all_of(c.centre.begin(), c.centre.end(), finite))
         return;
     const WallField field(walls, WindowOf(c, walls, farthest + clearance));

@@ -278,20 +278,23 @@ void TakeRowWidths(TrackSamples& samples, const SourceEdges& e, const WorldFrame
     // step between them spans of the source's rows, and more.
     double sourceLength = 0;
     for (std::size_t k = 0; k < segments; ++k)
-        sourceLength += std::hypot(e.centre[(k + 1) % n].x - e.centre[k].x, e.centre[(k + 1) % n].y - e.centre[k].y);
+        sourceLength +=
+            std::hypot(e.centre[(k + 1) % n].x - e.centre[k].x, e.centre[(k + 1) % n].y - e.centre[k].y);
     const double sampleLength = frame.Metres(samples.length) / double(samples.rows.size());
     const std::size_t reach =
-        sourceLength > 0 ? std::size_t(std::ceil(4 * sampleLength / (sourceLength / double(segments)))) + 8 : segments;
+        sourceLength > 0 ? std::size_t(std::ceil(4 * sampleLength / (sourceLength / double(segments)))) + 8
+                         : segments;
     std::size_t at = 0;
     for (std::size_t r = 0; r < samples.rows.size(); ++r) {
         TrackSample& row = samples.rows[r];
         const WorldPoint p{frame.X(row.x), frame.Y(row.y)};
-        const Nearest near =
-            r == 0 ? NearestOn(e.centre, segments, p) : NearestAround(e.centre, segments, e.closed, p, at, reach);
+        const Nearest near = r == 0 ? NearestOn(e.centre, segments, p)
+                                    : NearestAround(e.centre, segments, e.closed, p, at, reach);
         at = near.segment;
         const std::size_t k = near.segment, k1 = (k + 1) % n;
         row.widthLeft = (e.widthLeft[k] + near.t * (e.widthLeft[k1] - e.widthLeft[k])) / frame.metresPerPixel;
-        row.widthRight = (e.widthRight[k] + near.t * (e.widthRight[k1] - e.widthRight[k])) / frame.metresPerPixel;
+        row.widthRight =
+            (e.widthRight[k] + near.t * (e.widthRight[k1] - e.widthRight[k])) / frame.metresPerPixel;
         // Left of travel on the screen, y down.
         const double lx = std::sin(row.heading), ly = -std::cos(row.heading);
         row.left = {row.x + row.widthLeft * lx, row.y + row.widthLeft * ly};
