@@ -108,7 +108,9 @@ void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
     ws.templateImage = job.picture;
     ws.templateCache = TemplateCache{};
     ws.frame = job.imported.frame;
-    ws.circuitEdges.reset();
+    // The map's walls and measured widths, which the race line keeps to.
+    ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(job.imported.sourceEdges),
+                                              ws.editor.model.TrackPath};
     ws.editor.view.status1 = "map imported: " + (job.line.note.empty() ? "" : InEditorWords(job.line.note) + "; ") +
                              std::to_string(job.line.width) + " x " + std::to_string(job.line.height) +
                              " cells of " + FormatShortest(ws.frame->metresPerPixel) + " m, track width " +
