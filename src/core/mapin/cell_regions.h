@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace velmora {
@@ -20,9 +21,9 @@ struct CellRegion {
 // where two wall cells meet). Empty when the mask does not hold the seed.
 CellRegion SideRegion(const CellMask& mask, std::size_t seed);
 
-// Every group of cells the mask holds, joined through their sides, largest
-// first.
-std::vector<CellRegion> SideRegions(const CellMask& mask);
+// The same cells, marked in the rectangle `box` of the mask (which must hold
+// the whole group): a mask of the box's size.
+CellMask SideRegionIn(const CellMask& mask, std::size_t seed, const CellBox& box);
 
 // A group of cells by its size and place, without its cells.
 struct RegionSummary {
@@ -31,6 +32,19 @@ struct RegionSummary {
     CellBox box;
     bool touchesEdge = false;
 };
+
+// Every group of cells the mask holds, joined through their sides, largest
+// first, found a row's stretch at a time: the memory is that of the
+// stretches, not of the cells. `probe`'s group is put in `probeGroup`
+// (npos when the mask does not hold it).
+inline constexpr std::size_t kNoGroup = std::numeric_limits<std::size_t>::max();
+std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe = kNoGroup,
+                                         std::size_t* probeGroup = nullptr);
+
+// Adds to the mask every group of cells it does not hold (joined through
+// sides or corners, as walls are) that is less than `minAcross` cells
+// across both ways and does not reach the mask's edge.
+void FillSmallGroups(CellMask& mask, int minAcross);
 
 // The groups of cells a mask does NOT hold, joined through sides or corners
 // (as walls are): which group each cell is in, and the groups.

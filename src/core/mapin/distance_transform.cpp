@@ -69,7 +69,55 @@ void RowEnvelope(float* f, std::size_t n, std::vector<int>& v, std::vector<doubl
     }
 }
 
+// The distance down each column to the nearest target, in cells, held in
+// two bytes a cell: distances beyond the largest are all "far", which no
+// radius asked for comes near.
+std::vector<std::uint16_t> ColumnRuns(const CellMask& targets, std::uint8_t target)
+{
+    constexpr std::uint16_t kFar = 0xffff;
+    const std::size_t w = std::size_t(targets.width);
+    std::vector<std::uint16_t> run(targets.cells.size());
+    for (int y = 0; y < targets.height; ++y) {
+        const std::uint8_t* in = targets.cells.data() + targets.Index(0, y);
+        std::uint16_t* row = run.data() + targets.Index(0, y);
+        const std::uint16_t* above = y > 0 ? row - w : nullptr;
+        for (std::size_t x = 0; x < w; ++x)
+            row[x] = in[x] == target ? 0 : above && above[x] < kFar - 1 ? std::uint16_t(above[x] + 1) : kFar;
+    }
+    for (int y = targets.height - 2; y >= 0; --y) {
+        std::uint16_t* row = run.data() + targets.Index(0, y);
+        const std::uint16_t* below = row + w;
+        for (std::size_t x = 0; x < w; ++x)
+            if (below[x] + 1 < row[x])
+                row[x] = std::uint16_t(below[x] + 1);
+    }
+    return run;
+}
+
 } // namespace
+
+CellMask HeldBeyond(const CellMask& targets, double radius)
+{
+    CellMask out(targets.width, targets.height);
+    if (targets.width == 0 || targets.height == 0)
+        return out;
+    const std::vector<std::uint16_t> run = ColumnRuns(targets, 0);
+    const std::size_t n = std::size_t(targets.width);
+    std::vector<double> z(n + 1);
+    std::vector<int> v(n);
+    std::vector<float> row(n), copy(n);
+    const double r2 = radius * radius;
+    for (int y = 0; y < targets.height; ++y) {
+        const std::uint16_t* in = run.data() + targets.Index(0, y);
+        for (std::size_t x = 0; x < n; ++x)
+            row[x] = in[x] == 0xffff ? kNoCell : float(double(in[x]) * in[x]);
+        RowEnvelope(row.data(), n, v, z, copy);
+        std::uint8_t* o = out.cells.data() + targets.Index(0, y);
+        for (std::size_t x = 0; x < n; ++x)
+            o[x] = row[x] > r2 ? 1 : 0;
+    }
+    return out;
+}
 
 std::vector<float> SquaredDistances(const CellMask& targets)
 {
