@@ -298,13 +298,13 @@ const RegionSummary* LargestInside(const std::vector<RegionSummary>& areas)
 }
 
 Outcome LargestLoop(const std::vector<RegionSummary>& areas, const Passage& passage, const Context& c,
-                    const std::string& why)
+                    const std::string& why, std::size_t triedAlready = kNoGroup)
 {
     const RegionSummary* largest = LargestInside(areas);
     std::size_t tried = 0;
     std::optional<Outcome> firstMiss;
     for (const RegionSummary& area : areas) {
-        if (area.touchesEdge)
+        if (area.touchesEdge || (triedAlready < areas.size() && &area == &areas[triedAlready]))
             continue;
         if (++tried > kLoopCandidates)
             break;
@@ -376,7 +376,8 @@ Outcome Attempt(const CellMask& freeCells, const RingSearch& search, const World
     // The map frame's origin is only where simulators put the car; a map
     // whose origin is elsewhere (a room's corner, the infield) still has its
     // track. When there is none, why the origin failed says most.
-    Outcome largest = LargestLoop(areas, passage, c, minor ? "0,0 m is in a small pocket" : "0,0 m is not on a free loop");
+    Outcome largest = LargestLoop(areas, passage, c, minor ? "0,0 m is in a small pocket" : "0,0 m is not on a free loop",
+                                  minor ? kNoGroup : startGroup);
     return largest.ring || minor ? std::move(largest) : std::move(ring);
 }
 
