@@ -297,10 +297,40 @@ const RegionSummary* LargestInside(const std::vector<RegionSummary>& areas)
     return nullptr;
 }
 
+// Whether the free area lies in what the ring goes round: the infield of a
+// track is often the largest free area of its map, and no rival to it.
+bool Encloses(const TrackRing& t, const RegionSummary& area, int mapWidth)
+{
+    const int x = int(area.first % std::size_t(mapWidth)) - t.window.minX;
+    const int y = int(area.first / std::size_t(mapWidth)) - t.window.minY;
+    return t.inner.Inside(x, y) && t.inner.At(x, y);
+}
+
+// The largest free area off the map's edge, outside the ring, that the
+// ring's own area is minor beside; none when there is none.
+const RegionSummary* Dwarfing(const RegionSummary& area, const TrackRing& t, const std::vector<RegionSummary>& areas,
+                              int mapWidth)
+{
+    for (const RegionSummary& a : areas) {
+        if (!Minor(area, &a))
+            return nullptr; // largest first: no later one is larger
+        if (!a.touchesEdge && !Encloses(t, a, mapWidth))
+            return &a;
+    }
+    return nullptr;
+}
+
+Outcome DwarfedLoop(const RegionSummary& area, const RegionSummary& larger, std::size_t start, const Context& c)
+{
+    return Missed("the only loop found, round " + MiddleOf(area.box, c.frame) + ", is far smaller than the free area at " +
+                      MiddleOf(larger.box, c.frame) + ", so it is not taken without a start: if it is the track, give the start " +
+                      CellAt(c.frame, start, c.free.width),
+                  true);
+}
+
 Outcome LargestLoop(const std::vector<RegionSummary>& areas, const Passage& passage, const Context& c,
                     const std::string& why, std::size_t triedAlready = kNoGroup)
 {
-    const RegionSummary* largest = LargestInside(areas);
     std::size_t tried = 0;
     std::optional<Outcome> firstMiss;
     for (const RegionSummary& area : areas) {
@@ -309,11 +339,9 @@ Outcome LargestLoop(const std::vector<RegionSummary>& areas, const Passage& pass
         if (++tried > kLoopCandidates)
             break;
         Outcome o = RingOf(area, area.first, passage, c, "it");
-        if (o.ring && Minor(area, largest))
-            return Missed("no start given, " + why + ", and the only loop found, round " + MiddleOf(area.box, c.frame) +
-                          ", lies in a free area far smaller than the one at " + MiddleOf(largest->box, c.frame) +
-                          ": if it is the track, give its start " + CellAt(c.frame, area.first, c.free.width));
         if (o.ring) {
+            if (const RegionSummary* larger = Dwarfing(area, *o.ring, areas, c.free.width))
+                return DwarfedLoop(area, *larger, area.first, c);
             o.ring->largestLoop = why;
             return o;
         }
@@ -366,23 +394,31 @@ Outcome Attempt(const CellMask& freeCells, const RingSearch& search, const World
             return Missed("the start " + where + " lies closer to a wall than closing wall gaps lets the search pass");
         return StartFault("the start " + where + " is not in free space");
     }
-    // Without a start, the map frame's origin in a small pocket of free
-    // space is not taken for the track while a far larger area is there.
-    const bool minor = !search.startGiven && Minor(areas[startGroup], LargestInside(areas));
-    Outcome ring = minor ? Missed("0,0 m lies in a small pocket of free space") :
-                           RingOf(areas[startGroup], start, passage, c, where);
-    if (ring.ring || search.startGiven)
+    Outcome ring = RingOf(areas[startGroup], start, passage, c, where);
+    if (search.startGiven)
         return ring;
+    // Without a start, a loop round the map frame's origin is not taken for
+    // the track while a far larger free area lies beside it: that is a room
+    // or a pocket of the map.
+    if (ring.ring) {
+        const RegionSummary* larger = Dwarfing(areas[startGroup], *ring.ring, areas, freeCells.width);
+        if (!larger)
+            return ring;
+        Outcome other = LargestLoop(areas, passage, c, "0,0 m is in a small pocket", startGroup);
+        return other.ring ? std::move(other) : DwarfedLoop(areas[startGroup], *larger, start, c);
+    }
     // The map frame's origin is only where simulators put the car; a map
     // whose origin is elsewhere (a room's corner, the infield) still has its
-    // track. When there is none, why the origin failed says most.
+    // track. When there is none, why the origin failed says most, unless it
+    // lies in a small pocket.
+    const bool minor = Minor(areas[startGroup], LargestInside(areas));
     Outcome largest = LargestLoop(areas, passage, c, minor ? "0,0 m is in a small pocket" : "0,0 m is not on a free loop",
-                                  minor ? kNoGroup : startGroup);
+                                  startGroup);
     return largest.ring || minor ? std::move(largest) : std::move(ring);
 }
 
 // When nothing said what helps, the first wider closing of wall gaps that
-// does find a loop, for the user to try.
+// does find a loop, for the user to try; else the picture is to mend.
 std::string Remedy(const CellMask& freeCells, const RingSearch& search, const WorldFrame& frame)
 {
     const double base = std::max({search.closeGaps, search.autoCloseGaps, 2.0});
@@ -390,8 +426,8 @@ std::string Remedy(const CellMask& freeCells, const RingSearch& search, const Wo
         if (Attempt(freeCells, search, frame, base * k).ring)
             return ": closing wall gaps up to " + OptionMetres(frame.Metres(base * k)) +
                    " m makes one loop of it (wider than the car: check it is the track)";
-    return ": closing wall gaps up to " + OptionMetres(frame.Metres(base * kWiderClosings[std::size(kWiderClosings) - 1])) +
-           " m makes none; mend the walls in the map's picture";
+    return ": mend the walls in the map's picture (closing wall gaps up to " +
+           OptionMetres(frame.Metres(base * kWiderClosings[std::size(kWiderClosings) - 1])) + " m does not help)";
 }
 
 } // namespace

@@ -147,6 +147,13 @@ const Case kCases[] = {
          BreakInnerWall(g, 6, 12);
          Room(g);
      }, "goes round more than one wall"},
+    {"a room, the origin in it, the inner wall broken wider than the car", [](GreyImage& g, RosMapInfo& info, MapTrackOptions&) {
+         BreakInnerWall(g, 6, 12);
+         Room(g);
+         info.originX = -9.5 * kRes;
+         info.originY = -(200 - 9.5) * kRes;
+     }, "the only loop found, round 0.52,-0.53 m, is far smaller than the free area at 4.53,-4.53 m, so it is not "
+        "taken without a start: if it is the track, give the start 0.00,0.00 m"},
     {"a room, the origin in it", [](GreyImage& g, RosMapInfo& info, MapTrackOptions&) {
          Room(g);
          info.originX = -9.5 * kRes;
@@ -237,6 +244,26 @@ TEST(MapCentreline, StartsNearestTheStart)
     ASSERT_TRUE(largest.ok()) << largest.error();
     EXPECT_EQ(largest->note.rfind("0,0 m is not on a free loop: took the largest free loop, starting at ", 0), 0u)
         << largest->note;
+}
+
+// The free area a track goes round can be far larger than the track: the
+// infield is no rival to the loop round it.
+TEST(MapCentreline, TakesANarrowTrackRoundAWideInfield)
+{
+    GreyImage g = RoundTrack();
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const double r = Radius(x, y);
+            if (r < kOuter - 6)
+                Set(g, x, y, r >= kOuter - 8 ? kWallGrey : kFree);
+        }
+    RosMapInfo info = Info();
+    info.originX = -(kMiddle + kOuter - 3) * kRes;
+    const Result<MapCentreline> line = ExtractMapCentreline(g, info, {});
+    ASSERT_TRUE(line.ok()) << line.error();
+    EXPECT_TRUE(line->note.empty()) << line->note;
+    for (const MapLinePoint& p : line->points)
+        ASSERT_NEAR(std::hypot(p.x - kMiddle, p.y - kMiddle), kOuter - 3, 0.5);
 }
 
 TEST(MapImport, PutsTheTrackOnTheMapsGridAndFrame)
