@@ -187,13 +187,12 @@ void FillSmallGroups(CellMask& mask, int minAcross)
 ComplementLabels LabelComplement(const CellMask& mask)
 {
     ComplementLabels out;
-    out.label.assign(mask.cells.size(), 0);
     std::vector<Run> runs = JoinedRuns(mask, false, true);
     std::vector<std::uint32_t> group;
     out.regions = Summaries(mask, runs, group);
+    out.stretches.reserve(runs.size());
     for (std::size_t i = 0; i < runs.size(); ++i)
-        std::fill_n(out.label.begin() + long(mask.Index(runs[i].x0, runs[i].y)), runs[i].x1 - runs[i].x0 + 1,
-                    group[i] + 1);
+        out.stretches.push_back({runs[i].y, runs[i].x0, runs[i].x1, group[i] + 1});
     return out;
 }
 

@@ -47,9 +47,16 @@ std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe
 void FillSmallGroups(CellMask& mask, int minAcross);
 
 // The groups of cells a mask does NOT hold, joined through sides or corners
-// (as walls are): which group each cell is in, and the groups.
+// (as walls are): the row stretches of each group, and the groups. The
+// stretches, not a label a cell, so that a large window costs little.
+struct CellStretch {
+    int y = 0;
+    int x0 = 0; // first and last cell, both included
+    int x1 = 0;
+    std::uint32_t group = 0; // from 1
+};
 struct ComplementLabels {
-    std::vector<std::uint32_t> label; // 0 for cells the mask holds, else the group's number from 1
+    std::vector<CellStretch> stretches; // in row order
     std::vector<RegionSummary> regions; // group k at k - 1
 };
 ComplementLabels LabelComplement(const CellMask& mask);

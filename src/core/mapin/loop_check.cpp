@@ -31,20 +31,30 @@ std::string MiddleOf(const std::vector<MedialPoint>& loop, const WorldFrame& fra
 
 // Along the loop, how much farther the nearest non-free cell is than the
 // nearer of the ring's walls, the median: 0 when the ring's walls are the
-// map's.
+// map's. The distances are taken a row at a time, at the loop's cells only.
 double MedianRoomBeyond(const std::vector<MedialPoint>& loop, const TrackRing& ring)
 {
-    CellMask walls(ring.free.width, ring.free.height);
-    for (std::size_t i = 0; i < walls.cells.size(); ++i)
-        walls.cells[i] = ring.free.cells[i] ? 0 : 1;
-    const std::vector<float> d = SquaredDistances(walls);
+    const CellMask& free = ring.free;
+    std::vector<std::pair<std::size_t, std::size_t>> at; // cell, point; in row order
+    at.reserve(loop.size());
+    for (std::size_t k = 0; k < loop.size(); ++k) {
+        const int x = std::clamp(int(loop[k].x) - ring.window.minX, 0, free.width - 1);
+        const int y = std::clamp(int(loop[k].y) - ring.window.minY, 0, free.height - 1);
+        at.emplace_back(free.Index(x, y), k);
+    }
+    std::sort(at.begin(), at.end());
+    DistanceRows rows(free, 0);
     std::vector<double> beyond;
     beyond.reserve(loop.size());
-    for (const MedialPoint& p : loop) {
-        const int x = std::clamp(int(p.x) - ring.window.minX, 0, walls.width - 1);
-        const int y = std::clamp(int(p.y) - ring.window.minY, 0, walls.height - 1);
-        const double map = d[walls.Index(x, y)] >= kNoCell ? walls.width + walls.height : std::sqrt(d[walls.Index(x, y)]);
-        beyond.push_back(map - 0.5 - std::min(p.inner, p.outer));
+    const float* d = nullptr;
+    int rowY = -1;
+    for (const auto& [cell, k] : at) {
+        const int y = int(cell / std::size_t(free.width));
+        while (rowY < y)
+            d = rows.Row(++rowY);
+        const float d2 = d[cell % std::size_t(free.width)];
+        const double map = d2 >= kNoCell ? free.width + free.height : std::sqrt(double(d2));
+        beyond.push_back(map - 0.5 - std::min(loop[k].inner, loop[k].outer));
     }
     std::nth_element(beyond.begin(), beyond.begin() + long(beyond.size() / 2), beyond.end());
     return beyond[beyond.size() / 2];

@@ -105,10 +105,14 @@ CellMask GrownBack(const CellMask& region, const CellMask& freeCells, double rad
     if (radius <= 0)
         return region;
     CellMask ring(region.width, region.height);
-    const std::vector<float> d = SquaredDistances(region);
+    DistanceRows rows(region, 1);
     const float r2 = float(radius * radius);
-    for (std::size_t i = 0; i < d.size(); ++i)
-        ring.cells[i] = freeCells.cells[i] && d[i] <= r2 ? 1 : 0;
+    for (int y = 0; y < region.height; ++y) {
+        const float* d = rows.Row(y);
+        const std::size_t at = region.Index(0, y);
+        for (int x = 0; x < region.width; ++x)
+            ring.cells[at + std::size_t(x)] = freeCells.cells[at + std::size_t(x)] && d[x] <= r2 ? 1 : 0;
+    }
     return ring;
 }
 
@@ -214,10 +218,10 @@ Outcome SplitRing(TrackRing& t, const CellMask& region, const Context& c, const 
     const auto size = [&parts](std::uint32_t k) { return parts.regions[k - 1].size; };
     std::stable_sort(holes.begin(), holes.end(), [&](std::uint32_t a, std::uint32_t b) { return size(a) > size(b); });
     if (holes.size() == 1) {
-        for (std::size_t i = 0; i < parts.label.size(); ++i) {
-            const bool off = !t.ring.cells[i];
-            t.inner.cells[i] = off && parts.label[i] == holes[0] ? 1 : 0;
-            t.outer.cells[i] = off && parts.label[i] != holes[0] ? 1 : 0;
+        for (const CellStretch& s : parts.stretches) {
+            CellMask& side = s.group == holes[0] ? t.inner : t.outer;
+            for (std::size_t i = t.ring.Index(s.x0, s.y), end = i + std::size_t(s.x1 - s.x0); i <= end; ++i)
+                side.cells[i] = t.ring.cells[i] ? 0 : 1;
         }
         return {std::move(t), {}, false, false};
     }
@@ -256,19 +260,24 @@ Outcome RingOf(const RegionSummary& group, std::size_t start, const Passage& pas
     const CellBox reachBox{std::max(0, group.box.minX - reach), std::max(0, group.box.minY - reach),
                            std::min(free.width - 1, group.box.maxX + reach),
                            std::min(free.height - 1, group.box.maxY + reach)};
-    const CellMask region = SideRegionIn(passage.Cells(), group.first, reachBox);
-    const CellMask grown = GrownBack(region, Crop(free, reachBox), passage.radius);
-    CellBox box = BoxOf(grown);
-    box = {box.minX + reachBox.minX, box.minY + reachBox.minY, box.maxX + reachBox.minX, box.maxY + reachBox.minY};
-    if (box.minX < 1 || box.minY < 1 || box.maxX > free.width - 2 || box.maxY > free.height - 2)
-        return Leak(group.first, start, passage, c, where);
     TrackRing t;
-    t.window = {box.minX - 1, box.minY - 1, box.maxX + 1, box.maxY + 1};
-    t.ring = Crop(grown, t.window, reachBox.minX, reachBox.minY);
+    CellMask region; // in the window; the larger masks go before the ring is traced
+    {
+        CellMask reached = SideRegionIn(passage.Cells(), group.first, reachBox);
+        const CellMask grown = GrownBack(reached, Crop(free, reachBox), passage.radius);
+        CellBox box = BoxOf(grown);
+        box = {box.minX + reachBox.minX, box.minY + reachBox.minY, box.maxX + reachBox.minX, box.maxY + reachBox.minY};
+        if (box.minX < 1 || box.minY < 1 || box.maxX > free.width - 2 || box.maxY > free.height - 2)
+            return Leak(group.first, start, passage, c, where);
+        t.window = {box.minX - 1, box.minY - 1, box.maxX + 1, box.maxY + 1};
+        t.ring = Crop(grown, t.window, reachBox.minX, reachBox.minY);
+        region = Crop(reached, t.window, reachBox.minX, reachBox.minY);
+    }
     t.inner = t.outer = CellMask(t.ring.width, t.ring.height);
     t.free = Crop(free, t.window);
     t.spaceAcross = SpaceAcross(group, passage, c);
-    Outcome split = SplitRing(t, Crop(region, t.window, reachBox.minX, reachBox.minY), c, where, passage.radius);
+    Outcome split = SplitRing(t, region, c, where, passage.radius);
+    region = {};
     if (split.ring && c.search.check)
         if (Status s = c.search.check(*split.ring); !s)
             return Missed(s.error());
