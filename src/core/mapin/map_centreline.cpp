@@ -152,6 +152,7 @@ Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapI
     search.startY = (f.originY - o.startY) / f.metresPerPixel;
     search.closeGaps = o.closeGaps / info.resolution;
     search.autoCloseGaps = o.carWidth > 0 ? o.carWidth / info.resolution : 0;
+    search.memoryBudget = o.memoryBudget;
     // The loop of the ring last judged: of the one taken, when one is.
     std::vector<MedialPoint> loop;
     search.check = [&loop, &f](const TrackRing& r) {

@@ -24,6 +24,10 @@ struct MapTrackOptions {
     // the free space makes no one loop as it is, such gaps are closed (and
     // the note says so). The F1TENTH car's width; 0: never.
     double carWidth = 0.31;
+    // Bytes the import may take at its peak: a track that would take more is
+    // refused up front, saying how much coarser a map would do. Room for a
+    // whole process within 2 GB; 0: no limit.
+    double memoryBudget = 1.9e9;
 };
 
 // One point of the centre line, on the map's pixel grid.

@@ -21,6 +21,14 @@ constexpr std::size_t kLoopCandidates = 8;
 // works may be, in turn.
 constexpr double kWiderClosings[] = {1.5, 2, 3};
 
+// Bytes a map cell takes while a ring is looked for: the picture, the free
+// cells and those clear of the closing; a cell of the window a ring is traced
+// in: its four masks and the two walls' column runs; and a map cell while the
+// narrowest way out of a leaking free space is found.
+constexpr double kMapCellBytes = 3;
+constexpr double kWindowCellBytes = 8;
+constexpr double kLeakCellBytes = 33;
+
 std::string Metres(double v)
 {
     return FormatFixed(v, 2);
@@ -46,6 +54,7 @@ struct Outcome {
     std::string error;
     bool remedied = false;
     bool startFault = false;
+    bool tooLarge = false; // the memory it would take is more than the budget
 };
 
 Outcome Missed(std::string error, bool remedied = false)
@@ -167,8 +176,27 @@ std::size_t Bottleneck(const CellRegion& region, std::size_t start, const std::v
     return start;
 }
 
+// A search that would take more memory than the budget: how many times
+// coarser a map would not.
+Outcome TooLarge(const std::string& where, const std::string& size, double bytes, const Context& c)
+{
+    const double budget = c.search.memoryBudget;
+    const int k = std::max(2, int(std::ceil(std::sqrt(bytes / budget))));
+    Outcome o = Missed("the free space at " + where + " is " + size + ", more than can be traced in " +
+                           FormatShortest(std::round(budget / 1e5) / 10) + " MB of memory: scale the map's picture down " +
+                           std::to_string(k) + " times (to " + FormatShortest(std::round(c.frame.Metres(k) * 1e6) / 1e6) +
+                           " m a cell)",
+                       true);
+    o.tooLarge = true;
+    return o;
+}
+
 Outcome Leak(std::size_t seed, std::size_t start, const Passage& passage, const Context& c, const std::string& where)
 {
+    // Too large a map to find the narrowest way out within the budget: the
+    // leak is told without it, and closings that help are looked for.
+    if (c.search.memoryBudget > 0 && kLeakCellBytes * double(c.free.cells.size()) > c.search.memoryBudget)
+        return Missed("the free space around " + where + " leaks to the map's edge (a gap in a wall?)");
     CellMask walls(c.free.width, c.free.height);
     for (std::size_t i = 0; i < walls.cells.size(); ++i)
         walls.cells[i] = c.free.cells[i] ? 0 : 1;
@@ -260,6 +288,11 @@ Outcome RingOf(const RegionSummary& group, std::size_t start, const Passage& pas
     const CellBox reachBox{std::max(0, group.box.minX - reach), std::max(0, group.box.minY - reach),
                            std::min(free.width - 1, group.box.maxX + reach),
                            std::min(free.height - 1, group.box.maxY + reach)};
+    const double wide = reachBox.maxX - reachBox.minX + 1, high = reachBox.maxY - reachBox.minY + 1;
+    const double bytes = kMapCellBytes * double(free.cells.size()) + kWindowCellBytes * wide * high;
+    if (c.search.memoryBudget > 0 && bytes > c.search.memoryBudget)
+        return TooLarge(CellAt(c.frame, group.first, free.width),
+                        std::to_string(int(wide)) + " x " + std::to_string(int(high)) + " cells", bytes, c);
     TrackRing t;
     CellMask region; // in the window; the larger masks go before the ring is traced
     {
@@ -348,6 +381,8 @@ Outcome LargestLoop(const std::vector<RegionSummary>& areas, const Passage& pass
         if (++tried > kLoopCandidates)
             break;
         Outcome o = RingOf(area, area.first, passage, c, "it");
+        if (o.tooLarge)
+            return o;
         if (o.ring) {
             if (const RegionSummary* larger = Dwarfing(area, *o.ring, areas, c.free.width))
                 return DwarfedLoop(area, *larger, area.first, c);

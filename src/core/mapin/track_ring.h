@@ -23,6 +23,10 @@ struct RingSearch {
     // is, gaps up to this many cells (the car's width: a gap it cannot pass
     // is a wall to it) are closed to make one; 0 never.
     double autoCloseGaps = 0;
+    // Bytes the search may take at its peak, the map's picture counted in: a
+    // ring whose tracing would take more is refused before the work, with
+    // how much coarser a map would do; 0: no limit.
+    double memoryBudget = 0;
     // Judges a ring found; a ring it refuses is not taken, and its message
     // is the search's when nothing better is found. None: every ring is taken.
     std::function<Status(const TrackRing&)> check;

@@ -194,6 +194,8 @@ const Case kCases[] = {
      "the free space around -2.75,0.00 m does not close into a loop"},
     {"origin on a wall", [](GreyImage&, RosMapInfo& info, MapTrackOptions&) { info.originX = -170.5 * kRes; },
      nullptr},
+    {"more memory than allowed", [](GreyImage&, RosMapInfo&, MapTrackOptions& o) { o.memoryBudget = 2e5; },
+     "is 144 x 144 cells, more than can be traced in 0.2 MB of memory: scale the map's picture down 2 times (to 0.1 m a cell)"},
     {"turned", [](GreyImage&, RosMapInfo& info, MapTrackOptions&) { info.originYaw = 0.5; },
      "the map is turned (origin yaw 0.5 rad)"},
 };
