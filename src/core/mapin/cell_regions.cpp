@@ -118,31 +118,8 @@ CellRegion SideRegion(const CellMask& mask, std::size_t seed)
     return Flood(mask, seen, seed, 1, kSides);
 }
 
-CellMask SideRegionIn(const CellMask& mask, std::size_t seed, const CellBox& box)
-{
-    CellMask out(box.maxX - box.minX + 1, box.maxY - box.minY + 1);
-    const int w = mask.width;
-    std::vector<std::size_t> stack{seed};
-    out.cells[out.Index(int(seed % std::size_t(w)) - box.minX, int(seed / std::size_t(w)) - box.minY)] = 1;
-    while (!stack.empty()) {
-        const std::size_t i = stack.back();
-        stack.pop_back();
-        const int x = int(i % std::size_t(w)), y = int(i / std::size_t(w));
-        for (const auto& d : kSides) {
-            const int nx = x + d[0], ny = y + d[1];
-            if (!out.Inside(nx - box.minX, ny - box.minY) || !mask.At(nx, ny))
-                continue;
-            std::uint8_t& c = out.cells[out.Index(nx - box.minX, ny - box.minY)];
-            if (!c) {
-                c = 1;
-                stack.push_back(mask.Index(nx, ny));
-            }
-        }
-    }
-    return out;
-}
-
-std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe, std::size_t* probeGroup)
+std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe, std::size_t* probeGroup,
+                                         std::vector<CellStretch>* stretches)
 {
     std::vector<Run> runs = JoinedRuns(mask, true, false);
     std::vector<std::uint32_t> group;
@@ -151,11 +128,17 @@ std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe
     std::iota(order.begin(), order.end(), std::size_t(0));
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return groups[a].size > groups[b].size; });
+    std::vector<std::size_t> rank(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        rank[order[k]] = k;
+    if (stretches) {
+        stretches->clear();
+        stretches->reserve(runs.size());
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            stretches->push_back({runs[i].y, runs[i].x0, runs[i].x1, std::uint32_t(rank[group[i]] + 1)});
+    }
     if (probeGroup) {
         *probeGroup = kNoGroup;
-        std::vector<std::size_t> rank(order.size());
-        for (std::size_t k = 0; k < order.size(); ++k)
-            rank[order[k]] = k;
         const int px = mask.width ? int(probe % std::size_t(mask.width)) : 0;
         const int py = mask.width ? int(probe / std::size_t(mask.width)) : 0;
         for (std::size_t i = 0; probe < mask.cells.size() && i < runs.size(); ++i)
@@ -167,6 +150,19 @@ std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe
     for (const std::size_t k : order)
         sorted.push_back(groups[k]);
     return sorted;
+}
+
+CellMask StretchesIn(const std::vector<CellStretch>& stretches, std::uint32_t group, const CellBox& box)
+{
+    CellMask out(box.maxX - box.minX + 1, box.maxY - box.minY + 1);
+    for (const CellStretch& s : stretches) {
+        if (s.group != group || s.y < box.minY || s.y > box.maxY)
+            continue;
+        const int x0 = std::max(s.x0, box.minX), x1 = std::min(s.x1, box.maxX);
+        if (x0 <= x1)
+            std::fill_n(out.cells.begin() + long(out.Index(x0 - box.minX, s.y - box.minY)), x1 - x0 + 1, std::uint8_t(1));
+    }
+    return out;
 }
 
 void FillSmallGroups(CellMask& mask, int minAcross)

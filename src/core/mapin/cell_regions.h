@@ -21,10 +21,13 @@ struct CellRegion {
 // where two wall cells meet). Empty when the mask does not hold the seed.
 CellRegion SideRegion(const CellMask& mask, std::size_t seed);
 
-// The same cells, marked in the rectangle `box` of the mask (which must hold
-// the whole group): a mask of the box's size.
-CellMask SideRegionIn(const CellMask& mask, std::size_t seed, const CellBox& box);
-
+// A stretch of one row of cells of one group.
+struct CellStretch {
+    int y = 0;
+    int x0 = 0; // first and last cell, both included
+    int x1 = 0;
+    std::uint32_t group = 0; // from 1
+};
 // A group of cells by its size and place, without its cells.
 struct RegionSummary {
     std::size_t size = 0;
@@ -36,10 +39,17 @@ struct RegionSummary {
 // Every group of cells the mask holds, joined through their sides, largest
 // first, found a row's stretch at a time: the memory is that of the
 // stretches, not of the cells. `probe`'s group is put in `probeGroup`
-// (npos when the mask does not hold it).
+// (npos when the mask does not hold it); the stretches, each with its
+// group's place in the list plus one, in `stretches` when asked for.
 inline constexpr std::size_t kNoGroup = std::numeric_limits<std::size_t>::max();
 std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe = kNoGroup,
-                                         std::size_t* probeGroup = nullptr);
+                                         std::size_t* probeGroup = nullptr,
+                                         std::vector<CellStretch>* stretches = nullptr);
+
+// The cells of group `group` (numbered as the stretches are), marked in the
+// rectangle `box` of the mask the stretches came from: a mask of the box's
+// size.
+CellMask StretchesIn(const std::vector<CellStretch>& stretches, std::uint32_t group, const CellBox& box);
 
 // Adds to the mask every group of cells it does not hold (joined through
 // sides or corners, as walls are) that is less than `minAcross` cells
@@ -49,12 +59,6 @@ void FillSmallGroups(CellMask& mask, int minAcross);
 // The groups of cells a mask does NOT hold, joined through sides or corners
 // (as walls are): the row stretches of each group, and the groups. The
 // stretches, not a label a cell, so that a large window costs little.
-struct CellStretch {
-    int y = 0;
-    int x0 = 0; // first and last cell, both included
-    int x1 = 0;
-    std::uint32_t group = 0; // from 1
-};
 struct ComplementLabels {
     std::vector<CellStretch> stretches; // in row order
     std::vector<RegionSummary> regions; // group k at k - 1

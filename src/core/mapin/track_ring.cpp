@@ -75,6 +75,7 @@ struct Passage {
     const CellMask* free = nullptr;
     CellMask closed;
     double radius = 0; // cells
+    std::vector<CellStretch> stretches; // of its cells' groups, numbered as the search's areas
 
     const CellMask& Cells() const { return radius > 0 ? closed : *free; }
 };
@@ -277,8 +278,9 @@ int SpaceAcross(const RegionSummary& group, const Passage& passage, const Contex
     return k == kNoGroup || spaces[k].touchesEdge ? 0 : spaces[k].box.Across();
 }
 
-Outcome RingOf(const RegionSummary& group, std::size_t start, const Passage& passage, const Context& c,
-               const std::string& where)
+// The ring of the search's area `number` (its place in the list plus one).
+Outcome RingOf(const RegionSummary& group, std::uint32_t number, std::size_t start, const Passage& passage,
+               const Context& c, const std::string& where)
 {
     const CellMask& free = c.free;
     if (group.touchesEdge)
@@ -296,7 +298,7 @@ Outcome RingOf(const RegionSummary& group, std::size_t start, const Passage& pas
     TrackRing t;
     CellMask region; // in the window; the larger masks go before the ring is traced
     {
-        CellMask reached = SideRegionIn(passage.Cells(), group.first, reachBox);
+        CellMask reached = StretchesIn(passage.stretches, number, reachBox);
         const CellMask grown = GrownBack(reached, Crop(free, reachBox), passage.radius);
         CellBox box = BoxOf(grown);
         box = {box.minX + reachBox.minX, box.minY + reachBox.minY, box.maxX + reachBox.minX, box.maxY + reachBox.minY};
@@ -375,12 +377,13 @@ Outcome LargestLoop(const std::vector<RegionSummary>& areas, const Passage& pass
 {
     std::size_t tried = 0;
     std::optional<Outcome> firstMiss;
-    for (const RegionSummary& area : areas) {
-        if (area.touchesEdge || (triedAlready < areas.size() && &area == &areas[triedAlready]))
+    for (std::size_t k = 0; k < areas.size(); ++k) {
+        const RegionSummary& area = areas[k];
+        if (area.touchesEdge || k == triedAlready)
             continue;
         if (++tried > kLoopCandidates)
             break;
-        Outcome o = RingOf(area, area.first, passage, c, "it");
+        Outcome o = RingOf(area, std::uint32_t(k + 1), area.first, passage, c, "it");
         if (o.tooLarge)
             return o;
         if (o.ring) {
@@ -419,7 +422,7 @@ std::size_t NearestPassage(const CellMask& cells, int x, int y, double radius)
 Outcome Attempt(const CellMask& freeCells, const RingSearch& search, const WorldFrame& frame, double closeGaps)
 {
     const Context c{freeCells, frame, search};
-    const Passage passage = MakePassage(freeCells, closeGaps);
+    Passage passage = MakePassage(freeCells, closeGaps);
     const CellMask& cells = passage.Cells();
     const int x = int(std::floor(search.startX)), y = int(std::floor(search.startY));
     const std::string where = Metres(frame.X(search.startX)) + "," + Metres(frame.Y(search.startY)) + " m";
@@ -428,7 +431,7 @@ Outcome Attempt(const CellMask& freeCells, const RingSearch& search, const World
                                   ? NearestPassage(cells, x, y, passage.radius)
                                   : inside ? freeCells.Index(x, y) : 0;
     std::size_t startGroup = kNoGroup;
-    const std::vector<RegionSummary> areas = SideSummaries(cells, start, &startGroup);
+    const std::vector<RegionSummary> areas = SideSummaries(cells, start, &startGroup, &passage.stretches);
     if (!inside || !cells.cells[start]) {
         if (!search.startGiven)
             return LargestLoop(areas, passage, c, "0,0 m is not in free space");
@@ -438,7 +441,7 @@ Outcome Attempt(const CellMask& freeCells, const RingSearch& search, const World
             return Missed("the start " + where + " lies closer to a wall than closing wall gaps lets the search pass");
         return StartFault("the start " + where + " is not in free space");
     }
-    Outcome ring = RingOf(areas[startGroup], start, passage, c, where);
+    Outcome ring = RingOf(areas[startGroup], std::uint32_t(startGroup + 1), start, passage, c, where);
     if (search.startGiven)
         return ring;
     // Without a start, a loop round the map frame's origin is not taken for
