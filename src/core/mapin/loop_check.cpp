@@ -81,7 +81,10 @@ Status CheckLoop(const std::vector<MedialPoint>& loop, const TrackRing& ring, co
         return Fail("the loop found round " + MiddleOf(loop, frame) + " is only " + Metres(frame.Metres(length)) +
                     " m long, in free space " + Metres(frame.Metres(ring.spaceAcross)) +
                     " m across: it is not the track");
-    const double beyond = MedianRoomBeyond(loop, ring);
+    // Without gaps closed the ring is a whole free area and its walls are
+    // the map's (a free cell beyond them touches the ring at a corner only,
+    // a wall cell beside it): nothing to measure.
+    const double beyond = ring.closing > 0 ? MedianRoomBeyond(loop, ring) : 0;
     if (beyond > kWiderThanRing)
         return Fail("the loop found round " + MiddleOf(loop, frame) +
                     " is narrower than the free space it lies in (its walls are mostly " +

@@ -311,6 +311,7 @@ Outcome RingOf(const RegionSummary& group, std::uint32_t number, std::size_t sta
     t.inner = t.outer = CellMask(t.ring.width, t.ring.height);
     t.free = Crop(free, t.window);
     t.spaceAcross = SpaceAcross(group, passage, c);
+    t.closing = passage.radius;
     Outcome split = SplitRing(t, region, c, where, passage.radius);
     region = {};
     if (split.ring && c.search.check)

@@ -48,6 +48,9 @@ struct TrackRing {
     // the start; empty when it was not.
     std::string largestLoop;
     double closedGaps = 0; // cells: gaps closed without being asked to; 0 none
+    // Cells: how far from the walls the search passed when it found the
+    // ring, gaps closed; 0 when none were, and the ring's walls are the map's.
+    double closing = 0;
 };
 
 // Finds the ring: the free cells joined to the start through their sides,
