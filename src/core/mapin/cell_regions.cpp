@@ -7,35 +7,6 @@ namespace velmora {
 
 namespace {
 
-template <int N>
-CellRegion Flood(const CellMask& mask, std::vector<std::uint8_t>& seen, std::size_t seed, std::uint8_t wanted,
-                 const int (&steps)[N][2])
-{
-    CellRegion region;
-    const std::size_t w = std::size_t(mask.width);
-    seen[seed] = 1;
-    region.cells.push_back(seed);
-    // The region's own list is the queue: cells are added once, when seen.
-    for (std::size_t k = 0; k < region.cells.size(); ++k) {
-        const std::size_t i = region.cells[k];
-        const int x = int(i % w), y = int(i / w);
-        region.box.Add(x, y);
-        for (const auto& d : steps) {
-            const int nx = x + d[0], ny = y + d[1];
-            if (!mask.Inside(nx, ny)) {
-                region.touchesEdge = true;
-                continue;
-            }
-            const std::size_t n = mask.Index(nx, ny);
-            if (seen[n] || mask.cells[n] != wanted)
-                continue;
-            seen[n] = 1;
-            region.cells.push_back(n);
-        }
-    }
-    return region;
-}
-
 // A stretch of one row of cells of one kind, and the group it is joined
 // into so far.
 struct Run {
@@ -109,14 +80,6 @@ std::vector<RegionSummary> Summaries(const CellMask& mask, std::vector<Run>& run
 }
 
 } // namespace
-
-CellRegion SideRegion(const CellMask& mask, std::size_t seed)
-{
-    if (seed >= mask.cells.size() || !mask.cells[seed])
-        return {};
-    std::vector<std::uint8_t> seen(mask.cells.size(), 0);
-    return Flood(mask, seen, seed, 1, kSides);
-}
 
 std::vector<RegionSummary> SideSummaries(const CellMask& mask, std::size_t probe, std::size_t* probeGroup,
                                          std::vector<CellStretch>* stretches)

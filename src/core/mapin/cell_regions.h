@@ -9,18 +9,6 @@
 
 namespace velmora {
 
-// A connected group of cells.
-struct CellRegion {
-    std::vector<std::size_t> cells; // indices into the mask
-    CellBox box;
-    bool touchesEdge = false; // of the mask
-};
-
-// The cells the mask holds that are joined to `seed` through their sides
-// (free space is joined where a car could pass: not through the corner
-// where two wall cells meet). Empty when the mask does not hold the seed.
-CellRegion SideRegion(const CellMask& mask, std::size_t seed);
-
 // A stretch of one row of cells of one group.
 struct CellStretch {
     int y = 0;
@@ -28,6 +16,7 @@ struct CellStretch {
     int x1 = 0;
     std::uint32_t group = 0; // from 1
 };
+
 // A group of cells by its size and place, without its cells.
 struct RegionSummary {
     std::size_t size = 0;

@@ -27,7 +27,7 @@ constexpr double kWiderClosings[] = {1.5, 2, 3};
 // narrowest way out of a leaking free space is found.
 constexpr double kMapCellBytes = 3;
 constexpr double kWindowCellBytes = 8;
-constexpr double kLeakCellBytes = 33;
+constexpr double kLeakCellBytes = 16;
 
 std::string Metres(double v)
 {
@@ -137,41 +137,41 @@ CellBox BoxOf(const CellMask& m)
 }
 
 // Union-find over cell indices, with one more entry for the map's edge.
+// Four bytes an entry: a map has at most 16,384 x 16,384 cells.
 struct Joins {
-    std::vector<std::size_t> parent;
-    explicit Joins(std::size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), std::size_t(0)); }
-    std::size_t Find(std::size_t i)
+    std::vector<std::uint32_t> parent;
+    explicit Joins(std::size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), std::uint32_t(0)); }
+    std::uint32_t Find(std::uint32_t i)
     {
         while (parent[i] != i)
             i = parent[i] = parent[parent[i]];
         return i;
     }
-    void Join(std::size_t a, std::size_t b) { parent[Find(a)] = Find(b); }
+    void Join(std::uint32_t a, std::uint32_t b) { parent[Find(a)] = Find(b); }
 };
 
 // The narrowest place on the widest way from the start to the map's edge:
 // cells are let in from the widest clearance down until the start and the
 // edge are joined; the last cell let in is the narrowest of that way, the
 // gap the free space leaks through.
-std::size_t Bottleneck(const CellRegion& region, std::size_t start, const std::vector<float>& clearance,
+std::size_t Bottleneck(std::vector<std::uint32_t> order, std::size_t start, const std::vector<float>& clearance,
                        const CellMask& m)
 {
-    std::vector<std::size_t> order = region.cells;
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return clearance[a] > clearance[b]; });
-    const std::size_t edge = m.cells.size();
-    Joins joins(edge + 1);
+                     [&](std::uint32_t a, std::uint32_t b) { return clearance[a] > clearance[b]; });
+    const auto edge = std::uint32_t(m.cells.size());
+    Joins joins(std::size_t(edge) + 1);
     std::vector<std::uint8_t> in(m.cells.size(), 0);
     const int w = m.width;
-    for (const std::size_t i : order) {
+    for (const std::uint32_t i : order) {
         in[i] = 1;
-        const int x = int(i % std::size_t(w)), y = int(i / std::size_t(w));
+        const int x = int(i % std::uint32_t(w)), y = int(i / std::uint32_t(w));
         if (x == 0 || y == 0 || x == w - 1 || y == m.height - 1)
             joins.Join(i, edge);
         for (const auto& d : kSides)
             if (m.Inside(x + d[0], y + d[1]) && in[m.Index(x + d[0], y + d[1])])
-                joins.Join(i, m.Index(x + d[0], y + d[1]));
-        if (in[start] && joins.Find(start) == joins.Find(edge))
+                joins.Join(i, std::uint32_t(m.Index(x + d[0], y + d[1])));
+        if (in[start] && joins.Find(std::uint32_t(start)) == joins.Find(edge))
             return i;
     }
     return start;
@@ -192,17 +192,25 @@ Outcome TooLarge(const std::string& where, const std::string& size, double bytes
     return o;
 }
 
-Outcome Leak(std::size_t seed, std::size_t start, const Passage& passage, const Context& c, const std::string& where)
+Outcome Leak(std::uint32_t number, std::size_t start, const Passage& passage, const Context& c,
+             const std::string& where)
 {
     // Too large a map to find the narrowest way out within the budget: the
     // leak is told without it, and closings that help are looked for.
     if (c.search.memoryBudget > 0 && kLeakCellBytes * double(c.free.cells.size()) > c.search.memoryBudget)
         return Missed("the free space around " + where + " leaks to the map's edge (a gap in a wall?)");
-    CellMask walls(c.free.width, c.free.height);
-    for (std::size_t i = 0; i < walls.cells.size(); ++i)
-        walls.cells[i] = c.free.cells[i] ? 0 : 1;
-    const std::vector<float> clearance = SquaredDistances(walls);
-    const std::size_t narrow = Bottleneck(SideRegion(passage.Cells(), seed), start, clearance, c.free);
+    std::vector<float> clearance(c.free.cells.size());
+    {
+        DistanceRows rows(c.free, 0);
+        for (int y = 0; y < c.free.height; ++y)
+            std::copy_n(rows.Row(y), c.free.width, clearance.begin() + long(c.free.Index(0, y)));
+    }
+    std::vector<std::uint32_t> region;
+    for (const CellStretch& s : passage.stretches)
+        if (s.group == number)
+            for (int x = s.x0; x <= s.x1; ++x)
+                region.push_back(std::uint32_t(c.free.Index(x, s.y)));
+    const std::size_t narrow = Bottleneck(std::move(region), start, clearance, c.free);
     // No narrowing on the way out: the start is in the open, not on a
     // track with a gap in its wall.
     if (clearance[narrow] >= clearance[start])
@@ -284,7 +292,7 @@ Outcome RingOf(const RegionSummary& group, std::uint32_t number, std::size_t sta
 {
     const CellMask& free = c.free;
     if (group.touchesEdge)
-        return Leak(group.first, start, passage, c, where);
+        return Leak(number, start, passage, c, where);
     // The rectangle the ring grown back can reach, and a cell more.
     const int reach = int(std::ceil(passage.radius)) + 2;
     const CellBox reachBox{std::max(0, group.box.minX - reach), std::max(0, group.box.minY - reach),
@@ -303,7 +311,7 @@ Outcome RingOf(const RegionSummary& group, std::uint32_t number, std::size_t sta
         CellBox box = BoxOf(grown);
         box = {box.minX + reachBox.minX, box.minY + reachBox.minY, box.maxX + reachBox.minX, box.maxY + reachBox.minY};
         if (box.minX < 1 || box.minY < 1 || box.maxX > free.width - 2 || box.maxY > free.height - 2)
-            return Leak(group.first, start, passage, c, where);
+            return Leak(number, start, passage, c, where);
         t.window = {box.minX - 1, box.minY - 1, box.maxX + 1, box.maxY + 1};
         t.ring = Crop(grown, t.window, reachBox.minX, reachBox.minY);
         region = Crop(reached, t.window, reachBox.minX, reachBox.minY);

@@ -126,7 +126,7 @@ const Case kCases[] = {
          for (int y = 96; y < 104; ++y)
              for (int x = 165; x < 175; ++x)
                  Set(g, x, y, kFree);
-     }, "the free space around 0.00,0.00 m leaks to the map's edge; its narrowest way out is 0.35 m wide at 0.78,0.02 m (a gap in a wall?): "
+     }, "the free space around 0.00,0.00 m leaks to the map's edge; its narrowest way out is 0.35 m wide at 0.83,0.02 m (a gap in a wall?): "
         "closing wall gaps up to 0.35 m closes it"},
     {"gap closed", [](GreyImage& g, RosMapInfo&, MapTrackOptions& o) {
          for (int y = 96; y < 104; ++y)
