@@ -140,7 +140,7 @@ TEST(MapImportJob, RunsInTheBackgroundAndAFailingMapChangesNothing)
     gone.replace("map.pgm", "gone.pgm");
     const Case cases[] = {
         {"no picture", gone, {}, {}, "gone.pgm"},
-        {"no track", yaml, walls, {}, "click the track's start on the map"},
+        {"no track", yaml, walls, {}, "no free area of the map closes into a loop"},
         {"start off the map", yaml, walls, far, "the start 500.00,0.00 m lies outside the map"},
     };
     ShellHarness h(Small());
