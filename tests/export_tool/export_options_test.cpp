@@ -1,5 +1,6 @@
 #include "export_tool/export_options.h"
 #include "export_tool/generate_options.h"
+#include "export_tool/tool_words.h"
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -63,6 +64,30 @@ TEST(ExportOptions, UsageErrors)
         EXPECT_EQ(ParseExportArgs(c.args).error(), c.error) << (c.args.empty() ? "" : c.args[0]);
 }
 
+// What the outputs and the map reading tell the user to change reaches the
+// command line as its options.
+TEST(ExportOptions, MessagesNameTheOptionsToChange)
+{
+    const struct {
+        const char* editor;
+        const char* tool;
+    } cases[] = {
+        {"x_gazebo is there and holds no model this program wrote; move it or choose another output folder",
+         "x_gazebo is there and holds no model this program wrote; move it or give --out-dir"},
+        {"no track widths: give the track width (8 m, say)", "no track widths: give the track width (--track-width 8m, say)"},
+        {"(a gap in a wall?): closing gaps up to 0.16 m closes it", "(a gap in a wall?): --close-gaps 0.16 closes it"},
+        {"loop (closing gaps also narrows the track", "loop (--close-gaps also narrows the track"},
+        {"a gap in a wall? closing gaps as wide as it closes it",
+         "a gap in a wall? --close-gaps M closes gaps up to M metres wide"},
+        {"closer to a wall than closing gaps lets the search pass", "closer to a wall than --close-gaps lets the search pass"},
+        {"one loop: ignoring obstacles up to 0.5 m across ignores it", "one loop: --min-obstacle 0.5 ignores it"},
+        {"no start given: give the track's start", "no start given: give the track's start with --start X,Y"},
+        {"the start is not in free space", "the start is not in free space"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InToolWords(c.editor), c.tool);
+}
+
 TEST(ExportOptions, WallHeightAndQuiet)
 {
     const Result<ExportOptions> p =
@@ -108,7 +133,7 @@ TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
     const struct {
         const char* name;
         const char* text;
-        const char* error; // after "PATH: "
+        const char* error; // after "--vehicle PATH: "
     } bad[] = {
         {"mass.txt", "width_m = 1\n\nmass = 3\n", "line 3: unknown key \"mass\""},
         {"neg.txt", "width_m = -1\n", "line 1: width_m must be positive, not \"-1\""},
@@ -116,7 +141,8 @@ TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
     };
     for (const auto& b : bad) {
         const std::string path = file(b.name, b.text);
-        EXPECT_EQ(ParseExportArgs({"--raceline", "--vehicle", path, "a.trk"}).error(), path + ": " + b.error);
+        EXPECT_EQ(ParseExportArgs({"--raceline", "--vehicle", path, "a.trk"}).error(),
+                  "--vehicle " + path + ": " + b.error);
     }
 }
 

@@ -533,7 +533,7 @@ TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)
     std::ostringstream facts, err;
     EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
     EXPECT_EQ(err.str(), "velmora-export: " + track.toStdString() +
-                             ": --trk would write over the track file itself; give --out-dir\n");
+                             ": the track file would be written over itself; give --out-dir\n");
     EXPECT_EQ(ReadAll(track), QByteArray(kOvalTrack));
 
     o.outDir = dir.filePath("out").toStdString();

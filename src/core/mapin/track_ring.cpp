@@ -158,8 +158,8 @@ std::string LeakMessage(const CellRegion& region, std::size_t start, Passage& pa
     // The cells across the narrowest place, as the closing counts them.
     const double wide = frame.Metres(std::max(1.0, 2 * d - 1));
     return "the free space around " + where + " leaks to the map's edge; its narrowest way out is " + Metres(wide) +
-           " m wide at " + CellAt(frame, narrow, freeCells.width) + " (a gap in a wall?): --close-gaps " +
-           OptionMetres(wide) + " closes it";
+           " m wide at " + CellAt(frame, narrow, freeCells.width) + " (a gap in a wall?): closing gaps up to " +
+           OptionMetres(wide) + " m closes it";
 }
 
 TrackRing Window(const CellMask& ring, const CellBox& box)
@@ -176,7 +176,7 @@ TrackRing Window(const CellMask& ring, const CellBox& box)
 
 std::string LoopHint(double radius)
 {
-    return radius > 0 ? " (--close-gaps also narrows the track by that much on each side: try a smaller value)"
+    return radius > 0 ? " (closing gaps also narrows the track by that much on each side: try a smaller value)"
                       : "";
 }
 
@@ -215,10 +215,10 @@ Status SplitRing(TrackRing& t, const WorldFrame& frame, const std::string& where
     if (second.box.Across() * 4 < first.box.Across())
         return Fail("an obstacle " + Metres(across) + " m across at " + Middle(t, second, frame) +
                     " stands in the track, so the free space around " + where +
-                    " makes more than one loop: --min-obstacle " + OptionMetres(across + frame.Metres(1)) +
-                    " ignores it");
+                    " makes more than one loop: ignoring obstacles up to " +
+                    OptionMetres(across + frame.Metres(1)) + " m across ignores it");
     return Fail("the free space around " + where + " goes round more than one wall (at " + Middle(t, first, frame) +
-                " and " + Middle(t, second, frame) + "): a gap in a wall? --close-gaps M closes gaps up to M metres wide");
+                " and " + Middle(t, second, frame) + "): a gap in a wall? closing gaps as wide as it closes it");
 }
 
 Result<TrackRing> RingOf(const CellRegion& region, std::size_t start, Passage& passage, const CellMask& freeCells,
@@ -253,7 +253,7 @@ Result<TrackRing> LargestLoop(Passage& passage, const CellMask& freeCells, const
         }
     }
     return Fail("no start given, " + why + ", and no free area of the map closes into a loop round a wall: "
-                "give the track's start with --start X,Y");
+                "give the track's start");
 }
 
 } // namespace
@@ -271,7 +271,7 @@ Result<TrackRing> FindTrackRing(const CellMask& freeCells, const RingSearch& sea
         if (!inside)
             return Fail("the start " + where + " lies outside the map");
         if (freeCells.cells[start])
-            return Fail("the start " + where + " lies closer to a wall than --close-gaps lets the search pass");
+            return Fail("the start " + where + " lies closer to a wall than closing gaps lets the search pass");
         return Fail("the start " + where + " is not in free space");
     }
     Result<TrackRing> ring = RingOf(SideRegion(passage.cells, start), start, passage, freeCells, frame, where);

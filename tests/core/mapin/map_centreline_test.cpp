@@ -100,7 +100,7 @@ const Case kCases[] = {
              for (int x = 165; x < 175; ++x)
                  Set(g, x, y, kFree);
      }, "the free space around 0.00,0.00 m leaks to the map's edge; its narrowest way out is 0.15 m wide at 0.83,-0.03 m (a gap in a wall?): "
-        "--close-gaps 0.15 closes it"},
+        "closing gaps up to 0.15 m closes it"},
     {"gap closed", [](GreyImage& g, RosMapInfo&, MapTrackOptions& o) {
          for (int y = 99; y < 102; ++y)
              for (int x = 165; x < 175; ++x)
