@@ -85,6 +85,9 @@ public:
     void FitCanvas();
     // Shows or hides the race line over the canvas.
     void ShowRaceline(bool shown);
+    // The part of the canvas the scroll area shows, in canvas pixels: where
+    // the race line's label and legend go.
+    QRect VisibleCanvas() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
