@@ -805,7 +805,7 @@ TEST_F(ExportProgram, ABadVehicleIsOneUsageError)
     QByteArray out, err;
     EXPECT_EQ(Run(args, &out, &err), 2);
     EXPECT_EQ(err,
-              "velmora-export: " + dir.filePath("car.txt").toUtf8() +
+              "velmora-export: --vehicle " + dir.filePath("car.txt").toUtf8() +
                   ": line 2: unknown key \"speed\"\nTry 'velmora-export --help' for more information.\n");
     EXPECT_FALSE(QDir(dir.filePath("out")).exists());
 }
