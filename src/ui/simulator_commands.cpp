@@ -8,6 +8,7 @@
 #include "render/image/file_read.h"
 #include "render/image/ros_map_load.h"
 #include "ui/failure_report.h"
+#include "ui/status_fields.h"
 
 #include <new>
 #include <string>
@@ -142,8 +143,9 @@ void EditWorldFrame(Workspace& ws, const Prompts& prompts)
         return;
     }
     ws.frame = *chosen;
-    ws.editor.view.status1 = "world frame: scale " + FormatShortest(chosen->metresPerPixel) + " m per pixel, origin " +
-                             OriginText(*chosen) + " m";
+    ws.editor.view.status1 = "world frame: scale " + FormatSignificant(chosen->metresPerPixel, kShownDigits) +
+                             " m per pixel, origin " + FormatSignificant(chosen->originX, kShownDigits) + "," +
+                             FormatSignificant(chosen->originY, kShownDigits) + " m";
 }
 
 } // namespace velmora
