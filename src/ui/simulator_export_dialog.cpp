@@ -3,6 +3,7 @@
 #include "core/formats/field_text.h"
 #include "core/formats/number_text.h"
 #include "core/raceline/vehicle.h"
+#include "ui/file_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -176,7 +177,8 @@ void SimulatorExportDialog::AddOptions(const SimulatorExport& initial, const std
     vehicleRow->addWidget(chooseVehicle);
     form->addRow("&Vehicle", vehicleRow);
     connect(chooseVehicle, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(this, "Vehicle File");
+        const QString file = QFileDialog::getOpenFileName(this, "Vehicle File", FileDialogFolder(folder->text()));
+        RememberFileDialogChoice(file);
         if (!file.isEmpty())
             vehicle->setCurrentText(file);
     });

@@ -257,6 +257,9 @@ TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
     h.WaitForPictures();
     EXPECT_EQ(asked.folder, chosen.folder);
     EXPECT_EQ(asked.choices.outputs, chosen.choices.outputs);
+    EXPECT_EQ(asked.choices.spacing, 0.5);
+    EXPECT_EQ(asked.choices.options.pngLevel, 6);
+    EXPECT_EQ(asked.name, "loop");
 }
 
 // A failure is told and the outputs that can be written still are; an
