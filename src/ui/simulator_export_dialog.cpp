@@ -92,6 +92,15 @@ QComboBox* VehicleBox(const QString& vehicle, QWidget* parent)
     return box;
 }
 
+// A row whose field is a layout gets no buddy of its own: its mnemonic
+// would show as a plain "&".
+QLabel* BuddyLabel(const QString& text, QWidget* field)
+{
+    auto* label = new QLabel(text, field->parentWidget());
+    label->setBuddy(field);
+    return label;
+}
+
 QComboBox* HeadingBox(HeadingZero initial, QWidget* parent)
 {
     auto* box = new QComboBox(parent);
@@ -142,7 +151,7 @@ SimulatorExportDialog::SimulatorExportDialog(const SimulatorExport& initial, con
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(folder, 1);
     folderRow->addWidget(chooseFolder);
-    form->addRow("Output &folder", folderRow);
+    form->addRow(BuddyLabel("Output &folder", folder), folderRow);
     connect(chooseFolder, &QPushButton::clicked, this, [this] {
         const QString chosen = QFileDialog::getExistingDirectory(this, "Output Folder", folder->text());
         if (!chosen.isEmpty())
@@ -175,7 +184,7 @@ void SimulatorExportDialog::AddOptions(const SimulatorExport& initial, const std
     auto* vehicleRow = new QHBoxLayout;
     vehicleRow->addWidget(vehicle, 1);
     vehicleRow->addWidget(chooseVehicle);
-    form->addRow("&Vehicle", vehicleRow);
+    form->addRow(BuddyLabel("&Vehicle", vehicle), vehicleRow);
     connect(chooseVehicle, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getOpenFileName(this, "Vehicle File", FileDialogFolder(folder->text()));
         RememberFileDialogChoice(file);
