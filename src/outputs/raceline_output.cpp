@@ -49,9 +49,8 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
     QPainter p(&out);
     const double k = DrawingScale(out);
     DrawRaceline(p, line, frame, k);
-    const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
-                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
-    DrawSpeedLegend(p, slow->vx, fast->vx, k);
+    const SpeedRange speeds = SpeedsOf(line);
+    DrawSpeedLegend(p, speeds.slowest, speeds.fastest, k);
     return out;
 }
 

@@ -34,6 +34,15 @@ QColor SpeedColour(double v, double slowest, double fastest)
     return QColor(channel(1 - u), channel(1 - u / 3), channel(u));
 }
 
+SpeedRange SpeedsOf(const Raceline& line)
+{
+    if (line.rows.empty())
+        return {};
+    const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
+                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
+    return {slow->vx, fast->vx};
+}
+
 void DrawRaceline(QPainter& p, const Raceline& line, const WorldFrame& frame, double scale)
 {
     const std::size_t n = line.rows.size();
@@ -41,8 +50,7 @@ void DrawRaceline(QPainter& p, const Raceline& line, const WorldFrame& frame, do
         return;
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
-                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
+    const SpeedRange speeds = SpeedsOf(line);
     QPainterPath whole;
     whole.moveTo(OnCanvas(line.rows[0], frame));
     for (std::size_t i = 1; i < n; ++i)
@@ -53,7 +61,7 @@ void DrawRaceline(QPainter& p, const Raceline& line, const WorldFrame& frame, do
     for (std::size_t i = 0; i + (line.closed ? 0 : 1) < n; ++i) {
         const RacelineRow& a = line.rows[i];
         const RacelineRow& b = line.rows[(i + 1) % n];
-        p.setPen(QPen(SpeedColour(a.vx, slow->vx, fast->vx), 3 * scale, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(SpeedColour(a.vx, speeds.slowest, speeds.fastest), 3 * scale, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(OnCanvas(a, frame), OnCanvas(b, frame));
     }
     p.restore();

@@ -18,6 +18,13 @@ namespace velmora {
 // colour of the grass, the surface, the kerbs or the white centre dashes.
 QColor SpeedColour(double v, double slowest, double fastest);
 
+// The slowest and the fastest speed of a line with rows, in m/s.
+struct SpeedRange {
+    double slowest = 0;
+    double fastest = 0;
+};
+SpeedRange SpeedsOf(const Raceline& line);
+
 // Draws the race line, coloured by speed over a dark edge that keeps it
 // apart from whatever it crosses, onto a painter whose coordinates are
 // canvas pixels: the line's metres are put back on the canvas through

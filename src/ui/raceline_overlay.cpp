@@ -8,7 +8,6 @@
 #include "ui/workspace.h"
 
 #include <QPainter>
-#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -129,9 +128,8 @@ void RacelineOverlay::Paint(QPainter& painter, const QRectF& inView) const
     DrawRaceline(painter, *line_, lineFrame_);
     if (line_->rows.empty())
         return;
-    const auto [slow, fast] = std::minmax_element(line_->rows.begin(), line_->rows.end(),
-                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
-    DrawSpeedLegendAt(painter, slow->vx, fast->vx, 1, LegendRect(inView).topLeft());
+    const SpeedRange speeds = SpeedsOf(*line_);
+    DrawSpeedLegendAt(painter, speeds.slowest, speeds.fastest, 1, LegendRect(inView).topLeft());
     DrawRacelineNote(painter, LabelRect(inView).topLeft(), text_);
 }
 
