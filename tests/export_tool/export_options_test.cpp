@@ -72,17 +72,15 @@ TEST(ExportOptions, MessagesNameTheOptionsToChange)
         const char* editor;
         const char* tool;
     } cases[] = {
-        {"x_gazebo is there and holds no model this program wrote; move it or choose another output folder",
-         "x_gazebo is there and holds no model this program wrote; move it or give --out-dir"},
-        {"no track widths: give the track width (8 m, say)", "no track widths: give the track width (--track-width 8m, say)"},
-        {"(a gap in a wall?): closing gaps up to 0.16 m closes it", "(a gap in a wall?): --close-gaps 0.16 closes it"},
-        {"loop (closing gaps also narrows the track", "loop (--close-gaps also narrows the track"},
-        {"a gap in a wall? closing gaps as wide as it closes it",
-         "a gap in a wall? --close-gaps M closes gaps up to M metres wide"},
-        {"closer to a wall than closing gaps lets the search pass", "closer to a wall than --close-gaps lets the search pass"},
-        {"one loop: ignoring obstacles up to 0.5 m across ignores it", "one loop: --min-obstacle 0.5 ignores it"},
+        {"wrote; move it or choose another output folder", "wrote; move it or give --out-dir"},
+        {"give the track width (8 m, say)", "give the track width (--track-width 8m, say)"},
+        {"wall?): closing gaps up to 0.16 m closes it", "wall?): --close-gaps 0.16 closes it"},
+        {"(closing gaps also narrows", "(--close-gaps also narrows"},
+        {"wall? closing gaps as wide as it closes it", "wall? --close-gaps M closes gaps up to M metres wide"},
+        {"than closing gaps lets the search pass", "than --close-gaps lets the search pass"},
+        {"loop: ignoring obstacles up to 0.5 m across ignores it", "loop: --min-obstacle 0.5 ignores it"},
         {"no start given: give the track's start", "no start given: give the track's start with --start X,Y"},
-        {"the start is not in free space", "the start is not in free space"},
+        {"give the track's start, 3 m off", "give the track's start, 3 m off"}, // only at the end
     };
     for (const auto& c : cases)
         EXPECT_EQ(InToolWords(c.editor), c.tool);

@@ -311,21 +311,6 @@ TEST_F(SimulatorMenu, TheLabelAndLegendStayInTheVisibleCanvas)
         }
     }
 
-    // The overlay's own label, "lap" for a loop, beside the line's start.
-    h.answerOpen = [] { return QString(VELMORA_TEST_DATA "/circuits/Monza.csv"); };
-    shell().HandleMenu(kCmdImportCircuit);
-    shell().ShowRaceline(true);
-    ASSERT_TRUE(SpinUntilLine(overlay()));
-    ASSERT_TRUE(overlay().Line().has_value()) << overlay().Text().toStdString();
-    EXPECT_TRUE(overlay().Text().contains(", lap ")) << overlay().Text().toStdString();
-    const QRectF visible = shell().VisibleCanvas();
-    const QRectF label = overlay().LabelRect(visible);
-    EXPECT_TRUE(visible.contains(label));
-    EXPECT_FALSE(label.intersects(overlay().LegendRect(visible)));
-    const QPointF off = label.topLeft() - PlaceLabel(visible, TrackStart(shell().ws.editor.model.TrackPath),
-                                                     label.size()).topLeft();
-    EXPECT_LT(off.manhattanLength(), 10); // the line starts where the track does, within its width
-
     // The label stays beside its point while the point is in view, and keeps
     // to the nearest edge when it is not.
     const QRectF view(100, 100, 400, 300);
