@@ -88,6 +88,7 @@ Status WriteRaceline(const OutputContext& c)
     header.program = std::string("velmora-export ") + VELMORA_VERSION;
     header.track = Utf8(c.names.name);
     header.vehicle = vehicle.name;
+    header.vehicleNote = ControllerLimitsNote(vehicle.vehicle);
     header.headingZero = c.choices.options.headingZero;
     if (Status s = c.Write("_raceline.csv", RacelineCsv(*line, header)); !s)
         return s;
