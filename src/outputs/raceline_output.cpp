@@ -79,7 +79,10 @@ Status WriteRaceline(const OutputContext& c)
         return Fail("could not make the race line: " + corridor.error());
     if (c.sourceEdges)
         NarrowToSourceEdges(*corridor, *c.sourceEdges, vehicle.vehicle.Clearance());
-    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, c.SpacingMetres());
+    // An asked-for spacing is kept; otherwise the rows are as close as the
+    // vehicle's controller needs them.
+    const double spacing = c.choices.spacing > 0 ? c.choices.spacing : vehicle.vehicle.RowSpacing(c.SpacingMetres());
+    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, spacing);
     if (!line)
         return Fail("could not make the race line: " + line.error());
     if (!line->converged)

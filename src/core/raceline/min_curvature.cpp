@@ -98,8 +98,32 @@ std::vector<WorldPoint> LinePoints(const Corridor& corridor, const Eigen::Vector
     return points;
 }
 
-// The summed squared curvature along the line, sum of kappa^2 ds.
-double Bending(const std::vector<WorldPoint>& points, bool closed)
+// The segments whose length counts: all of a loop, all but the closing one
+// of a line.
+std::size_t Segments(std::size_t n, bool closed)
+{
+    return closed ? n : n - 1;
+}
+
+// The scale of each segment's length residual: the root of the weight over
+// twice the centre's segment, so that the squares sum to the weight times
+// the line's length to first order. Empty without a length weight.
+std::vector<double> LengthScales(const Corridor& corridor, double weight)
+{
+    const std::size_t n = corridor.centre.size();
+    std::vector<double> scales;
+    if (!(weight > 0) || n < 2)
+        return scales;
+    for (std::size_t i = 0; i < Segments(n, corridor.closed); ++i) {
+        const double h = std::sqrt(Norm2(corridor.centre[(i + 1) % n] - corridor.centre[i]));
+        scales.push_back(h > kTiny ? std::sqrt(weight / (2 * h)) : 0.0);
+    }
+    return scales;
+}
+
+// The summed squared curvature along the line, sum of kappa^2 ds, and the
+// length's cost.
+double Bending(const std::vector<WorldPoint>& points, bool closed, const std::vector<double>& lengthScales)
 {
     const std::size_t n = points.size();
     double sum = 0;
@@ -109,17 +133,22 @@ double Bending(const std::vector<WorldPoint>& points, bool closed)
         const double r = AtMiddle(points[(i + n - 1) % n], points[i], points[(i + 1) % n]).residual;
         sum += r * r;
     }
+    for (std::size_t i = 0; i < lengthScales.size(); ++i)
+        sum += lengthScales[i] * lengthScales[i] * Norm2(points[(i + 1) % n] - points[i]);
     return sum;
 }
 
-// Residuals (the curvatures) and their Jacobian in the offsets.
-void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points, Eigen::VectorXd& residual,
+// Residuals (the curvatures, then each segment's x and y scaled) and their
+// Jacobian in the offsets.
+void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points,
+               const std::vector<double>& lengthScales, Eigen::VectorXd& residual,
                Eigen::SparseMatrix<double>& jacobian)
 {
     const std::size_t n = points.size();
-    residual = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(n));
+    const std::size_t rows = n + 2 * lengthScales.size();
+    residual = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(rows));
     std::vector<Eigen::Triplet<double>> entries;
-    entries.reserve(3 * n);
+    entries.reserve(3 * n + 4 * lengthScales.size());
     for (std::size_t i = 0; i < n; ++i) {
         if (!Counts(i, n, corridor.closed))
             continue;
@@ -133,7 +162,20 @@ void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points, 
                                  k.grad[j].x * nrm.x + k.grad[j].y * nrm.y);
         }
     }
-    jacobian.resize(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
+    for (std::size_t i = 0; i < lengthScales.size(); ++i) {
+        const std::size_t next = (i + 1) % n;
+        const double w = lengthScales[i];
+        const Vec d = points[next] - points[i];
+        const auto row = static_cast<Eigen::Index>(n + 2 * i);
+        residual[row] = w * d.x;
+        residual[row + 1] = w * d.y;
+        const auto a = static_cast<Eigen::Index>(i), b = static_cast<Eigen::Index>(next);
+        entries.emplace_back(row, a, -w * corridor.normal[i].x);
+        entries.emplace_back(row, b, w * corridor.normal[next].x);
+        entries.emplace_back(row + 1, a, -w * corridor.normal[i].y);
+        entries.emplace_back(row + 1, b, w * corridor.normal[next].y);
+    }
+    jacobian.resize(static_cast<Eigen::Index>(rows), static_cast<Eigen::Index>(n));
     jacobian.setFromTriplets(entries.begin(), entries.end());
 }
 
@@ -162,6 +204,7 @@ namespace {
 // The search's state between steps.
 struct Search {
     const Corridor& corridor;
+    std::vector<double> lengthScales;
     Eigen::VectorXd lower, upper;
     Eigen::VectorXd offsets;
     double objective = 0;
@@ -179,7 +222,8 @@ bool Step(Search& search, const CurvatureOptions& options)
     const Eigen::Index size = search.offsets.size();
     Eigen::VectorXd residual;
     Eigen::SparseMatrix<double> jacobian;
-    Linearise(search.corridor, LinePoints(search.corridor, search.offsets), residual, jacobian);
+    Linearise(search.corridor, LinePoints(search.corridor, search.offsets), search.lengthScales, residual,
+              jacobian);
     const Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
     const double scale = std::max(normal.diagonal().mean(), kTiny);
     Eigen::SparseMatrix<double> identity(size, size);
@@ -200,7 +244,8 @@ bool Step(Search& search, const CurvatureOptions& options)
         for (double share = 1; share >= 0.25; share /= 2) {
             const Eigen::VectorXd trial =
                 (search.offsets + share * step).cwiseMax(search.lower).cwiseMin(search.upper);
-            const double f = Bending(LinePoints(search.corridor, trial), search.corridor.closed);
+            const double f =
+                Bending(LinePoints(search.corridor, trial), search.corridor.closed, search.lengthScales);
             if (!(f < search.objective))
                 continue;
             const double moved = (trial - search.offsets).lpNorm<Eigen::Infinity>();
@@ -223,7 +268,8 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
 {
     const std::size_t n = corridor.centre.size();
     const auto size = static_cast<Eigen::Index>(n);
-    Search search{corridor, Eigen::VectorXd(size), Eigen::VectorXd(size), Eigen::VectorXd::Zero(size)};
+    Search search{corridor, LengthScales(corridor, options.lengthWeight), Eigen::VectorXd(size),
+                  Eigen::VectorXd(size), Eigen::VectorXd::Zero(size)};
     for (std::size_t i = 0; i < n; ++i) {
         search.lower[static_cast<Eigen::Index>(i)] = corridor.lower[i];
         search.upper[static_cast<Eigen::Index>(i)] = std::max(corridor.lower[i], corridor.upper[i]);
@@ -231,7 +277,7 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
     if (start.size() == n)
         search.offsets = Eigen::Map<const Eigen::VectorXd>(start.data(), size);
     search.offsets = search.offsets.cwiseMax(search.lower).cwiseMin(search.upper);
-    search.objective = Bending(LinePoints(corridor, search.offsets), corridor.closed);
+    search.objective = Bending(LinePoints(corridor, search.offsets), corridor.closed, search.lengthScales);
 
     OffsetSolution solution;
     for (int it = 0; it < options.maxIterations && !solution.converged; ++it) {

@@ -28,6 +28,7 @@ constexpr Key kKeys[] = {
     {"drive_switch_speed_mps", &Vehicle::driveSwitchSpeedMps, false},
     {"controller_top_speed_mps", &Vehicle::controllerTopSpeedMps, false},
     {"controller_margin_m", &Vehicle::controllerMarginM, false, true},
+    {"controller_row_spacing_m", &Vehicle::controllerRowSpacingM, false},
 };
 constexpr std::size_t kKeyCount = sizeof kKeys / sizeof kKeys[0];
 
@@ -48,9 +49,11 @@ struct BuiltIn {
 constexpr BuiltIn kBuiltIns[] = {
     // The gym's car, 0.31 m wide, with a 10 cm margin of ours, and the
     // limits of the controller F1TENTH users start from, the gym example's
-    // pure pursuit (0.82 m look-ahead, the nearest row's speed): it strays
-    // up to 0.25 m from our lines on the 1:10 circuits and loses them above
-    // 8 m/s, however wide the margin. Lateral,
+    // pure pursuit (0.82 m look-ahead, the nearest row's speed): it steers
+    // to a row, not between rows, so rows farther apart than the published
+    // lines' 0.2 m jolt its aim; on rows that close it strays up to 0.22 m
+    // from our lines on the 1:10 circuits and loses them above 8 m/s,
+    // however wide the margin. Lateral,
     // braking and drive are what the gym's car gives under that controller,
     // whose speed loop reaches a planned speed only at about 4.8 m/s^2 per
     // m/s of error. All were chosen by driving the simulator's car with that
@@ -64,7 +67,8 @@ constexpr BuiltIn kBuiltIns[] = {
       .topSpeedMps = 20.0,
       .driveSwitchSpeedMps = 7.319,
       .controllerTopSpeedMps = 8.0,
-      .controllerMarginM = 0.20}},
+      .controllerMarginM = 0.125,
+      .controllerRowSpacingM = 0.2}},
     // The full-size race car of TUM's race-line optimiser: 2 m wide, 3.4 m
     // with its safety distance (0.7 m a side), 70 m/s top speed, friction
     // coefficient 1.0 (9.81 m/s^2 of grip, braking included), 7000 N of drive

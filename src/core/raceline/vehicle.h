@@ -34,6 +34,11 @@ namespace velmora {
 //   controller_margin_m            optional, may be 0: how far the controller
 //                                  strays from the line, kept from each edge
 //                                  on top of the safety margin (default 0)
+//   controller_row_spacing_m       optional: the farthest apart the rows may
+//                                  be when no spacing is asked for, for a
+//                                  controller that steers to a row rather
+//                                  than to the line between rows (default:
+//                                  the track's own spacing)
 // Lateral and longitudinal acceleration share the grip as an ellipse: at full
 // lateral load the car can neither speed up nor brake.
 struct Vehicle {
@@ -49,12 +54,31 @@ struct Vehicle {
     double driveSwitchSpeedMps = kNoSwitch;
     double controllerTopSpeedMps = kNoCap;
     double controllerMarginM = 0;
+    double controllerRowSpacingM = kNoCap;
 
     // How far the car's centre stays from each edge of the track.
     double Clearance() const { return widthM / 2 + safetyMarginM + controllerMarginM; }
     // The fastest the line is planned for: the car's top speed or its
     // controller's, whichever is lower.
     double SpeedCap() const { return std::min(topSpeedMps, controllerTopSpeedMps); }
+    // What a metre of line costs the solver beside its bending (per square
+    // metre), for a car whose controller caps its speed: such a car spends
+    // most of a lap at the cap, where the time is the length and bending
+    // costs nothing. The scale is that of the sharpest bend the car takes at
+    // the cap at full grip: a metre costs twice a metre of that bend's
+    // squared curvature (once to four times gave the 1:10 circuits' printed laps
+    // within 0.1 % of each other, six times a slower Monza; README).
+    // 0 without a controller's cap: the line of least curvature alone.
+    double LengthWeight() const
+    {
+        if (!(controllerTopSpeedMps < kNoCap))
+            return 0;
+        const double kappa = maxLateralAccelerationMps2 / (SpeedCap() * SpeedCap());
+        return 2 * kappa * kappa;
+    }
+    // The rows' spacing when none is asked for: the track's, at most the
+    // controller's.
+    double RowSpacing(double trackSpacing) const { return std::min(trackSpacing, controllerRowSpacingM); }
     // The most forward acceleration the drive gives at this speed, grip aside.
     double DriveLimit(double speed) const
     {
