@@ -105,25 +105,25 @@ std::size_t Segments(std::size_t n, bool closed)
     return closed ? n : n - 1;
 }
 
-// The scale of each segment's length residual: the root of the weight over
-// twice the centre's segment, so that the squares sum to the weight times
-// the line's length to first order. Empty without a length weight.
-std::vector<double> LengthScales(const Corridor& corridor, double weight)
+// What each segment's squared length costs: the weight over twice the
+// centre's segment, so that the costs sum to the weight times the line's
+// length to first order. Empty without a length weight.
+std::vector<double> SegmentWeights(const Corridor& corridor, double weight)
 {
     const std::size_t n = corridor.centre.size();
-    std::vector<double> scales;
+    std::vector<double> weights;
     if (!(weight > 0) || n < 2)
-        return scales;
+        return weights;
     for (std::size_t i = 0; i < Segments(n, corridor.closed); ++i) {
         const double h = std::sqrt(Norm2(corridor.centre[(i + 1) % n] - corridor.centre[i]));
-        scales.push_back(h > kTiny ? std::sqrt(weight / (2 * h)) : 0.0);
+        weights.push_back(h > kTiny ? weight / (2 * h) : 0.0);
     }
-    return scales;
+    return weights;
 }
 
 // The summed squared curvature along the line, sum of kappa^2 ds, and the
 // length's cost.
-double Bending(const std::vector<WorldPoint>& points, bool closed, const std::vector<double>& lengthScales)
+double Bending(const std::vector<WorldPoint>& points, bool closed, const std::vector<double>& segmentWeights)
 {
     const std::size_t n = points.size();
     double sum = 0;
@@ -133,22 +133,19 @@ double Bending(const std::vector<WorldPoint>& points, bool closed, const std::ve
         const double r = AtMiddle(points[(i + n - 1) % n], points[i], points[(i + 1) % n]).residual;
         sum += r * r;
     }
-    for (std::size_t i = 0; i < lengthScales.size(); ++i)
-        sum += lengthScales[i] * lengthScales[i] * Norm2(points[(i + 1) % n] - points[i]);
+    for (std::size_t i = 0; i < segmentWeights.size(); ++i)
+        sum += segmentWeights[i] * Norm2(points[(i + 1) % n] - points[i]);
     return sum;
 }
 
-// Residuals (the curvatures, then each segment's x and y scaled) and their
-// Jacobian in the offsets.
-void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points,
-               const std::vector<double>& lengthScales, Eigen::VectorXd& residual,
+// Residuals (the curvatures) and their Jacobian in the offsets.
+void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points, Eigen::VectorXd& residual,
                Eigen::SparseMatrix<double>& jacobian)
 {
     const std::size_t n = points.size();
-    const std::size_t rows = n + 2 * lengthScales.size();
-    residual = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(rows));
+    residual = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(n));
     std::vector<Eigen::Triplet<double>> entries;
-    entries.reserve(3 * n + 4 * lengthScales.size());
+    entries.reserve(3 * n);
     for (std::size_t i = 0; i < n; ++i) {
         if (!Counts(i, n, corridor.closed))
             continue;
@@ -162,21 +159,47 @@ void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points,
                                  k.grad[j].x * nrm.x + k.grad[j].y * nrm.y);
         }
     }
-    for (std::size_t i = 0; i < lengthScales.size(); ++i) {
-        const std::size_t next = (i + 1) % n;
-        const double w = lengthScales[i];
-        const Vec d = points[next] - points[i];
-        const auto row = static_cast<Eigen::Index>(n + 2 * i);
-        residual[row] = w * d.x;
-        residual[row + 1] = w * d.y;
-        const auto a = static_cast<Eigen::Index>(i), b = static_cast<Eigen::Index>(next);
-        entries.emplace_back(row, a, -w * corridor.normal[i].x);
-        entries.emplace_back(row, b, w * corridor.normal[next].x);
-        entries.emplace_back(row + 1, a, -w * corridor.normal[i].y);
-        entries.emplace_back(row + 1, b, w * corridor.normal[next].y);
-    }
-    jacobian.resize(static_cast<Eigen::Index>(rows), static_cast<Eigen::Index>(n));
+    jacobian.resize(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
     jacobian.setFromTriplets(entries.begin(), entries.end());
+}
+
+double Dot(Vec a, WorldPoint b)
+{
+    return a.x * b.x + a.y * b.y;
+}
+
+// The length's cost is quadratic in the offsets: its share of J'J, added
+// into the curvature's (which couples neighbours already, so no entry is
+// new), and its share of J'r.
+void AddLengthNormal(const Corridor& corridor, const std::vector<double>& segmentWeights,
+                     Eigen::SparseMatrix<double>& normal)
+{
+    const std::size_t n = corridor.centre.size();
+    for (std::size_t i = 0; i < segmentWeights.size(); ++i) {
+        const std::size_t next = (i + 1) % n;
+        const double w = segmentWeights[i];
+        const double cross = -w * Dot({corridor.normal[i].x, corridor.normal[i].y}, corridor.normal[next]);
+        const auto a = static_cast<Eigen::Index>(i), b = static_cast<Eigen::Index>(next);
+        normal.coeffRef(a, a) += w;
+        normal.coeffRef(b, b) += w;
+        normal.coeffRef(a, b) += cross;
+        normal.coeffRef(b, a) += cross;
+    }
+}
+
+Eigen::VectorXd LengthGradient(const Corridor& corridor, const std::vector<WorldPoint>& points,
+                               const std::vector<double>& segmentWeights)
+{
+    const std::size_t n = points.size();
+    Eigen::VectorXd g = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(n));
+    for (std::size_t i = 0; i < segmentWeights.size(); ++i) {
+        const std::size_t next = (i + 1) % n;
+        const double w = segmentWeights[i];
+        const Vec d = points[next] - points[i];
+        g[static_cast<Eigen::Index>(i)] -= w * Dot(d, corridor.normal[i]);
+        g[static_cast<Eigen::Index>(next)] += w * Dot(d, corridor.normal[next]);
+    }
+    return g;
 }
 
 } // namespace
@@ -204,7 +227,7 @@ namespace {
 // The search's state between steps.
 struct Search {
     const Corridor& corridor;
-    std::vector<double> lengthScales;
+    std::vector<double> segmentWeights;
     Eigen::VectorXd lower, upper;
     Eigen::VectorXd offsets;
     double objective = 0;
@@ -222,14 +245,17 @@ bool Step(Search& search, const CurvatureOptions& options)
     const Eigen::Index size = search.offsets.size();
     Eigen::VectorXd residual;
     Eigen::SparseMatrix<double> jacobian;
-    Linearise(search.corridor, LinePoints(search.corridor, search.offsets), search.lengthScales, residual,
-              jacobian);
-    const Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
+    const std::vector<WorldPoint> points = LinePoints(search.corridor, search.offsets);
+    Linearise(search.corridor, points, residual, jacobian);
+    Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
+    AddLengthNormal(search.corridor, search.segmentWeights, normal);
     const double scale = std::max(normal.diagonal().mean(), kTiny);
     Eigen::SparseMatrix<double> identity(size, size);
     identity.setIdentity();
     BoxQp qp;
     qp.linear = jacobian.transpose() * residual;
+    if (!search.segmentWeights.empty())
+        qp.linear += LengthGradient(search.corridor, points, search.segmentWeights);
     qp.lower = search.lower - search.offsets;
     qp.upper = search.upper - search.offsets;
     for (; search.damping < 1e8; search.damping *= 10) {
@@ -245,7 +271,7 @@ bool Step(Search& search, const CurvatureOptions& options)
             const Eigen::VectorXd trial =
                 (search.offsets + share * step).cwiseMax(search.lower).cwiseMin(search.upper);
             const double f =
-                Bending(LinePoints(search.corridor, trial), search.corridor.closed, search.lengthScales);
+                Bending(LinePoints(search.corridor, trial), search.corridor.closed, search.segmentWeights);
             if (!(f < search.objective))
                 continue;
             const double moved = (trial - search.offsets).lpNorm<Eigen::Infinity>();
@@ -268,7 +294,7 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
 {
     const std::size_t n = corridor.centre.size();
     const auto size = static_cast<Eigen::Index>(n);
-    Search search{corridor, LengthScales(corridor, options.lengthWeight), Eigen::VectorXd(size),
+    Search search{corridor, SegmentWeights(corridor, options.lengthWeight), Eigen::VectorXd(size),
                   Eigen::VectorXd(size), Eigen::VectorXd::Zero(size)};
     for (std::size_t i = 0; i < n; ++i) {
         search.lower[static_cast<Eigen::Index>(i)] = corridor.lower[i];
@@ -277,7 +303,7 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
     if (start.size() == n)
         search.offsets = Eigen::Map<const Eigen::VectorXd>(start.data(), size);
     search.offsets = search.offsets.cwiseMax(search.lower).cwiseMin(search.upper);
-    search.objective = Bending(LinePoints(corridor, search.offsets), corridor.closed, search.lengthScales);
+    search.objective = Bending(LinePoints(corridor, search.offsets), corridor.closed, search.segmentWeights);
 
     OffsetSolution solution;
     for (int it = 0; it < options.maxIterations && !solution.converged; ++it) {
