@@ -51,9 +51,9 @@ constexpr BuiltIn kBuiltIns[] = {
     // limits of the controller F1TENTH users start from, the gym example's
     // pure pursuit (0.82 m look-ahead, the nearest row's speed): it steers
     // to a row, not between rows, so rows farther apart than the published
-    // lines' 0.2 m jolt its aim; on rows that close it strays up to 0.22 m
-    // from our lines on the 1:10 circuits and loses them above 8 m/s,
-    // however wide the margin. Lateral,
+    // lines' 0.2 m jolt its aim (on 0.37 m rows it lost our lines above
+    // 8 m/s); on rows that close it holds them at 10 m/s, straying up to
+    // 0.23 m on the 1:10 circuits. Lateral,
     // braking and drive are what the gym's car gives under that controller,
     // whose speed loop reaches a planned speed only at about 4.8 m/s^2 per
     // m/s of error. All were chosen by driving the simulator's car with that
@@ -66,7 +66,7 @@ constexpr BuiltIn kBuiltIns[] = {
       .maxBrakingMps2 = 5.5,
       .topSpeedMps = 20.0,
       .driveSwitchSpeedMps = 7.319,
-      .controllerTopSpeedMps = 8.0,
+      .controllerTopSpeedMps = 10.0,
       .controllerMarginM = 0.125,
       .controllerRowSpacingM = 0.2}},
     // The full-size race car of TUM's race-line optimiser: 2 m wide, 3.4 m

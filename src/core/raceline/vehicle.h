@@ -66,8 +66,9 @@ struct Vehicle {
     // most of a lap at the cap, where the time is the length and bending
     // costs nothing. The scale is that of the sharpest bend the car takes at
     // the cap at full grip: a metre costs twice a metre of that bend's
-    // squared curvature (once to four times gave the 1:10 circuits' printed laps
-    // within 0.1 % of each other, six times a slower Monza; README).
+    // squared curvature (at an 8 m/s cap, once to four times gave the 1:10
+    // circuits' printed laps within 0.1 % of each other, six times a slower
+    // Monza; README).
     // 0 without a controller's cap: the line of least curvature alone.
     double LengthWeight() const
     {

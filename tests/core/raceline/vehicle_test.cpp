@@ -121,7 +121,7 @@ TEST(Vehicle, BuiltInProfiles)
         const char* name;
         double width, margin, lateral, drive, braking, top, switchSpeed, controllerTop, controllerMargin, rows;
     } profiles[] = {
-        {"f1tenth", 0.31, 0.10, 10.0, 3.8, 5.5, 20.0, 7.319, 8.0, 0.125, 0.2},
+        {"f1tenth", 0.31, 0.10, 10.0, 3.8, 5.5, 20.0, 7.319, 10.0, 0.125, 0.2},
         {"racecar", 2.0, 0.7, 9.81, 5.83, 9.81, 70.0, inf, Vehicle::kNoCap, 0, Vehicle::kNoCap},
     };
     for (const auto& p : profiles) {
