@@ -923,4 +923,82 @@ TEST_F(ExportProgram, EveryOutputIsTheSameInACommaDecimalLocale)
     EXPECT_GE(compared, 2 * 12);
 }
 
+namespace {
+
+// Every file and folder under `folder`, hidden ones too, by relative path.
+QStringList EverythingUnder(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+} // namespace
+
+// A track's export writes all its files or none: whichever output fails, and
+// whether it fails before anything is made, while it is made or after the
+// others are, no file of the track is left behind by that run, nor a
+// temporary one.
+TEST(ExportTool, AFailingOutputLeavesNoFileOfItsTrack)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Settings normal, narrow;
+    normal.CanvasWidth = normal.CanvasHeight = narrow.CanvasWidth = narrow.CanvasHeight = 1000;
+    narrow.TrackWidth = 2; // 0.1 m at the default scale: narrower than the car
+    const QString normalPrefs = dir.filePath("normal.ini"), narrowPrefs = dir.filePath("narrow.ini");
+    WriteAll(normalPrefs, QByteArray::fromStdString(WritePrefs(normal)));
+    WriteAll(narrowPrefs, QByteArray::fromStdString(WritePrefs(narrow)));
+    const struct {
+        const char* name;
+        const char* output; // the output that fails
+        const QString* prefs;
+        bool besideSource;   // no --out-dir: the outputs go beside the track
+        const char* blocked; // a folder put where a file of the track goes
+        const char* failure; // how the failure begins
+    } failures[] = {
+        {"race line narrower than the car", "raceline", &narrowPrefs, false, nullptr,
+         "could not make the race line: "},
+        {"--trk onto its own source", "trk", &normalPrefs, true, nullptr, "--trk would write over the track file"},
+        {"the world file is a folder", "gazebo", &normalPrefs, false, "oval_world.sdf", "could not write "},
+    };
+    int folderIndex = 0;
+    for (const OutputEntry* output : Outputs()) {
+        for (const auto& failure : failures) {
+            const bool itself = output->flag == std::string(failure.output);
+            if (itself && !failure.blocked)
+                continue;
+            SCOPED_TRACE(std::string(output->flag) + " with " + failure.name);
+            const QString folder = dir.filePath(QString::number(folderIndex++));
+            const QString out = failure.besideSource ? folder : folder + "/out";
+            ASSERT_TRUE(QDir().mkpath(out));
+            WriteAll(folder + "/oval.trk", kOvalTrack);
+            if (failure.blocked) {
+                ASSERT_TRUE(QDir().mkpath(out + "/" + failure.blocked));
+            }
+            const QStringList before = EverythingUnder(folder);
+
+            ExportOptions o = ToolOptions(failure.besideSource ? QString() : out, *failure.prefs);
+            o.outputs = {output->flag, failure.output};
+            o.tracks = {(folder + "/oval.trk").toStdString()};
+            std::ostringstream facts, err;
+            EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
+            EXPECT_NE(err.str().find(failure.failure), std::string::npos) << err.str();
+            EXPECT_EQ(facts.str(), "");
+            EXPECT_EQ(EverythingUnder(folder), before);
+
+            // Alone, the same output writes its files there.
+            if (itself)
+                continue;
+            o.outputs = {output->flag};
+            std::ostringstream facts2, err2;
+            EXPECT_EQ(RunBatchExport(o, dir.path(), facts2, err2, false), 0) << err2.str();
+            EXPECT_GT(EverythingUnder(folder).size(), before.size());
+        }
+    }
+}
+
 } // namespace velmora
