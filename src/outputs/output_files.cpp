@@ -1,5 +1,6 @@
 #include "outputs/output_files.h"
 
+#include "core/gazebo/gazebo_model.h"
 #include "core/track/one_line.h"
 #include "outputs/output_table.h"
 #include "render/image/atomic_save.h"
@@ -42,6 +43,23 @@ Status MakeFolder(const QString& path)
     if (error)
         return Fail("could not create the folder " + Utf8(path) + ": " + error.message());
     return {};
+}
+
+QStringList ExistingOutputFiles(const OutputChoices& choices, const QString& folder, const QString& name)
+{
+    QStringList existing;
+    for (const OutputEntry* output : Outputs()) {
+        if (!choices.Wants(output->flag))
+            continue;
+        // The table's own list of what each output writes, NAME standing
+        // for the track's name; a folder (ending in "/") is the model's.
+        for (QString file : QString::fromLatin1(output->files).split(", ")) {
+            file.replace("NAME", file.endsWith('/') ? QString::fromStdString(GazeboModelName(Utf8(name))) : name);
+            if (QFileInfo::exists(QDir(folder).filePath(file)))
+                existing << file;
+        }
+    }
+    return existing;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "core/result.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,8 @@ class QSaveFile;
 
 namespace velmora {
 
+struct OutputChoices;
+
 // Writes one file whole or not at all; the failure names the file.
 Status Write(const QString& path, std::string_view bytes);
 
@@ -20,6 +23,11 @@ std::string Utf8(const QString& s);
 // Makes a folder and the folders above it that are missing; the failure
 // names the folder and the system's reason ("Not a directory").
 Status MakeFolder(const QString& path);
+
+// The files and folders of the track named `name` that the outputs chosen
+// would write over in `folder`, by their names there ("oval.png",
+// "oval_gazebo/"); empty when there are none.
+QStringList ExistingOutputFiles(const OutputChoices& choices, const QString& folder, const QString& name);
 
 // The files of one track's export, all of them or none: each is written in
 // full under a temporary name beside its target, and only once every output

@@ -192,8 +192,56 @@ TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
     EXPECT_EQ(asked.choices.outputs, chosen.choices.outputs);
 }
 
-// A failure is told and the outputs that can be written still are; an
-// empty canvas and Cancel write nothing.
+// Files of the track already there are written over only when the user
+// agrees, as Save As asks; a folder without them is not asked about.
+TEST_F(SimulatorExportTest, AsksBeforeWritingOverTheTracksFiles)
+{
+    DrawLoop(h);
+    SimulatorExport chosen;
+    chosen.choices.outputs = {"centreline", "rl"};
+    chosen.choices.options.vehicle = DefaultVehicle();
+    chosen.folder = h.work.filePath("out");
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        return std::optional<SimulatorExport>(chosen);
+    };
+    QStringList questions;
+    bool agree = true;
+    h.shell().prompts.confirm = [&](const QString& text) {
+        questions << text;
+        return agree;
+    };
+    const struct {
+        const char* stale; // what is in track_rl.txt before
+        bool agree;
+        const char* question; // empty: none asked
+        bool written;
+    } cases[] = {
+        {nullptr, true, "", true},
+        {"old", false, "2 files of this track already exist in %1 (track_rl.txt, track_centreline.csv); overwrite?",
+         false},
+        {"old", true, "2 files of this track already exist in %1 (track_rl.txt, track_centreline.csv); overwrite?",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.stale ? c.stale : "none") + (c.agree ? " yes" : " no"));
+        if (c.stale)
+            WriteAll(chosen.folder + "/track_rl.txt", c.stale);
+        questions.clear();
+        agree = c.agree;
+        h.shell().HandleMenu(kCmdExportSimulators);
+        h.WaitForPictures();
+        EXPECT_EQ(questions.join('\n').toStdString(), QString(c.question).arg(chosen.folder).toStdString());
+        EXPECT_EQ(h.ws().editor.view.status1.starts_with("exported for simulators"), c.written)
+            << h.ws().editor.view.status1;
+        if (!c.written) {
+            EXPECT_EQ(h.ws().editor.view.status1, "cancelled");
+        }
+        EXPECT_EQ(ReadAll(chosen.folder + "/track_rl.txt") != "old", c.written);
+    }
+}
+
+// A failure is told and nothing of the track is written; an empty canvas
+// and Cancel write nothing.
 TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
 {
     bool asked = false;
