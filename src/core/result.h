@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -54,5 +56,24 @@ private:
 };
 
 using Status = Result<void>;
+
+// Runs `work`, which returns a Result, and hands back what it returns;
+// whatever it throws becomes the failure instead. Work on another thread
+// goes through this: its caller waits for an answer (a window stays "busy"
+// until one comes), and an exception would never give one.
+template <class Work> auto Guarded(Work&& work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    } catch (const std::exception& e) {
+        std::string message = "unexpected failure: ";
+        message += e.what();
+        return Fail(std::move(message));
+    } catch (...) {
+        return Fail("unexpected failure");
+    }
+}
 
 } // namespace velmora

@@ -8,7 +8,6 @@
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <new>
 #include <optional>
 #include <utility>
 
@@ -21,14 +20,12 @@ constexpr int kRefusalMs = 2000; // how long the refusal stays before the progre
 
 const QString kRefused = "still saving an image; try again when it is done";
 
+// Whatever the job throws is its failure, so that `done` is always called
+// and the window never stays busy.
 Result<std::string> RunWork(const std::function<Result<std::string>(EncodeProgress&)>& work,
                             EncodeProgress& progress)
 {
-    try {
-        return work(progress);
-    } catch (const std::bad_alloc&) {
-        return Fail("out of memory");
-    }
+    return Guarded([&] { return work(progress); });
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace velmora {
 
@@ -103,6 +104,38 @@ TEST_F(PictureJobs, CopyHandsThePictureOverWhenEncoded)
     TurnsUntilIdle(jobs);
     ASSERT_EQ(fake.clipboardCalls, 1);
     EXPECT_EQ(QImage::fromData(fake.clipboardPng, "PNG").pixelColor(2, 3), QColor(255, 0, 0));
+    EXPECT_EQ(ws.editor.view.status1, "track copied to Clipboard");
+}
+
+// A job that throws is a failure like any other: `done` hears of it and the
+// window is no longer busy, so the next picture command runs.
+TEST_F(PictureJobs, AJobThatThrowsFailsAndLeavesTheWindowFree)
+{
+    ImageJobs jobs(ws, nullptr);
+    ws.imageJobs = &jobs;
+    const struct {
+        std::function<void()> thrower;
+        const char* failure;
+    } cases[] = {
+        {[] { throw std::bad_alloc(); }, "out of memory"},
+        {[] { throw std::runtime_error("no such key"); }, "unexpected failure: no such key"},
+        {[] { throw 42; }, "unexpected failure"},
+    };
+    for (const auto& c : cases) {
+        std::string told;
+        ImageJob job;
+        job.work = [&c](EncodeProgress&) -> Result<std::string> {
+            c.thrower();
+            return std::string();
+        };
+        job.done = [&told](const Result<std::string>& r) { told = r ? "done" : r.error(); };
+        ASSERT_TRUE(RunImageJob(&jobs, std::move(job)));
+        TurnsUntilIdle(jobs);
+        EXPECT_EQ(told, c.failure);
+        EXPECT_FALSE(jobs.Busy());
+    }
+    CopyImg(ws, prompts);
+    TurnsUntilIdle(jobs);
     EXPECT_EQ(ws.editor.view.status1, "track copied to Clipboard");
 }
 
