@@ -16,10 +16,15 @@ namespace {
 // level makes it quickly, at a size close to the best.
 constexpr int kTextureLevel = 6;
 
+// Far above any wall a simulated car meets; a number beyond it is a typing
+// error, and would fill the model's files with its digits.
+constexpr double kMaxWallHeight = 1000;
+
 Status ReadWallHeight(const std::string& text, OutputOptions& o)
 {
-    if (!ReadPositive(text, o.wallHeight))
-        return Fail("--wall-height needs a number of metres greater than 0, not \"" + text + "\"");
+    if (!ReadPositive(text, o.wallHeight, kMaxWallHeight))
+        return Fail("--wall-height needs a number of metres greater than 0 and at most 1000, not \"" + text +
+                    "\"");
     return {};
 }
 

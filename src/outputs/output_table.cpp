@@ -26,10 +26,11 @@ std::span<const OutputEntry* const> Outputs()
     return kOutputs;
 }
 
-bool ReadPositive(const std::string& text, double& out)
+bool ReadPositive(const std::string& text, double& out, double most)
 {
     const DecimalScan scan = ScanDecimal(text);
-    if (scan.length == 0 || scan.length != text.size() || !std::isfinite(scan.value) || !(scan.value > 0))
+    if (scan.length == 0 || scan.length != text.size() || !std::isfinite(scan.value) || !(scan.value > 0) ||
+        scan.value > most)
         return false;
     out = scan.value;
     return true;

@@ -14,6 +14,7 @@
 
 #include <QImage>
 #include <QString>
+#include <limits>
 #include <optional>
 #include <set>
 #include <span>
@@ -117,9 +118,10 @@ struct OutputEntry {
     Status (*check)(const OutputContext& context) = nullptr;
 };
 
-// A number greater than 0 written as a plain decimal, whatever the locale:
-// no "inf", "nan", hexadecimal or trailing text. Returns false otherwise.
-bool ReadPositive(const std::string& text, double& out);
+// A number greater than 0 and at most `most`, written as a plain decimal,
+// whatever the locale: no "inf", "nan", hexadecimal or trailing text.
+// Returns false otherwise.
+bool ReadPositive(const std::string& text, double& out, double most = std::numeric_limits<double>::max());
 
 // Every output, in the order they are listed and written.
 std::span<const OutputEntry* const> Outputs();

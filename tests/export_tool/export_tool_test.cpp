@@ -768,17 +768,17 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
         QStringList args;
         const char* told; // the first line of stderr, less "velmora-export: "
     } usage[] = {
-        {{"--origin", "1"}, "--origin needs two numbers X,Y of metres, not \"1\""},
-        {{"--origin", "a,b"}, "--origin needs two numbers X,Y of metres, not \"a,b\""},
-        {{"--origin", "1,nan"}, "--origin needs two numbers X,Y of metres, not \"1,nan\""},
-        {{"--origin", "1,2,3"}, "--origin needs two numbers X,Y of metres, not \"1,2,3\""},
+        {{"--origin", "1"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"1\""},
+        {{"--origin", "a,b"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"a,b\""},
+        {{"--origin", "1,nan"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"1,nan\""},
+        {{"--origin", "1,2,3"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"1,2,3\""},
         {{"--spacing", "0"}, "--spacing needs a number of metres greater than 0, not \"0\""},
         {{"--spacing", "-1"}, "--spacing needs a number of metres greater than 0, not \"-1\""},
         {{"--spacing", "x"}, "--spacing needs a number of metres greater than 0, not \"x\""},
         {{"--png", "--png-level", "0"}, "--png-level needs a whole number from 1 to 9, not \"0\""},
         {{"--png", "--png-level", "10"}, "--png-level needs a whole number from 1 to 9, not \"10\""},
         {{"--gazebo", "--wall-height", "0"},
-         "--wall-height needs a number of metres greater than 0, not \"0\""},
+         "--wall-height needs a number of metres greater than 0 and at most 1000, not \"0\""},
         {{"--origin", "1,2", "c.csv"},
          "--origin is for track files: a circuit keeps the coordinates of its own file"},
     };

@@ -59,6 +59,12 @@ std::string FormatFloatG64(double v);
 // 0.05, 2, -102.4, 0.00001. Zero is "0"; "+Infinity", "-Infinity", "NaN".
 std::string FormatShortest(double v);
 
+// For messages: FormatShortest while that stays short (magnitudes from
+// 0.000001 to below 1e15, and 0), else the shortest text with an exponent
+// ("1e+300", "-2.5e-12"), so that no message carries hundreds of digits.
+// Read back by ScanDecimal, not written to files.
+std::string FormatBrief(double v);
+
 
 // ASCII letters compare without regard to case; other bytes must match.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
