@@ -54,7 +54,7 @@ QString PrefsFile(const QTemporaryDir& dir, const Settings& s)
 // The editor as the user has it right after start-up, with a small canvas.
 void StartEditor(Workspace& ws, const Settings& s)
 {
-    ws.settings = s;
+    ws.settings = ws.prefs = s;
     ws.assets.surface = LoadImg(ImagesDir() + "/surface.png").image;
     ws.assets.start = LoadImg(ImagesDir() + "/start.png").image;
     ws.assets.marker = LoadImg(ImagesDir() + "/marker.png").image;
