@@ -3,6 +3,8 @@
 #include "core/mapin/free_cells.h"
 #include "core/mapin/map_centreline.h"
 #include "core/mapin/map_import.h"
+#include "core/raceline/track_raceline.h"
+#include "core/raceline/vehicle.h"
 #include "export_tool/map_input.h"
 
 #include <benchmark/benchmark.h>
@@ -53,6 +55,36 @@ void BM_MapToTrack(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MapToTrack)->Unit(benchmark::kMillisecond);
+
+// The race line of the map's track for the f1tenth car, its corridor
+// measured on the map's walls: sampling, the corridor's fit to the walls
+// (their distance field over the track's rectangle, the marches along the
+// rows' normals, the stretches' edges) and the line. The track is found
+// once, outside.
+void BM_MapRaceline(benchmark::State& state)
+{
+    const LoadedMap map = F1tenthMap("BrandsHatch");
+    const Result<MapCentreline> line = ExtractMapCentreline(map.image, map.info, {});
+    CentrelineImportOptions o;
+    o.trackWidthFromFile = true;
+    const Result<ImportedCentreline> track =
+        line ? ImportMapCentreline(*line, o) : Result<ImportedCentreline>(Fail(line.error()));
+    const Result<Vehicle> car = BuiltInVehicle("f1tenth");
+    if (!track || !car) {
+        state.SkipWithError("the map gave no track");
+        return;
+    }
+    for (auto _ : state) {
+        const Result<Raceline> raceline = RacelineOfTrack(track->model.TrackPath, track->trackWidth,
+                                                          track->frame, *car, &track->sourceEdges);
+        if (!raceline) {
+            state.SkipWithError(raceline.error().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(raceline->rows.size());
+    }
+}
+BENCHMARK(BM_MapRaceline)->Unit(benchmark::kMillisecond);
 
 // The exact distance transform alone over the whole 2,000 x 2,000 map.
 void BM_DistanceTransform(benchmark::State& state)

@@ -68,11 +68,10 @@ template <class Work> auto Guarded(Work&& work) -> decltype(work())
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     } catch (const std::exception& e) {
-        std::string message = "unexpected failure: ";
-        message += e.what();
-        return Fail(std::move(message));
+        const std::string what = e.what();
+        return Fail(what.empty() ? "an unexpected error" : what);
     } catch (...) {
-        return Fail("unexpected failure");
+        return Fail("an unexpected error");
     }
 }
 

@@ -55,7 +55,8 @@ Status ImportMap(const ExportOptions& o, const QString& path, TrackJob& job)
     io.angleLimit = job.settings.AngleLimit;
     io.trackWidth = job.settings.TrackWidth;
     io.trackWidthMetres = o.trackWidthMetres;
-    io.trackWidthFromFile = o.trackWidthFromCsv;
+    // Without --track-width the track is as wide as the map measures it.
+    io.trackWidthFromFile = o.trackWidthFromCsv || (o.trackWidth <= 0 && o.trackWidthMetres <= 0);
     Result<ImportedCentreline> imported = ImportMapCentreline(*line, io);
     if (!imported)
         return Fail(imported.error());
@@ -64,9 +65,11 @@ Status ImportMap(const ExportOptions& o, const QString& path, TrackJob& job)
     job.settings.CanvasWidth = line->width;
     job.settings.CanvasHeight = line->height;
     job.frame = imported->frame;
+    job.sourceEdges = std::move(imported->sourceEdges);
     job.note = (line->note.empty() ? "" : line->note + "; ") + "map " + std::to_string(line->width) + " x " +
                std::to_string(line->height) + " cells of " + FormatShortest(job.frame.metresPerPixel) +
-               " m, track width " + FormatShortest(imported->trackWidth) + " px";
+               " m, track width " + FormatShortest(imported->trackWidth) + " px" +
+               (io.trackWidthFromFile ? " (the median measured on the map)" : "");
     return {};
 }
 

@@ -16,8 +16,10 @@ struct TrackJob;
 bool IsMapInput(const QString& path);
 
 // Reads the map, finds its track and puts it on a canvas the map's size in
-// the map's frame, with the run's angle limit and --track-width. Refuses,
-// before anything is written, a run that would write over the map's picture.
+// the map's frame, with the run's angle limit and --track-width (without
+// one, the widths measured on the map); the job's source edges are the
+// map's. Refuses, before anything is written, a run that would write over
+// the map's picture.
 Status ImportMap(const ExportOptions& o, const QString& path, TrackJob& job);
 
 } // namespace velmora

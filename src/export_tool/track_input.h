@@ -24,7 +24,8 @@ struct TrackJob {
     Settings settings; // the run's settings with this track's TrackWidth
     WorldFrame frame;  // of its outputs in metres
     std::string note;  // how a circuit was read (scale, width), told with the facts
-    // A circuit file's own edges, when it gives widths.
+    // A circuit file's own edges, when it gives widths; a map's line, the
+    // widths measured on it and its walls.
     SourceEdges sourceEdges;
     // The car its NAME_frame.yaml names, for the race line when --vehicle
     // does not name one.

@@ -18,8 +18,6 @@ namespace {
 constexpr int kTickMs = 100;
 constexpr int kRefusalMs = 2000; // how long the refusal stays before the progress again
 
-const QString kRefused = "still saving an image; try again when it is done";
-
 // Whatever the job throws is its failure, so that `done` is always called
 // and the window never stays busy.
 Result<std::string> RunWork(const std::function<Result<std::string>(EncodeProgress&)>& work,
@@ -55,6 +53,7 @@ bool ImageJobs::Start(ImageJob job)
     progress_.cancelled = false;
     shownPermille_ = -1;
     refusalShown_ = QDeadlineTimer();
+    started_.start();
     worker_ = StartTask([this, work] {
         Result<std::string> result = RunWork(work, progress_);
         // Handed to the window's thread; dropped with this object if it goes
@@ -70,7 +69,7 @@ bool ImageJobs::Start(ImageJob job)
 
 void ImageJobs::Refuse()
 {
-    Status(kRefused);
+    Status(job_.refusal);
     refusalShown_ = QDeadlineTimer(kRefusalMs);
     shownPermille_ = -1; // the progress comes back when the time is up
 }
@@ -90,11 +89,12 @@ void ImageJobs::WhenIdle(std::function<void()> then, const QString& waitText)
 
 void ImageJobs::ShowProgress()
 {
-    const int permille = progress_.permille;
-    if (permille == shownPermille_ || !refusalShown_.hasExpired())
+    const int shown = job_.counted ? progress_.permille.load() : int(started_.elapsed() / 1000);
+    if (shown == shownPermille_ || !refusalShown_.hasExpired())
         return;
-    shownPermille_ = permille;
-    Status(job_.progressText + " \u2026 " + QString::number(permille / 10) + " %");
+    shownPermille_ = shown;
+    const QString share = job_.counted ? QString::number(shown / 10) + " %" : QString::number(shown) + " s";
+    Status(job_.progressText + " \u2026 " + share);
 }
 
 void ImageJobs::Finish(const Result<std::string>& result)

@@ -8,7 +8,10 @@
 #include "render/image/file_read.h"
 #include "render/image/ros_map_load.h"
 #include "ui/failure_report.h"
+#include "ui/image_jobs.h"
+#include "ui/map_import_choice.h"
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -32,33 +35,141 @@ Result<ImportedCentreline> ImportFile(const Settings& settings, const QString& p
     }
 }
 
-struct PlacedMap {
+// One map import, handed between the window's thread and the worker: each
+// side touches it only while the other does not (the job's start and end
+// hand it over).
+struct MapJob {
+    QString path;
     LoadedMap map;
+    QImage picture; // the map's picture, a pixel a cell: the template after
+    MapTrackOptions options;
+    CentrelineImportOptions import;
     MapCentreline line;
     ImportedCentreline imported;
 };
 
-// The map's track as velmora-export reads MAP.yaml with its defaults: the
-// ring around the map's origin, at the settings' angle limit and width.
-Result<PlacedMap> PlaceMap(const Workspace& ws, const QString& path)
+const QString kMapBusy = "still importing a map; try again when it is done";
+
+// On the worker: the map and its picture.
+Status ReadMap(MapJob& job)
 {
-    try {
-        Result<LoadedMap> map = LoadRosMap(path);
-        if (!map)
-            return Fail(map.error());
-        Result<MapCentreline> line = ExtractMapCentreline(map->image, map->info, MapTrackOptions{});
-        if (!line)
-            return Fail(line.error());
-        CentrelineImportOptions io;
-        io.angleLimit = ws.settings.AngleLimit;
-        io.trackWidth = ws.settings.TrackWidth;
-        Result<ImportedCentreline> imported = ImportMapCentreline(*line, io);
-        if (!imported)
-            return Fail(imported.error());
-        return PlacedMap{std::move(*map), std::move(*line), std::move(*imported)};
-    } catch (const std::bad_alloc&) {
+    Result<LoadedMap> map = LoadRosMap(job.path);
+    if (!map)
+        return Fail(map.error());
+    job.picture = MapPicture(map->image);
+    if (job.picture.isNull())
         return Fail("out of memory");
+    job.map = std::move(*map);
+    return {};
+}
+
+// On the worker: the track on the map as velmora-export finds it with the
+// same choices, at the settings' angle limit and width.
+Status PlaceMap(MapJob& job)
+{
+    Result<MapCentreline> line = ExtractMapCentreline(job.map.image, job.map.info, job.options);
+    if (!line)
+        return Fail(line.error());
+    Result<ImportedCentreline> imported = ImportMapCentreline(*line, job.import);
+    if (!imported)
+        return Fail(imported.error());
+    job.line = std::move(*line);
+    job.imported = std::move(*imported);
+    return {};
+}
+
+void MapFailed(Workspace& ws, const Prompts& prompts, const QString& path, const std::string& why)
+{
+    ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(InEditorWords(why)));
+    ws.editor.view.status1 = "map not imported";
+}
+
+// On the window's thread: the map's canvas, picture and frame, and its
+// track. Nothing changes when it cannot be taken.
+void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
+{
+    QImage canvas(job.line.width, job.line.height, QImage::Format_RGB32);
+    if (canvas.isNull()) {
+        MapFailed(ws, prompts, job.path, "out of memory");
+        return;
     }
+    // The map's own canvas: a canvas pixel is a map cell, so the track lies
+    // on the picture under it and every output on the map's world.
+    Settings settings = ws.settings;
+    settings.CanvasWidth = job.line.width;
+    settings.CanvasHeight = job.line.height;
+    if (ApplyLoadedTrack(ws.editor, settings, WriteTrackFile(job.imported.model), {}) == LoadOutcome::NotTrackFile) {
+        MapFailed(ws, prompts, job.path, "the track found is no track the editor can take");
+        return;
+    }
+    ws.settings = settings;
+    ws.settings.TrackWidth = job.imported.trackWidth;
+    ws.canvas = std::move(canvas);
+    ws.templateImage = job.picture;
+    ws.templateCache = TemplateCache{};
+    ws.frame = job.imported.frame;
+    // The map's walls and measured widths, which the race line keeps to.
+    ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(job.imported.sourceEdges),
+                                              ws.editor.model.TrackPath};
+    ws.editor.view.status1 = "map imported: " + (job.line.note.empty() ? "" : InEditorWords(job.line.note) + "; ") +
+                             std::to_string(job.line.width) + " x " + std::to_string(job.line.height) +
+                             " cells of " + FormatShortest(ws.frame->metresPerPixel) + " m, track width " +
+                             FormatShortest(ws.settings.TrackWidth) + " px";
+}
+
+// The choices for this map: asked in the dialog over the map when there is
+// one, else those of last time. False when the user cancels.
+bool ChooseMapImport(Workspace& ws, const Prompts& prompts, MapJob& job)
+{
+    const Workspace::MapImport last = ws.lastMapImport.value_or(Workspace::MapImport{job.path, {}});
+    MapImportChoice choice = ChoiceForMap(last.choice, last.path, job.path);
+    if (prompts.chooseMapImport) {
+        const std::optional<MapImportChoice> chosen =
+            prompts.chooseMapImport(job.picture, MapFrame(job.map.info, job.map.image.height), choice);
+        if (!chosen)
+            return false;
+        choice = *chosen;
+    }
+    ws.lastMapImport = Workspace::MapImport{job.path, choice};
+    job.options = TrackOptions(choice);
+    job.import.angleLimit = ws.settings.AngleLimit;
+    job.import.trackWidth = ws.settings.TrackWidth;
+    job.import.trackWidthFromFile = choice.measuredWidth;
+    return true;
+}
+
+ImageJob MapStep(const QString& text, std::function<Status(MapJob&)> step, const std::shared_ptr<MapJob>& job)
+{
+    ImageJob work;
+    work.progressText = text;
+    work.counted = false;
+    work.refusal = kMapBusy;
+    work.work = [step = std::move(step), job](EncodeProgress&) -> Result<std::string> {
+        if (Status done = step(*job); !done)
+            return Fail(done.error());
+        return std::string();
+    };
+    return work;
+}
+
+void FindMapTrack(Workspace& ws, const Prompts& prompts, const std::shared_ptr<MapJob>& job,
+                  const std::function<void()>& placed)
+{
+    if (!ChooseMapImport(ws, prompts, *job)) {
+        ws.editor.view.status1 = "cancelled";
+        return;
+    }
+    ImageJob find = MapStep("finding the track on the map", PlaceMap, job);
+    find.done = [&ws, prompts, job, placed](const Result<std::string>& result) {
+        if (!result) {
+            MapFailed(ws, prompts, job->path, result.error());
+            return;
+        }
+        TakeMap(ws, prompts, *job);
+        if (placed)
+            placed();
+    };
+    RunImageJob(ws.imageJobs, std::move(find));
 }
 
 } // namespace
@@ -97,44 +208,28 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     ws.editor.view.status1 = "circuit imported: " + CircuitNote(*imported);
 }
 
-void ImportMap(Workspace& ws, const Prompts& prompts)
+void ImportMap(Workspace& ws, const Prompts& prompts, std::function<void()> placed)
 {
+    if (RefusedWhileBusy(ws))
+        return;
     const QString path = prompts.openFile("Import Map", kMapFilter, ws.tracksFolder);
     if (path.isEmpty()) {
         ws.editor.view.status1 = "cancelled";
         return;
     }
-    const Result<PlacedMap> placed = PlaceMap(ws, path);
-    if (!placed) {
-        ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(placed.error()));
-        return;
-    }
-    const QImage template_ = MapPicture(placed->map.image);
-    QImage canvas(placed->line.width, placed->line.height, QImage::Format_RGB32);
-    if (template_.isNull() || canvas.isNull()) {
-        ReportError(prompts, "could not import map: " + path + ": out of memory");
-        return;
-    }
-    // The map's own canvas: a canvas pixel is a map cell, so the track lies
-    // on the picture under it and every output on the map's world.
-    Settings settings = ws.settings;
-    settings.CanvasWidth = placed->line.width;
-    settings.CanvasHeight = placed->line.height;
-    if (ApplyLoadedTrack(ws.editor, settings, WriteTrackFile(placed->imported.model), {}) ==
-        LoadOutcome::NotTrackFile) {
-        ReportError(prompts, "could not import map: " + path);
-        return;
-    }
-    ws.settings = settings;
-    ws.settings.TrackWidth = placed->imported.trackWidth;
-    ws.canvas = std::move(canvas);
-    ws.templateImage = template_;
-    ws.templateCache = TemplateCache{};
-    ws.frame = placed->imported.frame;
-    ws.editor.view.status1 = "map imported: " + (placed->line.note.empty() ? "" : placed->line.note + "; ") +
-                             std::to_string(placed->line.width) + " x " + std::to_string(placed->line.height) +
-                             " cells of " + FormatShortest(ws.frame->metresPerPixel) + " m, track width " +
-                             FormatShortest(ws.settings.TrackWidth) + " px";
+    // Read on the worker, asked about over its picture here, its track found
+    // on the worker again: a map thousands of cells across takes a while.
+    auto job = std::make_shared<MapJob>();
+    job->path = path;
+    ImageJob read = MapStep("reading the map", ReadMap, job);
+    read.done = [&ws, prompts, job, placed = std::move(placed)](const Result<std::string>& result) {
+        if (!result) {
+            MapFailed(ws, prompts, job->path, result.error());
+            return;
+        }
+        FindMapTrack(ws, prompts, job, placed);
+    };
+    RunImageJob(ws.imageJobs, std::move(read));
 }
 
 void EditWorldFrame(Workspace& ws, const Prompts& prompts)

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "render/redraw.h"
+#include "ui/map_import_choice.h"
 #include "ui/open_document.h"
 #include "ui/simulator_export_choice.h"
 #include "core/raceline/source_edges.h"
@@ -41,9 +42,9 @@ struct Workspace {
     // track; none for a track only drawn (the default frame then applies).
     std::optional<WorldFrame> frame;
     std::string vehicle = "f1tenth"; // the car the race line is for
-    // An imported circuit's own edges, which the race line keeps to, with
-    // the track they belong to: once the track is edited it is no longer
-    // that circuit, and they are not used.
+    // An imported circuit's own edges, or an imported map's walls, which
+    // the race line keeps to, with the track they belong to: once the track
+    // is edited it is no longer that circuit or map, and they are not used.
     struct CircuitEdges {
         std::shared_ptr<const SourceEdges> edges;
         std::string trackPath;
@@ -51,6 +52,13 @@ struct Workspace {
     std::optional<CircuitEdges> circuitEdges;
     // What Export for Simulators wrote last, offered again; none before.
     std::optional<SimulatorExport> simulatorExport;
+    // What Import Map was asked last, offered again (its start only for
+    // the same map); none before.
+    struct MapImport {
+        QString path;
+        MapImportChoice choice;
+    };
+    std::optional<MapImport> lastMapImport;
     QString workFolder;  // ends in the native separator
     QString imagesFolder;
     QString tracksFolder;
@@ -93,6 +101,11 @@ struct Prompts {
     // shipped name) preselected; nullopt when cancelled.
     std::function<std::optional<SimulatorExport>(const SimulatorExport& initial, const std::string& vehicle)>
         chooseSimulatorExport;
+    // The Import Map dialog over the map's picture, a pixel a cell, in the
+    // map's frame, with `initial` filled in; nullopt when cancelled.
+    std::function<std::optional<MapImportChoice>(const QImage& map, const WorldFrame& frame,
+                                                 const MapImportChoice& initial)>
+        chooseMapImport;
 };
 
 // Puts the preferred TrackWidth and canvas size back into `s`, for a track

@@ -107,9 +107,9 @@ TEST_F(PictureJobs, CopyHandsThePictureOverWhenEncoded)
     EXPECT_EQ(ws.editor.view.status1, "track copied to Clipboard");
 }
 
-// A job that throws is a failure like any other: `done` hears of it and the
-// window is no longer busy, so the next picture command runs.
-TEST_F(PictureJobs, AJobThatThrowsFailsAndLeavesTheWindowFree)
+// Whatever a job's work throws comes back as its failure: `done` hears of
+// it, the window is not left busy, and the next job runs.
+TEST_F(PictureJobs, AJobThatThrowsFailsAndFreesTheWindow)
 {
     ImageJobs jobs(ws, nullptr);
     ws.imageJobs = &jobs;
@@ -118,20 +118,21 @@ TEST_F(PictureJobs, AJobThatThrowsFailsAndLeavesTheWindowFree)
         const char* failure;
     } cases[] = {
         {[] { throw std::bad_alloc(); }, "out of memory"},
-        {[] { throw std::runtime_error("no such key"); }, "unexpected failure: no such key"},
-        {[] { throw 42; }, "unexpected failure"},
+        {[] { throw std::runtime_error("bad map"); }, "bad map"},
+        {[] { throw 42; }, "an unexpected error"},
     };
     for (const auto& c : cases) {
-        std::string told;
+        std::optional<Result<std::string>> result;
         ImageJob job;
         job.work = [&c](EncodeProgress&) -> Result<std::string> {
             c.thrower();
             return std::string();
         };
-        job.done = [&told](const Result<std::string>& r) { told = r ? "done" : r.error(); };
-        ASSERT_TRUE(RunImageJob(&jobs, std::move(job)));
+        job.done = [&result](const Result<std::string>& r) { result = r; };
+        ASSERT_TRUE(jobs.Start(std::move(job)));
         TurnsUntilIdle(jobs);
-        EXPECT_EQ(told, c.failure);
+        ASSERT_TRUE(result.has_value() && !result->ok());
+        EXPECT_EQ(result->error(), c.failure);
         EXPECT_FALSE(jobs.Busy());
     }
     CopyImg(ws, prompts);

@@ -1,15 +1,18 @@
 #include "core/settings/prefs_file.h"
+#include "file_bytes.h"
 #include "outputs/output_table.h"
 #include "ui/canvas_widget.h"
 #include "ui/shell_harness.h"
+#include "ui/map_import_dialog.h"
 #include "ui/simulator_export_dialog.h"
-#include "file_bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSpinBox>
@@ -288,6 +291,7 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     WriteAll(broken, "image: missing.pgm\nresolution: 0.05\norigin: [0, 0, 0]\n");
     h.answerOpen = [broken] { return broken; };
     h.shell().HandleMenu(kCmdImportMap);
+    h.WaitForPictures();
     ASSERT_EQ(h.boxes.size(), 1);
     EXPECT_TRUE(h.boxes[0].contains("could not import map: " + broken + ": ")) << h.boxes[0].toStdString();
     EXPECT_EQ(h.ws().editor.model.TrackPath, drawn);
@@ -299,6 +303,7 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     h.answerOpen = [yaml] { return yaml; };
     h.boxes.clear();
     h.shell().HandleMenu(kCmdImportMap);
+    h.WaitForPictures();
     EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
     EXPECT_TRUE(h.ws().editor.view.status1.starts_with("map imported: ")) << h.ws().editor.view.status1;
     const QImage map(VELMORA_TEST_DATA "/f1tenth/Spa_map.png");
@@ -325,38 +330,105 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
               ReadAll(h.work.filePath("tool/Spa_map_frame.yaml")));
 }
 
-// An imported circuit's race line keeps to the circuit's own edges, as the
-// tool's does from the same file: the editor writes the tool's rows. A new
-// track is no longer that circuit, and its edges are not used for it.
-TEST_F(SimulatorExportTest, AnImportedCircuitsRaceLineKeepsToItsOwnEdgesAsTheToolsDoes)
+// The Import Map dialog's choices reach the import as the tool's options
+// do: a typed start, the other direction and the measured width give the
+// track velmora-export makes with --start, --reverse and --track-width csv,
+// not its default one. They are offered
+// again when the same map is imported next.
+TEST_F(SimulatorExportTest, ImportMapDialogChoicesGiveTheToolsTrackForTheSameOptions)
 {
-    const QString circuit = VELMORA_TEST_DATA "/circuits/BrandsHatch.csv";
-    h.answerOpen = [circuit] { return circuit; };
-    h.shell().HandleMenu(kCmdImportCircuit);
-    ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
-    ASSERT_NE(CircuitEdgesNow(h.ws()), nullptr);
-
-    SimulatorExport chosen;
-    chosen.choices.outputs = {"raceline"};
-    chosen.choices.options.vehicle = *LoadVehicle("racecar");
-    chosen.folder = h.work.filePath("editor");
-    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
-        return std::optional<SimulatorExport>(chosen);
+    const QString yaml = VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml";
+    h.answerOpen = [yaml] { return yaml; };
+    std::vector<MapImportChoice> offered;
+    h.shell().prompts.chooseMapImport = [&offered](const QImage& map, const WorldFrame& frame,
+                                                   const MapImportChoice& initial) -> std::optional<MapImportChoice> {
+        offered.push_back(initial);
+        MapImportDialog dialog(map, frame, initial, nullptr);
+        dialog.startX->setText("-29.39");
+        dialog.startY->setText("-120.58");
+        dialog.direction->setCurrentIndex(int(MapImportChoice::Direction::Clockwise));
+        dialog.measuredWidth->setChecked(true);
+        const Result<MapImportChoice> chosen = dialog.Chosen();
+        EXPECT_TRUE(chosen) << dialog.problem->text().toStdString();
+        return chosen ? std::optional<MapImportChoice>(*chosen) : std::nullopt;
     };
-    h.shell().HandleMenu(kCmdExportSimulators);
+    h.shell().HandleMenu(kCmdImportMap);
     h.WaitForPictures();
-    EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
-    ASSERT_EQ(RunTool({"--raceline", "--vehicle", "racecar", "--track-width", "csv", "--out-dir",
-                       h.work.filePath("tool"), circuit}),
+    ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    const QString trk = h.work.filePath("Tracks/Spa_map.trk");
+    h.answerSave = [trk] { return trk; };
+    h.shell().HandleMenu(kCmdSave);
+    ASSERT_EQ(RunTool({"--trk", "--start", "-29.39,-120.58", "--reverse", "--track-width", "csv", "--out-dir",
+                       h.work.filePath("tool"), yaml}),
               0);
-    // The second comment line names the track: "track" in the editor.
-    const auto rows = [](const QByteArray& file) { return file.mid(file.indexOf('\n', file.indexOf('\n') + 1)); };
-    const QByteArray editor = ReadAll(h.work.filePath("editor/track_raceline.csv"));
-    ASSERT_FALSE(editor.isEmpty());
-    EXPECT_EQ(rows(editor), rows(ReadAll(h.work.filePath("tool/BrandsHatch_raceline.csv"))));
+    ASSERT_EQ(RunTool({"--trk", "--out-dir", h.work.filePath("default"), yaml}), 0);
+    EXPECT_EQ(ReadAll(trk), ReadAll(h.work.filePath("tool/Spa_map.trk")));
+    EXPECT_NE(ReadAll(trk), ReadAll(h.work.filePath("default/Spa_map.trk")));
+    EXPECT_EQ(ReadAll(h.work.filePath("Tracks/Spa_map_frame.yaml")), ReadAll(h.work.filePath("tool/Spa_map_frame.yaml")));
 
-    h.shell().HandleMenu(kCmdNew);
-    EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);
+    h.shell().HandleMenu(kCmdImportMap);
+    h.WaitForPictures();
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_FALSE(offered[0].startGiven);
+    EXPECT_TRUE(offered[1].startGiven);
+    EXPECT_EQ(offered[1].startX, -29.39);
+    EXPECT_EQ(offered[1].direction, MapImportChoice::Direction::Clockwise);
+    EXPECT_TRUE(offered[1].measuredWidth);
+}
+
+// An imported circuit's race line keeps to the circuit's own edges, and an
+// imported map's to the map's walls, as the tool's does from the same file:
+// the editor writes the tool's rows. A new track is no longer that circuit
+// or map, and its edges are not used for it.
+TEST_F(SimulatorExportTest, AnImportedTracksRaceLineKeepsToItsOwnEdgesAsTheToolsDoes)
+{
+    const struct {
+        int command;
+        QString file;
+        const char* vehicle;
+        QStringList options; // the tool's, for the same track
+    } cases[] = {
+        {kCmdImportCircuit,
+         VELMORA_TEST_DATA "/circuits/BrandsHatch.csv",
+         "racecar",
+         {"--track-width", "csv"}},
+        {kCmdImportMap, VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml", "f1tenth", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        h.answerOpen = [&c] { return c.file; };
+        h.shell().HandleMenu(c.command);
+        h.WaitForPictures();
+        ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+        ASSERT_NE(CircuitEdgesNow(h.ws()), nullptr);
+
+        SimulatorExport chosen;
+        chosen.choices.outputs = {"raceline"};
+        chosen.choices.options.vehicle = *LoadVehicle(c.vehicle);
+        chosen.folder = h.work.filePath("editor");
+        h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+            return std::optional<SimulatorExport>(chosen);
+        };
+        h.shell().HandleMenu(kCmdExportSimulators);
+        h.WaitForPictures();
+        EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+        ASSERT_EQ(
+            RunTool(QStringList{"--raceline", "--vehicle", c.vehicle, "--out-dir", h.work.filePath("tool")} +
+                        c.options
+                    << c.file),
+            0);
+        // The second comment line names the track: "track" in the editor.
+        const auto rows = [](const QByteArray& file) {
+            return file.mid(file.indexOf('\n', file.indexOf('\n') + 1));
+        };
+        const QByteArray editor = ReadAll(h.work.filePath("editor/track_raceline.csv"));
+        ASSERT_FALSE(editor.isEmpty());
+        EXPECT_EQ(rows(editor), rows(ReadAll(h.work.filePath("tool/" + QFileInfo(c.file).completeBaseName() +
+                                                             "_raceline.csv"))));
+
+        h.shell().HandleMenu(kCmdNew);
+        EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace velmora {
 
@@ -148,6 +149,7 @@ Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapI
     if (!ring->largestLoop.empty())
         out.note = ring->largestLoop + ": took the largest free loop, starting at " +
                    FormatFixed(f.X(out.points[0].x), 2) + "," + FormatFixed(f.Y(out.points[0].y), 2) + " m";
+    out.freeCells = std::move(freeCells);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/formats/ros_map_yaml_read.h"
+#include "core/mapin/cell_grid.h"
 #include "core/mapin/grey_image.h"
 #include "core/result.h"
 #include "core/track/world_frame.h"
@@ -36,6 +37,10 @@ struct MapCentreline {
     int width = 0;                    // the map's size in cells
     int height = 0;
     std::string note; // how the track was found, when the user should know
+    // The map's free cells as the track was found in them (specks smaller
+    // than the minimum obstacle made free): every other cell is a wall the
+    // race line keeps off.
+    CellMask freeCells;
 };
 
 // The world frame of a map `height` cells high: the YAML's origin is the
