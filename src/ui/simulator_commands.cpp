@@ -10,6 +10,7 @@
 #include "ui/failure_report.h"
 #include "ui/image_jobs.h"
 #include "ui/map_import_choice.h"
+#include "ui/status_fields.h"
 
 #include <memory>
 #include <new>
@@ -80,7 +81,7 @@ Status PlaceMap(MapJob& job)
 
 void MapFailed(Workspace& ws, const Prompts& prompts, const QString& path, const std::string& why)
 {
-    ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(InEditorWords(why)));
+    ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(why));
     ws.editor.view.status1 = "map not imported";
 }
 
@@ -111,10 +112,10 @@ void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
     // The map's walls and measured widths, which the race line keeps to.
     ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(job.imported.sourceEdges),
                                               ws.editor.model.TrackPath};
-    ws.editor.view.status1 = "map imported: " + (job.line.note.empty() ? "" : InEditorWords(job.line.note) + "; ") +
+    ws.editor.view.status1 = "map imported: " + (job.line.note.empty() ? "" : job.line.note + "; ") +
                              std::to_string(job.line.width) + " x " + std::to_string(job.line.height) +
-                             " cells of " + FormatShortest(ws.frame->metresPerPixel) + " m, track width " +
-                             FormatShortest(ws.settings.TrackWidth) + " px";
+                             " cells of " + FormatSignificant(ws.frame->metresPerPixel, kShownDigits) + " m, track width " +
+                             FormatSignificant(ws.settings.TrackWidth, kShownDigits) + " px";
 }
 
 // The choices for this map: asked in the dialog over the map when there is
@@ -243,8 +244,9 @@ void EditWorldFrame(Workspace& ws, const Prompts& prompts)
         return;
     }
     ws.frame = *chosen;
-    ws.editor.view.status1 = "world frame: scale " + FormatShortest(chosen->metresPerPixel) + " m per pixel, origin " +
-                             OriginText(*chosen) + " m";
+    ws.editor.view.status1 = "world frame: scale " + FormatSignificant(chosen->metresPerPixel, kShownDigits) +
+                             " m per pixel, origin " + FormatSignificant(chosen->originX, kShownDigits) + "," +
+                             FormatSignificant(chosen->originY, kShownDigits) + " m";
 }
 
 } // namespace velmora

@@ -27,21 +27,19 @@ struct SimulatorJob {
     std::shared_ptr<const SourceEdges> sourceEdges; // an imported circuit's own, while it is that circuit
 };
 
-// Named after the track's file; a track never saved is "track".
-QString TrackName(const Workspace& ws)
-{
-    const QString file = QString::fromStdString(ws.editor.TrackFileName);
-    return file.isEmpty() ? QString("track") : QFileInfo(file).completeBaseName();
-}
-
+// The last export's choices, named after the track's file; a track never
+// saved has no name until the user gives it one.
 SimulatorExport InitialChoice(const Workspace& ws)
 {
-    if (ws.simulatorExport)
-        return *ws.simulatorExport;
-    SimulatorExport initial;
-    initial.choices.outputs = {"png", "centreline", "waypoints", "raceline", "ros-map"};
     const QString file = QString::fromStdString(ws.editor.TrackFileName);
-    initial.folder = file.isEmpty() ? ws.tracksFolder : QFileInfo(file).absolutePath();
+    SimulatorExport initial;
+    if (ws.simulatorExport) {
+        initial = *ws.simulatorExport;
+    } else {
+        initial.choices.outputs = {"png", "centreline", "waypoints", "raceline", "ros-map"};
+        initial.folder = file.isEmpty() ? ws.tracksFolder : QFileInfo(file).absolutePath();
+    }
+    initial.name = file.isEmpty() ? QString() : QFileInfo(file).completeBaseName();
     return initial;
 }
 
@@ -78,7 +76,7 @@ std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const Simulator
     auto job = std::make_shared<SimulatorJob>();
     job->choices = chosen.choices;
     job->names.folder = chosen.folder;
-    job->names.name = TrackName(ws);
+    job->names.name = chosen.name;
     job->names.source = QString::fromStdString(ws.editor.TrackFileName);
     job->names.hasWorld = ws.frame.has_value();
     job->model = ws.editor.model;
@@ -93,9 +91,9 @@ std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const Simulator
 
 // Asks before an export writes over files of the track, as Save As does;
 // true when there are none or the user agrees.
-bool ConfirmOverwriting(const Workspace& ws, const SimulatorExport& chosen, const Prompts& prompts)
+bool ConfirmOverwriting(const SimulatorExport& chosen, const Prompts& prompts)
 {
-    const QStringList existing = ExistingOutputFiles(chosen.choices, chosen.folder, TrackName(ws));
+    const QStringList existing = ExistingOutputFiles(chosen.choices, chosen.folder, chosen.name);
     if (existing.isEmpty())
         return true;
     if (existing.size() == 1)
@@ -125,8 +123,12 @@ void ExportForSimulators(Workspace& ws, const Prompts& prompts)
         ws.editor.view.status1 = "cancelled";
         return;
     }
+    if (chosen->name.isEmpty()) {
+        ReportError(prompts, "could not export for simulators: the files have no name");
+        return;
+    }
     ws.simulatorExport = *chosen;
-    if (!ConfirmOverwriting(ws, *chosen, prompts)) {
+    if (!ConfirmOverwriting(*chosen, prompts)) {
         ws.editor.view.status1 = "cancelled";
         return;
     }
