@@ -8,7 +8,6 @@
 #include "ui/workspace.h"
 
 #include <QPainter>
-#include <new>
 #include <utility>
 
 namespace velmora {
@@ -18,14 +17,14 @@ namespace {
 Result<Raceline> Compute(const std::string& path, double trackWidth, const WorldFrame& frame,
                          const std::string& vehicleName, const SourceEdges* sourceEdges)
 {
-    try {
+    // Anything thrown is a failure shown as such, never a line that is
+    // "working out" for the rest of the session.
+    return Guarded([&]() -> Result<Raceline> {
         const Result<Vehicle> vehicle = BuiltInVehicle(vehicleName);
         if (!vehicle)
             return Fail(vehicle.error());
         return RacelineOfTrack(path, trackWidth, frame, *vehicle, sourceEdges);
-    } catch (const std::bad_alloc&) {
-        return Fail("out of memory");
-    }
+    });
 }
 
 } // namespace

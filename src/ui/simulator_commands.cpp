@@ -23,14 +23,14 @@ namespace {
 const QString kCircuitFilter = "centreline|*.csv";
 const QString kMapFilter = "ROS map|*.yaml;*.yml";
 
-Result<ImportedCentreline> ImportFile(const Workspace& ws, const QString& path)
+Result<ImportedCentreline> ImportFile(const Settings& settings, const QString& path)
 {
     try {
         const Result<QByteArray> bytes = ReadWholeFile(path);
         if (!bytes)
             return Fail(bytes.error());
         return ImportCircuitText(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())),
-                                 CircuitImportOptions(ws.settings), true);
+                                 CircuitImportOptions(settings), true);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }
@@ -182,7 +182,10 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
         ws.editor.view.status1 = "cancelled";
         return;
     }
-    const Result<ImportedCentreline> imported = ImportFile(ws, path);
+    // Placed on the preferred canvas, not on one the track before brought.
+    Settings settings = ws.settings;
+    UsePreferredTrackSettings(settings, ws.prefs);
+    const Result<ImportedCentreline> imported = ImportFile(settings, path);
     if (!imported) {
         ReportError(prompts, "could not import circuit: " + path + ": " + QString::fromStdString(imported.error()));
         return;
@@ -190,11 +193,14 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     // Taken in as a loaded track is, so the editor's state after it is the
     // same; it has no file yet, so Save asks for one rather than writing
     // beside the circuit unasked.
-    if (ApplyLoadedTrack(ws.editor, ws.settings, WriteTrackFile(imported->model), {}) == LoadOutcome::NotTrackFile) {
+    if (ApplyLoadedTrack(ws.editor, settings, WriteTrackFile(imported->model), {}) == LoadOutcome::NotTrackFile) {
         ReportError(prompts, "could not import circuit: " + path);
         return;
     }
+    ws.settings = settings;
     ws.settings.TrackWidth = imported->trackWidth; // drawn by the redraw the load asked for
+    if (!FitCanvasPicture(ws))
+        ReportError(prompts, "could not create canvas: the circuit is drawn on the old one");
     ws.frame = imported->frame;
     ws.circuitEdges.reset();
     if (!imported->sourceEdges.empty())

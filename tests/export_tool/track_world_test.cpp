@@ -64,7 +64,7 @@ protected:
     void ImportAndSave(const QString& csv, const QString& trk)
     {
         Workspace ws;
-        ws.settings = settings;
+        ws.settings = ws.prefs = settings;
         ws.canvas = QImage(1600, 1200, QImage::Format_RGB32);
         ws.tracksFolder = dir.path() + "/";
         Prompts p;
@@ -192,7 +192,7 @@ TEST_F(TrackWorldExport, TheFramesVehicleMakesTheRaceLine)
 TEST_F(TrackWorldExport, ADrawnTrackHasNoFrameFile)
 {
     Workspace ws;
-    ws.settings = settings;
+    ws.settings = ws.prefs = settings;
     ws.editor.model.TrackPath = "M 300 300 L 700 300 L 700 700 L 300 700 Z";
     Prompts p;
     p.saveFile = [&](const QString&, const QString&, const QString&) { return dir.filePath("drawn.trk"); };
