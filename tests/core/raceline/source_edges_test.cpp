@@ -27,7 +27,12 @@ RacelineInput Straight()
 
 SourceEdges OpenSource(double y, double rightAtStart, double leftAtStart, double rightAtEnd, double leftAtEnd)
 {
-    return {{{-10, y}, {110, y}}, {rightAtStart, rightAtEnd}, {leftAtStart, leftAtEnd}, false};
+    SourceEdges edges;
+    edges.centre = {{-10, y}, {110, y}};
+    edges.widthRight = {rightAtStart, rightAtEnd};
+    edges.widthLeft = {leftAtStart, leftAtEnd};
+    edges.closed = false;
+    return edges;
 }
 
 TEST(SourceEdges, NarrowsTheCorridorToTheSourcesEdgesAlongTheNormal)
