@@ -1,9 +1,9 @@
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/mapin/distance_transform.h"
 #include "core/mapin/free_cells.h"
 #include "core/mapin/map_centreline.h"
 #include "core/mapin/map_import.h"
-#include "export_tool/map_input.h"
+#include "inputs/map_input.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 #include "core/track/track_model.h"
 #include "core/track/track_samples.h"
 #include "core/track/world_frame.h"
-#include "outputs/vehicle_choice.h"
+#include "inputs/vehicle_choice.h"
 #include "render/image/encode_progress.h"
 #include "render/image/png_write.h"
 

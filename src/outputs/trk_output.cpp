@@ -1,4 +1,4 @@
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/frame_sidecar.h"
 #include "core/formats/track_file.h"
 #include "outputs/output_files.h"
 #include "outputs/output_table.h"

@@ -1,12 +1,12 @@
 #include "ui/simulator_commands.h"
 
-#include "core/formats/circuit_import.h"
+#include "core/inputs/circuit_import.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
 #include "core/mapin/map_import.h"
 #include "core/track/track_loading.h"
-#include "render/image/file_read.h"
-#include "render/image/ros_map_load.h"
+#include "inputs/file_read.h"
+#include "inputs/ros_map_load.h"
 #include "ui/failure_report.h"
 
 #include <new>

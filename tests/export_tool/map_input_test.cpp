@@ -1,9 +1,9 @@
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/ros_map_yaml.h"
 #include "core/mapin/distance_transform.h"
 #include "core/settings/settings.h"
-#include "export_tool/map_input.h"
-#include "export_tool/track_input.h"
+#include "inputs/map_input.h"
+#include "inputs/track_input.h"
 #include "hang_guard.h"
 
 #include <QDir>

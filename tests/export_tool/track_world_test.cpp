@@ -1,4 +1,4 @@
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/frame_sidecar.h"
 #include "core/settings/prefs_file.h"
 #include "export_tool/batch_export.h"
 #include "ui/file_commands.h"

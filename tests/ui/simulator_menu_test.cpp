@@ -1,4 +1,4 @@
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/frame_sidecar.h"
 #include "core/raceline/track_raceline.h"
 #include "ui/canvas_widget.h"
 #include "ui/raceline_overlay.h"

@@ -1,9 +1,9 @@
-#include "export_tool/map_input.h"
+#include "inputs/map_input.h"
 
 #include "core/formats/number_text.h"
 #include "core/mapin/map_import.h"
 #include "core/settings/settings.h"
-#include "export_tool/track_input.h"
+#include "inputs/track_input.h"
 #include "outputs/output_files.h"
 #include "outputs/output_table.h"
 

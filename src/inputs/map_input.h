@@ -3,7 +3,7 @@
 #include "core/mapin/map_centreline.h"
 #include "core/result.h"
 #include "export_tool/export_options.h"
-#include "render/image/ros_map_load.h"
+#include "inputs/ros_map_load.h"
 
 #include <QString>
 

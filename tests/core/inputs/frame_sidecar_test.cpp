@@ -1,5 +1,5 @@
 #include "comma_locale.h"
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/frame_sidecar.h"
 
 #include <gtest/gtest.h>
 

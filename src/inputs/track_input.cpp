@@ -1,10 +1,10 @@
-#include "export_tool/track_input.h"
+#include "inputs/track_input.h"
 
-#include "core/formats/circuit_import.h"
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/circuit_import.h"
+#include "core/inputs/frame_sidecar.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
-#include "export_tool/map_input.h"
+#include "inputs/map_input.h"
 #include "outputs/output_files.h"
 
 #include <QDir>

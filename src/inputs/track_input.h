@@ -7,8 +7,8 @@
 #include "core/track/track_model.h"
 #include "core/track/world_frame.h"
 #include "export_tool/export_options.h"
-#include "outputs/vehicle_choice.h"
-#include "render/image/file_read.h"
+#include "inputs/vehicle_choice.h"
+#include "inputs/file_read.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/frame_sidecar.h"
 
 #include "core/formats/field_text.h"
 #include "core/formats/file_names.h"
