@@ -1,7 +1,7 @@
 #include "export_tool/map_options.h"
 
 #include "core/formats/number_text.h"
-#include "inputs/map_input.h"
+#include "inputs/track_input.h"
 
 #include <QString>
 #include <cmath>

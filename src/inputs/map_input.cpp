@@ -1,53 +1,26 @@
-#include "inputs/map_input.h"
-
 #include "core/formats/number_text.h"
 #include "core/mapin/map_import.h"
 #include "core/settings/settings.h"
+#include "inputs/ros_map_load.h"
 #include "inputs/track_input.h"
-#include "outputs/output_files.h"
-#include "outputs/output_table.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <memory>
 
 namespace velmora {
 
 namespace {
 
-// Every file the run writes for this track lies beside the others in one
-// folder; none may be the map's own picture (a "map.yaml" naming "map.png"
-// beside it is common, and --png would write "map.png").
-Status SparesPicture(const ExportOptions& o, const QFileInfo& track, const QString& imagePath)
+// Reads the map, finds its track and puts it on a canvas the map's size in
+// the map's frame, with the angle limit and track width of the settings and
+// options. The map's picture is kept for a template, and named so that no
+// output is written over it.
+Result<TrackJob> ReadMapInput(const InputOptions& o, const Settings& base, const QString& path)
 {
-    const QDir dir(o.outDir.empty() ? track.absolutePath() : QString::fromStdString(o.outDir));
-    const QString picture = QFileInfo(imagePath).absoluteFilePath();
-    for (const OutputEntry* output : Outputs()) {
-        if (!o.Wants(output->flag))
-            continue;
-        for (QString file : QString::fromUtf8(output->files).split(", ")) {
-            file.replace("NAME", track.completeBaseName());
-            if (QFileInfo(dir.filePath(file)).absoluteFilePath() == picture)
-                return Fail("--" + std::string(output->flag) + " would write " + Utf8(file) +
-                            " over the map's picture: give --out-dir");
-        }
-    }
-    return {};
-}
-
-} // namespace
-
-bool IsMapInput(const QString& path)
-{
-    return path.endsWith(".yaml", Qt::CaseInsensitive) || path.endsWith(".yml", Qt::CaseInsensitive);
-}
-
-Status ImportMap(const ExportOptions& o, const QString& path, TrackJob& job)
-{
-    const Result<LoadedMap> map = LoadRosMap(path);
+    TrackJob job;
+    job.settings = InputSettings(o, base);
+    Result<LoadedMap> map = LoadRosMap(path);
     if (!map)
         return Fail(map.error());
-    if (Status s = SparesPicture(o, QFileInfo(path), map->imagePath); !s)
-        return s;
     const Result<MapCentreline> line = ExtractMapCentreline(map->image, map->info, o.map);
     if (!line)
         return Fail(line.error());
@@ -64,10 +37,22 @@ Status ImportMap(const ExportOptions& o, const QString& path, TrackJob& job)
     job.settings.CanvasWidth = line->width;
     job.settings.CanvasHeight = line->height;
     job.frame = imported->frame;
+    job.hasWorld = true;
+    job.sourcePicture = map->imagePath;
+    job.mapImage = std::make_shared<const GreyImage>(std::move(map->image));
     job.note = (line->note.empty() ? "" : line->note + "; ") + "map " + std::to_string(line->width) + " x " +
                std::to_string(line->height) + " cells of " + FormatShortest(job.frame.metresPerPixel) +
                " m, track width " + FormatShortest(imported->trackWidth) + " px";
-    return {};
+    return job;
 }
+
+} // namespace
+
+bool IsMapInput(const QString& path)
+{
+    return path.endsWith(".yaml", Qt::CaseInsensitive) || path.endsWith(".yml", Qt::CaseInsensitive);
+}
+
+extern const InputEntry kMapInput = {"map", IsMapInput, ReadMapInput};
 
 } // namespace velmora

@@ -1,18 +1,18 @@
 #include "inputs/track_input.h"
 
-#include "core/inputs/circuit_import.h"
-#include "core/inputs/frame_sidecar.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
-#include "inputs/map_input.h"
-#include "outputs/output_files.h"
+#include "inputs/file_read.h"
+#include "inputs/frame_input.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 
 namespace velmora {
+
+extern const InputEntry kCircuitInput;
+extern const InputEntry kMapInput;
 
 namespace {
 
@@ -21,42 +21,12 @@ std::string_view View(const QByteArray& bytes)
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
-Status ImportCircuit(const ExportOptions& o, const QString& path, TrackJob& job)
+// A track file's world comes with it in its frame file, so that a circuit
+// imported once exports in its own metres; what the options give wins, and
+// the note says which.
+Status ApplyFrame(const InputOptions& o, const FrameInput& in, TrackJob& job)
 {
-    const Result<QByteArray> bytes = ReadWholeFile(path);
-    if (!bytes)
-        return Fail(bytes.error());
-    CentrelineImportOptions io = CircuitImportOptions(job.settings);
-    io.metresPerPixel = o.scaleGiven ? o.metresPerPixel : 0;
-    io.open = o.open;
-    // Without --track-width a circuit takes its file's widths: the settings'
-    // width in pixels says nothing of a circuit scaled to fit the canvas.
-    io.trackWidthMetres = o.trackWidthMetres;
-    io.trackWidthFromFile = o.trackWidthFromCsv || (o.trackWidth <= 0 && o.trackWidthMetres <= 0);
-    Result<ImportedCentreline> imported = ImportCircuitText(View(*bytes), io);
-    if (!imported)
-        return Fail(imported.error());
-    job.model = std::move(imported->model);
-    job.settings.TrackWidth = imported->trackWidth;
-    job.frame = imported->frame;
-    job.note = CircuitNote(*imported);
-    job.sourceEdges = std::move(imported->sourceEdges);
-    return {};
-}
-
-// A track file's world comes with it in NAME_frame.yaml, so that a circuit
-// imported once exports in its own metres; what the command line gives
-// wins, and the fact line says which.
-Status ApplyTrackWorld(const ExportOptions& o, const QString& path, TrackJob& job)
-{
-    const QString file = QString::fromStdString(TrackWorldPath(Utf8(path)));
-    if (!QFileInfo(file).isFile())
-        return {};
-    const Result<QByteArray> bytes = ReadWholeFile(file);
-    const Result<TrackWorld> world =
-        bytes ? ReadTrackWorld(View(*bytes)) : Result<TrackWorld>(Fail(bytes.error()));
-    if (!world)
-        return Fail(Utf8(file) + ": " + world.error());
+    const TrackWorld& world = in.world;
     std::string given; // the options that win over the file
     const auto wins = [&given](const char* option) {
         given += (given.empty() ? "" : ", ") + std::string(option);
@@ -64,57 +34,45 @@ Status ApplyTrackWorld(const ExportOptions& o, const QString& path, TrackJob& jo
     if (o.scaleGiven)
         wins("--scale");
     else
-        job.frame.metresPerPixel = world->frame.metresPerPixel;
+        job.frame.metresPerPixel = world.frame.metresPerPixel;
     if (o.originGiven) {
         wins("--origin");
     } else {
-        job.frame.originX = world->frame.originX;
-        job.frame.originY = world->frame.originY;
+        job.frame.originX = world.frame.originX;
+        job.frame.originY = world.frame.originY;
     }
     if (o.trackWidth > 0 || o.trackWidthMetres > 0)
         wins("--track-width");
     else
-        job.settings.TrackWidth = TrackWidthPixels(*world);
-    if (o.Wants("raceline") && o.outputOptions.vehicle) {
+        job.settings.TrackWidth = TrackWidthPixels(world);
+    job.hasWorld = true;
+    job.vehicleName = world.vehicle;
+    job.sourceEdges = in.edges;
+    if (o.loadVehicle && o.vehicle) {
         wins("--vehicle");
-    } else if (o.Wants("raceline")) {
-        // A vehicle file is named as the editor saved it: relative to the
-        // frame file's folder.
-        const bool shipped = BuiltInVehicle(world->vehicle).ok();
-        const QString named = QString::fromStdString(world->vehicle);
-        const std::string given = shipped || QFileInfo(named).isAbsolute()
-                                      ? world->vehicle
-                                      : Utf8(QFileInfo(file).dir().filePath(named));
-        Result<NamedVehicle> car = LoadVehicle(given);
+    } else if (o.loadVehicle) {
+        Result<NamedVehicle> car = LoadVehicle(world.vehicle);
         if (!car)
-            return Fail(Utf8(file) + ": vehicle: " + car.error());
+            return Fail(in.path.toStdString() + ": vehicle: " + car.error());
         job.vehicle = std::move(*car);
     }
-    job.note = "world frame from " + Utf8(QFileInfo(file).fileName()) + ": scale " +
+    job.note = "world frame from " + QFileInfo(in.path).fileName().toStdString() + ": scale " +
                FormatShortest(job.frame.metresPerPixel) + " m per pixel, origin " + OriginText(job.frame) +
                " m, track width " + FormatShortest(job.settings.TrackWidth) + " px" +
                (given.empty() ? "" : " (" + given + " as given, over the file's)");
     return {};
 }
 
-} // namespace
-
-bool IsCentrelineInput(const QString& path)
+bool AnyPath(const QString&)
 {
-    return path.endsWith(".csv", Qt::CaseInsensitive);
+    return true;
 }
 
-Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, const QString& path)
+Result<TrackJob> ReadTrackFileInput(const InputOptions& o, const Settings& base, const QString& path)
 {
     TrackJob job;
-    job.settings = RunSettings(o, base);
-    job.frame = RunFrame(o);
-    if (IsCentrelineInput(path) || IsMapInput(path)) {
-        const Status s = IsMapInput(path) ? ImportMap(o, path, job) : ImportCircuit(o, path, job);
-        if (!s)
-            return Fail(s.error());
-        return job;
-    }
+    job.settings = InputSettings(o, base);
+    job.frame = o.frame;
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes)
         return Fail(bytes.error());
@@ -125,30 +83,63 @@ Result<TrackJob> ReadTrackInput(const ExportOptions& o, const Settings& base, co
     if (!LooksLikeTrackFile(View(*bytes)))
         return Fail("not a track file");
     ReadTrackFile(View(*bytes), job.model);
-    if (Status s = ApplyTrackWorld(o, path, job); !s)
-        return Fail(s.error());
+    const Result<std::optional<FrameInput>> frame = ReadFrameBeside(path, View(*bytes));
+    if (!frame)
+        return Fail(frame.error());
+    if (*frame)
+        if (Status s = ApplyFrame(o, **frame, job); !s)
+            return Fail(s.error());
     // Metres become pixels at the scale the track has now, its own frame's.
     if (o.trackWidthMetres > 0)
         job.settings.TrackWidth = o.trackWidthMetres / job.frame.metresPerPixel;
     return job;
 }
 
-WorldFrame RunFrame(const ExportOptions& o)
+const InputEntry kTrackFileInput = {"track file", AnyPath, ReadTrackFileInput};
+
+constexpr std::array<const InputEntry*, 3> kInputs = {&kCircuitInput, &kMapInput, &kTrackFileInput};
+
+} // namespace
+
+std::span<const InputEntry* const> Inputs()
 {
-    return {o.metresPerPixel, o.originX, o.originY};
+    return kInputs;
 }
 
-Settings RunSettings(const ExportOptions& o, const Settings& base)
+const InputEntry* InputNamed(std::string_view name)
+{
+    for (const InputEntry* input : kInputs)
+        if (name == input->name)
+            return input;
+    return nullptr;
+}
+
+Result<TrackJob> ReadTrackInput(const InputOptions& o, const Settings& base, const QString& path)
+{
+    for (const InputEntry* input : kInputs)
+        if (input->matches(path))
+            return input->read(o, base, path);
+    return Fail("no input reads this file"); // the track file takes every path
+}
+
+Settings InputSettings(const InputOptions& o, const Settings& base)
 {
     Settings s = base;
     if (o.trackWidth > 0)
         s.TrackWidth = o.trackWidth;
     if (o.trackWidthMetres > 0)
-        s.TrackWidth = o.trackWidthMetres / o.metresPerPixel;
+        s.TrackWidth = o.trackWidthMetres / o.frame.metresPerPixel;
     return s;
 }
 
-GeneratorOptions GeneratorOptionsFor(const ExportOptions& o, const Settings& s)
+InputOptions EditorInputOptions(const Settings& s)
+{
+    InputOptions o;
+    o.bareCircuitWidth = s.TrackWidth;
+    return o;
+}
+
+GeneratorOptions GeneratorOptionsFor(const InputOptions& o, const Settings& s)
 {
     GeneratorOptions g = DefaultGeneratorOptions(s);
     if (o.minLength > 0)
@@ -165,11 +156,11 @@ GeneratorOptions GeneratorOptionsFor(const ExportOptions& o, const Settings& s)
     return g;
 }
 
-Result<TrackJob> GenerateTrackInput(const ExportOptions& o, const Settings& base, std::uint64_t index)
+Result<TrackJob> GenerateTrackInput(const InputOptions& o, const Settings& base, std::uint64_t index)
 {
     TrackJob job;
-    job.settings = RunSettings(o, base);
-    job.frame = RunFrame(o);
+    job.settings = InputSettings(o, base);
+    job.frame = o.frame;
     Result<TrackModel> made =
         GenerateTrack(job.settings, GeneratorOptionsFor(o, job.settings), o.seed, index);
     if (!made)

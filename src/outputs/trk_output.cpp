@@ -1,5 +1,5 @@
-#include "core/inputs/frame_sidecar.h"
 #include "core/formats/track_file.h"
+#include "inputs/frame_input.h"
 #include "outputs/output_files.h"
 #include "outputs/output_table.h"
 
@@ -22,14 +22,19 @@ Status WriteTrk(const OutputContext& c)
 {
     if (!c.names.source.isEmpty() && SameFile(QFileInfo(c.Path(".trk")), QFileInfo(c.names.source)))
         return Fail("--trk would write over the track file itself; give --out-dir");
-    if (Status s = c.Write(".trk", WriteTrackFile(c.model)); !s || !c.names.hasWorld)
+    const std::string track = WriteTrackFile(c.model);
+    if (Status s = c.Write(".trk", track); !s)
         return s;
+    if (!c.names.hasWorld)
+        return RemoveFrameBeside(c.Path(".trk"));
     TrackWorld world;
     world.frame = c.frame;
     world.trackWidthM = c.frame.Metres(c.settings.TrackWidth);
     if (c.choices.options.vehicle)
         world.vehicle = c.choices.options.vehicle->given;
-    return c.Write("_frame.yaml", TrackWorldYaml(world));
+    else if (!c.names.vehicle.empty())
+        world.vehicle = c.names.vehicle;
+    return c.Write("_frame.yaml", FrameFileText(world, c.sourceEdges, c.Path(".trk"), track));
 }
 
 } // namespace

@@ -67,6 +67,10 @@ struct Workspace {
 // null otherwise.
 std::shared_ptr<const SourceEdges> CircuitEdgesNow(const Workspace& ws);
 
+// Keeps a circuit's own edges, read with the track now open, for as long as
+// the track stays as it is; empty edges: none.
+void KeepCircuitEdges(Workspace& ws, const SourceEdges& edges);
+
 // The questions and boxes the commands show. The window fills them with real
 // dialogs; tests with doubles. Filters are given as "description|*.a;*.b".
 struct Prompts {
