@@ -23,9 +23,13 @@ int main(int argc, char** argv)
     // Scripts run this on machines without a display: never ask for one.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(DropQtMessages);
-    QGuiApplication app(argc, argv);
-
+    // The arguments are all ours: Qt is shown none of them, since it takes
+    // its own out of the list (-reverse, -platform, -style, ...), and with
+    // them --reverse, the map option.
     std::vector<std::string> args(argv + 1, argv + argc);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+
     const velmora::Result<velmora::ExportOptions> parsed = velmora::ParseExportArgs(args);
     if (!parsed) {
         std::cerr << "velmora-export: " << parsed.error() << "\n" << velmora::kTryHelp << "\n";

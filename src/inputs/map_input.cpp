@@ -4,24 +4,30 @@
 #include "inputs/ros_map_load.h"
 #include "inputs/track_input.h"
 
-#include <memory>
 
 namespace velmora {
 
 namespace {
 
-// Reads the map, finds its track and puts it on a canvas the map's size in
-// the map's frame, with the angle limit and track width of the settings and
-// options. The map's picture is kept for a template, and named so that no
-// output is written over it.
+// Reads the map and finds its track (PlaceMapTrack).
 Result<TrackJob> ReadMapInput(const InputOptions& o, const Settings& base, const QString& path)
+{
+    const Result<LoadedMap> map = LoadRosMap(path);
+    if (!map)
+        return Fail(map.error());
+    return PlaceMapTrack(o, base, *map);
+}
+
+} // namespace
+
+// The track on a canvas the map's size in the map's frame, with the angle
+// limit and track width of the settings and options. The map's picture is
+// named so that no output is written over it.
+Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, const LoadedMap& map)
 {
     TrackJob job;
     job.settings = InputSettings(o, base);
-    Result<LoadedMap> map = LoadRosMap(path);
-    if (!map)
-        return Fail(map.error());
-    const Result<MapCentreline> line = ExtractMapCentreline(map->image, map->info, o.map);
+    const Result<MapCentreline> line = ExtractMapCentreline(map.image, map.info, o.map);
     if (!line)
         return Fail(line.error());
     CentrelineImportOptions io;
@@ -38,15 +44,12 @@ Result<TrackJob> ReadMapInput(const InputOptions& o, const Settings& base, const
     job.settings.CanvasHeight = line->height;
     job.frame = imported->frame;
     job.hasWorld = true;
-    job.sourcePicture = map->imagePath;
-    job.mapImage = std::make_shared<const GreyImage>(std::move(map->image));
+    job.sourcePicture = map.imagePath;
     job.note = (line->note.empty() ? "" : line->note + "; ") + "map " + std::to_string(line->width) + " x " +
                std::to_string(line->height) + " cells of " + FormatShortest(job.frame.metresPerPixel) +
                " m, track width " + FormatShortest(imported->trackWidth) + " px";
     return job;
 }
-
-} // namespace
 
 bool IsMapInput(const QString& path)
 {

@@ -1,6 +1,7 @@
 #include "inputs/ros_map_load.h"
 
 #include "core/formats/pgm_read.h"
+#include "core/mapin/free_cells.h"
 #include "core/mapin/map_import.h"
 #include "core/settings/settings.h"
 #include "inputs/file_read.h"
@@ -8,7 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <cstring>
+#include <array>
 
 namespace velmora {
 
@@ -19,31 +20,28 @@ std::string_view View(const QByteArray& bytes)
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
-Result<GreyImage> GreyFromPng(const QByteArray& bytes)
+// How the map server folds a PNG's channels for this map's mode. Trinary
+// averages alpha in with the colours where the file has it (both ROS map
+// servers do, "to preserve existing behaviour"); scale leaves every pixel
+// not fully opaque unknown (as ROS 2 does; ROS 1 only fully transparent ones
+// between the thresholds, which maps saved for ROS 2 do not expect); raw
+// ignores alpha. A palette picture counts by its colours, as ROS 2 has it
+// (ROS 1 took the palette index for the shade, which no painter meant).
+PngGreyFold FoldFor(const RosMapInfo& info)
 {
-    const QImage decoded = DecodePng(bytes);
-    if (decoded.isNull())
-        return Fail("the PNG picture is damaged");
-    if (decoded.width() > kMaxCanvasSide || decoded.height() > kMaxCanvasSide)
-        return Fail("the picture is " + std::to_string(decoded.width()) + " x " + std::to_string(decoded.height()) +
-                    " pixels; a map may have up to " + std::to_string(kMaxCanvasSide) + " on each side");
-    const QImage rgb = decoded.convertToFormat(QImage::Format_RGB32);
-    GreyImage grey{rgb.width(), rgb.height(), std::vector<std::uint8_t>(std::size_t(rgb.width()) * std::size_t(rgb.height()))};
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            grey.values[std::size_t(y) * std::size_t(rgb.width()) + std::size_t(x)] =
-                std::uint8_t((qRed(row[x]) + qGreen(row[x]) + qBlue(row[x]) + 1) / 3);
-    }
-    return grey;
+    PngGreyFold fold;
+    fold.alphaInMean = info.mode == RosMapMode::Trinary;
+    if (info.mode == RosMapMode::Scale)
+        fold.notOpaque = UnknownValue(info);
+    return fold;
 }
 
-Result<GreyImage> DecodeMapPicture(const QByteArray& bytes)
+Result<GreyImage> DecodeMapPicture(const QByteArray& bytes, const RosMapInfo& info)
 {
     if (LooksLikePgm(View(bytes)))
         return ReadPgm(View(bytes), kMaxCanvasSide);
     if (LooksLikePng(bytes))
-        return GreyFromPng(bytes);
+        return DecodePngGrey(bytes, FoldFor(info), kMaxCanvasSide);
     return Fail("not a PGM or PNG picture");
 }
 
@@ -60,11 +58,15 @@ Result<LoadedMap> LoadRosMap(const QString& yamlPath)
     LoadedMap map;
     map.info = std::move(*info);
     map.imagePath = QFileInfo(yamlPath).dir().filePath(QString::fromStdString(map.info.image));
-    const Result<QByteArray> bytes = ReadWholeFile(map.imagePath);
     const std::string picture = map.imagePath.toStdString();
-    if (!bytes)
-        return Fail(picture + ": " + bytes.error());
-    Result<GreyImage> image = DecodeMapPicture(*bytes);
+    Result<GreyImage> image = Fail(std::string());
+    {
+        // The file's bytes go as soon as the picture is read from them.
+        const Result<QByteArray> bytes = ReadWholeFile(map.imagePath);
+        if (!bytes)
+            return Fail(picture + ": " + bytes.error());
+        image = DecodeMapPicture(*bytes, map.info);
+    }
     if (!image)
         return Fail(picture + ": " + image.error());
     map.image = std::move(*image);
@@ -79,14 +81,24 @@ Result<MapCentreline> ReadMapCentreline(const QString& yamlPath, const MapTrackO
     return ExtractMapCentreline(map->image, map->info, options);
 }
 
-QImage MapPicture(const GreyImage& image)
+QImage MapPicture(const GreyImage& image, const RosMapInfo& info)
 {
+    std::array<std::uint8_t, 256> shade{};
+    const std::array<MapCell, 256> reading = CellReading(info);
+    for (std::size_t v = 0; v < shade.size(); ++v)
+        shade[v] = info.mode != RosMapMode::Raw            ? std::uint8_t(v)
+                   : reading[v] == MapCell::Free     ? 254
+                   : reading[v] == MapCell::Occupied ? 0
+                                                     : 205;
     QImage picture(image.width, image.height, QImage::Format_Grayscale8);
     if (picture.isNull())
         return picture;
-    for (int y = 0; y < image.height; ++y)
-        std::memcpy(picture.scanLine(y), image.values.data() + std::size_t(y) * std::size_t(image.width),
-                    std::size_t(image.width));
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* in = image.values.data() + std::size_t(y) * std::size_t(image.width);
+        uchar* out = picture.scanLine(y);
+        for (int x = 0; x < image.width; ++x)
+            out[x] = shade[in[x]];
+    }
     return picture;
 }
 

@@ -11,8 +11,11 @@
 namespace velmora {
 
 // An occupancy map as the ROS map server loads it: its description and its
-// picture (binary PGM, or PNG through our decoder: colours count by the
-// mean of red, green and blue, as the map server takes them).
+// picture, PGM (binary or text, 8 or 16 bit) or PNG (grey, grey+alpha,
+// palette or colour, at any depth), one byte a cell: the mean of the
+// channels as the map server takes them for the map's mode (see
+// CellReading for what the byte means). Only the file's bytes and the
+// picture are held while it loads.
 struct LoadedMap {
     RosMapInfo info;
     GreyImage image;
@@ -23,8 +26,10 @@ Result<LoadedMap> LoadRosMap(const QString& yamlPath);
 // The centre line of the track on the map the description names.
 Result<MapCentreline> ReadMapCentreline(const QString& yamlPath, const MapTrackOptions& options);
 
-// The map's picture as it was read, one grey pixel a cell (a template to
-// draw the track over); null when there is no memory for it.
-QImage MapPicture(const GreyImage& image);
+// The map's picture, one grey pixel a cell (a template to draw the track
+// over): as it was read, or for a raw map (whose values are occupancies,
+// not shades) as the map saver draws cells: free 254, occupied 0, unknown
+// 205. Null when there is no memory for it.
+QImage MapPicture(const GreyImage& image, const RosMapInfo& info = {});
 
 } // namespace velmora

@@ -11,7 +11,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,7 +18,7 @@
 
 namespace velmora {
 
-struct GreyImage;
+struct LoadedMap;
 
 // What the caller says of how its tracks come in: the tool from its command
 // line, the editor from its settings. Whatever is not given here comes from
@@ -66,10 +65,8 @@ struct TrackJob {
     // here; empty when no frame file names one. Kept even when not read, so
     // that a track file written again names the same car.
     std::string vehicleName;
-    // An occupancy map's picture, which no output may write over, and its
-    // cells for a template under the track.
+    // An occupancy map's picture, which no output may write over.
     QString sourcePicture;
-    std::shared_ptr<const GreyImage> mapImage;
 };
 
 // One way a track comes in. The tool's track arguments, the editor's Load
@@ -84,6 +81,10 @@ struct InputEntry {
 // one ending in ".yaml" or ".yml" an occupancy map's description.
 bool IsCentrelineInput(const QString& path);
 bool IsMapInput(const QString& path);
+
+// The track on a map already loaded, as the map input finds it: the editor
+// loads the map first and asks over its picture where the track is.
+Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, const LoadedMap& map);
 
 // Every input that a path names, the track file last: it takes whatever
 // the others do not.

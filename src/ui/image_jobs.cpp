@@ -8,6 +8,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <exception>
 #include <new>
 #include <optional>
 #include <utility>
@@ -19,15 +20,19 @@ namespace {
 constexpr int kTickMs = 100;
 constexpr int kRefusalMs = 2000; // how long the refusal stays before the progress again
 
-const QString kRefused = "still saving an image; try again when it is done";
-
 Result<std::string> RunWork(const std::function<Result<std::string>(EncodeProgress&)>& work,
                             EncodeProgress& progress)
 {
+    // Whatever the work throws is its failure: a job whose result never
+    // came back would leave the window busy for good.
     try {
         return work(progress);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    } catch (...) {
+        return Fail("an unexpected error");
     }
 }
 
@@ -58,6 +63,7 @@ bool ImageJobs::Start(ImageJob job)
     progress_.cancelled = false;
     shownPermille_ = -1;
     refusalShown_ = QDeadlineTimer();
+    started_.start();
     worker_ = StartTask([this, work] {
         Result<std::string> result = RunWork(work, progress_);
         // Handed to the window's thread; dropped with this object if it goes
@@ -73,7 +79,7 @@ bool ImageJobs::Start(ImageJob job)
 
 void ImageJobs::Refuse()
 {
-    Status(kRefused);
+    Status(job_.refusal);
     refusalShown_ = QDeadlineTimer(kRefusalMs);
     shownPermille_ = -1; // the progress comes back when the time is up
 }
@@ -93,11 +99,12 @@ void ImageJobs::WhenIdle(std::function<void()> then, const QString& waitText)
 
 void ImageJobs::ShowProgress()
 {
-    const int permille = progress_.permille;
-    if (permille == shownPermille_ || !refusalShown_.hasExpired())
+    const int shown = job_.counted ? progress_.permille.load() : int(started_.elapsed() / 1000);
+    if (shown == shownPermille_ || !refusalShown_.hasExpired())
         return;
-    shownPermille_ = permille;
-    Status(job_.progressText + " \u2026 " + QString::number(permille / 10) + " %");
+    shownPermille_ = shown;
+    const QString share = job_.counted ? QString::number(shown / 10) + " %" : QString::number(shown) + " s";
+    Status(job_.progressText + " \u2026 " + share);
 }
 
 void ImageJobs::Finish(const Result<std::string>& result)

@@ -5,6 +5,7 @@
 #include "render/image/encode_progress.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -18,10 +19,15 @@ namespace velmora {
 
 struct Workspace;
 
-// The slow part of Export Image or Copy to Clipboard: encoding the picture,
-// already taken from the canvas, and writing it.
+// The slow part of a command, run off the window's thread: for Export Image
+// or Copy to Clipboard encoding the picture, already taken from the canvas,
+// and writing it; for Import Map reading the map and finding its track.
 struct ImageJob {
     QString progressText; // field 1 shows it with the share done: "saving image … 40 %"
+    // False for work that cannot tell its share: field 1 then shows the
+    // seconds it has run instead ("finding the track … 3 s").
+    bool counted = true;
+    QString refusal = "still saving an image; try again when it is done"; // to a command that must wait
     // On the worker thread, touching nothing else: the encoded picture for a
     // job that keeps it (else empty), or why it failed.
     std::function<Result<std::string>(EncodeProgress&)> work;
@@ -61,7 +67,8 @@ private:
     EncodeProgress progress_;
     ImageJob job_;
     QTimer ticker_;
-    int shownPermille_ = -1;
+    int shownPermille_ = -1; // or seconds, for work not counted
+    QElapsedTimer started_;
     QDeadlineTimer refusalShown_;
     std::vector<std::function<void()>> whenIdle_;
 };

@@ -111,8 +111,12 @@ const MenuCommand kCommands[] = {
     {kCmdImportMap, "Simulator", "Import Map\u2026", true,
      [](Shell& s, int) {
          VELMORA_HERE();
-         ImportMap(s.ws, s.prompts);
-         s.FitCanvas(); // the map's canvas
+         // The map's track comes in from the background: the window then
+         // takes the map's canvas.
+         ImportMap(s.ws, s.prompts, [&s] {
+             s.FitCanvas();
+             s.AfterCommand();
+         });
      }},
     {kCmdExportSimulators, "Simulator", "Export for Simulators\u2026", true,
      [](Shell& s, int) {

@@ -11,6 +11,7 @@
 
 #include "ui/file_dialog.h"
 #include "ui/focus_return.h"
+#include "ui/map_import_dialog.h"
 #include "ui/simulator_export_dialog.h"
 #include "ui/world_frame_dialog.h"
 
@@ -115,6 +116,16 @@ Prompts MakeDialogPrompts(QWidget* owner)
             return std::nullopt;
         const Result<SimulatorExport> chosen = dialog.Chosen();
         return chosen ? std::optional<SimulatorExport>(*chosen) : std::nullopt;
+    };
+    p.chooseMapImport = [o](const QImage& map, const WorldFrame& frame,
+                            const MapImportChoice& initial) -> std::optional<MapImportChoice> {
+        QWidget* parent = DialogParent(o);
+        const FocusReturn back(parent);
+        MapImportDialog dialog(map, frame, initial, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const Result<MapImportChoice> chosen = dialog.Chosen();
+        return chosen ? std::optional<MapImportChoice>(*chosen) : std::nullopt;
     };
     return p;
 }

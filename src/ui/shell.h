@@ -85,6 +85,10 @@ public:
     void FitCanvas();
     // Shows or hides the race line over the canvas.
     void ShowRaceline(bool shown);
+    // The window brought in line after a command changed the document: the
+    // canvas repainted, the race line following the track, the readout.
+    // Commands whose work ends in the background call it when it does.
+    void AfterCommand();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,7 +99,6 @@ private:
     void BuildShortcuts();
     void BuildStatusBar(int width);
     void BuildAddTextWindow();
-    void AfterCommand();
     void PlaceLabel();
     void OnAddTextClosed();
     void OnMainClosed();

@@ -6,7 +6,10 @@
 #include "inputs/ros_map_load.h"
 #include "inputs/track_input.h"
 #include "ui/failure_report.h"
+#include "ui/image_jobs.h"
+#include "ui/map_import_choice.h"
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -17,15 +20,138 @@ namespace {
 const QString kCircuitFilter = "centreline|*.csv";
 const QString kMapFilter = "ROS map|*.yaml;*.yml";
 
-// The file through the editor's way in of this name, as velmora-export
-// reads it with nothing given but the editor's own track width.
-Result<TrackJob> ReadInput(const Workspace& ws, const char* input, const QString& path)
+// The circuit as velmora-export reads it with nothing given but the
+// editor's own track width.
+Result<TrackJob> ReadCircuit(const Workspace& ws, const QString& path)
 {
     try {
-        return InputNamed(input)->read(EditorInputOptions(ws.settings), ws.settings, path);
+        return InputNamed("circuit")->read(EditorInputOptions(ws.settings), ws.settings, path);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }
+}
+
+// One map import, handed between the window's thread and the worker: each
+// side touches it only while the other does not (the job's start and end
+// hand it over).
+struct MapJob {
+    QString path;
+    LoadedMap map;
+    QImage picture; // the map's picture, a pixel a cell: the template after
+    InputOptions options;
+    Settings settings;
+    TrackJob placed;
+};
+
+const QString kMapBusy = "still importing a map; try again when it is done";
+
+// On the worker: the map and its picture.
+Status ReadMap(MapJob& job)
+{
+    Result<LoadedMap> map = LoadRosMap(job.path);
+    if (!map)
+        return Fail(map.error());
+    job.picture = MapPicture(map->image);
+    if (job.picture.isNull())
+        return Fail("out of memory");
+    job.map = std::move(*map);
+    return {};
+}
+
+// On the worker: the track on the map as velmora-export finds it with the
+// same choices, at the settings' angle limit and width.
+Status PlaceMap(MapJob& job)
+{
+    Result<TrackJob> placed = PlaceMapTrack(job.options, job.settings, job.map);
+    if (!placed)
+        return Fail(placed.error());
+    job.placed = std::move(*placed);
+    return {};
+}
+
+void MapFailed(Workspace& ws, const Prompts& prompts, const QString& path, const std::string& why)
+{
+    ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(InEditorWords(why)));
+    ws.editor.view.status1 = "map not imported";
+}
+
+// On the window's thread: the map's canvas, picture and frame, and its
+// track. Nothing changes when it cannot be taken.
+void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
+{
+    const TrackJob& placed = job.placed;
+    QImage canvas(placed.settings.CanvasWidth, placed.settings.CanvasHeight, QImage::Format_RGB32);
+    if (canvas.isNull()) {
+        MapFailed(ws, prompts, job.path, "out of memory");
+        return;
+    }
+    // The map's own canvas: a canvas pixel is a map cell, so the track lies
+    // on the picture under it and every output on the map's world.
+    if (ApplyLoadedTrack(ws.editor, placed.settings, WriteTrackFile(placed.model), {}) == LoadOutcome::NotTrackFile) {
+        MapFailed(ws, prompts, job.path, "the track found is no track the editor can take");
+        return;
+    }
+    ws.settings = placed.settings;
+    ws.canvas = std::move(canvas);
+    ws.templateImage = job.picture;
+    ws.templateCache = TemplateCache{};
+    ws.frame = placed.frame;
+    KeepCircuitEdges(ws, {});
+    ws.editor.view.status1 = "map imported: " + InEditorWords(placed.note);
+}
+
+// The choices for this map: asked in the dialog over the map when there is
+// one, else those of last time. False when the user cancels.
+bool ChooseMapImport(Workspace& ws, const Prompts& prompts, MapJob& job)
+{
+    const Workspace::MapImport last = ws.lastMapImport.value_or(Workspace::MapImport{job.path, {}});
+    MapImportChoice choice = ChoiceForMap(last.choice, last.path, job.path);
+    if (prompts.chooseMapImport) {
+        const std::optional<MapImportChoice> chosen =
+            prompts.chooseMapImport(job.picture, MapFrame(job.map.info, job.map.image.height), choice);
+        if (!chosen)
+            return false;
+        choice = *chosen;
+    }
+    ws.lastMapImport = Workspace::MapImport{job.path, choice};
+    job.options.map = TrackOptions(choice);
+    job.options.trackWidthFromCsv = choice.measuredWidth;
+    job.settings = ws.settings;
+    return true;
+}
+
+ImageJob MapStep(const QString& text, std::function<Status(MapJob&)> step, const std::shared_ptr<MapJob>& job)
+{
+    ImageJob work;
+    work.progressText = text;
+    work.counted = false;
+    work.refusal = kMapBusy;
+    work.work = [step = std::move(step), job](EncodeProgress&) -> Result<std::string> {
+        if (Status done = step(*job); !done)
+            return Fail(done.error());
+        return std::string();
+    };
+    return work;
+}
+
+void FindMapTrack(Workspace& ws, const Prompts& prompts, const std::shared_ptr<MapJob>& job,
+                  const std::function<void()>& placed)
+{
+    if (!ChooseMapImport(ws, prompts, *job)) {
+        ws.editor.view.status1 = "cancelled";
+        return;
+    }
+    ImageJob find = MapStep("finding the track on the map", PlaceMap, job);
+    find.done = [&ws, prompts, job, placed](const Result<std::string>& result) {
+        if (!result) {
+            MapFailed(ws, prompts, job->path, result.error());
+            return;
+        }
+        TakeMap(ws, prompts, *job);
+        if (placed)
+            placed();
+    };
+    RunImageJob(ws.imageJobs, std::move(find));
 }
 
 } // namespace
@@ -37,7 +163,7 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
         ws.editor.view.status1 = "cancelled";
         return;
     }
-    const Result<TrackJob> imported = ReadInput(ws, "circuit", path);
+    const Result<TrackJob> imported = ReadCircuit(ws, path);
     if (!imported) {
         ReportError(prompts, "could not import circuit: " + path + ": " + QString::fromStdString(imported.error()));
         return;
@@ -55,38 +181,28 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     ws.editor.view.status1 = "circuit imported: " + imported->note;
 }
 
-void ImportMap(Workspace& ws, const Prompts& prompts)
+void ImportMap(Workspace& ws, const Prompts& prompts, std::function<void()> placed)
 {
+    if (RefusedWhileBusy(ws))
+        return;
     const QString path = prompts.openFile("Import Map", kMapFilter, ws.tracksFolder);
     if (path.isEmpty()) {
         ws.editor.view.status1 = "cancelled";
         return;
     }
-    const Result<TrackJob> placed = ReadInput(ws, "map", path);
-    if (!placed) {
-        ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(placed.error()));
-        return;
-    }
-    const QImage template_ = MapPicture(*placed->mapImage);
-    QImage canvas(placed->settings.CanvasWidth, placed->settings.CanvasHeight, QImage::Format_RGB32);
-    if (template_.isNull() || canvas.isNull()) {
-        ReportError(prompts, "could not import map: " + path + ": out of memory");
-        return;
-    }
-    // The map's own canvas: a canvas pixel is a map cell, so the track lies
-    // on the picture under it and every output on the map's world.
-    if (ApplyLoadedTrack(ws.editor, placed->settings, WriteTrackFile(placed->model), {}) ==
-        LoadOutcome::NotTrackFile) {
-        ReportError(prompts, "could not import map: " + path);
-        return;
-    }
-    ws.settings = placed->settings;
-    ws.canvas = std::move(canvas);
-    ws.templateImage = template_;
-    ws.templateCache = TemplateCache{};
-    ws.frame = placed->frame;
-    KeepCircuitEdges(ws, {});
-    ws.editor.view.status1 = "map imported: " + placed->note;
+    // Read on the worker, asked about over its picture here, its track found
+    // on the worker again: a map thousands of cells across takes a while.
+    auto job = std::make_shared<MapJob>();
+    job->path = path;
+    ImageJob read = MapStep("reading the map", ReadMap, job);
+    read.done = [&ws, prompts, job, placed = std::move(placed)](const Result<std::string>& result) {
+        if (!result) {
+            MapFailed(ws, prompts, job->path, result.error());
+            return;
+        }
+        FindMapTrack(ws, prompts, job, placed);
+    };
+    RunImageJob(ws.imageJobs, std::move(read));
 }
 
 void EditWorldFrame(Workspace& ws, const Prompts& prompts)

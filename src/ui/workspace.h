@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "render/redraw.h"
+#include "ui/map_import_choice.h"
 #include "ui/open_document.h"
 #include "ui/simulator_export_choice.h"
 #include "core/raceline/source_edges.h"
@@ -44,6 +45,13 @@ struct Workspace {
     std::optional<CircuitEdges> circuitEdges;
     // What Export for Simulators wrote last, offered again; none before.
     std::optional<SimulatorExport> simulatorExport;
+    // What Import Map was asked last, offered again (its start only for
+    // the same map); none before.
+    struct MapImport {
+        QString path;
+        MapImportChoice choice;
+    };
+    std::optional<MapImport> lastMapImport;
     QString workFolder;  // ends in the native separator
     QString imagesFolder;
     QString tracksFolder;
@@ -90,6 +98,11 @@ struct Prompts {
     // shipped name) preselected; nullopt when cancelled.
     std::function<std::optional<SimulatorExport>(const SimulatorExport& initial, const std::string& vehicle)>
         chooseSimulatorExport;
+    // The Import Map dialog over the map's picture, a pixel a cell, in the
+    // map's frame, with `initial` filled in; nullopt when cancelled.
+    std::function<std::optional<MapImportChoice>(const QImage& map, const WorldFrame& frame,
+                                                 const MapImportChoice& initial)>
+        chooseMapImport;
 };
 
 // Brings the canvas up to date with the editor's redraw requests: a full

@@ -106,4 +106,20 @@ TEST_F(PictureJobs, CopyHandsThePictureOverWhenEncoded)
     EXPECT_EQ(ws.editor.view.status1, "track copied to Clipboard");
 }
 
+// Whatever a job's work throws comes back as its failure: the window is
+// not left busy, and the next job runs.
+TEST_F(PictureJobs, AJobThatThrowsFailsAndFreesTheWindow)
+{
+    ImageJobs jobs(ws, nullptr);
+    std::optional<Result<std::string>> result;
+    ImageJob job;
+    job.work = [](EncodeProgress&) -> Result<std::string> { throw std::runtime_error("bad map"); };
+    job.done = [&result](const Result<std::string>& r) { result = r; };
+    ASSERT_TRUE(jobs.Start(std::move(job)));
+    TurnsUntilIdle(jobs);
+    ASSERT_TRUE(result.has_value() && !result->ok());
+    EXPECT_EQ(result->error(), "bad map");
+    EXPECT_FALSE(jobs.Busy());
+}
+
 } // namespace velmora

@@ -35,6 +35,10 @@ ShellHarness::ShellHarness(const Settings& settings, QSize display)
     };
     p.toClipboard = [](const QImage&, const QByteArray&) {};
     p.chooseColour = [](const QColor&) { return std::optional<QColor>(); };
+    // Import Map takes what it offers, as a user who only presses Import.
+    p.chooseMapImport = [](const QImage&, const WorldFrame&, const MapImportChoice& initial) {
+        return std::optional<MapImportChoice>(initial);
+    };
     shell_->shutdown = [this] { ++shutdowns; };
 
     // What start-up does once the windows stand.

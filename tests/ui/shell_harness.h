@@ -15,7 +15,7 @@ namespace velmora {
 // A real Shell working in a temporary folder, with the program's own images
 // and fonts, whose dialogs and boxes are doubles: every box is recorded as
 // "title|text", and file dialogs answer with what `answerSave` and
-// `answerOpen` return.
+// `answerOpen` return; Import Map's dialog takes what it offers.
 class ShellHarness {
 public:
     explicit ShellHarness(const Settings& settings, QSize display = QSize(1280, 800));

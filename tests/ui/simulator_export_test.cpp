@@ -2,6 +2,7 @@
 #include "outputs/output_table.h"
 #include "ui/canvas_widget.h"
 #include "ui/shell_harness.h"
+#include "ui/map_import_dialog.h"
 #include "ui/simulator_export_dialog.h"
 #include "file_bytes.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSpinBox>
@@ -253,6 +255,7 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     WriteAll(broken, "image: missing.pgm\nresolution: 0.05\norigin: [0, 0, 0]\n");
     h.answerOpen = [broken] { return broken; };
     h.shell().HandleMenu(kCmdImportMap);
+    h.WaitForPictures();
     ASSERT_EQ(h.boxes.size(), 1);
     EXPECT_TRUE(h.boxes[0].contains("could not import map: " + broken + ": ")) << h.boxes[0].toStdString();
     EXPECT_EQ(h.ws().editor.model.TrackPath, drawn);
@@ -264,6 +267,7 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     h.answerOpen = [yaml] { return yaml; };
     h.boxes.clear();
     h.shell().HandleMenu(kCmdImportMap);
+    h.WaitForPictures();
     EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
     EXPECT_TRUE(h.ws().editor.view.status1.starts_with("map imported: ")) << h.ws().editor.view.status1;
     const QImage map(VELMORA_TEST_DATA "/f1tenth/Spa_map.png");
@@ -288,6 +292,52 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     ASSERT_TRUE(QFile::exists(h.work.filePath("tool/Spa_map_frame.yaml")));
     EXPECT_EQ(ReadAll(h.work.filePath("Tracks/Spa_map_frame.yaml")),
               ReadAll(h.work.filePath("tool/Spa_map_frame.yaml")));
+}
+
+// The Import Map dialog's choices reach the import as the tool's options
+// do: a typed start, the other direction and the measured width give the
+// track velmora-export makes with --start, --reverse and --track-width csv,
+// not its default one. They are offered
+// again when the same map is imported next.
+TEST_F(SimulatorExportTest, ImportMapDialogChoicesGiveTheToolsTrackForTheSameOptions)
+{
+    const QString yaml = VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml";
+    h.answerOpen = [yaml] { return yaml; };
+    std::vector<MapImportChoice> offered;
+    h.shell().prompts.chooseMapImport = [&offered](const QImage& map, const WorldFrame& frame,
+                                                   const MapImportChoice& initial) -> std::optional<MapImportChoice> {
+        offered.push_back(initial);
+        MapImportDialog dialog(map, frame, initial, nullptr);
+        dialog.startX->setText("-29.39");
+        dialog.startY->setText("-120.58");
+        dialog.direction->setCurrentIndex(int(MapImportChoice::Direction::Clockwise));
+        dialog.measuredWidth->setChecked(true);
+        const Result<MapImportChoice> chosen = dialog.Chosen();
+        EXPECT_TRUE(chosen) << dialog.problem->text().toStdString();
+        return chosen ? std::optional<MapImportChoice>(*chosen) : std::nullopt;
+    };
+    h.shell().HandleMenu(kCmdImportMap);
+    h.WaitForPictures();
+    ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    const QString trk = h.work.filePath("Tracks/Spa_map.trk");
+    h.answerSave = [trk] { return trk; };
+    h.shell().HandleMenu(kCmdSave);
+    ASSERT_EQ(RunTool({"--trk", "--start", "-29.39,-120.58", "--reverse", "--track-width", "csv", "--out-dir",
+                       h.work.filePath("tool"), yaml}),
+              0);
+    ASSERT_EQ(RunTool({"--trk", "--out-dir", h.work.filePath("default"), yaml}), 0);
+    EXPECT_EQ(ReadAll(trk), ReadAll(h.work.filePath("tool/Spa_map.trk")));
+    EXPECT_NE(ReadAll(trk), ReadAll(h.work.filePath("default/Spa_map.trk")));
+    EXPECT_EQ(ReadAll(h.work.filePath("Tracks/Spa_map_frame.yaml")), ReadAll(h.work.filePath("tool/Spa_map_frame.yaml")));
+
+    h.shell().HandleMenu(kCmdImportMap);
+    h.WaitForPictures();
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_FALSE(offered[0].startGiven);
+    EXPECT_TRUE(offered[1].startGiven);
+    EXPECT_EQ(offered[1].startX, -29.39);
+    EXPECT_EQ(offered[1].direction, MapImportChoice::Direction::Clockwise);
+    EXPECT_TRUE(offered[1].measuredWidth);
 }
 
 // An imported circuit's race line keeps to the circuit's own edges, as the

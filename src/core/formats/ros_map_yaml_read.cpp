@@ -2,169 +2,116 @@
 
 #include "core/formats/field_text.h"
 #include "core/formats/number_text.h"
+#include "core/formats/yaml_read.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <set>
-#include <vector>
 
 namespace velmora {
 
 namespace {
 
-struct Entry {
-    std::string_view key;
-    std::string_view value;
-    std::size_t line = 0;
-};
+// The keys read; the others are the map's users' own.
+constexpr std::array<std::string_view, 7> kKeys = {"image",           "resolution",  "origin", "occupied_thresh",
+                                                   "free_thresh",     "negate",      "mode"};
+constexpr std::array<std::string_view, 5> kRequired = {"image", "resolution", "origin", "occupied_thresh",
+                                                       "free_thresh"};
 
-std::string At(const Entry& e)
+// A number of the description, within [low, high].
+Status ReadNumber(const YAML::Node& value, std::string_view key, double low, double high, double& out)
 {
-    return "line " + std::to_string(e.line) + ": ";
+    const Result<double> n = YamlNumber(value, key);
+    if (!n)
+        return Fail(n.error());
+    if (!(*n >= low && *n <= high))
+        return Fail(YamlAt(value) + std::string(key) + " must lie between " + FormatShortest(low) + " and " +
+                    FormatShortest(high) + ", not " + QuotedField(value.Scalar()));
+    out = *n;
+    return {};
 }
 
-// The value without a trailing comment; a "#" inside quotes is text.
-std::string_view WithoutComment(std::string_view value)
+Status ReadOrigin(const YAML::Node& value, RosMapInfo& info)
 {
-    char quote = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (quote) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '#' && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t')) {
-            return TrimBlanks(value.substr(0, i));
-        }
-    }
-    return TrimBlanks(value);
+    if (!value.IsSequence() || value.size() != 3)
+        return Fail(YamlAt(value) + "origin needs three numbers [x, y, yaw]");
+    if (Status s = ReadNumber(value[0], "origin x", -kMaxMapOrigin, kMaxMapOrigin, info.originX); !s)
+        return s;
+    if (Status s = ReadNumber(value[1], "origin y", -kMaxMapOrigin, kMaxMapOrigin, info.originY); !s)
+        return s;
+    // Any finite yaw reads; whether a turned map can be used is for its user to say.
+    const Result<double> yaw = YamlNumber(value[2], "origin yaw");
+    if (!yaw)
+        return Fail(yaw.error());
+    info.originYaw = *yaw;
+    return {};
 }
 
-Result<std::vector<Entry>> Entries(std::string_view text)
+// The map server reads negate as an integer first, then as a boolean.
+Status ReadNegate(const YAML::Node& value, RosMapInfo& info)
 {
-    std::vector<Entry> entries;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    std::size_t line = 0;
-    while (!text.empty()) {
-        ++line;
-        const std::size_t end = text.find_first_of("\r\n");
-        const std::string_view row = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        const std::string_view trimmed = TrimBlanks(row);
-        if (trimmed.empty() || trimmed.front() == '#' || trimmed == "---" || trimmed == "...")
-            continue;
-        const std::size_t colon = trimmed.find(':');
-        if (colon == std::string_view::npos)
-            return Fail("line " + std::to_string(line) + ": expected \"key: value\", not " + QuotedField(trimmed));
-        entries.push_back({TrimBlanks(trimmed.substr(0, colon)), WithoutComment(trimmed.substr(colon + 1)), line});
-    }
-    return entries;
-}
-
-Result<double> Number(const Entry& e, std::string_view text)
-{
+    const std::string text = value.IsScalar() ? value.Scalar() : std::string();
     const DecimalScan scan = ScanDecimal(text);
-    if (scan.length == 0 || scan.length != text.size() || !std::isfinite(scan.value))
-        return Fail(At(e) + std::string(e.key) + " needs a number, not " + QuotedField(text));
-    return scan.value;
-}
-
-std::string Unquoted(std::string_view v)
-{
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        return std::string(v.substr(1, v.size() - 2));
-    return std::string(v);
-}
-
-Status ReadOrigin(const Entry& e, RosMapInfo& info)
-{
-    std::string_view v = e.value;
-    if (v.size() < 2 || v.front() != '[' || v.back() != ']')
-        return Fail(At(e) + "origin needs [x, y, yaw], not " + QuotedField(v));
-    v = v.substr(1, v.size() - 2);
-    double values[3];
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t comma = v.find(',');
-        if ((i < 2) == (comma == std::string_view::npos))
-            return Fail(At(e) + "origin needs three numbers [x, y, yaw], not " + QuotedField(e.value));
-        const Result<double> n = Number(e, TrimBlanks(v.substr(0, comma)));
-        if (!n)
-            return Fail(n.error());
-        values[i] = *n;
-        v.remove_prefix(comma == std::string_view::npos ? v.size() : comma + 1);
+    if (!text.empty() && scan.length == text.size() && scan.value == std::floor(scan.value)) {
+        info.negate = scan.value != 0;
+        return {};
     }
-    info.originX = values[0];
-    info.originY = values[1];
-    info.originYaw = values[2];
-    return {};
+    for (const char* yes : {"true", "yes", "on"})
+        if (EqualsIgnoringAsciiCase(text, yes)) {
+            info.negate = true;
+            return {};
+        }
+    for (const char* no : {"false", "no", "off"})
+        if (EqualsIgnoringAsciiCase(text, no)) {
+            info.negate = false;
+            return {};
+        }
+    return Fail(YamlAt(value) + "negate needs 0 or 1, not " + QuotedField(text));
 }
 
-Status ReadNegate(const Entry& e, RosMapInfo& info)
+Status ReadMode(const YAML::Node& value, RosMapInfo& info)
 {
-    const std::string v = Unquoted(e.value);
-    if (v == "0" || EqualsIgnoringAsciiCase(v, "false"))
-        info.negate = false;
-    else if (v == "1" || EqualsIgnoringAsciiCase(v, "true"))
-        info.negate = true;
-    else
-        return Fail(At(e) + "negate needs 0 or 1, not " + QuotedField(e.value));
-    return {};
-}
-
-Status ReadMode(const Entry& e, RosMapInfo& info)
-{
-    const std::string v = Unquoted(e.value);
-    if (EqualsIgnoringAsciiCase(v, "trinary"))
+    const Result<std::string> text = YamlString(value, "mode");
+    if (!text)
+        return Fail(text.error());
+    if (EqualsIgnoringAsciiCase(*text, "trinary"))
         info.mode = RosMapMode::Trinary;
-    else if (EqualsIgnoringAsciiCase(v, "scale"))
+    else if (EqualsIgnoringAsciiCase(*text, "scale"))
         info.mode = RosMapMode::Scale;
-    else if (EqualsIgnoringAsciiCase(v, "raw"))
-        return Fail(At(e) + "mode raw holds occupancy values, not grey levels; only trinary and scale maps are read");
+    else if (EqualsIgnoringAsciiCase(*text, "raw"))
+        info.mode = RosMapMode::Raw;
     else
-        return Fail(At(e) + "mode needs trinary or scale, not " + QuotedField(e.value));
+        return Fail(YamlAt(value) + "mode needs trinary, scale or raw, not " + QuotedField(*text));
     return {};
 }
 
-Status ReadEntry(const Entry& e, RosMapInfo& info)
+Status ReadImage(const YAML::Node& value, RosMapInfo& info)
 {
-    const auto number = [&e](double& out) -> Status {
-        const Result<double> n = Number(e, Unquoted(e.value));
-        if (!n)
-            return Fail(n.error());
-        out = *n;
-        return {};
-    };
-    if (e.key == "image") {
-        info.image = Unquoted(e.value);
-        if (info.image.empty())
-            return Fail(At(e) + "image names no file");
-        return {};
-    }
-    if (e.key == "resolution")
-        return number(info.resolution);
-    if (e.key == "occupied_thresh")
-        return number(info.occupiedThresh);
-    if (e.key == "free_thresh")
-        return number(info.freeThresh);
-    if (e.key == "origin")
-        return ReadOrigin(e, info);
-    if (e.key == "negate")
-        return ReadNegate(e, info);
-    if (e.key == "mode")
-        return ReadMode(e, info);
+    Result<std::string> name = YamlString(value, "image");
+    if (!name)
+        return Fail(name.error());
+    if (name->empty())
+        return Fail(YamlAt(value) + "image names no file");
+    info.image = std::move(*name);
     return {};
 }
 
-Status CheckValues(const RosMapInfo& info)
+Status ReadEntry(const std::string& key, const YAML::Node& value, RosMapInfo& info)
 {
-    if (!(info.resolution > 0))
-        return Fail("resolution must be a number of metres greater than 0");
-    const auto unit = [](double v) { return v >= 0 && v <= 1; };
-    if (!unit(info.occupiedThresh) || !unit(info.freeThresh))
-        return Fail("occupied_thresh and free_thresh must lie between 0 and 1");
-    if (info.freeThresh > info.occupiedThresh)
-        return Fail("free_thresh (" + FormatShortest(info.freeThresh) + ") is above occupied_thresh (" +
-                    FormatShortest(info.occupiedThresh) + ")");
+    if (key == "image")
+        return ReadImage(value, info);
+    if (key == "resolution")
+        return ReadNumber(value, key, kMinMapResolution, kMaxMapResolution, info.resolution);
+    if (key == "occupied_thresh")
+        return ReadNumber(value, key, 0, 1, info.occupiedThresh);
+    if (key == "free_thresh")
+        return ReadNumber(value, key, 0, 1, info.freeThresh);
+    if (key == "origin")
+        return ReadOrigin(value, info);
+    if (key == "negate")
+        return ReadNegate(value, info);
+    if (key == "mode")
+        return ReadMode(value, info);
     return {};
 }
 
@@ -172,22 +119,25 @@ Status CheckValues(const RosMapInfo& info)
 
 Result<RosMapInfo> ReadRosMapYaml(std::string_view text)
 {
-    const Result<std::vector<Entry>> entries = Entries(text);
-    if (!entries)
-        return Fail(entries.error());
+    const Result<YAML::Node> doc = LoadYamlMap(text);
+    if (!doc)
+        return Fail(doc.error());
+    if (Status s = KeysOnce(*doc); !s)
+        return Fail(s.error());
     RosMapInfo info;
-    std::set<std::string_view> seen;
-    for (const Entry& e : *entries) {
-        if (!seen.insert(e.key).second)
-            return Fail(At(e) + std::string(e.key) + " is given twice");
-        if (Status s = ReadEntry(e, info); !s)
+    for (const auto& entry : *doc) {
+        const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
+        if (entry.second.IsNull() && std::find(kKeys.begin(), kKeys.end(), key) != kKeys.end())
+            return Fail(YamlAt(entry.first) + key + " has no value");
+        if (Status s = ReadEntry(key, entry.second, info); !s)
             return Fail(s.error());
     }
-    for (const char* key : {"image", "resolution", "origin", "occupied_thresh", "free_thresh"})
-        if (!seen.count(key))
-            return Fail(std::string("the map description has no ") + key);
-    if (Status s = CheckValues(info); !s)
-        return Fail(s.error());
+    for (const std::string_view key : kRequired)
+        if (!(*doc)[std::string(key)])
+            return Fail("the map description has no " + std::string(key));
+    if (info.freeThresh > info.occupiedThresh)
+        return Fail("free_thresh (" + FormatShortest(info.freeThresh) + ") is above occupied_thresh (" +
+                    FormatShortest(info.occupiedThresh) + ")");
     return info;
 }
 

@@ -7,11 +7,15 @@
 
 namespace velmora {
 
-// How the grey values of an occupancy map picture are read.
+// How the values of an occupancy map picture are read, as the map server
+// defines its `mode`.
 enum class RosMapMode {
-    Trinary, // free, occupied or unknown by the two thresholds
-    Scale,   // the same free and occupied cells; values between are kept
-             // graded by ROS, which for a track is still "not free"
+    Trinary, // a grey level: free, occupied or unknown by the two thresholds
+    Scale,   // the same free and occupied cells; levels between are kept
+             // graded by ROS, which for a track is still "not free"; a pixel
+             // not fully opaque is unknown
+    Raw,     // the value is the cell's occupancy itself: 0 (free) to 100
+             // (occupied), anything above unknown
 };
 
 // The description the ROS map server reads beside an occupancy map picture.
@@ -27,14 +31,23 @@ struct RosMapInfo {
     RosMapMode mode = RosMapMode::Trinary;
 };
 
-// Reads the map server's YAML: "key: value" lines, "#" comments, `origin` as
-// a flow list "[x, y, yaw]", text plain or in quotes. `image`, `resolution`,
-// `origin`, `occupied_thresh` and `free_thresh` are required; `negate`
-// (0/1, true/false) and `mode` (trinary, scale) are optional. Unknown keys
-// are ignored, as the map server ignores them. Numbers are read whatever the
-// locale. Fails naming the key (and line) on anything it cannot take,
-// including thresholds outside 0..1 or a free threshold above the occupied
-// one, and mode "raw", whose values are no grey levels.
+// Metres per cell a map may have, and how far from zero its origin may lie:
+// beyond them no map was ever drawn, and the numbers would overflow the
+// cell arithmetic downstream.
+inline constexpr double kMinMapResolution = 1e-6;
+inline constexpr double kMaxMapResolution = 1e4;
+inline constexpr double kMaxMapOrigin = 1e8;
+
+// Reads the map server's YAML with a YAML library, so every form its own
+// loader takes reads here: block or flow lists, comments, quotes, CR LF, a
+// byte order mark; keys it does not use are ignored. `image`, `resolution`,
+// `origin` (three numbers), `occupied_thresh` and `free_thresh` are
+// required; `negate` (an integer, non-zero negates, or true/false) and
+// `mode` (trinary, scale or raw, in any letter case) are optional, as 0 and
+// trinary. Numbers are read whatever the locale. Fails in one line naming
+// the key and its line on anything it cannot take: a key given twice, a
+// number out of range, thresholds outside 0..1 or a free threshold above
+// the occupied one.
 Result<RosMapInfo> ReadRosMapYaml(std::string_view text);
 
 } // namespace velmora

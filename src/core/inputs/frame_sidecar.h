@@ -27,11 +27,11 @@ struct TrackWorld {
 // Numbers as YamlFloat writes them, whatever the locale; LF line ends.
 std::string TrackWorldYaml(const TrackWorld& world);
 
-// Reads that file strictly: every key exactly once and nothing else, besides
-// blank lines and "#" comments; numbers plain decimals; the origin's third
-// value (a turn of the canvas, which no output knows) 0; a scale and track
-// width above 0. A failure names the line ("line 2: ...") or the missing
-// key. Accepts any bytes.
+// Reads that file (with the YAML library) strictly: every key exactly once
+// and nothing else; numbers plain decimals whatever the locale; the origin's
+// third value (a turn of the canvas, which no output knows) 0; a scale and
+// track width above 0. A failure names the line ("line 2: ...") or the
+// missing key. Accepts any bytes.
 Result<TrackWorld> ReadTrackWorld(std::string_view bytes);
 
 // Where the file of the track at `trackPath` lies: its extension, if any,

@@ -1,8 +1,10 @@
 #include "render/image/png_decode.h"
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <png.h>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -90,6 +92,101 @@ bool ReadInto(png_structp png, png_infop info, QImage* image, std::vector<png_by
     return true;
 }
 
+struct GreyRead {
+    PngGreyFold fold;
+    int maxSide = 0;
+    std::string problem; // libpng's message, or ours
+};
+
+void OnGreyError(png_structp png, png_const_charp message)
+{
+    static_cast<GreyRead*>(png_get_error_ptr(png))->problem = message;
+    png_longjmp(png, 1);
+}
+
+// Asks libpng for 8-bit grey, grey+alpha, RGB or RGBA rows, whatever the file
+// holds; the number of passes over the rows (7 when interlaced).
+int RequestByteRows(png_structp png, png_infop info)
+{
+    const int colourType = png_get_color_type(png, info);
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_tRNS_to_alpha(png);
+    if (png_get_bit_depth(png, info) == 16)
+        png_set_scale_16(png); // rounds, where stripping would cut
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    return passes;
+}
+
+std::uint8_t Fold(const png_byte* p, int channels, const PngGreyFold& fold)
+{
+    const bool hasAlpha = channels == 2 || channels == 4;
+    const unsigned alpha = hasAlpha ? p[channels - 1] : 255;
+    if (fold.notOpaque >= 0 && alpha != 255)
+        return std::uint8_t(fold.notOpaque);
+    unsigned sum = channels < 3 ? 3u * p[0] : unsigned(p[0]) + p[1] + p[2];
+    unsigned n = 3;
+    if (fold.alphaInMean && hasAlpha) {
+        sum += alpha;
+        ++n;
+    }
+    return std::uint8_t((2 * sum + n) / (2 * n));
+}
+
+// One row as libpng gave it (in an interlaced pass, only that pass's pixels
+// are new) into the grey picture.
+void FoldRow(const std::vector<png_byte>& row, int channels, int pass, bool interlaced, png_uint_32 y,
+             const PngGreyFold& fold, GreyImage* grey)
+{
+    const png_uint_32 first = interlaced ? PNG_PASS_START_COL(pass) : 0;
+    const png_uint_32 step = interlaced ? 1u << PNG_PASS_COL_SHIFT(pass) : 1;
+    std::uint8_t* out = grey->values.data() + std::size_t(y) * std::size_t(grey->width);
+    for (png_uint_32 x = first; x < png_uint_32(grey->width); x += step)
+        out[x] = Fold(row.data() + std::size_t(x) * std::size_t(channels), channels, fold);
+}
+
+// The part that may longjmp. It touches no C++ objects with destructors
+// between setjmp and the jump: the picture and the row live in the caller.
+bool ReadGreyInto(png_structp png, png_infop info, GreyRead* read, GreyImage* grey, std::vector<png_byte>* row)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    // libpng takes any size the format allows, so that ours is the check
+    // that says what is wrong, before the picture's memory is taken.
+    png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
+    png_read_info(png, info);
+    const png_uint_32 w = png_get_image_width(png, info);
+    const png_uint_32 h = png_get_image_height(png, info);
+    if (w == 0 || h == 0 || w > png_uint_32(read->maxSide) || h > png_uint_32(read->maxSide)) {
+        read->problem = "the picture is " + std::to_string(w) + " x " + std::to_string(h) +
+                        " pixels; a map may have 1 to " + std::to_string(read->maxSide) + " on each side";
+        return false;
+    }
+    const int passes = RequestByteRows(png, info);
+    const int channels = png_get_channels(png, info);
+    if (png_get_rowbytes(png, info) != std::size_t(w) * std::size_t(channels)) {
+        read->problem = "its rows are not whole bytes";
+        return false;
+    }
+    row->resize(png_get_rowbytes(png, info));
+    grey->width = int(w);
+    grey->height = int(h);
+    grey->values.assign(std::size_t(w) * std::size_t(h), 0);
+    const bool interlaced = passes > 1;
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < h; ++y) {
+            png_read_row(png, row->data(), nullptr);
+            if (!interlaced || PNG_ROW_IN_INTERLACE_PASS(y, pass))
+                FoldRow(*row, channels, pass, interlaced, y, read->fold, grey);
+        }
+    png_read_end(png, nullptr);
+    return true;
+}
+
 } // namespace
 
 bool LooksLikePng(const QByteArray& bytes)
@@ -119,6 +216,33 @@ QImage DecodePng(const QByteArray& bytes)
     if (!ok)
         return {};
     return image;
+}
+
+Result<GreyImage> DecodePngGrey(const QByteArray& bytes, PngGreyFold fold, int maxSide)
+{
+    if (!LooksLikePng(bytes))
+        return Fail("not a PNG picture");
+    GreyRead read{fold, maxSide, {}};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &read, OnGreyError, OnWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return Fail("no memory to read the PNG picture");
+    }
+    ByteSource src{reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()), 0};
+    png_set_read_fn(png, &src, ReadBytes);
+    GreyImage grey;
+    std::vector<png_byte> row;
+    bool ok = false;
+    try {
+        ok = ReadGreyInto(png, info, &read, &grey, &row);
+    } catch (const std::bad_alloc&) {
+        read.problem = "there is no memory for its pixels";
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!ok)
+        return Fail("the PNG picture cannot be read: " + read.problem);
+    return grey;
 }
 
 } // namespace velmora

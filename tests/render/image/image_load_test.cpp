@@ -1,4 +1,5 @@
 #include "render/image/image_load.h"
+#include "render/image/png_test_file.h"
 #include "render/render_support.h"
 
 #include <QBuffer>
@@ -12,52 +13,6 @@
 
 namespace velmora {
 namespace {
-
-struct PngLayout {
-    int width = 4;
-    int height = 3;
-    int colourType = PNG_COLOR_TYPE_RGB;
-    int depth = 8;
-    bool interlaced = false;
-    std::vector<png_color> palette;
-    std::vector<png_byte> trns; // palette alpha
-};
-
-void Append(png_structp png, png_bytep data, png_size_t n)
-{
-    auto* out = static_cast<QByteArray*>(png_get_io_ptr(png));
-    out->append(reinterpret_cast<const char*>(data), qsizetype(n));
-}
-
-void Flush(png_structp) {}
-
-// Writes a PNG with libpng from raw rows already in the file's own layout.
-QByteArray WritePng(const PngLayout& layout, const std::vector<std::vector<png_byte>>& rows)
-{
-    QByteArray out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, Append, Flush);
-    png_set_IHDR(png, info, png_uint_32(layout.width), png_uint_32(layout.height), layout.depth, layout.colourType,
-                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (!layout.palette.empty())
-        png_set_PLTE(png, info, layout.palette.data(), int(layout.palette.size()));
-    if (!layout.trns.empty())
-        png_set_tRNS(png, info, layout.trns.data(), int(layout.trns.size()), nullptr);
-    png_write_info(png, info);
-    std::vector<png_bytep> pointers;
-    for (const auto& row : rows)
-        pointers.push_back(const_cast<png_bytep>(row.data()));
-    png_write_image(png, pointers.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
 
 class ImageLoad : public ::testing::Test {
 protected:
@@ -171,7 +126,7 @@ TEST_F(ImageLoad, AbsurdSizeIsRefusedBeforeDecoding)
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     QByteArray header;
-    png_set_write_fn(png, &header, Append, Flush);
+    png_set_write_fn(png, &header, AppendPngBytes, FlushPngBytes);
     png_set_IHDR(png, info, 100000, 100000, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
