@@ -34,7 +34,6 @@ Status RemoveFrameBeside(const QString& trackPath)
 
 Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std::string_view trackBytes)
 {
-    (void)trackBytes;
     FrameInput in;
     in.path = FramePath(trackPath);
     if (!QFileInfo(in.path).exists())
@@ -50,6 +49,11 @@ Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std:
     if (!world)
         return Fail(named + world.error());
     in.world = std::move(*world);
+    // A frame file written by hand names no track; one that names another
+    // was left by a track saved there before, which is no longer there.
+    if (!in.world.trackChecksum.empty() && in.world.trackChecksum != TrackChecksum(trackBytes))
+        return Fail(named + "was written for another track of that name; the track has no world until it "
+                            "is saved with one");
     const QString vehicle = QString::fromStdString(in.world.vehicle);
     if (IsFileName(in.world.vehicle) && QFileInfo(vehicle).isRelative())
         in.world.vehicle = QDir::cleanPath(QFileInfo(in.path).dir().filePath(vehicle)).toStdString();
@@ -59,8 +63,8 @@ Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std:
 std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QString& trackPath,
                           std::string_view trackBytes)
 {
-    (void)edges;
-    (void)trackBytes;
+    world.trackChecksum = TrackChecksum(trackBytes);
+    world.edges = edges ? *edges : SourceEdges{};
     if (IsFileName(world.vehicle)) {
         const QDir folder = QFileInfo(FramePath(trackPath)).absoluteDir();
         world.vehicle =

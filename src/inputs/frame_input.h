@@ -15,8 +15,7 @@ namespace velmora {
 // file's folder, so that the two move together.
 struct FrameInput {
     TrackWorld world; // its vehicle a shipped name, an absolute path or one from the working folder
-    SourceEdges edges; // a circuit's own edges, when the frame file keeps them
-    QString path;      // the frame file
+    QString path;     // the frame file
 };
 
 // The frame file of the track at `trackPath`, whose bytes are
@@ -27,7 +26,8 @@ struct FrameInput {
 Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std::string_view trackBytes);
 
 // The frame file's text for a track written at `trackPath` as `trackBytes`:
-// a vehicle file is named relative to the frame file's folder.
+// the track's checksum, by which it knows its track; a vehicle file named
+// relative to the frame file's folder; a circuit's own edges, when given.
 std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QString& trackPath,
                           std::string_view trackBytes);
 

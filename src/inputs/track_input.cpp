@@ -47,7 +47,7 @@ Status ApplyFrame(const InputOptions& o, const FrameInput& in, TrackJob& job)
         job.settings.TrackWidth = TrackWidthPixels(world);
     job.hasWorld = true;
     job.vehicleName = world.vehicle;
-    job.sourceEdges = in.edges;
+    job.sourceEdges = world.edges;
     if (o.loadVehicle && o.vehicle) {
         wins("--vehicle");
     } else if (o.loadVehicle) {

@@ -116,7 +116,7 @@ void LoadTrackWorld(Workspace& ws, const Prompts& prompts, const QString& trackP
     ws.vehicle = world.vehicle;
     // The redraw the load asked for is still to come: it draws this width.
     ws.settings.TrackWidth = TrackWidthPixels(world);
-    KeepCircuitEdges(ws, (*in)->edges);
+    KeepCircuitEdges(ws, world.edges);
     ws.editor.view.status1 += ", with its world frame";
 }
 

@@ -25,7 +25,7 @@ struct SimulatorJob {
     QImage templateImage;
 };
 
-// Named after the track's file; a track never saved is "track".
+// Named after the track's file; a track never saved has no name (ExportNames: "track").
 QString TrackName(const Workspace& ws)
 {
     const QString file = QString::fromStdString(ws.editor.TrackFileName);

@@ -34,7 +34,7 @@ struct Workspace {
     // Circuit, the World Frame dialog or the NAME_frame.yaml of a loaded
     // track; none for a track only drawn (the default frame then applies).
     std::optional<WorldFrame> frame;
-    std::string vehicle = "f1tenth"; // the car the race line is for
+    std::string vehicle = "f1tenth"; // the car the race line is for: a shipped name or a vehicle file
     // An imported circuit's own edges, which the race line keeps to, with
     // the track they belong to: once the track is edited it is no longer
     // that circuit, and they are not used.
