@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace velmora {
 
@@ -31,15 +32,11 @@ bool Known(const std::string& key)
 // One row of the edges: x, y, width right, width left.
 Status ReadEdgeRow(const YAML::Node& row, SourceEdges& edges)
 {
-    if (!row.IsSequence() || row.size() != 4)
-        return Fail(YamlAt(row) + "an edge row must be [x, y, width right, width left] in metres");
-    double v[4];
-    for (std::size_t i = 0; i < 4; ++i) {
-        const Result<double> number = YamlNumber(row[i], "edges");
-        if (!number)
-            return Fail(number.error());
-        v[i] = *number;
-    }
+    const Result<std::vector<double>> numbers =
+        YamlNumbers(row, 4, "edges", "an edge row must be [x, y, width right, width left] in metres");
+    if (!numbers)
+        return Fail(numbers.error());
+    const std::vector<double>& v = *numbers;
     if (v[2] < 0 || v[3] < 0)
         return Fail(YamlAt(row) + "an edge's widths cannot be below 0");
     edges.centre.push_back({v[0], v[1]});
@@ -88,15 +85,10 @@ Result<double> Positive(const YAML::Node& value, std::string_view key)
 
 Status ReadOrigin(const YAML::Node& value, WorldFrame& frame)
 {
-    if (!value.IsSequence() || value.size() != 3)
-        return Fail(YamlAt(value) + "origin must be [x, y, 0.0] in metres");
-    double numbers[3];
-    for (std::size_t i = 0; i < 3; ++i) {
-        const Result<double> v = YamlNumber(value[i], "origin");
-        if (!v)
-            return Fail(v.error());
-        numbers[i] = *v;
-    }
+    const Result<std::vector<double>> read = YamlNumbers(value, 3, "origin", "origin must be [x, y, 0.0] in metres");
+    if (!read)
+        return Fail(read.error());
+    const std::vector<double>& numbers = *read;
     if (numbers[2] != 0)
         return Fail(YamlAt(value) +
                     "the origin's third value turns the canvas, which no output follows: it must be 0.0");
