@@ -3,7 +3,7 @@
 #include "core/mapin/free_cells.h"
 #include "core/mapin/map_centreline.h"
 #include "core/mapin/map_import.h"
-#include "inputs/map_input.h"
+#include "inputs/ros_map_load.h"
 
 #include <benchmark/benchmark.h>
 
