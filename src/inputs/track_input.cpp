@@ -47,7 +47,10 @@ Status ApplyFrame(const InputOptions& o, const FrameInput& in, TrackJob& job)
         job.settings.TrackWidth = TrackWidthPixels(world);
     job.hasWorld = true;
     job.vehicleName = world.vehicle;
-    job.sourceEdges = world.edges;
+    // A circuit's edges lie where the file's frame puts the track: moved
+    // or scaled by the options, the track no longer lies on them.
+    if (!o.scaleGiven && !o.originGiven)
+        job.sourceEdges = world.edges;
     if (o.loadVehicle && o.vehicle) {
         wins("--vehicle");
     } else if (o.loadVehicle) {

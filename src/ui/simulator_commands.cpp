@@ -215,6 +215,11 @@ void EditWorldFrame(Workspace& ws, const Prompts& prompts)
         ws.editor.view.status1 = "cancelled";
         return;
     }
+    // A circuit's own edges lie where its frame put the track: in another
+    // frame the track no longer lies on them.
+    if (!ws.frame || ws.frame->metresPerPixel != chosen->metresPerPixel || ws.frame->originX != chosen->originX ||
+        ws.frame->originY != chosen->originY)
+        KeepCircuitEdges(ws, {});
     ws.frame = *chosen;
     ws.editor.view.status1 = "world frame: scale " + FormatShortest(chosen->metresPerPixel) + " m per pixel, origin " +
                              OriginText(*chosen) + " m";

@@ -383,6 +383,14 @@ TEST_F(SimulatorExportTest, AnImportedCircuitExportsTheSameAfterSaveAndLoad)
     ASSERT_EQ(RunTool(args + QStringList{"--out-dir", h.work.filePath("tool"), trk}), 0);
     ASSERT_EQ(RunTool(args + QStringList{"--out-dir", h.work.filePath("csv"), circuit}), 0);
 
+    // Moved to another place in the world, the track no longer lies on the
+    // circuit's edges.
+    h.shell().prompts.chooseFrame = [](const WorldFrame& f, QSize, double) {
+        return std::optional<WorldFrame>(WorldFrame{f.metresPerPixel, f.originX + 100, f.originY});
+    };
+    h.shell().HandleMenu(kCmdWorldFrame);
+    EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);
+
     const QStringList files = FilesUnder(h.work.filePath("imported"));
     EXPECT_TRUE(files.contains("Monza_raceline.csv"));
     for (const char* other : {"loaded", "tool", "csv"}) {
