@@ -64,7 +64,9 @@ std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QStr
                           std::string_view trackBytes)
 {
     world.trackChecksum = TrackChecksum(trackBytes);
-    world.edges = edges ? *edges : SourceEdges{};
+    // A map's walls are not kept: a map track read back keeps to its drawn
+    // width, as any drawn track does.
+    world.edges = edges && !edges->walls ? *edges : SourceEdges{};
     if (IsFileName(world.vehicle)) {
         const QDir folder = QFileInfo(FramePath(trackPath)).absoluteDir();
         world.vehicle =

@@ -27,7 +27,8 @@ Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std:
 
 // The frame file's text for a track written at `trackPath` as `trackBytes`:
 // the track's checksum, by which it knows its track; a vehicle file named
-// relative to the frame file's folder; a circuit's own edges, when given.
+// relative to the frame file's folder; a circuit's own edges, when given
+// (a map's walls are not kept).
 std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QString& trackPath,
                           std::string_view trackBytes);
 

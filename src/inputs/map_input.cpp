@@ -21,8 +21,9 @@ Result<TrackJob> ReadMapInput(const InputOptions& o, const Settings& base, const
 } // namespace
 
 // The track on a canvas the map's size in the map's frame, with the angle
-// limit and track width of the settings and options. The map's picture is
-// named so that no output is written over it.
+// limit of the settings and the width given (without one, the widths
+// measured on the map); its source edges are the map's line, widths and
+// walls. The map's picture is named so that no output is written over it.
 Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, const LoadedMap& map)
 {
     TrackJob job;
@@ -34,7 +35,8 @@ Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, cons
     io.angleLimit = job.settings.AngleLimit;
     io.trackWidth = job.settings.TrackWidth;
     io.trackWidthMetres = o.trackWidthMetres;
-    io.trackWidthFromFile = o.trackWidthFromCsv;
+    // Without a width given the track is as wide as the map measures it.
+    io.trackWidthFromFile = o.trackWidthFromCsv || (o.trackWidth <= 0 && o.trackWidthMetres <= 0);
     Result<ImportedCentreline> imported = ImportMapCentreline(*line, io);
     if (!imported)
         return Fail(imported.error());
@@ -45,9 +47,11 @@ Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, cons
     job.frame = imported->frame;
     job.hasWorld = true;
     job.sourcePicture = map.imagePath;
+    job.sourceEdges = std::move(imported->sourceEdges);
     job.note = (line->note.empty() ? "" : line->note + "; ") + "map " + std::to_string(line->width) + " x " +
                std::to_string(line->height) + " cells of " + FormatShortest(job.frame.metresPerPixel) +
-               " m, track width " + FormatShortest(imported->trackWidth) + " px";
+               " m, track width " + FormatShortest(imported->trackWidth) + " px" +
+               (io.trackWidthFromFile ? " (the median measured on the map)" : "");
     return job;
 }
 

@@ -57,7 +57,8 @@ struct TrackJob {
     // file. Its track file takes it along when written.
     bool hasWorld = false;
     std::string note; // how the source was read (scale, width), told with the facts
-    // A circuit file's own edges, when it gives widths.
+    // A circuit file's own edges, when it gives widths; a map's line, the
+    // widths measured on it and its walls.
     SourceEdges sourceEdges;
     // The car its frame file names, read when the options ask for it.
     std::optional<NamedVehicle> vehicle;

@@ -68,6 +68,8 @@ const Result<TrackSamples>& OutputContext::Samples() const
         samplesMade = Fail(one.error());
     else
         samplesMade = SampleTrack(model.TrackPath, SpacingMetres() / frame.metresPerPixel, settings.TrackWidth);
+    if (*samplesMade && sourceEdges && sourceEdges->rowWidths)
+        TakeRowWidths(**samplesMade, *sourceEdges, frame);
     return *samplesMade;
 }
 

@@ -65,7 +65,8 @@ struct OutputContext {
     int encodeThreads = 1;           // for each picture's encoder
     std::vector<std::string>& notes; // facts worth telling when the output is written (stdout)
     std::vector<std::string>& warnings; // what the user should know of it all the same (stderr)
-    // A circuit file's own edges, which the race line keeps off.
+    // A circuit file's own edges, or a map's walls, which the race line
+    // keeps off; a map's measured widths, which the sampled outputs write.
     const SourceEdges* sourceEdges = nullptr;
 
     // Where the output with this ending goes: the output folder and the
@@ -140,7 +141,7 @@ struct TrackOutputs {
     const WorldFrame& frame;
     const OutputNames& names;
     const Result<QImage>& picture;
-    const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges, when it has them
+    const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges or a map's, when it has them
 };
 Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track, int encodeThreads,
                          std::vector<std::string>& notes, std::vector<std::string>& warnings,

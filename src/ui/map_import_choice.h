@@ -20,7 +20,9 @@ struct MapImportChoice {
     double headingDegrees = 0; // for StartHeading: 0 along +x, counter-clockwise
     double closeGaps = 0;      // metres; 0: none
     double minObstacle = 0;    // metres; 0: three cells
-    bool measuredWidth = false; // the track as wide as the map's free space (median), else the editor's width
+    // The track as wide as the map's free space (median), as velmora-export
+    // takes it without --track-width; else the editor's width.
+    bool measuredWidth = true;
 };
 
 // The choice as the core takes it.

@@ -96,7 +96,8 @@ void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
     ws.templateImage = job.picture;
     ws.templateCache = TemplateCache{};
     ws.frame = placed.frame;
-    KeepCircuitEdges(ws, {});
+    // The map's walls and measured widths, which the race line keeps to.
+    KeepCircuitEdges(ws, placed.sourceEdges);
     ws.editor.view.status1 = "map imported: " + InEditorWords(placed.note);
 }
 
@@ -115,7 +116,9 @@ bool ChooseMapImport(Workspace& ws, const Prompts& prompts, MapJob& job)
     }
     ws.lastMapImport = Workspace::MapImport{job.path, choice};
     job.options.map = TrackOptions(choice);
-    job.options.trackWidthFromCsv = choice.measuredWidth;
+    // Not measured on the map: the editor's own width, as if given.
+    if (!choice.measuredWidth)
+        job.options.trackWidth = ws.settings.TrackWidth;
     job.settings = ws.settings;
     return true;
 }

@@ -35,9 +35,9 @@ struct Workspace {
     // track; none for a track only drawn (the default frame then applies).
     std::optional<WorldFrame> frame;
     std::string vehicle = "f1tenth"; // the car the race line is for: a shipped name or a vehicle file
-    // An imported circuit's own edges, which the race line keeps to, with
-    // the track they belong to: once the track is edited it is no longer
-    // that circuit, and they are not used.
+    // An imported circuit's own edges, or an imported map's walls, which
+    // the race line keeps to, with the track they belong to: once the track
+    // is edited it is no longer that circuit or map, and they are not used.
     struct CircuitEdges {
         std::shared_ptr<const SourceEdges> edges;
         std::string trackPath;

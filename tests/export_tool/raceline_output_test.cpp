@@ -1,11 +1,16 @@
 #include "circuit_data.h"
+#include "core/formats/centreline_rows.h"
 #include "core/formats/number_text.h"
+#include "core/mapin/free_cells.h"
+#include "core/mapin/map_centreline.h"
 #include "core/raceline/vehicle.h"
 #include "file_bytes.h"
 #include "hang_guard.h"
 #include "published_lines.h"
+#include "render/image/ros_map_load.h"
 #include "source_edge_checks.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -114,6 +119,111 @@ TEST(RacelineFile, KeepsTheCarsClearanceFromTheCircuitFilesOwnEdges)
                         bending, published, checks::LeastToSourceEdges(source->sourceEdges, theirPoints));
             EXPECT_LE(bending, 1.015 * published);
         }
+    }
+}
+
+// The cells of a map's picture, in map cells: (x, y) lies in cell
+// (floor x, floor y), and what lies beyond the picture is not free.
+struct SourceMap {
+    CellMask free;
+    WorldFrame frame;
+
+    bool FreeAt(double x, double y) const
+    {
+        const int cx = int(std::floor(x)), cy = int(std::floor(y));
+        return free.Inside(cx, cy) && free.At(cx, cy);
+    }
+    // Cells from (x, y) to the nearest cell that is not free, taken as the
+    // square it is; no more than `upTo`.
+    double ToWall(double x, double y, double upTo) const
+    {
+        double least = upTo;
+        const int r = int(std::ceil(upTo)) + 1, cx = int(std::floor(x)), cy = int(std::floor(y));
+        for (int j = cy - r; j <= cy + r; ++j)
+            for (int i = cx - r; i <= cx + r; ++i)
+                if (!free.Inside(i, j) || !free.At(i, j))
+                    least = std::min(least, std::hypot(std::max({i - x, 0.0, x - i - 1}),
+                                                       std::max({j - y, 0.0, y - j - 1})));
+        return least;
+    }
+    // Cells from (x, y) along (ux, uy) to the face of the first cell that is not free.
+    double AlongToWall(double x, double y, double ux, double uy) const
+    {
+        double t = 0;
+        while (t < 1000 && FreeAt(x + t * ux, y + t * uy))
+            t += 0.05;
+        return t;
+    }
+};
+
+// The map is the corridor: from an unchanged SLAM map with nothing but the
+// outputs asked for, every row of the centreline lies in the map's free
+// space with the widths the map has there (along the row's normal to the
+// first cell that is not free), and every row of the race line keeps the
+// car's half width and margin from every cell of the source map that is not
+// free, the cells taken as squares. A width given still wins, and the race
+// line of a track drawn wider than the map's keeps off the map's walls all
+// the same.
+TEST(RacelineFile, KeepsOffTheWallsOfTheMapItWasFoundOn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const double clearance = BuiltInVehicle("f1tenth")->Clearance();
+    const struct {
+        const char* map;
+        QStringList options;
+        double width; // metres on every row as given, or 0: the map's own
+    } cases[] = {
+        {"hangar/hangar", {}, 0},     {"JFR_racingv5/JFR_racingv5", {}, 0},          {"berlin/berlin", {}, 0},
+        {"colombia/columbia", {}, 0}, {"hangar/hangar", {"--track-width", "2m"}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.map + (" " + c.options.join(' ')).toStdString());
+        const QString yaml = QString(VELMORA_TEST_DATA) + "/slam/" + c.map + ".yaml";
+        const QString name = QFileInfo(yaml).completeBaseName();
+        ASSERT_EQ(Export(QStringList{"--centreline", "--raceline", "--vehicle", "f1tenth", "--quiet",
+                                     "--out-dir", dir.path(), yaml} +
+                         c.options),
+                  0);
+        const Result<LoadedMap> loaded = LoadRosMap(yaml);
+        ASSERT_TRUE(loaded) << loaded.error();
+        const SourceMap source{FreeCells(loaded->image, loaded->info),
+                               MapFrame(loaded->info, loaded->image.height)};
+        const double cell = source.frame.metresPerPixel;
+
+        QFile file(dir.filePath(name + "_centreline.csv"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const Result<std::vector<CentrelineRow>> rows =
+            ReadCentrelineRows({bytes.constData(), std::size_t(bytes.size())});
+        ASSERT_TRUE(rows && rows->size() > 100) << (rows ? "" : rows.error());
+        std::size_t outside = 0;
+        std::vector<double> off;
+        for (std::size_t i = 0; i < rows->size(); ++i) {
+            const CentrelineRow &r = (*rows)[i], &a = (*rows)[(i + rows->size() - 1) % rows->size()],
+                                &b = (*rows)[(i + 1) % rows->size()];
+            const double x = source.frame.CanvasX(r.x), y = source.frame.CanvasY(r.y);
+            outside += source.FreeAt(x, y) ? 0 : 1;
+            if (c.width > 0) {
+                off.push_back(std::abs(r.widthLeft + r.widthRight - c.width) / cell);
+                continue;
+            }
+            // Left of travel in the world is left on the picture too, y down.
+            const double dx = b.x - a.x, dy = b.y - a.y, l = std::hypot(dx, dy);
+            off.push_back(std::abs(source.AlongToWall(x, y, -dy / l, -dx / l) - r.widthLeft / cell));
+            off.push_back(std::abs(source.AlongToWall(x, y, dy / l, dx / l) - r.widthRight / cell));
+        }
+        EXPECT_EQ(outside, 0u);
+        std::nth_element(off.begin(), off.begin() + long(off.size() / 2), off.end());
+        EXPECT_LE(off[off.size() / 2], c.width > 0 ? 1e-6 : 2) << "cells, the median";
+
+        const std::vector<CanvasPoint> line = LinePoints(dir.filePath(name + "_raceline.csv"));
+        ASSERT_GT(line.size(), 100u);
+        double least = HUGE_VAL;
+        for (const CanvasPoint p : line)
+            least = std::min(least, source.ToWall(source.frame.CanvasX(p.x), source.frame.CanvasY(p.y),
+                                                  clearance / cell + 1));
+        EXPECT_GE(least, clearance / cell - 0.5) << "cells";
     }
 }
 

@@ -1,16 +1,17 @@
 #include "core/settings/prefs_file.h"
+#include "file_bytes.h"
 #include "outputs/output_table.h"
 #include "ui/canvas_widget.h"
 #include "ui/shell_harness.h"
 #include "ui/map_import_dialog.h"
 #include "ui/simulator_export_dialog.h"
-#include "file_bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -398,6 +399,61 @@ TEST_F(SimulatorExportTest, AnImportedCircuitExportsTheSameAfterSaveAndLoad)
         for (const QString& file : files)
             EXPECT_EQ(ReadAll(h.work.filePath("imported/") + file), ReadAll(h.work.filePath(other) + "/" + file))
                 << other << ": " << file.toStdString();
+    }
+}
+
+// An imported circuit's race line keeps to the circuit's own edges, and an
+// imported map's to the map's walls, as the tool's does from the same file:
+// the editor writes the tool's rows. A new track is no longer that circuit
+// or map, and its edges are not used for it.
+TEST_F(SimulatorExportTest, AnImportedTracksRaceLineKeepsToItsOwnEdgesAsTheToolsDoes)
+{
+    const struct {
+        int command;
+        QString file;
+        const char* vehicle;
+        QStringList options; // the tool's, for the same track
+    } cases[] = {
+        {kCmdImportCircuit,
+         VELMORA_TEST_DATA "/circuits/BrandsHatch.csv",
+         "racecar",
+         {"--track-width", "csv"}},
+        {kCmdImportMap, VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml", "f1tenth", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        h.answerOpen = [&c] { return c.file; };
+        h.shell().HandleMenu(c.command);
+        h.WaitForPictures();
+        ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+        ASSERT_NE(CircuitEdgesNow(h.ws()), nullptr);
+
+        SimulatorExport chosen;
+        chosen.choices.outputs = {"raceline"};
+        chosen.choices.options.vehicle = *LoadVehicle(c.vehicle);
+        chosen.folder = h.work.filePath("editor");
+        h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+            return std::optional<SimulatorExport>(chosen);
+        };
+        h.shell().HandleMenu(kCmdExportSimulators);
+        h.WaitForPictures();
+        EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+        ASSERT_EQ(
+            RunTool(QStringList{"--raceline", "--vehicle", c.vehicle, "--out-dir", h.work.filePath("tool")} +
+                        c.options
+                    << c.file),
+            0);
+        // The second comment line names the track: "track" in the editor.
+        const auto rows = [](const QByteArray& file) {
+            return file.mid(file.indexOf('\n', file.indexOf('\n') + 1));
+        };
+        const QByteArray editor = ReadAll(h.work.filePath("editor/track_raceline.csv"));
+        ASSERT_FALSE(editor.isEmpty());
+        EXPECT_EQ(rows(editor), rows(ReadAll(h.work.filePath("tool/" + QFileInfo(c.file).completeBaseName() +
+                                                             "_raceline.csv"))));
+
+        h.shell().HandleMenu(kCmdNew);
+        EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);
     }
 }
 

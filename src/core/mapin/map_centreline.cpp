@@ -2,12 +2,15 @@
 
 #include "core/formats/number_text.h"
 #include "core/geometry/polygon_area.h"
+#include "core/mapin/cell_regions.h"
 #include "core/mapin/free_cells.h"
+#include "core/mapin/loop_check.h"
 #include "core/mapin/medial_loop.h"
 #include "core/mapin/track_ring.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace velmora {
 
@@ -107,6 +110,21 @@ std::vector<MapLinePoint> Directed(const std::vector<MedialPoint>& loop, const M
     return line;
 }
 
+// What the user should know of how the track was found.
+std::string Note(const TrackRing& ring, const MapCentreline& line, double resolution)
+{
+    std::string note;
+    if (ring.closedGaps > 0)
+        note = "closed wall gaps up to " + FormatFixed(ring.closedGaps * resolution, 2) +
+               " m (narrower than the car) to make one loop";
+    if (!ring.largestLoop.empty()) {
+        const WorldFrame& f = line.frame;
+        note += (note.empty() ? "" : "; ") + ring.largestLoop + ": took the largest free loop, starting at " +
+                FormatFixed(f.X(line.points[0].x), 2) + "," + FormatFixed(f.Y(line.points[0].y), 2) + " m";
+    }
+    return note;
+}
+
 } // namespace
 
 WorldFrame MapFrame(const RosMapInfo& info, int height)
@@ -128,22 +146,26 @@ Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapI
     CellMask freeCells = FreeCells(image, info);
     const int minAcross =
         o.minObstacle > 0 ? int(std::ceil(o.minObstacle / info.resolution - 1e-9)) : kDefaultMinObstacleCells;
-    IgnoreSpecks(freeCells, minAcross);
+    FillSmallGroups(freeCells, minAcross);
     RingSearch search;
     search.startGiven = o.startGiven;
     search.startX = (o.startX - f.originX) / f.metresPerPixel;
     search.startY = (f.originY - o.startY) / f.metresPerPixel;
     search.closeGaps = o.closeGaps / info.resolution;
+    search.autoCloseGaps = o.carWidth > 0 ? o.carWidth / info.resolution : 0;
+    search.memoryBudget = o.memoryBudget;
+    // The loop of the ring last judged: of the one taken, when one is.
+    std::vector<MedialPoint> loop;
+    search.check = [&loop, &f](const TrackRing& r) {
+        loop = MedialLoop(r);
+        return CheckLoop(loop, r, f);
+    };
     const Result<TrackRing> ring = FindTrackRing(freeCells, search, f);
     if (!ring)
         return Fail(ring.error());
-    const std::vector<MedialPoint> loop = MedialLoop(*ring);
-    if (loop.size() < 3)
-        return Fail("the track round the start is too narrow to find its centre line");
     out.points = Directed(loop, o, search.startX, search.startY);
-    if (!ring->largestLoop.empty())
-        out.note = ring->largestLoop + ": took the largest free loop, starting at " +
-                   FormatFixed(f.X(out.points[0].x), 2) + "," + FormatFixed(f.Y(out.points[0].y), 2) + " m";
+    out.note = Note(*ring, out, info.resolution);
+    out.freeCells = std::move(freeCells);
     return out;
 }
 

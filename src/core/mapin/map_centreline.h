@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/formats/ros_map_yaml_read.h"
+#include "core/mapin/cell_grid.h"
 #include "core/mapin/grey_image.h"
 #include "core/result.h"
 #include "core/track/world_frame.h"
@@ -20,6 +21,14 @@ struct MapTrackOptions {
     bool reverse = false;  // run the other way
     double minObstacle = 0; // metres: smaller specks are ignored; 0: three cells
     double closeGaps = 0;   // metres: wall gaps up to this wide are closed; 0: none
+    // Metres: a gap in a wall narrower than the car is a wall to it, so when
+    // the free space makes no one loop as it is, such gaps are closed (and
+    // the note says so). The F1TENTH car's width; 0: never.
+    double carWidth = 0.31;
+    // Bytes the import may take at its peak: a track that would take more is
+    // refused up front, saying how much coarser a map would do. Room for a
+    // whole process within 2 GB; 0: no limit.
+    double memoryBudget = 1.9e9;
 };
 
 // One point of the centre line, on the map's pixel grid.
@@ -36,6 +45,10 @@ struct MapCentreline {
     int width = 0;                    // the map's size in cells
     int height = 0;
     std::string note; // how the track was found, when the user should know
+    // The map's free cells as the track was found in them (specks smaller
+    // than the minimum obstacle made free): every other cell is a wall the
+    // race line keeps off.
+    CellMask freeCells;
 };
 
 // The world frame of a map `height` cells high: the YAML's origin is the

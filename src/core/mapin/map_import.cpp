@@ -7,6 +7,7 @@
 #include "core/track/rounding.h"
 
 #include <cmath>
+#include <memory>
 
 namespace velmora {
 
@@ -64,6 +65,23 @@ Result<TrackModel> OnMapGrid(const ImportedCentreline& imported, double dx, doub
     return std::move(clicked.model);
 }
 
+// The map's centre line in its world, the widths measured on the map at
+// each point, and the map's walls, which the race line keeps off.
+SourceEdges MapEdges(const MapCentreline& line, bool rowWidths)
+{
+    const WorldFrame& f = line.frame;
+    SourceEdges e;
+    for (const MapLinePoint& p : line.points) {
+        e.centre.push_back({f.X(p.x), f.Y(p.y)});
+        e.widthRight.push_back(f.Metres(p.right));
+        e.widthLeft.push_back(f.Metres(p.left));
+    }
+    if (!line.freeCells.cells.empty())
+        e.walls = std::make_shared<const MapWalls>(MapWalls{line.freeCells, f});
+    e.rowWidths = rowWidths;
+    return e;
+}
+
 } // namespace
 
 Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line,
@@ -98,6 +116,7 @@ Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line,
     for (CanvasPoint& p : imported->sourceLine)
         p = {p.x + dx, p.y + dy};
     imported->frame = line.frame;
+    imported->sourceEdges = MapEdges(line, options.trackWidthFromFile);
     return imported;
 }
 

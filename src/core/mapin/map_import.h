@@ -9,7 +9,10 @@ namespace velmora {
 // sub-pixel import as a centreline file, at the map's resolution and in its
 // frame: a canvas pixel is a map cell, so the track lies on the map's
 // picture and every output in metres on the map's world. Of `options` the
-// angle limit and the track width (or its measured widths) are used.
+// angle limit and the track width (or the median of its measured widths)
+// are used. Its source edges are the map's: the line with the widths
+// measured at each point, which are the track's own with trackWidthFromFile,
+// and the map's walls.
 Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line, const CentrelineImportOptions& options);
 
 } // namespace velmora

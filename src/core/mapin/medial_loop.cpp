@@ -23,82 +23,100 @@ std::int64_t Down(const CellMask& m, int x, int y)
     return 2 * std::int64_t(m.Index(x, y)) + 1;
 }
 
-struct Fields {
-    std::vector<float> inner; // distances from the cell centres, not squared
-    std::vector<float> outer;
-    std::vector<float> sign; // inner - outer: below 0 nearer the wall the ring goes round
+// Two rows of both distance fields, not squared: the row a square's top
+// corners lie in and the one its bottom corners lie in. The fields are
+// taken a row at a time, so the memory is that of their columns' passes.
+struct FieldRows {
+    std::vector<float> inner[2];
+    std::vector<float> outer[2];
+
+    float Sign(int row, int x) const { return inner[row][std::size_t(x)] - outer[row][std::size_t(x)]; }
 };
 
-Fields DistanceFields(const TrackRing& ring)
+void TakeRow(DistanceRows& from, int y, std::vector<float>& into)
 {
-    Fields f;
-    f.inner = SquaredDistances(ring.inner);
-    f.outer = SquaredDistances(ring.outer);
-    f.sign.resize(f.inner.size());
-    for (std::size_t i = 0; i < f.inner.size(); ++i) {
-        f.inner[i] = std::sqrt(f.inner[i]);
-        f.outer[i] = std::sqrt(f.outer[i]);
-        f.sign[i] = f.inner[i] - f.outer[i];
-    }
-    return f;
+    const float* d = from.Row(y);
+    for (std::size_t x = 0; x < into.size(); ++x)
+        into[x] = std::sqrt(d[x]);
 }
 
-// The segments of one square from an edge where, going round its corners,
-// the field turns negative to the next edge where it turns back: the
-// negative side is always on the same hand, so the segments join into
-// loops that all run the same way.
-void SquareSegments(const CellMask& m, const Fields& f, int x, int y, std::unordered_map<std::int64_t, std::int64_t>& next)
-{
-    const std::size_t c[4] = {m.Index(x, y), m.Index(x + 1, y), m.Index(x + 1, y + 1), m.Index(x, y + 1)};
-    bool neg[4];
-    int count = 0;
-    for (int k = 0; k < 4; ++k)
-        count += (neg[k] = f.sign[c[k]] < 0) ? 1 : 0;
-    if (count == 0 || count == 4)
-        return;
-    // Edge k runs from corner k to corner k + 1.
-    const std::int64_t e[4] = {Across(m, x, y), Down(m, x + 1, y), Across(m, x, y + 1), Down(m, x, y)};
-    if (count == 2 && neg[0] == neg[2]) {
-        const bool centreNeg = f.sign[c[0]] + f.sign[c[1]] + f.sign[c[2]] + f.sign[c[3]] < 0;
-        for (int k = 0; k < 4; ++k) {
-            if (centreNeg && !neg[k])
-                next[e[k]] = e[(k + 3) % 4]; // cut off the positive corner
-            if (!centreNeg && neg[k])
-                next[e[(k + 3) % 4]] = e[k]; // cut off the negative corner
-        }
-        return;
-    }
-    std::int64_t into = -1, out = -1;
-    for (int k = 0; k < 4; ++k) {
-        if (!neg[k] && neg[(k + 1) % 4])
-            into = e[k];
-        if (neg[k] && !neg[(k + 1) % 4])
-            out = e[k];
-    }
-    next[into] = out;
-}
+// A segment of the medial line from one edge to the next, and where the
+// line crosses the edge it starts from.
+struct Step {
+    std::int64_t next = -1;
+    MedialPoint at;
+};
 
-MedialPoint Crossing(const TrackRing& ring, const Fields& f, std::int64_t edge)
+// Where the sign of inner - outer changes along an edge from corner
+// (row ra, ax) to corner (rb, bx) of the rows, `edge` the edge's id.
+MedialPoint Crossing(const TrackRing& ring, const FieldRows& f, std::int64_t edge, int ra, int ax, int rb, int bx)
 {
     const CellMask& m = ring.ring;
-    const std::size_t a = std::size_t(edge / 2);
-    const std::size_t b = edge % 2 == 0 ? a + 1 : a + std::size_t(m.width);
-    const double fa = f.sign[a], fb = f.sign[b];
+    const double fa = f.Sign(ra, ax), fb = f.Sign(rb, bx);
     const double t = fa == fb ? 0.5 : fa / (fa - fb);
-    const double ax = double(a % std::size_t(m.width)), ay = double(a / std::size_t(m.width));
+    const std::size_t a = std::size_t(edge / 2);
+    const double cx = double(a % std::size_t(m.width)), cy = double(a / std::size_t(m.width));
     MedialPoint p;
-    p.x = ring.window.minX + ax + (edge % 2 == 0 ? t : 0) + 0.5;
-    p.y = ring.window.minY + ay + (edge % 2 == 0 ? 0 : t) + 0.5;
+    p.x = ring.window.minX + cx + (edge % 2 == 0 ? t : 0) + 0.5;
+    p.y = ring.window.minY + cy + (edge % 2 == 0 ? 0 : t) + 0.5;
     // The distances reach the centres of the wall cells; their faces are
     // half a cell nearer.
-    p.inner = f.inner[a] + t * (f.inner[b] - f.inner[a]) - 0.5;
-    p.outer = f.outer[a] + t * (f.outer[b] - f.outer[a]) - 0.5;
+    const double ia = f.inner[ra][std::size_t(ax)], ib = f.inner[rb][std::size_t(bx)];
+    const double oa = f.outer[ra][std::size_t(ax)], ob = f.outer[rb][std::size_t(bx)];
+    p.inner = ia + t * (ib - ia) - 0.5;
+    p.outer = oa + t * (ob - oa) - 0.5;
     return p;
 }
 
-std::vector<std::int64_t> LongestLoop(const std::unordered_map<std::int64_t, std::int64_t>& next)
+// The segments of square (x, y), its top corners in row 0 of the rows and
+// its bottom ones in row 1: from an edge where, going round its corners,
+// the field turns negative to the next edge where it turns back. The
+// negative side is always on the same hand, so the segments join into loops
+// that all run the same way.
+void SquareSegments(const TrackRing& ring, const FieldRows& f, int x, int y, std::unordered_map<std::int64_t, Step>& next)
 {
-    std::vector<std::int64_t> best, loop;
+    const CellMask& m = ring.ring;
+    // Corner k: its row and column; edge k runs from corner k to corner k + 1.
+    const int row[4] = {0, 0, 1, 1}, col[4] = {x, x + 1, x + 1, x};
+    float s[4];
+    bool neg[4];
+    int count = 0;
+    for (int k = 0; k < 4; ++k) {
+        s[k] = f.Sign(row[k], col[k]);
+        count += (neg[k] = s[k] < 0) ? 1 : 0;
+    }
+    if (count == 0 || count == 4)
+        return;
+    const std::int64_t e[4] = {Across(m, x, y), Down(m, x + 1, y), Across(m, x, y + 1), Down(m, x, y)};
+    // Each edge's corners, its first cell (left or top) first.
+    static constexpr int kFirst[4] = {0, 1, 3, 0}, kSecond[4] = {1, 2, 2, 3};
+    const auto link = [&](int from, int to) {
+        const int a = kFirst[from], b = kSecond[from];
+        next[e[from]] = {e[to], Crossing(ring, f, e[from], row[a], col[a], row[b], col[b])};
+    };
+    if (count == 2 && neg[0] == neg[2]) {
+        const bool centreNeg = s[0] + s[1] + s[2] + s[3] < 0;
+        for (int k = 0; k < 4; ++k) {
+            if (centreNeg && !neg[k])
+                link(k, (k + 3) % 4); // cut off the positive corner
+            if (!centreNeg && neg[k])
+                link((k + 3) % 4, k); // cut off the negative corner
+        }
+        return;
+    }
+    int into = -1, out = -1;
+    for (int k = 0; k < 4; ++k) {
+        if (!neg[k] && neg[(k + 1) % 4])
+            into = k;
+        if (neg[k] && !neg[(k + 1) % 4])
+            out = k;
+    }
+    link(into, out);
+}
+
+std::vector<MedialPoint> LongestLoop(const std::unordered_map<std::int64_t, Step>& next)
+{
+    std::vector<MedialPoint> best, loop;
     std::unordered_set<std::int64_t> done;
     for (const auto& [first, unused] : next) {
         if (done.count(first))
@@ -107,11 +125,11 @@ std::vector<std::int64_t> LongestLoop(const std::unordered_map<std::int64_t, std
         std::int64_t e = first;
         bool closed = false;
         while (done.insert(e).second) {
-            loop.push_back(e);
             const auto it = next.find(e);
             if (it == next.end())
                 break;
-            e = it->second;
+            loop.push_back(it->second.at);
+            e = it->second.next;
             closed = e == first;
         }
         if (closed && loop.size() > best.size())
@@ -125,15 +143,26 @@ std::vector<std::int64_t> LongestLoop(const std::unordered_map<std::int64_t, std
 std::vector<MedialPoint> MedialLoop(const TrackRing& ring)
 {
     const CellMask& m = ring.ring;
-    const Fields f = DistanceFields(ring);
-    std::unordered_map<std::int64_t, std::int64_t> next;
-    for (int y = 0; y + 1 < m.height; ++y)
+    if (m.width < 2 || m.height < 2)
+        return {};
+    DistanceRows inner(ring.inner, 1), outer(ring.outer, 1);
+    FieldRows f;
+    for (int r = 0; r < 2; ++r) {
+        f.inner[r].resize(std::size_t(m.width));
+        f.outer[r].resize(std::size_t(m.width));
+    }
+    TakeRow(inner, 0, f.inner[1]);
+    TakeRow(outer, 0, f.outer[1]);
+    std::unordered_map<std::int64_t, Step> next;
+    for (int y = 0; y + 1 < m.height; ++y) {
+        std::swap(f.inner[0], f.inner[1]);
+        std::swap(f.outer[0], f.outer[1]);
+        TakeRow(inner, y + 1, f.inner[1]);
+        TakeRow(outer, y + 1, f.outer[1]);
         for (int x = 0; x + 1 < m.width; ++x)
-            SquareSegments(m, f, x, y, next);
-    std::vector<MedialPoint> points;
-    for (const std::int64_t edge : LongestLoop(next))
-        points.push_back(Crossing(ring, f, edge));
-    return points;
+            SquareSegments(ring, f, x, y, next);
+    }
+    return LongestLoop(next);
 }
 
 } // namespace velmora

@@ -27,23 +27,6 @@ double Cross(WorldPoint a, WorldPoint b)
     return a.x * b.y - a.y * b.x;
 }
 
-// The unit normal to the left of travel at each point, from its neighbours
-// either side, so that it is smooth across a kink; (0, 0) where they meet.
-std::vector<WorldPoint> LeftNormals(const std::vector<WorldPoint>& p, bool closed)
-{
-    const std::size_t n = p.size();
-    std::vector<WorldPoint> out(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const WorldPoint prev = closed ? p[(i + n - 1) % n] : p[i == 0 ? 0 : i - 1];
-        const WorldPoint next = closed ? p[(i + 1) % n] : p[std::min(i + 1, n - 1)];
-        const WorldPoint d = Minus(next, prev);
-        const double length = std::hypot(d.x, d.y);
-        if (length > 0)
-            out[i] = {-d.y / length, d.x / length};
-    }
-    return out;
-}
-
 // Where on the source's centre line a point is nearest: segment and the
 // share of the way along it.
 struct Nearest {
@@ -52,21 +35,43 @@ struct Nearest {
     WorldPoint at;
 };
 
+// How near stretch k of the line comes to p, if nearer than `best` has it.
+void TryStretch(const std::vector<WorldPoint>& line, std::size_t k, WorldPoint p, Nearest& best,
+                double& bestDistance)
+{
+    const WorldPoint a = line[k], b = line[(k + 1) % line.size()];
+    const WorldPoint d = Minus(b, a);
+    const double dd = Dot(d, d);
+    const double t = dd > 0 ? std::clamp(Dot(Minus(p, a), d) / dd, 0.0, 1.0) : 0;
+    const WorldPoint q{a.x + t * d.x, a.y + t * d.y};
+    const double distance = std::hypot(p.x - q.x, p.y - q.y);
+    if (distance < bestDistance) {
+        bestDistance = distance;
+        best = {k, t, q};
+    }
+}
+
 Nearest NearestOn(const std::vector<WorldPoint>& line, std::size_t segments, WorldPoint p)
 {
     Nearest best;
     double bestDistance = HUGE_VAL;
-    for (std::size_t k = 0; k < segments; ++k) {
-        const WorldPoint a = line[k], b = line[(k + 1) % line.size()];
-        const WorldPoint d = Minus(b, a);
-        const double dd = Dot(d, d);
-        const double t = dd > 0 ? std::clamp(Dot(Minus(p, a), d) / dd, 0.0, 1.0) : 0;
-        const WorldPoint q{a.x + t * d.x, a.y + t * d.y};
-        const double distance = std::hypot(p.x - q.x, p.y - q.y);
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = {k, t, q};
-        }
+    for (std::size_t k = 0; k < segments; ++k)
+        TryStretch(line, k, p, best, bestDistance);
+    return best;
+}
+
+// The same among the stretches up to `reach` either way of stretch `around`.
+Nearest NearestAround(const std::vector<WorldPoint>& line, std::size_t segments, bool closed, WorldPoint p,
+                      std::size_t around, std::size_t reach)
+{
+    if (2 * reach + 1 >= segments)
+        return NearestOn(line, segments, p);
+    Nearest best;
+    double bestDistance = HUGE_VAL;
+    for (std::size_t step = 0; step <= 2 * reach; ++step) {
+        const std::size_t k = (around + segments + step - reach) % segments;
+        if (closed || (around + step >= reach && around + step - reach < segments))
+            TryStretch(line, k, p, best, bestDistance);
     }
     return best;
 }
@@ -247,10 +252,67 @@ void KeepClearance(RacelineInput& corridor, const SourceEdges& e, const std::vec
 
 } // namespace
 
+std::vector<WorldPoint> LeftNormals(const std::vector<WorldPoint>& p, bool closed)
+{
+    const std::size_t n = p.size();
+    std::vector<WorldPoint> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const WorldPoint prev = closed ? p[(i + n - 1) % n] : p[i == 0 ? 0 : i - 1];
+        const WorldPoint next = closed ? p[(i + 1) % n] : p[std::min(i + 1, n - 1)];
+        const WorldPoint d = Minus(next, prev);
+        const double length = std::hypot(d.x, d.y);
+        if (length > 0)
+            out[i] = {-d.y / length, d.x / length};
+    }
+    return out;
+}
+
+void TakeRowWidths(TrackSamples& samples, const SourceEdges& e, const WorldFrame& frame)
+{
+    const std::size_t n = e.centre.size();
+    if (e.empty() || e.widthLeft.size() != n || e.widthRight.size() != n || samples.rows.empty())
+        return;
+    const std::size_t segments = e.closed ? n : n - 1;
+    // The samples run along the source's line in its order: each is looked
+    // for near where the one before was found, as far either way as the
+    // step between them spans of the source's rows, and more.
+    double sourceLength = 0;
+    for (std::size_t k = 0; k < segments; ++k)
+        sourceLength +=
+            std::hypot(e.centre[(k + 1) % n].x - e.centre[k].x, e.centre[(k + 1) % n].y - e.centre[k].y);
+    const double sampleLength = frame.Metres(samples.length) / double(samples.rows.size());
+    const std::size_t reach =
+        sourceLength > 0 ? std::size_t(std::ceil(4 * sampleLength / (sourceLength / double(segments)))) + 8
+                         : segments;
+    std::size_t at = 0;
+    for (std::size_t r = 0; r < samples.rows.size(); ++r) {
+        TrackSample& row = samples.rows[r];
+        const WorldPoint p{frame.X(row.x), frame.Y(row.y)};
+        const Nearest near = r == 0 ? NearestOn(e.centre, segments, p)
+                                    : NearestAround(e.centre, segments, e.closed, p, at, reach);
+        at = near.segment;
+        const std::size_t k = near.segment, k1 = (k + 1) % n;
+        row.widthLeft = (e.widthLeft[k] + near.t * (e.widthLeft[k1] - e.widthLeft[k])) / frame.metresPerPixel;
+        row.widthRight =
+            (e.widthRight[k] + near.t * (e.widthRight[k1] - e.widthRight[k])) / frame.metresPerPixel;
+        // Left of travel on the screen, y down.
+        const double lx = std::sin(row.heading), ly = -std::cos(row.heading);
+        row.left = {row.x + row.widthLeft * lx, row.y + row.widthLeft * ly};
+        row.right = {row.x - row.widthRight * lx, row.y - row.widthRight * ly};
+    }
+    samples.rowWidths = true;
+}
+
 void NarrowToSourceEdges(RacelineInput& corridor, const SourceEdges& e, double clearance)
 {
     if (e.empty() || e.widthLeft.size() != e.centre.size() || e.widthRight.size() != e.centre.size())
         return;
+    if (e.walls) {
+        const double widest = std::max(*std::max_element(e.widthLeft.begin(), e.widthLeft.end()),
+                                       *std::max_element(e.widthRight.begin(), e.widthRight.end()));
+        FitToMapWalls(corridor, *e.walls, clearance, 2 * widest + clearance, e.rowWidths);
+        return;
+    }
     const std::size_t segments = e.closed ? e.centre.size() : e.centre.size() - 1;
     const std::vector<WorldPoint> sourceNormals = LeftNormals(e.centre, e.closed);
     const Side left = EdgeOf(e, sourceNormals, e.widthLeft, 1);

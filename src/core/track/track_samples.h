@@ -29,6 +29,10 @@ struct TrackSamples {
     bool closed = false;  // a loop: the last row runs on into the first
     double length = 0;    // pixels round the whole track
     double halfWidth = 0; // pixels from the centre line to either edge
+    // The rows' widths and edges are the track's own, measured on the map
+    // it came from, rather than the drawn surface's: what the centreline
+    // writes in place of the half width.
+    bool rowWidths = false;
 };
 
 inline constexpr std::size_t kMaxTrackSamples = 10000000;

@@ -45,7 +45,14 @@ TEST(LabelComplement, GroupsAsAFloodThroughSidesAndCornersDoes)
             std::bernoulli_distribution held(c.held);
             for (auto& cell : m.cells)
                 cell = held(random) ? 1 : 0;
-            const ComplementLabels labels = LabelComplement(m);
+            const ComplementLabels parts = LabelComplement(m);
+            struct {
+                std::vector<std::uint32_t> label;
+                const std::vector<RegionSummary>& regions;
+            } labels{std::vector<std::uint32_t>(m.cells.size(), 0), parts.regions};
+            for (const CellStretch& s : parts.stretches)
+                for (int x = s.x0; x <= s.x1; ++x)
+                    labels.label[m.Index(x, s.y)] = s.group;
             const std::vector<int> flood = FloodGroups(m);
             // The same partition: each flood group is one labelled group and
             // back, with its size, first cell and whether it meets the edge.

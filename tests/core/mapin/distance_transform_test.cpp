@@ -35,5 +35,28 @@ TEST(DistanceTransform, IsExactOnEveryKindOfMask)
     }
 }
 
+// The free cells clear of the walls by a radius, as the exact distances say:
+// in a byte a cell, a far run must not hide a near wall.
+TEST(DistanceTransform, HeldBeyondIsTheThresholdOfTheExactDistances)
+{
+    std::mt19937 random(3);
+    // Tall enough for runs down a column past what a byte holds.
+    for (const double density : {0.00002, 0.002, 0.4}) {
+        CellMask walls(120, 700);
+        std::bernoulli_distribution pick(density);
+        for (auto& cell : walls.cells)
+            cell = pick(random) ? 1 : 0;
+        CellMask free = walls;
+        for (auto& cell : free.cells)
+            cell = cell ? 0 : 1;
+        const std::vector<float> d = SquaredDistances(walls);
+        for (const double radius : {0.5, 1.5, 7.2, 30.0, 252.9, 260.0}) {
+            const CellMask held = HeldBeyond(free, radius);
+            for (std::size_t i = 0; i < d.size(); ++i)
+                ASSERT_EQ(held.cells[i], d[i] > radius * radius ? 1 : 0) << density << " " << radius << " at " << i;
+        }
+    }
+}
+
 } // namespace
 } // namespace velmora

@@ -54,6 +54,32 @@ void Set(GreyImage& g, int x, int y, std::uint8_t v)
     g.values[std::size_t(y * g.width + x)] = v;
 }
 
+// Cuts `count` gaps `cells` wide into the inner wall, evenly round it.
+void BreakInnerWall(GreyImage& g, int count, int cells)
+{
+    for (int k = 0; k < count; ++k) {
+        const double a = (k + 0.5) * 2 * std::numbers::pi / count;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const double along = -(x + 0.5 - kMiddle) * std::sin(a) + (y + 0.5 - kMiddle) * std::cos(a);
+                const double out = (x + 0.5 - kMiddle) * std::cos(a) + (y + 0.5 - kMiddle) * std::sin(a);
+                if (std::abs(along) < cells / 2.0 && out > 0 && Radius(x, y) < kInner + 1)
+                    Set(g, x, y, kFree);
+            }
+    }
+}
+
+// A walled room in the map's corner round a pillar: a loop of free space
+// 3.6 m long, off the track.
+void Room(GreyImage& g)
+{
+    for (int y = 5; y < 35; ++y)
+        for (int x = 5; x < 35; ++x) {
+            const bool wall = x < 7 || y < 7 || x >= 33 || y >= 33 || (x >= 14 && x < 26 && y >= 14 && y < 26);
+            Set(g, x, y, wall ? kWallGrey : kFree);
+        }
+}
+
 // Where the ring meets the horizontal through the middle on the right.
 constexpr int kRightX = int(kMiddle + kInner);
 
@@ -62,6 +88,7 @@ struct Case {
     std::function<void(GreyImage&, RosMapInfo&, MapTrackOptions&)> change;
     const char* failure; // nullptr: imports, running the way `counterClockwise` says
     bool counterClockwise = true;
+    const char* note = ""; // in the note of a track that imports
 };
 
 const Case kCases[] = {
@@ -96,16 +123,41 @@ const Case kCases[] = {
          o.minObstacle = 0.35;
      }, nullptr},
     {"gap", [](GreyImage& g, RosMapInfo&, MapTrackOptions&) {
-         for (int y = 99; y < 102; ++y)
+         for (int y = 96; y < 104; ++y)
              for (int x = 165; x < 175; ++x)
                  Set(g, x, y, kFree);
-     }, "the free space around 0.00,0.00 m leaks to the map's edge; its narrowest way out is 0.15 m wide at 0.83,-0.03 m (a gap in a wall?): "
-        "--close-gaps 0.15 closes it"},
+     }, "the free space around 0.00,0.00 m leaks to the map's edge; its narrowest way out is 0.35 m wide at 0.83,0.02 m (a gap in a wall?): "
+        "closing wall gaps up to 0.35 m closes it"},
     {"gap closed", [](GreyImage& g, RosMapInfo&, MapTrackOptions& o) {
+         for (int y = 96; y < 104; ++y)
+             for (int x = 165; x < 175; ++x)
+                 Set(g, x, y, kFree);
+         o.closeGaps = 0.35; // as the failure says
+     }, nullptr},
+    {"gap narrower than the car", [](GreyImage& g, RosMapInfo&, MapTrackOptions&) {
          for (int y = 99; y < 102; ++y)
              for (int x = 165; x < 175; ++x)
                  Set(g, x, y, kFree);
-         o.closeGaps = 0.15;
+     }, nullptr},
+    {"inner wall broken, a room off the track", [](GreyImage& g, RosMapInfo&, MapTrackOptions&) {
+         BreakInnerWall(g, 6, 4);
+         Room(g);
+     }, nullptr, true, "closed wall gaps up to 0.31 m (narrower than the car) to make one loop"},
+    {"inner wall broken wider than the car, a room off the track", [](GreyImage& g, RosMapInfo&, MapTrackOptions&) {
+         BreakInnerWall(g, 6, 12);
+         Room(g);
+     }, "goes round more than one wall"},
+    {"a room, the origin in it, the inner wall broken wider than the car", [](GreyImage& g, RosMapInfo& info, MapTrackOptions&) {
+         BreakInnerWall(g, 6, 12);
+         Room(g);
+         info.originX = -9.5 * kRes;
+         info.originY = -(200 - 9.5) * kRes;
+     }, "the only loop found, round 0.52,-0.53 m, is far smaller than the free area at 4.53,-4.53 m, so it is not "
+        "taken without a start: if it is the track, give the start 0.00,0.00 m"},
+    {"a room, the origin in it", [](GreyImage& g, RosMapInfo& info, MapTrackOptions&) {
+         Room(g);
+         info.originX = -9.5 * kRes;
+         info.originY = -(200 - 9.5) * kRes;
      }, nullptr},
     {"unknown outside", [](GreyImage& g, RosMapInfo&, MapTrackOptions&) {
          for (int y = 0; y < 200; ++y)
@@ -142,6 +194,8 @@ const Case kCases[] = {
      "the free space around -2.75,0.00 m does not close into a loop"},
     {"origin on a wall", [](GreyImage&, RosMapInfo& info, MapTrackOptions&) { info.originX = -170.5 * kRes; },
      nullptr},
+    {"more memory than allowed", [](GreyImage&, RosMapInfo&, MapTrackOptions& o) { o.memoryBudget = 2e5; },
+     "is 144 x 144 cells, more than can be traced in 0.2 MB of memory: scale the map's picture down 2 times (to 0.1 m a cell)"},
     {"turned", [](GreyImage&, RosMapInfo& info, MapTrackOptions&) { info.originYaw = 0.5; },
      "the map is turned (origin yaw 0.5 rad)"},
 };
@@ -161,6 +215,7 @@ TEST(MapCentreline, FindsTheRingOrSaysWhyNot)
             continue;
         }
         ASSERT_TRUE(line.ok()) << line.error();
+        EXPECT_NE(line->note.find(c.note), std::string::npos) << line->note;
         ASSERT_GT(line->points.size(), 300u);
         // On the circle half way between the walls' faces, finer than a
         // cell, and each wall 15 cells away.
@@ -191,6 +246,26 @@ TEST(MapCentreline, StartsNearestTheStart)
     ASSERT_TRUE(largest.ok()) << largest.error();
     EXPECT_EQ(largest->note.rfind("0,0 m is not on a free loop: took the largest free loop, starting at ", 0), 0u)
         << largest->note;
+}
+
+// The free area a track goes round can be far larger than the track: the
+// infield is no rival to the loop round it.
+TEST(MapCentreline, TakesANarrowTrackRoundAWideInfield)
+{
+    GreyImage g = RoundTrack();
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const double r = Radius(x, y);
+            if (r < kOuter - 6)
+                Set(g, x, y, r >= kOuter - 8 ? kWallGrey : kFree);
+        }
+    RosMapInfo info = Info();
+    info.originX = -(kMiddle + kOuter - 3) * kRes;
+    const Result<MapCentreline> line = ExtractMapCentreline(g, info, {});
+    ASSERT_TRUE(line.ok()) << line.error();
+    EXPECT_TRUE(line->note.empty()) << line->note;
+    for (const MapLinePoint& p : line->points)
+        ASSERT_NEAR(std::hypot(p.x - kMiddle, p.y - kMiddle), kOuter - 3, 0.5);
 }
 
 TEST(MapImport, PutsTheTrackOnTheMapsGridAndFrame)
