@@ -150,7 +150,13 @@ struct AnyOption {
 
     Status Read(const std::string& value, ExportOptions& o) const
     {
-        return tool ? tool->read(value, o) : output->read(value, o.outputOptions);
+        if (tool)
+            return tool->read(value, o);
+        // An output's reader says what is wrong with the value; the
+        // command line names the option.
+        if (Status read = output->read(value, o.outputOptions); !read)
+            return Fail("--" + std::string(name) + " " + read.error());
+        return {};
     }
 };
 
@@ -213,8 +219,8 @@ std::string OutputFlags()
 // The whole command once every option was read.
 Status Check(const ExportOptions& o)
 {
-    if (Status combined = CheckOutputCombination(o.Choices()); !combined)
-        return combined;
+    if (const OutputClash clash = FindOutputClash(o.Choices()); clash.first && clash.second)
+        return Fail(std::string("choose one of --") + clash.first->flag + " and --" + clash.second->flag);
     if (o.tracks.empty() && o.generate == 0)
         return Fail("no track file given");
     if (o.outputs.empty())

@@ -1,6 +1,7 @@
 #include "export_tool/track_pool.h"
 
 #include "core/formats/number_text.h"
+#include "export_tool/tool_words.h"
 #include "render/worker_pool.h"
 
 #include <algorithm>
@@ -97,9 +98,9 @@ private:
             *output_.facts << std::flush;
         }
         for (const std::string& warning : o.report.warnings)
-            output_.err << "velmora-export: " << track << ": " << warning << "\n";
+            output_.err << "velmora-export: " << track << ": " << InToolWords(warning) << "\n";
         if (!o.done) {
-            output_.err << "velmora-export: " << track << ": " << o.done.error() << "\n";
+            output_.err << "velmora-export: " << track << ": " << InToolWords(o.done.error()) << "\n";
             ++failures_;
         }
         output_.err << std::flush;

@@ -13,7 +13,7 @@ Result<NamedVehicle> LoadVehicle(const std::string& given)
     const QString path = QString::fromStdString(given);
     const Result<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes)
-        return Fail("--vehicle " + given + ": no such vehicle (" + KnownVehicleNames() + ") and " + bytes.error());
+        return Fail(given + ": no such vehicle (" + KnownVehicleNames() + ") and " + bytes.error());
     const Result<Vehicle> read =
         ParseVehicle(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     if (!read)

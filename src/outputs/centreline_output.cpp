@@ -12,9 +12,9 @@ Status WriteCentreline(const OutputContext& c)
 
 } // namespace
 
-extern const OutputEntry kCentrelineOutput = {"centreline", "NAME_centreline.csv",
+extern const OutputEntry kCentrelineOutput = {"centreline", "Centre line", "NAME_centreline.csv",
                                               "the centre line as racing-line tools read it\n(# "
-                                              "x_m,y_m,w_tr_right_m,w_tr_left_m), one row every --spacing",
+                                              "x_m,y_m,w_tr_right_m,w_tr_left_m), one row every spacing",
                                               false, WriteCentreline};
 
 } // namespace velmora

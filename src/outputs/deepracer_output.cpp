@@ -13,7 +13,7 @@ Status WriteDeepRacer(const OutputContext& c)
 } // namespace
 
 extern const OutputEntry kDeepRacerOutput = {
-    "deepracer", "NAME.npy",
+    "deepracer", "DeepRacer track", "NAME.npy",
     "the track as AWS DeepRacer's tools load it: N x 6 float64, centre, inner\nand outer edge in metres, the "
     "first row repeated",
     false, WriteDeepRacer};

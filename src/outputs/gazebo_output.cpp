@@ -18,7 +18,7 @@ constexpr int kTextureLevel = 6;
 Status ReadWallHeight(const std::string& text, OutputOptions& o)
 {
     if (!ReadPositive(text, o.wallHeight))
-        return Fail("--wall-height needs a number of metres greater than 0, not \"" + text + "\"");
+        return Fail("needs a number of metres greater than 0, not \"" + text + "\"");
     return {};
 }
 
@@ -68,7 +68,7 @@ Status WriteGazebo(const OutputContext& c)
     const QString model = QDir(folder).filePath(QString::fromStdString(world->name + "_gazebo"));
     if (!OursOrFree(model))
         return Fail(Utf8(model) +
-                    " is there and holds no model this program wrote; move it or give --out-dir");
+                    " is there and holds no model this program wrote; move it or " + kChooseAnotherFolder);
     if (Status s = WriteFiles(folder, world->files); !s)
         return s;
     c.notes.push_back(StartPoseText(world->start));
@@ -76,13 +76,13 @@ Status WriteGazebo(const OutputContext& c)
 }
 
 constexpr OutputOption kGazeboOptions[] = {
-    {"wall-height", "M", "height of the Gazebo world's walls in metres (default 0.3)", ReadWallHeight},
+    {"wall-height", "Wall height", "M", "height of the Gazebo world's walls in metres (default 0.3)", ReadWallHeight},
 };
 
 } // namespace
 
 extern const OutputEntry kGazeboOutput = {
-    "gazebo", "NAME_gazebo/, NAME_world.sdf",
+    "gazebo", "Gazebo world", "NAME_gazebo/, NAME_world.sdf",
     "a world for Gazebo Classic and\n"
     "Gazebo Sim: a model of the ground with the picture and walls along both edges,\n"
     "and a world that includes it",

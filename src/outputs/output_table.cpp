@@ -42,12 +42,20 @@ const OutputEntry* OutputNamed(std::string_view flag)
     return nullptr;
 }
 
-Status CheckOutputCombination(const OutputChoices& choices)
+OutputClash FindOutputClash(const OutputChoices& choices)
 {
     for (const OutputEntry* output : Outputs())
         if (output->excludes && choices.Wants(output->flag) && choices.Wants(output->excludes))
-            return Fail(std::string("choose one of --") + output->flag + " and --" + output->excludes);
+            return {output, OutputNamed(output->excludes)};
     return {};
+}
+
+Status CheckOutputCombination(const OutputChoices& choices)
+{
+    const OutputClash clash = FindOutputClash(choices);
+    if (!clash.first || !clash.second)
+        return {};
+    return Fail(std::string("choose one of ") + clash.first->label + " and " + clash.second->label);
 }
 
 bool NeedsPicture(const OutputChoices& choices)

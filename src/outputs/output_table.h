@@ -92,11 +92,14 @@ struct OutputContext {
 };
 
 // An option that only one output reads: its name without the dashes
-// ("png-level"), the name of its value in help (nullptr for a switch), its
-// help text (lines after the first begin with '\n') and how its text is read.
-// The failure is the usage error the user sees.
+// ("png-level"), its name in the editor ("PNG level"), the name of its value
+// in help (nullptr for a switch), its help text (lines after the first begin
+// with '\n') and how its text is read. The failure says what is wrong with
+// the value without naming the option ("needs a whole number ..."): the
+// tool puts the option's name before it, the editor its label.
 struct OutputOption {
     const char* name;
+    const char* label;
     const char* valueName;
     const char* help;
     Status (*read)(const std::string& value, OutputOptions& o);
@@ -106,6 +109,7 @@ struct OutputOption {
 // Export for Simulators both list every entry.
 struct OutputEntry {
     const char* flag;  // "png" for --png
+    const char* label; // its check box in the editor: "Picture (PNG)"
     const char* files; // what it writes, NAME standing for the track's name
     const char* help;  // its text in --help
     bool needsPicture; // the canvas is drawn for it
@@ -124,8 +128,21 @@ std::span<const OutputEntry* const> Outputs();
 // The output with this flag, or nullptr.
 const OutputEntry* OutputNamed(std::string_view flag);
 
-// Two outputs asked for together that cannot go together: "choose one of
-// --png and --bmp", else success.
+// What a failure of an output tells the user to do when the files it would
+// write are in the way. The outputs speak the editor's words; velmora-export
+// says it with its option.
+inline constexpr char kChooseAnotherFolder[] = "choose another output folder";
+
+// The first two outputs asked for together that cannot go together (PNG and
+// BMP), or none.
+struct OutputClash {
+    const OutputEntry* first = nullptr;
+    const OutputEntry* second = nullptr;
+};
+OutputClash FindOutputClash(const OutputChoices& choices);
+
+// A clash in the editor's words: "choose one of Picture (PNG) and Picture
+// (BMP)", else success.
 Status CheckOutputCombination(const OutputChoices& choices);
 
 // Whether any output asked for needs the canvas picture.

@@ -11,7 +11,7 @@ namespace {
 Status ReadPngLevel(const std::string& text, OutputOptions& o)
 {
     if (text.size() != 1 || text[0] < '1' || text[0] > '9')
-        return Fail("--png-level needs a whole number from 1 to 9, not \"" + text + "\"");
+        return Fail("needs a whole number from 1 to 9, not \"" + text + "\"");
     o.pngLevel = text[0] - '0';
     return {};
 }
@@ -33,7 +33,7 @@ Status WriteBmp(const OutputContext& c)
 }
 
 constexpr OutputOption kPngOptions[] = {
-    {"png-level", "L",
+    {"png-level", "PNG level", "L",
      "zlib level of NAME.png, 1 (fastest) to 9 (smallest: the default, as the\neditor's Export)",
      ReadPngLevel},
 };
@@ -41,8 +41,8 @@ constexpr OutputOption kPngOptions[] = {
 } // namespace
 
 extern const OutputEntry kPngOutput = {
-    "png", "NAME.png", "the canvas picture, as the editor's Export", true, WritePng, "bmp", kPngOptions};
-extern const OutputEntry kBmpOutput = {"bmp", "NAME.bmp", "the canvas picture as a 24-bit BMP",
+    "png", "Picture (PNG)", "NAME.png", "the canvas picture, as the editor's Export", true, WritePng, "bmp", kPngOptions};
+extern const OutputEntry kBmpOutput = {"bmp", "Picture (BMP)", "NAME.bmp", "the canvas picture as a 24-bit BMP",
                                        true,  WriteBmp,   "png"};
 
 } // namespace velmora

@@ -25,7 +25,7 @@ namespace {
 Status ReadVehicleOption(const std::string& text, OutputOptions& o)
 {
     if (text.empty())
-        return Fail("--vehicle needs the name of a vehicle (" + KnownVehicleNames() + ") or a vehicle file");
+        return Fail("needs the name of a vehicle (" + KnownVehicleNames() + ") or a vehicle file");
     Result<NamedVehicle> vehicle = LoadVehicle(text);
     if (!vehicle)
         return Fail(vehicle.error());
@@ -49,9 +49,8 @@ QImage LinePicture(const QImage& picture, const Raceline& line, const WorldFrame
     QPainter p(&out);
     const double k = DrawingScale(out);
     DrawRaceline(p, line, frame, k);
-    const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
-                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
-    DrawSpeedLegend(p, slow->vx, fast->vx, k);
+    const SpeedRange speeds = SpeedsOf(line);
+    DrawSpeedLegend(p, speeds.slowest, speeds.fastest, k);
     return out;
 }
 
@@ -93,14 +92,14 @@ Status WriteRaceline(const OutputContext& c)
         return s;
     if (Status s = WriteLinePicture(c, *line); !s)
         return s;
-    c.notes.push_back(RacelineSummary(line->length, line->lapTime) + " with " + vehicle.name);
+    c.notes.push_back(RacelineSummary(line->length, line->lapTime, line->closed) + " with " + vehicle.name);
     return {};
 }
 
 Status ReadHeadingZero(const std::string& text, OutputOptions& o)
 {
     if (text != "east" && text != "north")
-        return Fail("--heading-zero must be east or north, not \"" + text + "\"");
+        return Fail("must be east or north, not \"" + text + "\"");
     o.headingZero = text == "north" ? HeadingZero::North : HeadingZero::East;
     return {};
 }
@@ -111,8 +110,8 @@ const std::string kVehicleHelp =
     "the car the race line is for: " + KnownVehicleNames() + " (the first is the default)\nor a vehicle file";
 
 const OutputOption kRacelineOptions[] = {
-    {"vehicle", "NAME|FILE", kVehicleHelp.c_str(), ReadVehicleOption},
-    {"heading-zero", "east|north",
+    {"vehicle", "Vehicle", "NAME|FILE", kVehicleHelp.c_str(), ReadVehicleOption},
+    {"heading-zero", "Heading zero", "east|north",
      "where psi_rad 0 points: east (+x, the default, as F1TENTH\nfiles) or north (+y, as TUM's optimiser)",
      ReadHeadingZero},
 };
@@ -121,10 +120,11 @@ const OutputOption kRacelineOptions[] = {
 
 extern const OutputEntry kRacelineOutput = {
     "raceline",
+    "Race line",
     "NAME_raceline.csv, NAME_raceline.png",
     "the minimum-curvature race line\n"
     "with its speed profile, as F1TENTH and TUM tools read it (# s_m; x_m; y_m;\n"
-    "psi_rad; kappa_radpm; vx_mps; ax_mps2); with --png or --bmp also the picture\n"
+    "psi_rad; kappa_radpm; vx_mps; ax_mps2); with a picture output also the picture\n"
     "with the line coloured by speed",
     false,
     WriteRaceline,

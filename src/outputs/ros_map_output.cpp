@@ -52,7 +52,7 @@ Status WriteRosMap(const OutputContext& c)
 
 } // namespace
 
-extern const OutputEntry kRosMapOutput = {"ros-map", "NAME_map.png, NAME_map.yaml",
+extern const OutputEntry kRosMapOutput = {"ros-map", "ROS map", "NAME_map.png, NAME_map.yaml",
                                           "an occupancy map for ROS and F1TENTH", false, WriteRosMap};
 
 } // namespace velmora

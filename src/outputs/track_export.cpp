@@ -25,8 +25,8 @@ Status SparesPicture(const OutputChoices& choices, const OutputNames& names, con
         for (QString file : QString::fromUtf8(output->files).split(", ")) {
             file.replace("NAME", names.name);
             if (QFileInfo(dir.filePath(file)).absoluteFilePath() == picture)
-                return Fail("--" + std::string(output->flag) + " would write " + Utf8(file) +
-                            " over the map's picture: give --out-dir");
+                return Fail(std::string(output->label) + " would write " + Utf8(file) +
+                            " over the map's picture; " + kChooseAnotherFolder);
         }
     }
     return {};

@@ -21,7 +21,7 @@ bool SameFile(const QFileInfo& a, const QFileInfo& b)
 Status WriteTrk(const OutputContext& c)
 {
     if (!c.names.source.isEmpty() && SameFile(QFileInfo(c.Path(".trk")), QFileInfo(c.names.source)))
-        return Fail("--trk would write over the track file itself; give --out-dir");
+        return Fail(std::string("the track file would be written over itself; ") + kChooseAnotherFolder);
     const std::string track = WriteTrackFile(c.model);
     if (Status s = c.Write(".trk", track); !s)
         return s;
@@ -39,7 +39,7 @@ Status WriteTrk(const OutputContext& c)
 
 } // namespace
 
-extern const OutputEntry kTrkOutput = {"trk", "NAME.trk, NAME_frame.yaml",
+extern const OutputEntry kTrkOutput = {"trk", "Track file", "NAME.trk, NAME_frame.yaml",
                                        "the track file, to open in the\n"
                                        "editor, and its world frame when it has one (a circuit)",
                                        false, WriteTrk};

@@ -34,6 +34,15 @@ QColor SpeedColour(double v, double slowest, double fastest)
     return QColor(channel(1 - u), channel(1 - u / 3), channel(u));
 }
 
+SpeedRange SpeedsOf(const Raceline& line)
+{
+    if (line.rows.empty())
+        return {};
+    const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
+                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
+    return {slow->vx, fast->vx};
+}
+
 void DrawRaceline(QPainter& p, const Raceline& line, const WorldFrame& frame, double scale)
 {
     const std::size_t n = line.rows.size();
@@ -41,8 +50,7 @@ void DrawRaceline(QPainter& p, const Raceline& line, const WorldFrame& frame, do
         return;
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const auto [slow, fast] = std::minmax_element(line.rows.begin(), line.rows.end(),
-                                                  [](const auto& a, const auto& b) { return a.vx < b.vx; });
+    const SpeedRange speeds = SpeedsOf(line);
     QPainterPath whole;
     whole.moveTo(OnCanvas(line.rows[0], frame));
     for (std::size_t i = 1; i < n; ++i)
@@ -53,16 +61,26 @@ void DrawRaceline(QPainter& p, const Raceline& line, const WorldFrame& frame, do
     for (std::size_t i = 0; i + (line.closed ? 0 : 1) < n; ++i) {
         const RacelineRow& a = line.rows[i];
         const RacelineRow& b = line.rows[(i + 1) % n];
-        p.setPen(QPen(SpeedColour(a.vx, slow->vx, fast->vx), 3 * scale, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(SpeedColour(a.vx, speeds.slowest, speeds.fastest), 3 * scale, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(OnCanvas(a, frame), OnCanvas(b, frame));
     }
     p.restore();
 }
 
+QSizeF SpeedLegendSize(double k)
+{
+    return {210 * k, 58 * k};
+}
+
 void DrawSpeedLegend(QPainter& p, double slowest, double fastest, double k)
 {
+    DrawSpeedLegendAt(p, slowest, fastest, k, QPointF(12 * k, 12 * k));
+}
+
+void DrawSpeedLegendAt(QPainter& p, double slowest, double fastest, double k, QPointF at)
+{
     p.save();
-    const QRectF box(12 * k, 12 * k, 210 * k, 58 * k);
+    const QRectF box(at, SpeedLegendSize(k));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 220));
     p.drawRect(box);
@@ -82,13 +100,66 @@ void DrawSpeedLegend(QPainter& p, double slowest, double fastest, double k)
     p.restore();
 }
 
+namespace {
+
+constexpr int kNotePixels = 13;
+constexpr double kMargin = 8; // between a box and the edge of the view
+
+QFont NoteFont(QFont font)
+{
+    font.setPixelSize(kNotePixels);
+    return font;
+}
+
+// The offset of `low` (and the box's size) that keeps [low, low + size]
+// inside [from, to] with the margin.
+double Within(double low, double size, double from, double to)
+{
+    return std::max(from + kMargin, std::min(low, to - kMargin - size));
+}
+
+} // namespace
+
+QRectF PlaceLabel(const QRectF& visible, QPointF anchor, QSizeF size)
+{
+    // Above and right of the start, clear of the line's first stretch.
+    const QPointF wanted = anchor + QPointF(12, -36);
+    return {Within(wanted.x(), size.width(), visible.left(), visible.right()),
+            Within(wanted.y(), size.height(), visible.top(), visible.bottom()), size.width(), size.height()};
+}
+
+QRectF SpeedLegendRect(const QRectF& visible)
+{
+    const QSizeF size = SpeedLegendSize(1);
+    return {QPointF(visible.left() + kMargin, visible.bottom() - kMargin - size.height()), size};
+}
+
+QRectF RacelineLabelRect(const QRectF& visible, QPointF start, QSizeF size, const QRectF& avoid)
+{
+    QRectF placed = PlaceLabel(visible, start, size);
+    if (placed.intersects(avoid))
+        placed.moveBottom(avoid.top() - kMargin);
+    if (placed.top() < visible.top() + kMargin) // no room above: beside it
+        placed = PlaceLabel(visible, QPointF(avoid.right() + kMargin - 12, start.y()), size);
+    return placed;
+}
+
+QSizeF RacelineNoteSize(const QString& text)
+{
+    return QFontMetricsF(NoteFont(QFont())).size(Qt::TextSingleLine, text) + QSizeF(12, 6);
+}
+
+QPointF RacelineStart(const Raceline& line, const WorldFrame& frame)
+{
+    return line.rows.empty() ? QPointF() : OnCanvas(line.rows[0], frame);
+}
+
 void DrawRacelineNote(QPainter& p, QPointF at, const QString& text)
 {
     if (text.isEmpty())
         return;
     p.save();
-    QFont font = p.font();
-    font.setPixelSize(13);
+    const QFont font = NoteFont(QFont());
     p.setFont(font);
     const QRectF box(at, QFontMetricsF(font).size(Qt::TextSingleLine, text) + QSizeF(12, 6));
     p.setPen(Qt::NoPen);
@@ -97,14 +168,6 @@ void DrawRacelineNote(QPainter& p, QPointF at, const QString& text)
     p.setPen(Qt::black);
     p.drawText(box, Qt::AlignCenter, text);
     p.restore();
-}
-
-void DrawRacelineLabel(QPainter& p, const Raceline& line, const WorldFrame& frame, const QString& text)
-{
-    if (line.rows.empty())
-        return;
-    // Above and right of the start, clear of the line's first stretch.
-    DrawRacelineNote(p, OnCanvas(line.rows[0], frame) + QPointF(12, -36), text);
 }
 
 } // namespace velmora

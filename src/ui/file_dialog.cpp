@@ -58,19 +58,39 @@ protected:
     }
 };
 
+QString& LastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 QString Ask(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title, const QString& folder,
             const QString& filter)
 {
-    FileDialog dialog(parent, title, folder, filter);
+    FileDialog dialog(parent, title, FileDialogFolder(folder), filter);
     dialog.setAcceptMode(mode);
     // The open dialog takes only files that are there, like the system's.
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().value(0);
+    const QString chosen = dialog.selectedFiles().value(0);
+    RememberFileDialogChoice(chosen);
+    return chosen;
 }
 
 } // namespace
+
+QString FileDialogFolder(const QString& folder)
+{
+    const QString& last = LastFolder();
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : folder;
+}
+
+void RememberFileDialogChoice(const QString& file)
+{
+    if (!file.isEmpty())
+        LastFolder() = QFileInfo(file).absolutePath();
+}
 
 QString AskOpenFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
 {

@@ -32,8 +32,4 @@ MapTrackOptions TrackOptions(const MapImportChoice& choice);
 // map at `lastPath`: a start belongs to its map and is dropped for another.
 MapImportChoice ChoiceForMap(const MapImportChoice& last, const QString& lastPath, const QString& path);
 
-// A message of the map reading as the editor shows it: where it names a
-// command-line option of velmora-export, the dialog's words instead.
-std::string InEditorWords(std::string message);
-
 } // namespace velmora

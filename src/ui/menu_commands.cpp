@@ -90,25 +90,27 @@ const MenuCommand kCommands[] = {
          VELMORA_HERE();
          ShowHelp(s.ws, s.prompts);
      }},
-    {kCmdImportCircuit, "Simulator", "Import Circuit\u2026", true,
+    // The menu added for simulators has mnemonics (Alt+S, then a letter);
+    // the editor's own menus keep the bare titles they always had.
+    {kCmdImportCircuit, "&Simulator", "&Import Circuit\u2026", true,
      [](Shell& s, int) {
          VELMORA_HERE();
          ImportCircuit(s.ws, s.prompts);
      }},
-    {kCmdWorldFrame, "Simulator", "World Frame\u2026", true,
+    {kCmdWorldFrame, "&Simulator", "&World Frame\u2026", true,
      [](Shell& s, int) {
          VELMORA_HERE();
          EditWorldFrame(s.ws, s.prompts);
      }},
-    {0, "Simulator", nullptr, false, nullptr},
-    {kCmdShowRaceline, "Simulator", "Show Race Line", true,
+    {0, "&Simulator", nullptr, false, nullptr},
+    {kCmdShowRaceline, "&Simulator", "Show &Race Line", true,
      [](Shell& s, int) {
          VELMORA_HERE();
          s.ShowRaceline(!s.raceline->Shown());
      },
      true},
-    {0, "Simulator", nullptr, false, nullptr},
-    {kCmdImportMap, "Simulator", "Import Map\u2026", true,
+    {0, "&Simulator", nullptr, false, nullptr},
+    {kCmdImportMap, "&Simulator", "Import &Map\u2026", true,
      [](Shell& s, int) {
          VELMORA_HERE();
          // The map's track comes in from the background: the window then
@@ -118,7 +120,7 @@ const MenuCommand kCommands[] = {
              s.AfterCommand();
          });
      }},
-    {kCmdExportSimulators, "Simulator", "Export for Simulators\u2026", true,
+    {kCmdExportSimulators, "&Simulator", "&Export for Simulators\u2026", true,
      [](Shell& s, int) {
          VELMORA_HERE();
          ExportForSimulators(s.ws, s.prompts);

@@ -95,8 +95,8 @@ void RacelineOverlay::Arrived(unsigned generation, const Result<Raceline>& resul
     if (generation == generation_ && asked_) {
         lineFrame_ = asked_->frame;
         if (result) {
-            QString text = QString::fromStdString(RacelineSummary(result->length, result->lapTime) + " with " +
-                                                  asked_->vehicle);
+            QString text = QString::fromStdString(
+                RacelineSummary(result->length, result->lapTime, result->closed) + " with " + asked_->vehicle);
             if (!result->converged)
                 text += " (" + QString::fromStdString(result->note) + ")";
             Show(generation, *result, text);
@@ -128,7 +128,26 @@ void RacelineOverlay::Paint(QPainter& painter, const QRectF& inView) const
         return;
     }
     DrawRaceline(painter, *line_, lineFrame_);
-    DrawRacelineLabel(painter, *line_, lineFrame_, text_);
+    if (line_->rows.empty())
+        return;
+    const SpeedRange speeds = SpeedsOf(*line_);
+    DrawSpeedLegendAt(painter, speeds.slowest, speeds.fastest, 1, LegendRect(inView).topLeft());
+    DrawRacelineNote(painter, LabelRect(inView).topLeft(), text_);
+}
+
+QRectF RacelineOverlay::LegendRect(const QRectF& inView) const
+{
+    if (!line_ || line_->rows.empty())
+        return {};
+    return SpeedLegendRect(inView);
+}
+
+QRectF RacelineOverlay::LabelRect(const QRectF& inView) const
+{
+    if (!line_ || line_->rows.empty())
+        return {};
+    return RacelineLabelRect(inView, RacelineStart(*line_, lineFrame_), RacelineNoteSize(text_),
+                             LegendRect(inView));
 }
 
 } // namespace velmora

@@ -40,10 +40,15 @@ public:
     // Starts working out the line when the track differs from the last one
     // asked for; does nothing while hidden.
     void Follow(const Workspace& ws);
-    // Draws the line and its lap time onto a painter in canvas pixels; with
-    // no line, what is going on (worked out, or why there is none) at the
-    // top-left of the part of the canvas in view.
+    // Draws the line onto a painter in canvas pixels, with its length and
+    // lap time near its start and the legend of its speed colours at the
+    // bottom-left, both inside `inView`, the part of the canvas the user
+    // sees; with no line, what is going on (worked out, or why there is
+    // none) at the top-left of that part.
     void Paint(QPainter& painter, const QRectF& inView) const;
+    // Where Paint puts the label and the legend; empty while there is no line.
+    QRectF LabelRect(const QRectF& inView) const;
+    QRectF LegendRect(const QRectF& inView) const;
 
     // The line of the track last asked for, once worked out; none while it
     // is being worked out, hidden, or when the track has none.

@@ -112,7 +112,14 @@ Shell::Shell(Workspace workspace, QSize display) : ws(std::move(workspace))
     imageJobs = std::make_unique<ImageJobs>(ws, [this] { ShowState(); });
     ws.imageJobs = imageJobs.get();
     raceline = std::make_unique<RacelineOverlay>([this] { canvas->update(); });
-    canvas->overlay = [this](QPainter& painter, const QRect& inView) { raceline->Paint(painter, inView); };
+    canvas->overlay = [this](QPainter& painter, const QRect&) { raceline->Paint(painter, VisibleCanvas()); };
+    // The label and the legend keep their place in the view: scrolled, the
+    // whole view is drawn again rather than the pixels moved with the canvas.
+    for (QScrollBar* bar : {scrollArea->horizontalScrollBar(), scrollArea->verticalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            if (raceline->Shown())
+                canvas->update();
+        });
     ShowState();
     qApp->installEventFilter(this);
 }
@@ -252,6 +259,12 @@ void Shell::FitCanvas()
     // scrolled into view.
     canvas->setFixedSize(ws.canvas.size());
     scrollInner->setFixedSize(ws.canvas.size() + QSize(2 * kCanvasMargin, 2 * kCanvasMargin));
+}
+
+QRect Shell::VisibleCanvas() const
+{
+    const QWidget* view = scrollArea->viewport();
+    return QRect(canvas->mapFrom(view, QPoint(0, 0)), view->size()) & canvas->rect();
 }
 
 void Shell::ShowRaceline(bool shown)

@@ -90,6 +90,10 @@ public:
     // Commands whose work ends in the background call it when it does.
     void AfterCommand();
 
+    // The part of the canvas the scroll area shows, in canvas pixels: where
+    // the race line's label and legend go.
+    QRect VisibleCanvas() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

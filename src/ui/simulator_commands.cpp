@@ -8,6 +8,7 @@
 #include "ui/failure_report.h"
 #include "ui/image_jobs.h"
 #include "ui/map_import_choice.h"
+#include "ui/status_fields.h"
 
 #include <memory>
 #include <new>
@@ -71,7 +72,7 @@ Status PlaceMap(MapJob& job)
 
 void MapFailed(Workspace& ws, const Prompts& prompts, const QString& path, const std::string& why)
 {
-    ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(InEditorWords(why)));
+    ReportError(prompts, "could not import map: " + path + ": " + QString::fromStdString(why));
     ws.editor.view.status1 = "map not imported";
 }
 
@@ -98,7 +99,7 @@ void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
     ws.frame = placed.frame;
     // The map's walls and measured widths, which the race line keeps to.
     KeepCircuitEdges(ws, placed.sourceEdges);
-    ws.editor.view.status1 = "map imported: " + InEditorWords(placed.note);
+    ws.editor.view.status1 = "map imported: " + placed.note;
 }
 
 // The choices for this map: asked in the dialog over the map when there is
@@ -224,8 +225,9 @@ void EditWorldFrame(Workspace& ws, const Prompts& prompts)
         ws.frame->originY != chosen->originY)
         KeepCircuitEdges(ws, {});
     ws.frame = *chosen;
-    ws.editor.view.status1 = "world frame: scale " + FormatShortest(chosen->metresPerPixel) + " m per pixel, origin " +
-                             OriginText(*chosen) + " m";
+    ws.editor.view.status1 = "world frame: scale " + FormatSignificant(chosen->metresPerPixel, kShownDigits) +
+                             " m per pixel, origin " + FormatSignificant(chosen->originX, kShownDigits) + "," +
+                             FormatSignificant(chosen->originY, kShownDigits) + " m";
 }
 
 } // namespace velmora

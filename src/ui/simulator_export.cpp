@@ -25,13 +25,6 @@ struct SimulatorJob {
     QImage templateImage;
 };
 
-// Named after the track's file; a track never saved has no name (ExportNames: "track").
-QString TrackName(const Workspace& ws)
-{
-    const QString file = QString::fromStdString(ws.editor.TrackFileName);
-    return file.isEmpty() ? QString() : QFileInfo(file).completeBaseName();
-}
-
 // The open track as the outputs take it: the record a Load of its file
 // would give, so that the editor writes what the tool writes from it.
 TrackJob WorkspaceTrack(const Workspace& ws)
@@ -47,14 +40,19 @@ TrackJob WorkspaceTrack(const Workspace& ws)
     return track;
 }
 
+// The last export's choices, named after the track's file; a track never
+// saved has no name until the user gives it one.
 SimulatorExport InitialChoice(const Workspace& ws)
 {
-    if (ws.simulatorExport)
-        return *ws.simulatorExport;
-    SimulatorExport initial;
-    initial.choices.outputs = {"png", "centreline", "waypoints", "raceline", "ros-map"};
     const QString file = QString::fromStdString(ws.editor.TrackFileName);
-    initial.folder = file.isEmpty() ? ws.tracksFolder : QFileInfo(file).absolutePath();
+    SimulatorExport initial;
+    if (ws.simulatorExport) {
+        initial = *ws.simulatorExport;
+    } else {
+        initial.choices.outputs = {"png", "centreline", "waypoints", "raceline", "ros-map"};
+        initial.folder = file.isEmpty() ? ws.tracksFolder : QFileInfo(file).absolutePath();
+    }
+    initial.name = file.isEmpty() ? QString() : QFileInfo(file).completeBaseName();
     return initial;
 }
 
@@ -85,7 +83,7 @@ std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const Simulator
     auto job = std::make_shared<SimulatorJob>();
     job->choices = chosen.choices;
     job->track = WorkspaceTrack(ws);
-    job->names = ExportNames(job->track, chosen.folder, TrackName(ws), QString::fromStdString(ws.editor.TrackFileName));
+    job->names = ExportNames(job->track, chosen.folder, chosen.name, QString::fromStdString(ws.editor.TrackFileName));
     job->assets = ws.assets;
     LoadFonts(job->assets, job->track.settings, kExportDpi);
     job->templateImage = ws.templateImage;
@@ -106,6 +104,10 @@ void ExportForSimulators(Workspace& ws, const Prompts& prompts)
         prompts.chooseSimulatorExport ? prompts.chooseSimulatorExport(InitialChoice(ws), ws.vehicle) : std::nullopt;
     if (!chosen) {
         ws.editor.view.status1 = "cancelled";
+        return;
+    }
+    if (chosen->name.isEmpty()) {
+        ReportError(prompts, "could not export for simulators: the files have no name");
         return;
     }
     ws.simulatorExport = *chosen;

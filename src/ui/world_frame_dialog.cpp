@@ -2,6 +2,7 @@
 
 #include "core/formats/field_text.h"
 #include "core/formats/number_text.h"
+#include "ui/status_fields.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -15,8 +16,18 @@ namespace velmora {
 
 namespace {
 
+// The scales a track can use: from a tenth of a millimetre per pixel (a
+// 2,000 px canvas is a 20 cm toy track, still far above the micrometres the
+// outputs write) to 100 m per pixel (the same canvas is 200 km).
+constexpr double kSmallestScale = 0.0001;
+constexpr double kLargestScale = 100;
+
+// The field's number; a field left as it was shown is the exact number it
+// was shown for, so that OK without a change keeps the frame to the bit.
 Result<double> FieldNumber(const QLineEdit* field, const char* what)
 {
+    if (field->text() == field->property("shownText").toString())
+        return field->property("exact").toDouble();
     const std::string text = field->text().toStdString();
     const std::string_view trimmed = TrimBlanks(text);
     const DecimalScan scan = ScanDecimal(trimmed);
@@ -27,14 +38,17 @@ Result<double> FieldNumber(const QLineEdit* field, const char* what)
 
 QLineEdit* NumberField(double value, QWidget* parent)
 {
-    auto* field = new QLineEdit(QString::fromStdString(FormatShortest(value)), parent);
+    const QString shown = QString::fromStdString(FormatSignificant(value, kShownDigits));
+    auto* field = new QLineEdit(shown, parent);
+    field->setProperty("shownText", shown);
+    field->setProperty("exact", value);
     field->setMinimumWidth(160);
     return field;
 }
 
 std::string Metres(double v)
 {
-    return FormatTrimmed(v, 3) + " m";
+    return FormatSignificant(v, kShownDigits) + " m";
 }
 
 } // namespace
@@ -57,7 +71,12 @@ WorldFrameDialog::WorldFrameDialog(const WorldFrame& frame, QSize canvas, double
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("The origin is where the canvas's top-left corner lies in the world.", this));
+    auto* about = new QLabel("The origin is where the canvas's top-left corner lies in the world. A change "
+                             "relabels the canvas in metres: the track stays where it is drawn, and its "
+                             "size in metres follows the scale.",
+                             this);
+    about->setWordWrap(true);
+    layout->addWidget(about);
     layout->addLayout(form);
     layout->addWidget(facts);
     layout->addWidget(buttons);
@@ -77,6 +96,10 @@ Result<WorldFrame> WorldFrameDialog::Typed() const
     const WorldFrame frame{*s, *x, *y};
     if (Status checked = CheckFrame(frame); !checked)
         return Fail(checked.error());
+    if (frame.metresPerPixel < kSmallestScale || frame.metresPerPixel > kLargestScale)
+        return Fail("the scale must be from " + FormatShortest(kSmallestScale) + " to " +
+                    FormatShortest(kLargestScale) + " m per pixel: a track at " +
+                    FormatSignificant(frame.metresPerPixel, kShownDigits) + " m per pixel is not one a car drives");
     return frame;
 }
 

@@ -1,5 +1,6 @@
 #include "export_tool/export_options.h"
 #include "export_tool/generate_options.h"
+#include "export_tool/tool_words.h"
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -63,6 +64,30 @@ TEST(ExportOptions, UsageErrors)
         EXPECT_EQ(ParseExportArgs(c.args).error(), c.error) << (c.args.empty() ? "" : c.args[0]);
 }
 
+// What the outputs and the map reading tell the user to change reaches the
+// command line as its options.
+TEST(ExportOptions, MessagesNameTheOptionsToChange)
+{
+    const struct {
+        const char* editor;
+        const char* tool;
+    } cases[] = {
+        {"wrote; move it or choose another output folder", "wrote; move it or give --out-dir"},
+        {"give the track width (8 m, say)", "give the track width (--track-width 8m, say)"},
+        {"wall?): closing wall gaps up to 0.16 m closes it", "wall?): --close-gaps 0.16 closes it"},
+        {"(closing wall gaps also narrows", "(--close-gaps also narrows"},
+        {"closing wall gaps up to 0.93 m makes one loop of it", "--close-gaps 0.93 makes one loop of it"},
+        {"(closing wall gaps up to 0.93 m does not help)", "(--close-gaps 0.93 does not help)"},
+        {"than closing wall gaps lets the search pass", "than --close-gaps lets the search pass"},
+        {"loop: ignoring obstacles up to 0.5 m ignores it", "loop: --min-obstacle 0.5 ignores it"},
+        {"the track, give the start -14.97,28.23 m", "the track, give --start -14.97,28.23"},
+        {"no start given: give the track's start", "no start given: give the track's start with --start X,Y"},
+        {"give the track's start, 3 m off", "give the track's start, 3 m off"}, // only at the end
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InToolWords(c.editor), c.tool);
+}
+
 TEST(ExportOptions, WallHeightAndQuiet)
 {
     const Result<ExportOptions> p =
@@ -108,7 +133,7 @@ TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
     const struct {
         const char* name;
         const char* text;
-        const char* error; // after "PATH: "
+        const char* error; // after "--vehicle PATH: "
     } bad[] = {
         {"mass.txt", "width_m = 1\n\nmass = 3\n", "line 3: unknown key \"mass\""},
         {"neg.txt", "width_m = -1\n", "line 1: width_m must be positive, not \"-1\""},
@@ -116,7 +141,8 @@ TEST(ExportOptions, VehicleFilesAreReadWithTheCommandLine)
     };
     for (const auto& b : bad) {
         const std::string path = file(b.name, b.text);
-        EXPECT_EQ(ParseExportArgs({"--raceline", "--vehicle", path, "a.trk"}).error(), path + ": " + b.error);
+        EXPECT_EQ(ParseExportArgs({"--raceline", "--vehicle", path, "a.trk"}).error(),
+                  "--vehicle " + path + ": " + b.error);
     }
 }
 

@@ -533,7 +533,7 @@ TEST(ExportTool, TrkIsTheEditorsSaveAndNeverOverwritesItsInput)
     std::ostringstream facts, err;
     EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
     EXPECT_EQ(err.str(), "velmora-export: " + track.toStdString() +
-                             ": --trk would write over the track file itself; give --out-dir\n");
+                             ": the track file would be written over itself; give --out-dir\n");
     EXPECT_EQ(ReadAll(track), QByteArray(kOvalTrack));
 
     o.outDir = dir.filePath("out").toStdString();
@@ -805,7 +805,7 @@ TEST_F(ExportProgram, ABadVehicleIsOneUsageError)
     QByteArray out, err;
     EXPECT_EQ(Run(args, &out, &err), 2);
     EXPECT_EQ(err,
-              "velmora-export: " + dir.filePath("car.txt").toUtf8() +
+              "velmora-export: --vehicle " + dir.filePath("car.txt").toUtf8() +
                   ": line 2: unknown key \"speed\"\nTry 'velmora-export --help' for more information.\n");
     EXPECT_FALSE(QDir(dir.filePath("out")).exists());
 }

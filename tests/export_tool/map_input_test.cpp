@@ -340,7 +340,7 @@ TEST(MapInput, RefusesToWriteOverTheMapsPicture)
     const Status written = ExportTrack(choices, *job, ExportNames(*job, dir.path(), "track", yaml.fileName()),
                                        {RenderAssets{}, QImage(), nullptr}, 1, facts, warnings);
     ASSERT_FALSE(written.ok());
-    EXPECT_EQ(written.error(), "--png would write track.png over the map's picture: give --out-dir");
+    EXPECT_EQ(written.error(), "Picture (PNG) would write track.png over the map's picture; choose another output folder");
 }
 
 // Our own map of a track read from a map lies on the source's walls.

@@ -103,19 +103,6 @@ TEST(MapImportDialogTest, TellsWhatIsWrongAndImportsOnlyWhatItCanRead)
     EXPECT_DOUBLE_EQ(o.startYaw, std::acos(-1.0) / 2);
 }
 
-// The messages of map reading that name velmora-export's options, as the
-// editor shows them.
-TEST(MapImportWords, OptionsAreToldAsTheDialogNamesThem)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"(a gap in a wall?): --close-gaps 0.16 closes it", "(a gap in a wall?): closing wall gaps up to 0.16 m closes it"},
-        {"one loop: --min-obstacle 0.61 ignores it", "one loop: ignoring obstacles smaller than 0.61 m ignores it"},
-        {"line 6: expected \"key: value\", not \"- -15.89\"", "line 6: expected \"key: value\", not \"- -15.89\""},
-    };
-    for (const auto& [core, editor] : cases)
-        EXPECT_EQ(InEditorWords(core), editor);
-}
-
 // A map that cannot be imported is told in a box, in the editor's words,
 // and leaves the editor as it was and free for the next command. A 2,000 x
 // 2,000 map is read and its track found on the worker: the command returns
@@ -140,7 +127,7 @@ TEST(MapImportJob, RunsInTheBackgroundAndAFailingMapChangesNothing)
     gone.replace("map.pgm", "gone.pgm");
     const Case cases[] = {
         {"no picture", gone, {}, {}, "gone.pgm"},
-        {"no track", yaml, walls, {}, "click the track's start on the map"},
+        {"no track", yaml, walls, {}, "no free area of the map closes into a loop"},
         {"start off the map", yaml, walls, far, "the start 500.00,0.00 m lies outside the map"},
     };
     ShellHarness h(Small());

@@ -130,8 +130,8 @@ TEST_F(ShellTest, MenusHoldTheCommandsInOrder)
     }
     EXPECT_EQ(seen.join(','), "File:,New,Save,Save As,Load,-,Export Image,-,Options,-,Quit,"
                               "Edit:,Close Loop,Redo,Add Text,Copy to Clipboard,Load Template,Help:,Help,"
-                              "Simulator:,Import Circuit\u2026,World Frame\u2026,-,Show Race Line,-,Import Map\u2026,"
-                              "Export for Simulators\u2026");
+                              "&Simulator:,&Import Circuit\u2026,&World Frame\u2026,-,Show &Race Line,-,Import &Map\u2026,"
+                              "&Export for Simulators\u2026");
     EXPECT_FALSE(shell->actions[kCmdCloseLoop]->isEnabled());
     EXPECT_FALSE(shell->actions[kCmdRedo]->isEnabled());
     EXPECT_TRUE(shell->actions[kCmdAddText]->isEnabled());

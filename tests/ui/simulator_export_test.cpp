@@ -6,6 +6,7 @@
 #include "ui/map_import_dialog.h"
 #include "ui/simulator_export_dialog.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
 #include <gtest/gtest.h>
 
@@ -50,25 +52,37 @@ std::set<std::string> AllOutputs()
     return all;
 }
 
-TEST(SimulatorExportDialogTest, OffersEveryOutputOfTheTable)
+TEST(SimulatorExportDialogTest, OffersEveryOutputOfTheTableInTheEditorsWords)
 {
     SimulatorExport initial;
     initial.choices.outputs = {"png", "raceline"};
     initial.folder = "/tmp/out";
+    initial.name = "loop";
     SimulatorExportDialog dialog(initial, "racecar", nullptr);
     ASSERT_EQ(dialog.outputs.size(), Outputs().size());
     for (std::size_t i = 0; i < Outputs().size(); ++i) {
         const std::string flag = Outputs()[i]->flag;
-        EXPECT_TRUE(dialog.outputs[i]->text().startsWith(QString::fromStdString("--" + flag + " ")))
-            << dialog.outputs[i]->text().toStdString();
+        EXPECT_EQ(dialog.outputs[i]->text().toStdString(), Outputs()[i]->label);
+        EXPECT_TRUE(dialog.outputs[i]->toolTip().startsWith(Outputs()[i]->files)) << flag;
         EXPECT_EQ(dialog.outputs[i]->isChecked(), initial.choices.Wants(flag)) << flag;
     }
     // Every option of an output has its control: its own, or a field.
     std::size_t options = 0;
     for (const OutputEntry* output : Outputs())
         options += output->options.size();
-    EXPECT_EQ(dialog.otherOptions.size() + 2, options); // --png-level and --vehicle have their own
+    EXPECT_EQ(dialog.otherOptions.size() + 4, options); // PNG level, vehicle, heading, wall height: their own
     EXPECT_EQ(dialog.vehicle->currentText(), "racecar");
+    // No command line in the editor: no option names on what the user reads.
+    for (const QWidget* w : dialog.findChildren<QWidget*>()) {
+        QString text = w->toolTip();
+        if (const auto* label = qobject_cast<const QLabel*>(w))
+            text += label->text();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+            text += button->text();
+        if (const auto* field = qobject_cast<const QLineEdit*>(w))
+            text += field->placeholderText();
+        EXPECT_FALSE(text.contains("--")) << text.toStdString();
+    }
 
     // PNG and BMP exclude each other: the one checked last stays.
     const auto box = [&](const char* flag) {
@@ -89,6 +103,45 @@ TEST(SimulatorExportDialogTest, OffersEveryOutputOfTheTable)
     EXPECT_EQ(chosen->folder, "/tmp/out");
 }
 
+// Every choice of the dialog comes back as it was when the dialog opens
+// again over what it gave.
+TEST(SimulatorExportDialogTest, EveryChoiceSurvivesReopening)
+{
+    SimulatorExport first;
+    first.choices.outputs = {"bmp", "gazebo", "raceline"};
+    first.folder = "/tmp/somewhere else/out";
+    first.name = "oval";
+    SimulatorExportDialog dialog(first, "f1tenth", nullptr);
+    dialog.vehicle->setCurrentText("racecar");
+    dialog.spacing->setText("0.25");
+    dialog.pngLevel->setValue(3);
+    dialog.headingZero->setCurrentIndex(1);
+    dialog.wallHeight->setText("0.45");
+    const Result<SimulatorExport> chosen = dialog.Chosen();
+    ASSERT_TRUE(chosen) << chosen.error();
+    SimulatorExportDialog again(*chosen, "racecar", nullptr);
+    const Result<SimulatorExport> same = again.Chosen();
+    ASSERT_TRUE(same) << same.error();
+    EXPECT_EQ(same->name, "oval");
+    EXPECT_EQ(same->folder, first.folder);
+    EXPECT_EQ(same->choices.outputs, first.choices.outputs);
+    EXPECT_EQ(same->choices.spacing, 0.25);
+    EXPECT_EQ(same->choices.options.pngLevel, 3);
+    EXPECT_EQ(same->choices.options.vehicle->name, "racecar");
+    EXPECT_EQ(same->choices.options.headingZero, HeadingZero::North);
+    EXPECT_EQ(same->choices.options.wallHeight, 0.45);
+
+    // A message takes the room it had from the start: the buttons stay put.
+    again.show();
+    const QPoint okAt = again.ok->mapTo(&again, QPoint(0, 0));
+    const QSize size = again.size();
+    again.name->clear();
+    again.ok->click();
+    EXPECT_EQ(again.problem->text(), "give the files a name");
+    EXPECT_EQ(again.ok->mapTo(&again, QPoint(0, 0)), okAt);
+    EXPECT_EQ(again.size(), size);
+}
+
 TEST(SimulatorExportDialogTest, TellsWhatIsWrongWithWhatWasTyped)
 {
     const struct {
@@ -102,12 +155,13 @@ TEST(SimulatorExportDialogTest, TellsWhatIsWrongWithWhatWasTyped)
         {"0,5", "f1tenth", "/tmp/out", "the spacing needs a number of metres greater than 0"},
         {"-1", "f1tenth", "/tmp/out", "the spacing needs"},
         {"inf", "f1tenth", "/tmp/out", "the spacing needs"},
-        {"", "no-such-car", "/tmp/out", "--vehicle no-such-car: no such vehicle (f1tenth, racecar)"},
+        {"", "no-such-car", "/tmp/out", "no-such-car: no such vehicle (f1tenth, racecar)"},
         {"", "f1tenth", "  ", "choose the folder"},
     };
     for (const auto& c : cases) {
         SimulatorExport initial;
         initial.choices.outputs = {"centreline"};
+        initial.name = "track";
         SimulatorExportDialog dialog(initial, c.vehicle, nullptr);
         dialog.spacing->setText(c.spacing);
         dialog.folder->setText(c.folder);
@@ -118,11 +172,18 @@ TEST(SimulatorExportDialogTest, TellsWhatIsWrongWithWhatWasTyped)
     SimulatorExport none;
     none.folder = "/tmp/out";
     SimulatorExportDialog empty(none, "f1tenth", nullptr);
+    EXPECT_EQ(empty.Chosen().error(), "give the files a name"); // an unsaved track's
+    empty.name->setText("a/b");
+    EXPECT_EQ(empty.Chosen().error(), "the name is for the files, not a folder: no / or \\ in it");
+    empty.name->setText("oval");
     EXPECT_EQ(empty.Chosen().error(), "nothing to write: check an output");
     empty.outputs[0]->setChecked(true);
+    empty.wallHeight->setText("0");
+    EXPECT_EQ(empty.Chosen().error(), "Wall height needs a number of metres greater than 0, not \"0\"");
+    empty.wallHeight->setText("0.3");
     for (const auto& [option, field] : empty.otherOptions)
         field->setText("x");
-    EXPECT_FALSE(empty.Chosen()); // each option's own reader refuses it
+    EXPECT_EQ(empty.Chosen().ok(), empty.otherOptions.empty()); // each option's own reader refuses it
 }
 
 class SimulatorExportTest : public ::testing::Test {
@@ -163,6 +224,7 @@ TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
     chosen.choices.options.pngLevel = 6;
     chosen.choices.spacing = 0.5;
     chosen.folder = h.work.filePath("editor");
+    chosen.name = "loop";
     h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport& initial, const std::string&) {
         asked = initial;
         return std::optional<SimulatorExport>(chosen);
@@ -171,6 +233,7 @@ TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
     h.WaitForPictures();
     EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
     EXPECT_EQ(asked.folder, h.work.filePath("Tracks")); // beside the track at first
+    EXPECT_EQ(asked.name, "loop");                       // named after it
     EXPECT_TRUE(h.ws().editor.view.status1.starts_with("exported for simulators to ")) << h.ws().editor.view.status1;
 
     QStringList args;
@@ -193,6 +256,9 @@ TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
     h.WaitForPictures();
     EXPECT_EQ(asked.folder, chosen.folder);
     EXPECT_EQ(asked.choices.outputs, chosen.choices.outputs);
+    EXPECT_EQ(asked.choices.spacing, 0.5);
+    EXPECT_EQ(asked.choices.options.pngLevel, 6);
+    EXPECT_EQ(asked.name, "loop");
 }
 
 // A failure is told and the outputs that can be written still are; an
@@ -221,6 +287,7 @@ TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
     chosen.choices.outputs = {"centreline"};
     chosen.choices.options.vehicle = DefaultVehicle();
     chosen.folder = h.work.filePath("taken");
+    chosen.name = "track";
     h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
         return std::optional<SimulatorExport>(chosen);
     };
@@ -432,7 +499,9 @@ TEST_F(SimulatorExportTest, AnImportedTracksRaceLineKeepsToItsOwnEdgesAsTheTools
         chosen.choices.outputs = {"raceline"};
         chosen.choices.options.vehicle = *LoadVehicle(c.vehicle);
         chosen.folder = h.work.filePath("editor");
-        h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        chosen.name = "track";
+        h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport& initial, const std::string&) {
+            EXPECT_EQ(initial.name, ""); // never saved: the dialog asks for one
             return std::optional<SimulatorExport>(chosen);
         };
         h.shell().HandleMenu(kCmdExportSimulators);

@@ -1,6 +1,8 @@
 #include "core/inputs/frame_sidecar.h"
 #include "core/raceline/track_raceline.h"
+#include "render/raceline_layer.h"
 #include "ui/canvas_widget.h"
+#include "ui/file_dialog.h"
 #include "ui/raceline_overlay.h"
 #include "ui/shell_harness.h"
 #include "ui/world_frame_dialog.h"
@@ -12,6 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <sstream>
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -145,7 +151,7 @@ TEST_F(SimulatorMenu, WorldFrameIsTakenOrLeftAsItWas)
     shell().HandleMenu(kCmdWorldFrame);
     ASSERT_TRUE(shell().ws.frame.has_value());
     EXPECT_EQ(shell().ws.frame->metresPerPixel, 0.2);
-    EXPECT_EQ(shell().ws.editor.view.status1, "world frame: scale 0.2 m per pixel, origin -10.0,30.0 m");
+    EXPECT_EQ(shell().ws.editor.view.status1, "world frame: scale 0.2 m per pixel, origin -10,30 m");
 
     answer.reset();
     shell().HandleMenu(kCmdWorldFrame);
@@ -171,7 +177,7 @@ TEST(WorldFrameDialogTest, OffersOkOnlyForAFrameItCanUse)
     } cases[] = {
         {"0.5", "-12.5", true}, {" 1 ", "3", true},   {"0,5", "0", false}, {"0", "0", false},
         {"-1", "0", false},     {"abc", "0", false},  {"0.5", "", false},  {"0.5", "1e999", false},
-        {"1e-3", "0", true},    {"0.5x", "0", false},
+        {"1e-3", "0", true},    {"0.5x", "0", false}, {"1e-9", "0", false}, {"1000", "0", false},
     };
     for (const auto& c : cases) {
         dialog.scale->setText(c.scale);
@@ -189,6 +195,16 @@ TEST(WorldFrameDialogTest, OffersOkOnlyForAFrameItCanUse)
     EXPECT_EQ(typed->originY, 40);
     EXPECT_TRUE(dialog.facts->text().contains("x from -12.5 m to 487.5 m, y from -210 m to 40 m"))
         << dialog.facts->text().toStdString();
+
+    // A map's numbers, read as floats, are shown to five digits; OK without
+    // a change keeps them to the bit.
+    const WorldFrame map{static_cast<double>(0.05f), -51.224998474121094, 0};
+    WorldFrameDialog read(map, QSize(2000, 1000), 42, nullptr);
+    EXPECT_EQ(read.scale->text(), "0.05");
+    EXPECT_EQ(read.originX->text(), "-51.225");
+    ASSERT_TRUE(read.Typed());
+    EXPECT_EQ(read.Typed()->metresPerPixel, map.metresPerPixel);
+    EXPECT_EQ(read.Typed()->originX, map.originX);
 }
 
 // Import Circuit puts the circuit on the canvas with its frame and its width;
@@ -246,6 +262,74 @@ TEST_F(SimulatorMenu, ImportCircuitBringsItsFrameAlong)
     ASSERT_EQ(h.boxes.size(), 1);
     EXPECT_TRUE(h.boxes[0].contains(": unknown key \"image\"")) << h.boxes[0].toStdString();
     EXPECT_EQ(shell().ws.editor.TrackFileName, trk.toStdString());
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Where the track starts on the canvas: its first point.
+QPointF TrackStart(const std::string& path)
+{
+    std::istringstream in(path);
+    std::string move;
+    double x = 0, y = 0;
+    in >> move >> x >> y;
+    return {x, y};
+}
+
+// The race line's label and the legend of its speed colours lie inside the
+// part of the canvas the user sees, whether the line's start is in view or
+// scrolled out of it, for a circuit and for a map, whose canvases are larger
+// than the view; the label covers neither the legend nor leaves the view.
+TEST_F(SimulatorMenu, TheLabelAndLegendStayInTheVisibleCanvas)
+{
+    const struct {
+        int command;
+        const char* file;
+    } imports[] = {{kCmdImportCircuit, "/circuits/Monza.csv"}, {kCmdImportMap, "/f1tenth/Monza_map.yaml"}};
+    const QSizeF longest = RacelineNoteSize("race line 12,345 m, lap 12:34.5 with racecar");
+    for (const auto& i : imports) {
+        const QString file = QString(VELMORA_TEST_DATA) + i.file;
+        h.answerOpen = [file] { return file; };
+        shell().HandleMenu(i.command);
+        ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+        const QPointF start = TrackStart(shell().ws.editor.model.TrackPath);
+        QScrollBar* bars[] = {shell().scrollArea->horizontalScrollBar(), shell().scrollArea->verticalScrollBar()};
+        for (const bool far : {false, true}) {
+            for (QScrollBar* bar : bars)
+                bar->setValue(far ? bar->maximum() : bar->minimum());
+            const QRectF visible = shell().VisibleCanvas();
+            ASSERT_FALSE(visible.isEmpty()) << i.file;
+            const QRectF legend = SpeedLegendRect(visible);
+            const QRectF label = RacelineLabelRect(visible, start, longest, legend);
+            EXPECT_TRUE(visible.contains(label)) << i.file << " far " << far;
+            EXPECT_TRUE(visible.contains(legend)) << i.file << " far " << far;
+            EXPECT_FALSE(label.intersects(legend)) << i.file << " far " << far;
+        }
+    }
+
+    // The label stays beside its point while the point is in view, and keeps
+    // to the nearest edge when it is not.
+    const QRectF view(100, 100, 400, 300);
+    const QSizeF size(150, 20);
+    EXPECT_EQ(PlaceLabel(view, {200, 200}, size).topLeft(), QPointF(212, 164));
+    EXPECT_EQ(PlaceLabel(view, {-900, 250}, size).topLeft(), QPointF(108, 214));
+    EXPECT_EQ(PlaceLabel(view, {900, -50}, size).topLeft(), QPointF(342, 108));
+    EXPECT_EQ(PlaceLabel(view, {200, 900}, size).topLeft(), QPointF(212, 372));
+}
+
+// The file dialogs open where the user last chose a file, while that folder
+// is there.
+TEST(FileDialogFolderTest, OpensInTheLastFolderUsed)
+{
+    QTemporaryDir elsewhere;
+    RememberFileDialogChoice(elsewhere.filePath("circuit.csv"));
+    EXPECT_EQ(FileDialogFolder("/tracks/"), elsewhere.path());
+    RememberFileDialogChoice(elsewhere.filePath("gone/circuit.csv"));
+    EXPECT_EQ(FileDialogFolder("/tracks/"), "/tracks/");
 }
 
 } // namespace

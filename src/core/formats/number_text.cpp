@@ -196,6 +196,20 @@ std::string FormatFloatG64(double v)
     return std::string(buf, result.ptr);
 }
 
+std::string FormatSignificant(double v, int digits)
+{
+    if (!std::isfinite(v) || v == 0)
+        return FormatTrimmed(v, 0);
+    // The exponent after rounding, so that 9.99996 counts as 10. A double
+    // holds 17 significant digits at most.
+    digits = std::clamp(digits, 1, 17);
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, digits - 1);
+    const std::string text(buf, result.ptr);
+    const int exponent = std::stoi(text.substr(text.find('e') + 1));
+    return FormatTrimmed(v, std::max(0, digits - 1 - exponent));
+}
+
 std::string FormatShortest(double v)
 {
     if (!std::isfinite(v))

@@ -59,6 +59,13 @@ std::string FormatFloatG64(double v);
 // 0.05, 2, -102.4, 0.00001. Zero is "0"; "+Infinity", "-Infinity", "NaN".
 std::string FormatShortest(double v);
 
+// A plain decimal (no exponent) rounded to `digits` significant digits, with
+// trailing zeros removed, for numbers a person reads rather than a program:
+// 0.05000000074505806 is "0.05", 1234.5678 is "1234.6"; digits before the
+// point are never dropped (1234567.8 is "1234568"). Same texts as
+// FormatTrimmed for zero, infinities and NaN.
+std::string FormatSignificant(double v, int digits);
+
 
 // ASCII letters compare without regard to case; other bytes must match.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -77,7 +77,7 @@ Result<double> WidthFromFile(const std::vector<CentrelineRow>& rows, double metr
             sums.push_back(r.widthRight + r.widthLeft);
     if (sums.empty())
         return Fail("the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width "
-                    "(--track-width 8m, say)");
+                    "(8 m, say)");
     const std::size_t mid = sums.size() / 2;
     std::nth_element(sums.begin(), sums.begin() + long(mid), sums.end());
     double median = sums[mid];

@@ -73,11 +73,11 @@ std::string RacelineCsv(const Raceline& line, const RacelineFileHeader& header)
     return text;
 }
 
-std::string RacelineSummary(double lengthM, double lapTimeS)
+std::string RacelineSummary(double lengthM, double lapTimeS, bool closed)
 {
     const long long metres = std::isfinite(lengthM) ? std::llround(lengthM) : 0;
     std::string text = "race line ";
-    text.append(Grouped(metres)).append(" m, lap ");
+    text.append(Grouped(metres)).append(closed ? " m, lap " : " m, end to end ");
     if (!std::isfinite(lapTimeS) || lapTimeS < 0 || lapTimeS > 1e9)
         return text.append("unknown");
     // Rounded once to tenths, then split: 59.96 s is 1:00.0, not 0:60.0.

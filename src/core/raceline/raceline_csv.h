@@ -29,7 +29,8 @@ struct RacelineFileHeader {
 std::string RacelineCsv(const Raceline& line, const RacelineFileHeader& header);
 
 // "race line 5,734 m, lap 1:47.3": the length to the metre with thousands
-// separated by commas, the lap time as minutes, seconds and tenths.
-std::string RacelineSummary(double lengthM, double lapTimeS);
+// separated by commas, the lap time as minutes, seconds and tenths. A line
+// that is not a loop has no lap: "race line 412 m, end to end 0:31.2".
+std::string RacelineSummary(double lengthM, double lapTimeS, bool closed = true);
 
 } // namespace velmora

@@ -69,6 +69,15 @@ TEST(NumberText, Formats)
                  {100, 0, "100"}, {2.5, 0, "2"},           {-412.5, 1, "-412.5"}, {1790, 1, "1790"}};
     for (const auto& c : fixed)
         EXPECT_EQ(FormatTrimmed(c.v, c.decimals), c.text) << c.v;
+    // Significant digits, as the status bar and the dialogs show numbers.
+    const struct {
+        double v;
+        const char* text;
+    } significant[] = {{static_cast<double>(0.05f), "0.05"}, {1234.5678, "1234.6"}, {9.99996, "10"},
+                       {-0.000123456, "-0.00012346"},         {1234567.8, "1234568"}, {-0.0, "0"},
+                       {1e-9, "0.000000001"},                 {HUGE_VAL, "+Infinity"}};
+    for (const auto& c : significant)
+        EXPECT_EQ(FormatSignificant(c.v, 5), c.text) << c.v;
 }
 
 TEST(CodePage, Windows1252BothWays)

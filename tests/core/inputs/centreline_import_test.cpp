@@ -163,18 +163,15 @@ TEST(CentrelineImport, TableFormsImportAsThePlainFile)
         {"quoted, any case", "\"X_M\",\"Y_M\",\"W_TR_RIGHT_M\",\"W_TR_LEFT_M\"\n", "xyrl", ",", false, 1, ""},
         {"waypoints", kWaypoints, "-xy--rl----", ",", false, 1, ""},
         {"race line", "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n", "-xy----", "; ", false, 1,
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, "
-         "say)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (8 m, say)"},
         {"race line with notes", "# made by velmora\n# vehicle x y\n# s_m; x_m; y_m; psi_rad\n", "-xy-", ";",
          false, 1,
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, "
-         "say)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (8 m, say)"},
         {"semicolons", "x_m;y_m;w_tr_right_m;w_tr_left_m\n", "xyrl", ";", false, 1, ""},
         {"tabs", "# x_m\ty_m\tw_tr_right_m\tw_tr_left_m\n", "xyrl", "\t", false, 1, ""},
         {"blanks", "", "xyrl", "   ", false, 1, ""},
         {"two columns", "x_m,y_m\n", "xy", ",", false, 1,
-         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width 8m, "
-         "say)"},
+         "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (8 m, say)"},
         {"decimal commas", "", "xyrl", ",", true, 1,
          "line 1: decimal commas in \"0,0625,0,046875,2,75,3,5\": write the numbers with a decimal point "
          "(1.5, "
@@ -328,8 +325,8 @@ TEST(CentrelineImport, TrackWidthFromTheFileIsTheMedianInPixels)
     EXPECT_EQ(ImportCentreline(Rows("0,0,2,3\n100,0,3,3\n100,50,10,10\n0,50,3,4\n"), o)->trackWidth,
               13); // (6 + 7) / 2 m
     EXPECT_EQ(ImportError("0,0\n100,0\n100,50\n", o),
-              "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (--track-width "
-              "8m, say)");
+              "the file has no track widths (w_tr_right_m, w_tr_left_m): give the track width (8 m, "
+              "say)");
     EXPECT_EQ(
         ImportError("0,0,60,61\n100,0,60,61\n100,50,60,61\n", o),
         "the widths in the file make the track 121 m wide on a circuit 100 m across: are the columns in "

@@ -150,16 +150,18 @@ TEST(RacelineCsv, SummaryAndFixedDecimals)
 {
     const struct {
         double length, lap;
+        bool closed;
         const char* text;
     } summaries[] = {
-        {5734.4, 107.3, "race line 5,734 m, lap 1:47.3"},
-        {85.2, 59.96, "race line 85 m, lap 1:00.0"},
-        {1234567.5, 3600.04, "race line 1,234,568 m, lap 60:00.0"},
-        {999.5, 9.04, "race line 1,000 m, lap 0:09.0"},
-        {100, INFINITY, "race line 100 m, lap unknown"},
+        {5734.4, 107.3, true, "race line 5,734 m, lap 1:47.3"},
+        {85.2, 59.96, true, "race line 85 m, lap 1:00.0"},
+        {1234567.5, 3600.04, true, "race line 1,234,568 m, lap 60:00.0"},
+        {999.5, 9.04, true, "race line 1,000 m, lap 0:09.0"},
+        {100, INFINITY, true, "race line 100 m, lap unknown"},
+        {412.4, 31.24, false, "race line 412 m, end to end 0:31.2"}, // no loop, no lap
     };
     for (const auto& s : summaries)
-        EXPECT_EQ(RacelineSummary(s.length, s.lap), s.text);
+        EXPECT_EQ(RacelineSummary(s.length, s.lap, s.closed), s.text);
 
     const struct {
         double v;
