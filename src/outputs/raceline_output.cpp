@@ -78,7 +78,10 @@ Status WriteRaceline(const OutputContext& c)
         return Fail("could not make the race line: " + corridor.error());
     if (c.sourceEdges)
         NarrowToSourceEdges(*corridor, *c.sourceEdges, vehicle.vehicle.Clearance());
-    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, c.SpacingMetres());
+    // An asked-for spacing is kept; otherwise the rows are as close as the
+    // vehicle's controller needs them.
+    const double spacing = c.choices.spacing > 0 ? c.choices.spacing : vehicle.vehicle.RowSpacing(c.SpacingMetres());
+    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, spacing);
     if (!line)
         return Fail("could not make the race line: " + line.error());
     if (!line->converged)
@@ -87,6 +90,7 @@ Status WriteRaceline(const OutputContext& c)
     header.program = std::string("velmora-export ") + VELMORA_VERSION;
     header.track = Utf8(c.names.name);
     header.vehicle = vehicle.name;
+    header.vehicleNote = ControllerLimitsNote(vehicle.vehicle);
     header.headingZero = c.choices.options.headingZero;
     if (Status s = c.Write("_raceline.csv", RacelineCsv(*line, header)); !s)
         return s;

@@ -98,8 +98,32 @@ std::vector<WorldPoint> LinePoints(const Corridor& corridor, const Eigen::Vector
     return points;
 }
 
-// The summed squared curvature along the line, sum of kappa^2 ds.
-double Bending(const std::vector<WorldPoint>& points, bool closed)
+// The segments whose length counts: all of a loop, all but the closing one
+// of a line.
+std::size_t Segments(std::size_t n, bool closed)
+{
+    return closed ? n : n - 1;
+}
+
+// What each segment's squared length costs: the weight over twice the
+// centre's segment, so that the costs sum to the weight times the line's
+// length to first order. Empty without a length weight.
+std::vector<double> SegmentWeights(const Corridor& corridor, double weight)
+{
+    const std::size_t n = corridor.centre.size();
+    std::vector<double> weights;
+    if (!(weight > 0) || n < 2)
+        return weights;
+    for (std::size_t i = 0; i < Segments(n, corridor.closed); ++i) {
+        const double h = std::sqrt(Norm2(corridor.centre[(i + 1) % n] - corridor.centre[i]));
+        weights.push_back(h > kTiny ? weight / (2 * h) : 0.0);
+    }
+    return weights;
+}
+
+// The summed squared curvature along the line, sum of kappa^2 ds, and the
+// length's cost.
+double Bending(const std::vector<WorldPoint>& points, bool closed, const std::vector<double>& segmentWeights)
 {
     const std::size_t n = points.size();
     double sum = 0;
@@ -109,6 +133,8 @@ double Bending(const std::vector<WorldPoint>& points, bool closed)
         const double r = AtMiddle(points[(i + n - 1) % n], points[i], points[(i + 1) % n]).residual;
         sum += r * r;
     }
+    for (std::size_t i = 0; i < segmentWeights.size(); ++i)
+        sum += segmentWeights[i] * Norm2(points[(i + 1) % n] - points[i]);
     return sum;
 }
 
@@ -137,6 +163,45 @@ void Linearise(const Corridor& corridor, const std::vector<WorldPoint>& points, 
     jacobian.setFromTriplets(entries.begin(), entries.end());
 }
 
+double Dot(Vec a, WorldPoint b)
+{
+    return a.x * b.x + a.y * b.y;
+}
+
+// The length's cost is quadratic in the offsets: its share of J'J, added
+// into the curvature's (which couples neighbours already, so no entry is
+// new), and its share of J'r.
+void AddLengthNormal(const Corridor& corridor, const std::vector<double>& segmentWeights,
+                     Eigen::SparseMatrix<double>& normal)
+{
+    const std::size_t n = corridor.centre.size();
+    for (std::size_t i = 0; i < segmentWeights.size(); ++i) {
+        const std::size_t next = (i + 1) % n;
+        const double w = segmentWeights[i];
+        const double cross = -w * Dot({corridor.normal[i].x, corridor.normal[i].y}, corridor.normal[next]);
+        const auto a = static_cast<Eigen::Index>(i), b = static_cast<Eigen::Index>(next);
+        normal.coeffRef(a, a) += w;
+        normal.coeffRef(b, b) += w;
+        normal.coeffRef(a, b) += cross;
+        normal.coeffRef(b, a) += cross;
+    }
+}
+
+Eigen::VectorXd LengthGradient(const Corridor& corridor, const std::vector<WorldPoint>& points,
+                               const std::vector<double>& segmentWeights)
+{
+    const std::size_t n = points.size();
+    Eigen::VectorXd g = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(n));
+    for (std::size_t i = 0; i < segmentWeights.size(); ++i) {
+        const std::size_t next = (i + 1) % n;
+        const double w = segmentWeights[i];
+        const Vec d = points[next] - points[i];
+        g[static_cast<Eigen::Index>(i)] -= w * Dot(d, corridor.normal[i]);
+        g[static_cast<Eigen::Index>(next)] += w * Dot(d, corridor.normal[next]);
+    }
+    return g;
+}
+
 } // namespace
 
 WorldPoint Shifted(const Corridor& corridor, std::size_t i, double offset)
@@ -162,6 +227,7 @@ namespace {
 // The search's state between steps.
 struct Search {
     const Corridor& corridor;
+    std::vector<double> segmentWeights;
     Eigen::VectorXd lower, upper;
     Eigen::VectorXd offsets;
     double objective = 0;
@@ -179,13 +245,17 @@ bool Step(Search& search, const CurvatureOptions& options)
     const Eigen::Index size = search.offsets.size();
     Eigen::VectorXd residual;
     Eigen::SparseMatrix<double> jacobian;
-    Linearise(search.corridor, LinePoints(search.corridor, search.offsets), residual, jacobian);
-    const Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
+    const std::vector<WorldPoint> points = LinePoints(search.corridor, search.offsets);
+    Linearise(search.corridor, points, residual, jacobian);
+    Eigen::SparseMatrix<double> normal = jacobian.transpose() * jacobian;
+    AddLengthNormal(search.corridor, search.segmentWeights, normal);
     const double scale = std::max(normal.diagonal().mean(), kTiny);
     Eigen::SparseMatrix<double> identity(size, size);
     identity.setIdentity();
     BoxQp qp;
     qp.linear = jacobian.transpose() * residual;
+    if (!search.segmentWeights.empty())
+        qp.linear += LengthGradient(search.corridor, points, search.segmentWeights);
     qp.lower = search.lower - search.offsets;
     qp.upper = search.upper - search.offsets;
     for (; search.damping < 1e8; search.damping *= 10) {
@@ -200,7 +270,8 @@ bool Step(Search& search, const CurvatureOptions& options)
         for (double share = 1; share >= 0.25; share /= 2) {
             const Eigen::VectorXd trial =
                 (search.offsets + share * step).cwiseMax(search.lower).cwiseMin(search.upper);
-            const double f = Bending(LinePoints(search.corridor, trial), search.corridor.closed);
+            const double f =
+                Bending(LinePoints(search.corridor, trial), search.corridor.closed, search.segmentWeights);
             if (!(f < search.objective))
                 continue;
             const double moved = (trial - search.offsets).lpNorm<Eigen::Infinity>();
@@ -223,7 +294,8 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
 {
     const std::size_t n = corridor.centre.size();
     const auto size = static_cast<Eigen::Index>(n);
-    Search search{corridor, Eigen::VectorXd(size), Eigen::VectorXd(size), Eigen::VectorXd::Zero(size)};
+    Search search{corridor, SegmentWeights(corridor, options.lengthWeight), Eigen::VectorXd(size),
+                  Eigen::VectorXd(size), Eigen::VectorXd::Zero(size)};
     for (std::size_t i = 0; i < n; ++i) {
         search.lower[static_cast<Eigen::Index>(i)] = corridor.lower[i];
         search.upper[static_cast<Eigen::Index>(i)] = std::max(corridor.lower[i], corridor.upper[i]);
@@ -231,7 +303,7 @@ OffsetSolution MinimiseCurvature(const Corridor& corridor, const CurvatureOption
     if (start.size() == n)
         search.offsets = Eigen::Map<const Eigen::VectorXd>(start.data(), size);
     search.offsets = search.offsets.cwiseMax(search.lower).cwiseMin(search.upper);
-    search.objective = Bending(LinePoints(corridor, search.offsets), corridor.closed);
+    search.objective = Bending(LinePoints(corridor, search.offsets), corridor.closed, search.segmentWeights);
 
     OffsetSolution solution;
     for (int it = 0; it < options.maxIterations && !solution.converged; ++it) {

@@ -20,11 +20,15 @@ struct Corridor {
 struct CurvatureOptions {
     int maxIterations = 40;    // outer (linearisation) steps
     double settledStep = 1e-3; // metres: a step no larger than this ends the search
+    // Per square metre: what a metre of line costs beside its bending, for
+    // a car that spends most of a lap at a speed cap, where time is length.
+    // 0: the line of least curvature alone.
+    double lengthWeight = 0;
 };
 
 struct OffsetSolution {
     std::vector<double> offsets; // always within the corridor
-    double objective = 0;        // summed squared curvature at the reference points
+    double objective = 0;        // summed squared curvature at the reference points, with the length's cost
     int iterations = 0;
     bool converged = false;
 };
@@ -35,7 +39,10 @@ WorldPoint Shifted(const Corridor& corridor, std::size_t i, double offset);
 // signed turn there over the mean length of the stretches either side.
 std::vector<double> PointCurvatures(const std::vector<WorldPoint>& points, bool closed);
 
-// The offsets whose line has the least summed squared curvature. Gauss-Newton
+// The offsets whose line has the least summed squared curvature, plus
+// lengthWeight times its length (as TUM's shortest-path line has it, the
+// sum of the segments' squared lengths, each over twice the centre's: to
+// first order the length, and quadratic in the offsets). Gauss-Newton
 // with Levenberg damping: the curvatures are linearised in the offsets, the
 // resulting box-bounded quadratic programme is solved exactly, and a step is
 // kept only if the true objective falls. Bounded in work whatever the input.

@@ -131,12 +131,14 @@ Result<Raceline> ComputeRaceline(const RacelineInput& input, const Vehicle& vehi
     // Between the reference points the spline can cut past a sharp corner
     // of the corridor's edge (the inside of a kink): narrow the corridor
     // there and solve again from the line found.
+    CurvatureOptions solve = options;
+    solve.lengthWeight = vehicle.LengthWeight();
     OffsetSolution solution;
     Sampled sampled;
     int iterations = 0;
     bool settled = true; // every solve, not only the last
     for (int round = 0;; ++round) {
-        solution = MinimiseCurvature(corridor, options, solution.offsets);
+        solution = MinimiseCurvature(corridor, solve, solution.offsets);
         iterations += solution.iterations;
         settled = settled && solution.converged;
         std::vector<WorldPoint> line(corridor.centre.size());

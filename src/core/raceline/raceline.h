@@ -36,7 +36,8 @@ struct Raceline {
 };
 
 // The minimum-curvature line of the track for this vehicle and its speed
-// profile. A loop's line starts (s = 0) at the centre line's first point's
+// profile; for a vehicle whose controller caps its speed, its length weighs
+// too (Vehicle::LengthWeight). A loop's line starts (s = 0) at the centre line's first point's
 // gate; an open line runs from the first to the last centre point, both kept
 // on the centre. Refuses, with one line saying why, a track the vehicle does
 // not fit (naming both widths), fewer than 3 distinct points, a bad spacing.

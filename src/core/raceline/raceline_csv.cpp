@@ -50,6 +50,8 @@ std::string RacelineCsv(const Raceline& line, const RacelineFileHeader& header)
 {
     std::string text = "# " + OneLine(header.program) + "\n";
     text.append("# track ").append(OneLine(header.track)).append(", vehicle ").append(OneLine(header.vehicle));
+    if (!header.vehicleNote.empty())
+        text.append(" (").append(OneLine(header.vehicleNote)).append(")");
     text.append(", lap ").append(FormatFixed(line.lapTime, 3)).append(" s\n");
     text.append("# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n");
     text.reserve(text.size() + (line.rows.size() + 1) * 80);

@@ -16,11 +16,12 @@ struct RacelineFileHeader {
     std::string program; // "velmora-export 1.4.0"
     std::string track;
     std::string vehicle;
+    std::string vehicleNote; // in brackets after the vehicle's name when not empty
     HeadingZero headingZero = HeadingZero::East;
 };
 
 // The line as F1TENTH race stacks and trajectory optimisers read it: two
-// comment lines (the program; the track, vehicle and lap time), the column
+// comment lines (the program; the track, vehicle with its note and lap time), the column
 // header "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2", then one
 // row per line sample, fields joined by "; ", LF line ends, fixed decimals
 // (0.1 mm for lengths, micro-units for angles and curvature). A loop ends

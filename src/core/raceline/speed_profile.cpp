@@ -61,7 +61,7 @@ SpeedProfile ComputeSpeedProfile(const std::vector<double>& kappa, const std::ve
     // Squared speeds throughout: the passes are linear in them.
     std::vector<double> cap(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const double top = car.topSpeedMps * car.topSpeedMps;
+        const double top = car.SpeedCap() * car.SpeedCap();
         const double k = std::abs(kappa[i]);
         cap[i] = k > 0 ? std::min(top, car.maxLateralAccelerationMps2 / k) : top;
     }

@@ -14,7 +14,7 @@ struct SpeedProfile {
 
 // The fastest speeds along a line that the vehicle's grip allows: lateral
 // (v^2 |kappa|) and longitudinal acceleration share the friction ellipse, and
-// the top speed, the drive (falling off above the vehicle's switch speed)
+// the top speed (the car's or its controller's), the drive (falling off above the vehicle's switch speed)
 // and braking limits hold at every row. gaps[i] is the
 // distance from row i to the next: n gaps for a loop (the last one closing
 // it), n - 1 for an open line. A loop's profile is periodic; an open line

@@ -176,7 +176,7 @@ Status CheckFit(const CentreTrack& track, const Vehicle& vehicle)
         return {};
     return Fail("the track is " + Metres(width) + " wide " + FormatFixed(track.start[narrowest], 0) +
                 " m from the start, narrower than the " + Metres(needed) + " the vehicle needs (" +
-                Metres(vehicle.widthM) + " wide and " + Metres(vehicle.safetyMarginM) +
+                Metres(vehicle.widthM) + " wide and " + Metres(vehicle.Clearance() - vehicle.widthM / 2) +
                 " clear of each edge)");
 }
 

@@ -16,10 +16,17 @@ Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& 
     const double cell = frame.Metres(kMapCellReach);
     RacelineInput in;
     in.closed = samples.closed;
-    for (const WorldRow& w : *rows) {
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+        const WorldRow& w = (*rows)[i];
+        // The line keeps its clearance from the polyline through the rows;
+        // on the inside of a bend that runs outside the surface's curved
+        // centre by up to the sagitta gap^2 |kappa| / 8 between rows, so the
+        // inner edge is that much closer than the polyline says.
+        const double gap = i + 1 < rows->size() ? (*rows)[i + 1].s - w.s : i > 0 ? w.s - (*rows)[i - 1].s : 0.0;
+        const double sagitta = gap * gap * std::abs(w.kappa) / 8;
         in.centre.push_back({w.x, w.y});
-        in.widthLeft.push_back(std::max(0.0, w.widthLeft - cell));
-        in.widthRight.push_back(std::max(0.0, w.widthRight - cell));
+        in.widthLeft.push_back(std::max(0.0, w.widthLeft - cell - (w.kappa > 0 ? sagitta : 0.0)));
+        in.widthRight.push_back(std::max(0.0, w.widthRight - cell - (w.kappa < 0 ? sagitta : 0.0)));
     }
     return in;
 }
@@ -38,7 +45,7 @@ Result<Raceline> RacelineOfTrack(std::string_view trackPath, double trackWidth, 
         return Fail(corridor.error());
     if (sourceEdges)
         NarrowToSourceEdges(*corridor, *sourceEdges, vehicle.Clearance());
-    return ComputeRaceline(*corridor, vehicle, frame.Metres(spacing));
+    return ComputeRaceline(*corridor, vehicle, vehicle.RowSpacing(frame.Metres(spacing)));
 }
 
 } // namespace velmora

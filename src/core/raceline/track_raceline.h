@@ -28,7 +28,8 @@ Result<RacelineInput> CorridorOf(const TrackSamples& samples, const WorldFrame& 
 
 // The race line of a track as the editor draws it: sampled every
 // DefaultSpacing, the corridor in the frame (narrowed to a circuit's own
-// edges when given), the line for the vehicle. Refuses, saying why, a path
+// edges when given), the line for the vehicle with rows as close as its
+// controller needs them (Vehicle::RowSpacing). Refuses, saying why, a path
 // that goes on after its loop is closed and whatever sampling or the race
 // line refuses.
 Result<Raceline> RacelineOfTrack(std::string_view trackPath, double trackWidth, const WorldFrame& frame,

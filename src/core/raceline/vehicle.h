@@ -2,36 +2,18 @@
 
 #include "core/result.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <string_view>
 
 namespace velmora {
 
-// The car of a single-track simulation (the kinematic/dynamic bicycle model
-// with linear tyres that the F1TENTH simulator and the CommonRoad vehicle
-// models use). Only what a simulation of the car needs; zero where the
-// profile does not say.
-struct SingleTrackCar {
-    double frictionCoefficient = 0; // mu
-    double massKg = 0;
-    double yawInertiaKgm2 = 0;
-    double frontAxleM = 0; // centre of gravity to the front axle (lf)
-    double rearAxleM = 0;  // and to the rear axle (lr)
-    double frontCorneringStiffness = 0; // per radian, per unit of load and friction (C_Sf)
-    double rearCorneringStiffness = 0;  // (C_Sr)
-    double centreOfGravityHeightM = 0;
-    double maxSteeringRad = 0;
-    double maxSteeringRateRadps = 0;
-    double motorAccelerationMps2 = 0; // a_max: the motor's and the brakes' most
-    double topSpeedMps = 0;
-};
-
 // What the racing line and its speed profile need to know of a car. All in
 // metres and seconds, every value positive.
 //
 // A vehicle file holds one "key = value" per line; "#" starts a comment and
-// blank lines are allowed. Each key may be given once; all but the last are
+// blank lines are allowed. Each key may be given once; the first six are
 // required:
 //   width_m                        overall width of the car
 //   safety_margin_m                gap kept to each edge of the track
@@ -43,10 +25,25 @@ struct SingleTrackCar {
 //                                  max_acceleration * switch / speed, as an
 //                                  electric motor's does at full power; by
 //                                  default the drive is the same at every speed
+// Two limits belong to the controller that will drive the line rather than
+// to the car; a team whose controller holds the line better raises them:
+//   controller_top_speed_mps       optional: the fastest the controller still
+//                                  keeps to the line; the profile stays below
+//                                  it as below the car's top speed (default:
+//                                  no such limit)
+//   controller_margin_m            optional, may be 0: how far the controller
+//                                  strays from the line, kept from each edge
+//                                  on top of the safety margin (default 0)
+//   controller_row_spacing_m       optional: the farthest apart the rows may
+//                                  be when no spacing is asked for, for a
+//                                  controller that steers to a row rather
+//                                  than to the line between rows (default:
+//                                  the track's own spacing)
 // Lateral and longitudinal acceleration share the grip as an ellipse: at full
 // lateral load the car can neither speed up nor brake.
 struct Vehicle {
     static constexpr double kNoSwitch = std::numeric_limits<double>::infinity();
+    static constexpr double kNoCap = std::numeric_limits<double>::infinity();
 
     double widthM = 0;
     double safetyMarginM = 0;
@@ -55,10 +52,34 @@ struct Vehicle {
     double maxBrakingMps2 = 0;
     double topSpeedMps = 0;
     double driveSwitchSpeedMps = kNoSwitch;
-    SingleTrackCar chassis; // of the built-in profiles that have one
+    double controllerTopSpeedMps = kNoCap;
+    double controllerMarginM = 0;
+    double controllerRowSpacingM = kNoCap;
 
     // How far the car's centre stays from each edge of the track.
-    double Clearance() const { return widthM / 2 + safetyMarginM; }
+    double Clearance() const { return widthM / 2 + safetyMarginM + controllerMarginM; }
+    // The fastest the line is planned for: the car's top speed or its
+    // controller's, whichever is lower.
+    double SpeedCap() const { return std::min(topSpeedMps, controllerTopSpeedMps); }
+    // What a metre of line costs the solver beside its bending (per square
+    // metre), for a car whose controller caps its speed: such a car spends
+    // most of a lap at the cap, where the time is the length and bending
+    // costs nothing. The scale is that of the sharpest bend the car takes at
+    // the cap at full grip: a metre costs twice a metre of that bend's
+    // squared curvature (at an 8 m/s cap, once to four times gave the 1:10
+    // circuits' printed laps within 0.1 % of each other, six times a slower
+    // Monza; README).
+    // 0 without a controller's cap: the line of least curvature alone.
+    double LengthWeight() const
+    {
+        if (!(controllerTopSpeedMps < kNoCap))
+            return 0;
+        const double kappa = maxLateralAccelerationMps2 / (SpeedCap() * SpeedCap());
+        return 2 * kappa * kappa;
+    }
+    // The rows' spacing when none is asked for: the track's, at most the
+    // controller's.
+    double RowSpacing(double trackSpacing) const { return std::min(trackSpacing, controllerRowSpacingM); }
     // The most forward acceleration the drive gives at this speed, grip aside.
     double DriveLimit(double speed) const
     {
@@ -79,6 +100,11 @@ std::string DefaultVehicleName();
 
 // A built-in profile by name; fails naming the known ones.
 Result<Vehicle> BuiltInVehicle(std::string_view name);
+
+// The controller's limits as the race-line file's comment names them:
+// "controller's limits 8 m/s, 0.1 m from the line", either alone; empty
+// when the vehicle has none.
+std::string ControllerLimitsNote(const Vehicle& vehicle);
 
 // Reads a vehicle file; a failure names the line ("line 3: unknown key
 // \"mass\"") or the key that is missing.

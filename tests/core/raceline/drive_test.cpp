@@ -91,7 +91,7 @@ sim::DriveResult BestConstantSpeedLap(const Vehicle& car, const Circuit& c, doub
     const auto lap = [&](double speed) {
         sim::DriveOptions o;
         o.constantSpeed = speed;
-        sim::DriveResult r = sim::DriveLap(car, centre, c.surface, o);
+        sim::DriveResult r = sim::DriveLap(car, sim::GymCar(), centre, c.surface, o);
         r.finished = r.finished && r.worstFriction <= 1;
         return r;
     };
@@ -117,7 +117,7 @@ sim::DriveResult BestConstantSpeedLap(const Vehicle& car, const Circuit& c, doub
 TEST(SingleTrack, MatchesThePublishedDerivatives)
 {
     constexpr double kFoot = 0.3048, kPound = 4.4482216152605;
-    SingleTrackCar car;
+    sim::SingleTrackCar car;
     car.frictionCoefficient = 1.0489;
     car.frontCorneringStiffness = car.rearCorneringStiffness = 21.92 / 1.0489;
     car.frontAxleM = kFoot * 3.793293;
@@ -128,7 +128,9 @@ TEST(SingleTrack, MatchesThePublishedDerivatives)
     car.maxSteeringRad = 1.066;
     car.maxSteeringRateRadps = 0.4;
     car.motorAccelerationMps2 = 11.5;
+    car.switchSpeedMps = 7.319;
     car.topSpeedMps = 50.8;
+    car.reverseSpeedMps = 13.6;
     const sim::CarInput input{0.15, 0.63 * 9.81};
     const struct {
         sim::CarState state;
@@ -147,7 +149,7 @@ TEST(SingleTrack, MatchesThePublishedDerivatives)
           0}},
     };
     for (const auto& c : cases) {
-        const sim::CarState d = sim::Derivative(car, 7.319, c.state, input);
+        const sim::CarState d = sim::Derivative(car, c.state, input);
         const double got[] = {d.x, d.y, d.steer, d.speed, d.yaw, d.yawRate, d.slip};
         const sim::CarState& e = c.expected;
         const double want[] = {e.x, e.y, e.steer, e.speed, e.yaw, e.yawRate, e.slip};
@@ -166,14 +168,16 @@ TEST_P(DrivenCircuit, TheCarFollowsTheLineAtItsSpeedsAndBeatsTheCentreLine)
     const Result<Raceline> line = ComputeRaceline(c.corridor, car, c.spacing);
     ASSERT_TRUE(line.ok()) << line.error();
 
-    const sim::DriveResult driven = sim::DriveLap(car, Planned(*line), c.surface, {});
+    const sim::DriveResult driven = sim::DriveLap(car, sim::GymCar(), Planned(*line), c.surface, {});
     ASSERT_TRUE(driven.finished) << driven.why;
     // The follower keeps within 4-13 mm (the worst where the motor's
     // limit cuts the acceleration, shifting the axle loads, at 10 m/s);
     // 2 cm leaves room for the line to change a little without hiding a
     // follower that cuts corners again.
     EXPECT_LE(driven.worstOffPath, 0.02) << "metres off the line";
-    EXPECT_LE(driven.worstFriction, 1.0) << "share of the grip needed";
+    // The grip used is only printed: the gym's linear tyres never slide, and
+    // the profile's lateral limit is chosen by driving the gym's car with
+    // the controller users run (gym_drive_test), not by this follower.
     EXPECT_GE(driven.closestEdge, 0.02) << "metres between the car's side and the edge";
     EXPECT_NEAR(driven.lapTime, line->lapTime, 0.03 * line->lapTime) << "simulated against printed";
 

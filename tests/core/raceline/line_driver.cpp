@@ -206,10 +206,9 @@ double Median(std::vector<double> values)
 
 } // namespace
 
-DriveResult DriveLap(const Vehicle& vehicle, const std::vector<PlannedPoint>& path,
+DriveResult DriveLap(const Vehicle& vehicle, const SingleTrackCar& car, const std::vector<PlannedPoint>& path,
                      const TrackSurface& surface, const DriveOptions& options)
 {
-    const SingleTrackCar& car = vehicle.chassis;
     const Polyline line(Points(path));
     const Polyline centre(surface.centre);
     DriveResult result;
@@ -231,13 +230,12 @@ DriveResult DriveLap(const Vehicle& vehicle, const std::vector<PlannedPoint>& pa
         // The plan's speed here, its acceleration fed forward.
         const double feed = options.constantSpeed > 0 ? 0 : path[onLine.segment].acceleration;
         const double asked = feed + kSpeedGain * (PlannedSpeed(path, onLine, options) - state.speed);
-        const double acceleration = ActualAcceleration(car, vehicle.driveSwitchSpeedMps, state.speed, asked);
+        const double acceleration = ActualAcceleration(car, state.speed, asked);
         const double steer = std::clamp(SteerAt(car, line, onLine, state, acceleration), -car.maxSteeringRad,
                                         car.maxSteeringRad);
         result.worstFriction = std::max(result.worstFriction,
                                         FrictionNeeded(car, state, acceleration) / car.frictionCoefficient);
-        state = Step(car, vehicle.driveSwitchSpeedMps, state,
-                     {(steer - state.steer) / options.dt, acceleration}, options.dt);
+        state = Step(car, state, {(steer - state.steer) / options.dt, acceleration}, options.dt);
 
         const double previousS = onLine.s;
         onLine = line.Nearest({state.x, state.y}, onLine.segment);

@@ -2,6 +2,7 @@
 
 #include "core/raceline/cubic_spline.h"
 #include "core/raceline/vehicle.h"
+#include "single_track.h"
 
 #include <string>
 #include <vector>
@@ -43,9 +44,9 @@ struct DriveResult {
 // Drives one flying lap of the path from its first point at its first
 // speed: a pure-pursuit follower with the path's curvature and the tyres'
 // slip fed forward steers, a speed controller follows the plan's speeds
-// with its accelerations fed forward. The car is the vehicle's single-track
-// chassis with the vehicle's switch speed for its motor.
-DriveResult DriveLap(const Vehicle& vehicle, const std::vector<PlannedPoint>& path,
+// with its accelerations fed forward. The edges are kept by the vehicle's
+// width.
+DriveResult DriveLap(const Vehicle& vehicle, const SingleTrackCar& car, const std::vector<PlannedPoint>& path,
                      const TrackSurface& surface, const DriveOptions& options);
 
 } // namespace velmora::sim

@@ -47,7 +47,8 @@ std::vector<std::vector<double>> ReadBack(std::string_view text, std::string& he
     return rows;
 }
 
-const RacelineFileHeader kHeader = {"velmora-export 9.8.7", "Monza", "f1tenth", HeadingZero::East};
+const RacelineFileHeader kHeader = {"velmora-export 9.8.7", "Monza", "f1tenth",
+                                    "controller's limits 8 m/s, 0.1 m from the line", HeadingZero::East};
 
 TEST(RacelineCsv, ReadsBackWithTheFormatsConventions)
 {
@@ -59,7 +60,7 @@ TEST(RacelineCsv, ReadsBackWithTheFormatsConventions)
     const std::string text = RacelineCsv(line, kHeader);
     EXPECT_EQ(text.substr(0, text.find("\n0.0000")),
               "# velmora-export 9.8.7\n"
-              "# track Monza, vehicle f1tenth, lap 61.235 s\n"
+              "# track Monza, vehicle f1tenth (controller's limits 8 m/s, 0.1 m from the line), lap 61.235 s\n"
               "# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2");
     EXPECT_NE(text.find("\n0.0000; -1.2500; 3.5000; 3.141593; 0.000000; 12.3457; -9.8765\n"),
               std::string::npos);

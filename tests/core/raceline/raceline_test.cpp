@@ -200,6 +200,36 @@ TEST(Raceline, EveryTrackGetsAUsableLine)
     }
 }
 
+// A car whose controller caps its speed spends most of a lap at the cap,
+// where only length costs time: its line, still a usable one, is shorter
+// than the line of least curvature the same car gets when its top speed
+// alone is the cap. (Whether the lap is faster depends on
+// how much of it the cap governs: the gym drive on the 1:10 circuits shows
+// it.)
+TEST(Raceline, ACappedCarTradesBendingForLength)
+{
+    Vehicle racecar = RacecarVehicle();
+    racecar.controllerTopSpeedMps = 30;
+    std::vector<Case> cases;
+    for (const char* name : circuits::kNames)
+        cases.push_back({name, circuits::RacelineInputOf(circuits::Rows(name)), racecar, 1.0});
+    for (std::uint64_t i = 0; i < 10; ++i)
+        cases.push_back({"generated", Generated(i, 1.0), F1tenthVehicle(), 1.0});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Vehicle uncapped = c.car;
+        uncapped.topSpeedMps = c.car.SpeedCap();
+        uncapped.controllerTopSpeedMps = Vehicle::kNoCap;
+        ASSERT_GT(c.car.LengthWeight(), 0);
+        ASSERT_EQ(uncapped.LengthWeight(), 0);
+        const Result<Raceline> capped = ComputeRaceline(c.input, c.car, c.spacing);
+        const Result<Raceline> least = ComputeRaceline(c.input, uncapped, c.spacing);
+        ASSERT_TRUE(capped.ok() && least.ok());
+        CheckLine(c.input, uncapped, c.spacing, *capped, true);
+        EXPECT_LT(capped->length, least->length);
+    }
+}
+
 TEST(Raceline, UnsettledLineSaysSoAndStaysInside)
 {
     const RacelineInput in = circuits::RacelineInputOf(circuits::Rows("Monza"));
@@ -278,7 +308,9 @@ TEST(SpeedProfile, MatchesClosedForms)
     // Above its switch speed the 1:10 car's motor gives a_max * v_switch / v:
     // a straight driven flat out reaches v^3 = v_switch^3 + 3 a_max v_switch s
     // past the switch, not the v^2 of a constant drive.
-    const Vehicle small = F1tenthVehicle();
+    // The motor's fall-off alone, without the controller's cap.
+    Vehicle small = F1tenthVehicle();
+    small.controllerTopSpeedMps = Vehicle::kNoCap;
     const SpeedProfile flat =
         ComputeSpeedProfile(std::vector<double>(rows, 0), std::vector<double>(rows - 1, 0.05), false, small);
     const double vs = small.driveSwitchSpeedMps, amax = small.maxAccelerationMps2;

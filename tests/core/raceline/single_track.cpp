@@ -26,10 +26,30 @@ double SteerRate(const SingleTrackCar& car, double steer, double asked)
 
 } // namespace
 
-CarState Derivative(const SingleTrackCar& car, double switchSpeed, const CarState& s, const CarInput& in)
+SingleTrackCar GymCar()
+{
+    return {.frictionCoefficient = 1.0489,
+            .massKg = 3.74,
+            .yawInertiaKgm2 = 0.04712,
+            .frontAxleM = 0.15875,
+            .rearAxleM = 0.17145,
+            .frontCorneringStiffness = 4.718,
+            .rearCorneringStiffness = 5.4562,
+            .centreOfGravityHeightM = 0.074,
+            .maxSteeringRad = 0.4189,
+            .maxSteeringRateRadps = 3.2,
+            .motorAccelerationMps2 = 9.51,
+            .switchSpeedMps = 7.319,
+            .topSpeedMps = 20.0,
+            .reverseSpeedMps = 5.0,
+            .lengthM = 0.58,
+            .widthM = 0.31};
+}
+
+CarState Derivative(const SingleTrackCar& car, const CarState& s, const CarInput& in)
 {
     const double sv = SteerRate(car, s.steer, in.steerRate);
-    const double a = ActualAcceleration(car, switchSpeed, s.speed, in.acceleration);
+    const double a = ActualAcceleration(car, s.speed, in.acceleration);
     const double lf = car.frontAxleM, lr = car.rearAxleM, wheelbase = lf + lr;
     CarState d;
     d.steer = sv;
@@ -58,21 +78,21 @@ CarState Derivative(const SingleTrackCar& car, double switchSpeed, const CarStat
     return d;
 }
 
-double ActualAcceleration(const SingleTrackCar& car, double switchSpeed, double speed, double asked)
+double ActualAcceleration(const SingleTrackCar& car, double speed, double asked)
 {
-    const double drive = speed > switchSpeed ? car.motorAccelerationMps2 * switchSpeed / speed
-                                             : car.motorAccelerationMps2;
-    if ((speed >= car.topSpeedMps && asked >= 0) || (speed <= 0 && asked <= 0))
+    const double drive = speed > car.switchSpeedMps ? car.motorAccelerationMps2 * car.switchSpeedMps / speed
+                                                    : car.motorAccelerationMps2;
+    if ((speed >= car.topSpeedMps && asked >= 0) || (speed <= -car.reverseSpeedMps && asked <= 0))
         return 0;
     return std::clamp(asked, -car.motorAccelerationMps2, drive);
 }
 
-CarState Step(const SingleTrackCar& car, double switchSpeed, const CarState& s, const CarInput& in, double dt)
+CarState Step(const SingleTrackCar& car, const CarState& s, const CarInput& in, double dt)
 {
-    const CarState k1 = Derivative(car, switchSpeed, s, in);
-    const CarState k2 = Derivative(car, switchSpeed, Scaled(s, k1, dt / 2), in);
-    const CarState k3 = Derivative(car, switchSpeed, Scaled(s, k2, dt / 2), in);
-    const CarState k4 = Derivative(car, switchSpeed, Scaled(s, k3, dt), in);
+    const CarState k1 = Derivative(car, s, in);
+    const CarState k2 = Derivative(car, Scaled(s, k1, dt / 2), in);
+    const CarState k3 = Derivative(car, Scaled(s, k2, dt / 2), in);
+    const CarState k4 = Derivative(car, Scaled(s, k3, dt), in);
     CarState next = s;
     const auto add = [&](double CarState::*f) { next.*f += dt / 6 * (k1.*f + 2 * k2.*f + 2 * k3.*f + k4.*f); };
     for (double CarState::*f : {&CarState::x, &CarState::y, &CarState::steer, &CarState::speed, &CarState::yaw,

@@ -72,6 +72,46 @@ TEST(Vehicle, TheSwitchSpeedIsOptional)
     EXPECT_EQ(zero.error(), "line 9: drive_switch_speed_mps must be positive, not \"0\"");
 }
 
+// The controller's limits: optional, so older files read as before; the
+// margin widens the clearance and may be 0, the speed caps the car's and
+// makes the line's length cost (twice the square of the sharpest bend taken
+// at the cap, 14 m/s^2 over the cap squared), the row spacing bounds the track's.
+TEST(Vehicle, TheControllersLimits)
+{
+    const double none = 0;
+    const struct {
+        const char* extra;
+        double clearance, cap, lengthWeight, rows;
+        const char* note;
+    } cases[] = {
+        {"", 1.45, 80, none, 1.0, ""},
+        {"controller_top_speed_mps = 30", 1.45, 30, 4.8395e-4, 1.0, "controller's limits 30 m/s"},
+        {"controller_top_speed_mps = 90", 1.45, 80, 9.5703e-6, 1.0, "controller's limits 90 m/s"},
+        {"controller_margin_m = 0.25", 1.7, 80, none, 1.0, "controller's limits 0.25 m from the line"},
+        {"controller_margin_m = 0\ncontroller_top_speed_mps=8", 1.45, 8, 0.095703, 1.0, "controller's limits 8 m/s"},
+        {"controller_top_speed_mps = 8\ncontroller_margin_m = 0.1", 1.55, 8, 0.095703, 1.0,
+         "controller's limits 8 m/s, 0.1 m from the line"},
+        {"controller_row_spacing_m = 0.2", 1.45, 80, none, 0.2, ""},
+        {"controller_row_spacing_m = 3", 1.45, 80, none, 1.0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.extra);
+        const Result<Vehicle> car = ParseVehicle(std::string(kComplete) + "\n" + c.extra);
+        ASSERT_TRUE(car.ok()) << car.error();
+        EXPECT_DOUBLE_EQ(car->Clearance(), c.clearance);
+        EXPECT_EQ(car->SpeedCap(), c.cap);
+        EXPECT_NEAR(car->LengthWeight(), c.lengthWeight, 1e-3 * c.lengthWeight);
+        EXPECT_EQ(car->RowSpacing(1.0), c.rows);
+        EXPECT_EQ(ControllerLimitsNote(*car), c.note);
+    }
+    const Result<Vehicle> negative = ParseVehicle(std::string(kComplete) + "\ncontroller_margin_m = -0.1");
+    ASSERT_FALSE(negative.ok());
+    EXPECT_EQ(negative.error(), "line 9: controller_margin_m must not be negative, not \"-0.1\"");
+    const Result<Vehicle> stopped = ParseVehicle(std::string(kComplete) + "\ncontroller_top_speed_mps = 0");
+    ASSERT_FALSE(stopped.ok());
+    EXPECT_EQ(stopped.error(), "line 9: controller_top_speed_mps must be positive, not \"0\"");
+}
+
 // Every value of the shipped profiles, so that a changed figure is a
 // decision, not an accident.
 TEST(Vehicle, BuiltInProfiles)
@@ -79,10 +119,10 @@ TEST(Vehicle, BuiltInProfiles)
     const double inf = Vehicle::kNoSwitch;
     const struct {
         const char* name;
-        double width, margin, lateral, drive, braking, top, switchSpeed;
+        double width, margin, lateral, drive, braking, top, switchSpeed, controllerTop, controllerMargin, rows;
     } profiles[] = {
-        {"f1tenth", 0.31, 0.10, 4.5, 9.51, 3.0, 20.0, 7.319},
-        {"racecar", 2.0, 0.7, 9.81, 5.83, 9.81, 70.0, inf},
+        {"f1tenth", 0.31, 0.10, 10.0, 3.8, 5.5, 20.0, 7.319, 10.0, 0.125, 0.2},
+        {"racecar", 2.0, 0.7, 9.81, 5.83, 9.81, 70.0, inf, Vehicle::kNoCap, 0, Vehicle::kNoCap},
     };
     for (const auto& p : profiles) {
         SCOPED_TRACE(p.name);
@@ -95,17 +135,10 @@ TEST(Vehicle, BuiltInProfiles)
         EXPECT_EQ(car->maxBrakingMps2, p.braking);
         EXPECT_EQ(car->topSpeedMps, p.top);
         EXPECT_EQ(car->driveSwitchSpeedMps, p.switchSpeed);
+        EXPECT_EQ(car->controllerTopSpeedMps, p.controllerTop);
+        EXPECT_EQ(car->controllerMarginM, p.controllerMargin);
+        EXPECT_EQ(car->controllerRowSpacingM, p.rows);
     }
-    // The F1TENTH simulator's default parameters, as its car is simulated.
-    const SingleTrackCar gym = F1tenthVehicle().chassis;
-    const double chassis[] = {gym.frictionCoefficient, gym.massKg, gym.yawInertiaKgm2, gym.frontAxleM,
-                              gym.rearAxleM, gym.frontCorneringStiffness, gym.rearCorneringStiffness,
-                              gym.centreOfGravityHeightM, gym.maxSteeringRad, gym.maxSteeringRateRadps,
-                              gym.motorAccelerationMps2, gym.topSpeedMps};
-    const double expected[] = {1.0489, 3.74, 0.04712, 0.15875, 0.17145, 4.718, 5.4562, 0.074, 0.4189, 3.2, 9.51, 20.0};
-    for (std::size_t i = 0; i < std::size(chassis); ++i)
-        EXPECT_EQ(chassis[i], expected[i]) << i;
-    EXPECT_EQ(RacecarVehicle().chassis.massKg, 0) << "no simulated chassis";
 
     EXPECT_EQ(KnownVehicleNames(), "f1tenth, racecar");
     const Result<Vehicle> unknown = BuiltInVehicle("bus");
