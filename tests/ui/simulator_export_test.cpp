@@ -428,6 +428,7 @@ TEST_F(SimulatorExportTest, AnImportedCircuitExportsTheSameAfterSaveAndLoad)
     SimulatorExport chosen;
     chosen.choices.outputs = AllOutputs();
     chosen.choices.options.vehicle = *LoadVehicle("racecar");
+    chosen.name = "Monza";
     h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
         return std::optional<SimulatorExport>(chosen);
     };
