@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -54,5 +56,23 @@ private:
 };
 
 using Status = Result<void>;
+
+// Runs `work`, which returns a Result, and hands back what it returns;
+// whatever it throws becomes the failure instead. Work on another thread
+// goes through this: its caller waits for an answer (a window stays "busy"
+// until one comes), and an exception would never give one.
+template <class Work> auto Guarded(Work&& work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    } catch (const std::exception& e) {
+        const std::string what = e.what();
+        return Fail(what.empty() ? "an unexpected error" : what);
+    } catch (...) {
+        return Fail("an unexpected error");
+    }
+}
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "export_tool/export_options.h"
 
 #include "core/formats/number_text.h"
+#include "core/track/world_frame.h"
 #include "export_tool/generate_options.h"
 #include "export_tool/interop_options.h"
 #include "export_tool/map_options.h"
@@ -45,8 +46,9 @@ Status ReadOutDir(const std::string& v, ExportOptions& o)
 
 Status ReadScale(const std::string& v, ExportOptions& o)
 {
-    if (!ReadPositive(v, o.metresPerPixel))
-        return Fail("--scale needs a number greater than 0, not \"" + v + "\"");
+    if (!ReadPositive(v, o.metresPerPixel, kMaxMetresPerPixel) || o.metresPerPixel < kMinMetresPerPixel)
+        return Fail("--scale needs a number from " + FormatShortest(kMinMetresPerPixel) + " to " +
+                    FormatShortest(kMaxMetresPerPixel) + ", not \"" + v + "\"");
     o.scaleGiven = true;
     return {};
 }
@@ -58,12 +60,13 @@ Status ReadOrigin(const std::string& v, ExportOptions& o)
     const auto number = [](std::string_view text, double& out) {
         const DecimalScan scan = ScanDecimal(text);
         out = scan.value;
-        return scan.length != 0 && scan.length == text.size() && std::isfinite(scan.value);
+        return scan.length != 0 && scan.length == text.size() && WithinWorld(scan.value);
     };
     const std::string_view text(v);
     if (comma == std::string::npos || !number(text.substr(0, comma), o.originX) ||
         !number(text.substr(comma + 1), o.originY))
-        return Fail("--origin needs two numbers X,Y of metres, not \"" + v + "\"");
+        return Fail("--origin needs two numbers X,Y of metres, each within " + FormatShortest(kMaxWorldMetres) +
+                    " of 0, not \"" + v + "\"");
     o.originGiven = true;
     return {};
 }

@@ -1,6 +1,7 @@
 #include "export_tool/map_options.h"
 
 #include "core/formats/number_text.h"
+#include "core/track/world_frame.h"
 #include "inputs/track_input.h"
 
 #include <QString>
@@ -20,7 +21,7 @@ Status ReadStart(const std::string& v, ExportOptions& o)
         const std::size_t comma = text.find(',');
         const std::string_view field = text.substr(0, comma);
         const DecimalScan scan = ScanDecimal(field);
-        if (scan.length == 0 || scan.length != field.size() || !std::isfinite(scan.value))
+        if (scan.length == 0 || scan.length != field.size() || !WithinWorld(scan.value))
             break;
         values[count] = scan.value;
         if (comma == std::string_view::npos) {
@@ -31,7 +32,8 @@ Status ReadStart(const std::string& v, ExportOptions& o)
         text.remove_prefix(comma + 1);
     }
     if (count < 2 || !text.empty())
-        return Fail("--start needs X,Y or X,Y,YAW (metres, radians), not \"" + v + "\"");
+        return Fail("--start needs X,Y or X,Y,YAW (metres, radians), each within " +
+                    FormatShortest(kMaxWorldMetres) + " of 0, not \"" + v + "\"");
     o.map.startGiven = true;
     o.map.startX = values[0];
     o.map.startY = values[1];
@@ -46,18 +48,26 @@ Status ReadReverse(const std::string&, ExportOptions& o)
     return {};
 }
 
+// Wider than any speck or gap a map of a race track holds: a larger number
+// is a typing error, and made into map cells would not fit a whole number.
+constexpr double kMaxMapFeature = 1000;
+
+Status ReadMapMetres(const char* option, const std::string& v, double& out)
+{
+    if (!ReadPositive(v, out, kMaxMapFeature))
+        return Fail(std::string(option) + " needs a number of metres greater than 0 and at most " +
+                    FormatShortest(kMaxMapFeature) + ", not \"" + v + "\"");
+    return {};
+}
+
 Status ReadMinObstacle(const std::string& v, ExportOptions& o)
 {
-    if (!ReadPositive(v, o.map.minObstacle))
-        return Fail("--min-obstacle needs a number of metres greater than 0, not \"" + v + "\"");
-    return {};
+    return ReadMapMetres("--min-obstacle", v, o.map.minObstacle);
 }
 
 Status ReadCloseGaps(const std::string& v, ExportOptions& o)
 {
-    if (!ReadPositive(v, o.map.closeGaps))
-        return Fail("--close-gaps needs a number of metres greater than 0, not \"" + v + "\"");
-    return {};
+    return ReadMapMetres("--close-gaps", v, o.map.closeGaps);
 }
 
 Status Check(const ExportOptions& o)

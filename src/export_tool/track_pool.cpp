@@ -6,9 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <exception>
 #include <mutex>
-#include <new>
 
 namespace velmora {
 
@@ -118,13 +116,7 @@ private:
 Outcome RunOne(const TrackWork& job, std::size_t index, const std::string& track)
 {
     Outcome outcome;
-    try {
-        outcome.done = job(index, track, outcome.report);
-    } catch (const std::bad_alloc&) {
-        outcome.done = Fail("out of memory");
-    } catch (const std::exception& e) {
-        outcome.done = Fail(e.what());
-    }
+    outcome.done = Guarded([&] { return job(index, track, outcome.report); });
     return outcome;
 }
 
@@ -157,11 +149,12 @@ void RunLane(const std::function<TrackWork()>& makeWorker, Queue& queue)
 {
     TrackWork job;
     std::string setupError;
-    try {
+    const Status made = Guarded([&]() -> Status {
         job = makeWorker();
-    } catch (const std::exception& e) {
-        setupError = e.what();
-    }
+        return {};
+    });
+    if (!made)
+        setupError = made.error();
     for (std::size_t i = 0; queue.Take(i);) {
         Outcome outcome;
         if (job)

@@ -1,6 +1,7 @@
 #include "outputs/output_files.h"
 #include "outputs/output_table.h"
 #include "core/formats/number_text.h"
+#include "core/gazebo/gazebo_model.h"
 #include "render/gazebo/gazebo_world.h"
 #include "render/image/png_write.h"
 
@@ -15,10 +16,14 @@ namespace {
 // level makes it quickly, at a size close to the best.
 constexpr int kTextureLevel = 6;
 
+// Far above any wall a simulated car meets; a number beyond it is a typing
+// error, and would fill the model's files with its digits.
+constexpr double kMaxWallHeight = 1000;
+
 Status ReadWallHeight(const std::string& text, OutputOptions& o)
 {
-    if (!ReadPositive(text, o.wallHeight))
-        return Fail("needs a number of metres greater than 0, not \"" + text + "\"");
+    if (!ReadPositive(text, o.wallHeight, kMaxWallHeight))
+        return Fail("needs a number of metres greater than 0 and at most 1000, not \"" + text + "\"");
     return {};
 }
 
@@ -33,10 +38,41 @@ bool OursOrFree(const QString& folder)
     return config.open(QIODevice::ReadOnly) && config.readAll().contains("<name>Velmora</name>");
 }
 
-Status WriteFiles(const QString& folder, const std::vector<ModelFile>& files)
+// The model's folder, NAME_gazebo/ beside the other outputs.
+QString ModelFolder(const OutputContext& c)
 {
-    for (const ModelFile& file : files) {
-        const QString path = QDir(folder).filePath(QString::fromStdString(file.path));
+    return QDir(QFileInfo(c.Path("")).absolutePath())
+        .filePath(QString::fromStdString(GazeboModelName(Utf8(c.names.name)) + "_gazebo"));
+}
+
+Status CheckGazebo(const OutputContext& c)
+{
+    if (Status one = c.OneLine(); !one)
+        return Fail("could not make the Gazebo world: " + one.error());
+    const QString model = ModelFolder(c);
+    if (!OursOrFree(model))
+        return Fail(Utf8(model) +
+                    " is there and holds no model this program wrote; move it or " + kChooseAnotherFolder);
+    return {};
+}
+
+// The model's files are made in a folder of their own that takes the old
+// model's place whole, so that no file of an earlier model stays in it; the
+// world beside it is staged as the other outputs' files are.
+Status WriteFiles(const OutputContext& c, const GazeboWorld& world)
+{
+    const QString folder = QFileInfo(c.Path("")).absolutePath();
+    const std::string inModel = world.name + "_gazebo/";
+    Result<QString> model = c.staged.AddFolder(ModelFolder(c));
+    if (!model)
+        return Fail(model.error());
+    for (const ModelFile& file : world.files) {
+        if (file.path.rfind(inModel, 0) != 0) {
+            if (Status s = c.staged.Add(QDir(folder).filePath(QString::fromStdString(file.path)), file.bytes); !s)
+                return s;
+            continue;
+        }
+        const QString path = QDir(*model).filePath(QString::fromStdString(file.path.substr(inModel.size())));
         if (Status made = MakeFolder(QFileInfo(path).absolutePath()); !made)
             return made;
         if (Status s = Write(path, file.bytes); !s)
@@ -47,8 +83,6 @@ Status WriteFiles(const QString& folder, const std::vector<ModelFile>& files)
 
 Status WriteGazebo(const OutputContext& c)
 {
-    if (Status one = c.OneLine(); !one)
-        return Fail("could not make the Gazebo world: " + one.error());
     GazeboInput in;
     in.name = Utf8(c.names.name);
     in.frame = c.frame;
@@ -64,12 +98,7 @@ Status WriteGazebo(const OutputContext& c)
     const Result<GazeboWorld> world = BuildGazeboWorld(in);
     if (!world)
         return Fail(world.error());
-    const QString folder = QFileInfo(c.Path("")).absolutePath();
-    const QString model = QDir(folder).filePath(QString::fromStdString(world->name + "_gazebo"));
-    if (!OursOrFree(model))
-        return Fail(Utf8(model) +
-                    " is there and holds no model this program wrote; move it or " + kChooseAnotherFolder);
-    if (Status s = WriteFiles(folder, world->files); !s)
+    if (Status s = WriteFiles(c, *world); !s)
         return s;
     c.notes.push_back(StartPoseText(world->start));
     return {};
@@ -86,6 +115,6 @@ extern const OutputEntry kGazeboOutput = {
     "a world for Gazebo Classic and\n"
     "Gazebo Sim: a model of the ground with the picture and walls along both edges,\n"
     "and a world that includes it",
-    true, WriteGazebo, nullptr, kGazeboOptions};
+    true, WriteGazebo, nullptr, kGazeboOptions, CheckGazebo};
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "outputs/output_table.h"
 
 #include "core/formats/number_text.h"
+#include "outputs/output_files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,10 +26,11 @@ std::span<const OutputEntry* const> Outputs()
     return kOutputs;
 }
 
-bool ReadPositive(const std::string& text, double& out)
+bool ReadPositive(const std::string& text, double& out, double most)
 {
     const DecimalScan scan = ScanDecimal(text);
-    if (scan.length == 0 || scan.length != text.size() || !std::isfinite(scan.value) || !(scan.value > 0))
+    if (scan.length == 0 || scan.length != text.size() || !std::isfinite(scan.value) || !(scan.value > 0) ||
+        scan.value > most)
         return false;
     out = scan.value;
     return true;
@@ -64,30 +66,55 @@ bool NeedsPicture(const OutputChoices& choices)
                        [&](const OutputEntry* e) { return e->needsPicture && choices.Wants(e->flag); });
 }
 
+namespace {
+
+// Checks every output asked for, then makes them one after the other into
+// `context.staged`; stops at the first failure.
+Status StageOutputs(const OutputChoices& choices, const TrackOutputs& track, const OutputContext& context,
+                    EncodeProgress* progress)
+{
+    std::vector<const OutputEntry*> wanted;
+    for (const OutputEntry* output : Outputs())
+        if (choices.Wants(output->flag))
+            wanted.push_back(output);
+    for (const OutputEntry* output : wanted)
+        if (output->check)
+            if (Status usable = output->check(context); !usable)
+                return usable;
+    const auto count = static_cast<int>(wanted.size());
+    for (int done = 0; done < count; ++done) {
+        if (progress && progress->cancelled)
+            return Fail("cancelled");
+        const OutputEntry& output = *wanted[static_cast<std::size_t>(done)];
+        if (output.needsPicture && !track.picture)
+            return Fail(track.picture.error());
+        if (Status written = output.write(context); !written)
+            return written;
+        if (progress)
+            progress->permille = 1000 * (done + 1) / count;
+    }
+    if (progress && progress->cancelled)
+        return Fail("cancelled");
+    return {};
+}
+
+} // namespace
+
 Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track, int encodeThreads,
                          std::vector<std::string>& notes, std::vector<std::string>& warnings,
                          EncodeProgress* progress)
 {
     const QImage drawn = track.picture ? *track.picture : QImage();
-    const OutputContext context{choices, track.model,   track.settings, track.frame, track.names,
-                                drawn,   encodeThreads, notes,          warnings,    track.sourceEdges};
-    const auto wanted = static_cast<int>(std::count_if(
-        Outputs().begin(), Outputs().end(), [&](const OutputEntry* e) { return choices.Wants(e->flag); }));
-    int done = 0;
-    Status first;
-    for (const OutputEntry* output : Outputs()) {
-        if (!choices.Wants(output->flag))
-            continue;
-        if (progress && progress->cancelled)
-            return first ? Status(Fail("cancelled")) : first;
-        Status written = output->needsPicture && !track.picture ? Status(Fail(track.picture.error()))
-                                                                : output->write(context);
-        if (!written && first)
-            first = std::move(written);
-        if (progress)
-            progress->permille = 1000 * ++done / std::max(1, wanted);
-    }
-    return first;
+    StagedFiles staged;
+    const OutputContext context{choices, track.model, track.settings, track.frame,       track.names, drawn,
+                                encodeThreads, notes, warnings,       staged,            track.sourceEdges};
+    const std::size_t factsBefore = notes.size();
+    Status written = StageOutputs(choices, track, context, progress);
+    if (written)
+        written = staged.Commit();
+    if (!written)
+        notes.resize(factsBefore); // they were facts of files that are not there
+    return written;
 }
 
 } // namespace velmora

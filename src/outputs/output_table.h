@@ -14,6 +14,7 @@
 
 #include <QImage>
 #include <QString>
+#include <limits>
 #include <optional>
 #include <set>
 #include <span>
@@ -22,6 +23,8 @@
 #include <vector>
 
 namespace velmora {
+
+class StagedFiles;
 
 // The values of the options that belong to single outputs. Each output reads
 // its own from text (OutputOption); the editor's dialog sets them directly.
@@ -65,6 +68,7 @@ struct OutputContext {
     int encodeThreads = 1;           // for each picture's encoder
     std::vector<std::string>& notes; // facts worth telling when the output is written (stdout)
     std::vector<std::string>& warnings; // what the user should know of it all the same (stderr)
+    StagedFiles& staged; // where the files go until every output of the track is made
     // A circuit file's own edges, or a map's walls, which the race line
     // keeps off; a map's measured widths, which the sampled outputs write.
     const SourceEdges* sourceEdges = nullptr;
@@ -72,7 +76,8 @@ struct OutputContext {
     // Where the output with this ending goes: the output folder and the
     // track's name with the ending.
     QString Path(const QString& ending) const;
-    // Writes one file of the output whole or not at all.
+    // Writes one file of the output, which takes its name only when every
+    // output of the track has been made.
     Status Write(const QString& ending, std::string_view bytes) const;
     // The track sampled every --spacing, made once for all the outputs that
     // need it; refused when the track is not one line (OneLine).
@@ -116,11 +121,15 @@ struct OutputEntry {
     Status (*write)(const OutputContext& context);
     const char* excludes = nullptr;             // an output that cannot go with it
     std::span<const OutputOption> options = {}; // options that only it reads
+    // What can be told before anything is made (a target that must not be
+    // written over): every output's is asked before the first is made.
+    Status (*check)(const OutputContext& context) = nullptr;
 };
 
-// A number greater than 0 written as a plain decimal, whatever the locale:
-// no "inf", "nan", hexadecimal or trailing text. Returns false otherwise.
-bool ReadPositive(const std::string& text, double& out);
+// A number greater than 0 and at most `most`, written as a plain decimal,
+// whatever the locale: no "inf", "nan", hexadecimal or trailing text.
+// Returns false otherwise.
+bool ReadPositive(const std::string& text, double& out, double most = std::numeric_limits<double>::max());
 
 // Every output, in the order they are listed and written.
 std::span<const OutputEntry* const> Outputs();
@@ -148,10 +157,13 @@ Status CheckOutputCombination(const OutputChoices& choices);
 // Whether any output asked for needs the canvas picture.
 bool NeedsPicture(const OutputChoices& choices);
 
-// Writes every output asked for of one track, in the table's order; the first
-// failure is the one returned, but the other outputs are still written. A
-// failed `picture` fails the outputs that need it. With `progress`, its share
-// done follows the outputs and a cancel stops before the next one.
+// Writes every output asked for of one track, all of them or none: the
+// outputs are checked, then made in the table's order into temporary files,
+// which take their names only when the last one is made. The first failure
+// stops the track and is the one returned; nothing of the track is written
+// then, and the facts of the outputs made before it are dropped. A failed
+// `picture` fails the outputs that need it. With `progress`, its share done
+// follows the outputs and a cancel stops before the next one, writing nothing.
 struct TrackOutputs {
     const TrackModel& model;
     const Settings& settings;

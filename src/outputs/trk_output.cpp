@@ -16,12 +16,19 @@ bool SameFile(const QFileInfo& a, const QFileInfo& b)
     return a.absoluteFilePath() == b.absoluteFilePath();
 }
 
-// Never over the file the track was read from. A track that has a world
-// takes it along, so that it exports in the same metres when it is read back.
-Status WriteTrk(const OutputContext& c)
+// Never over the file the track was read from.
+Status CheckTrk(const OutputContext& c)
 {
     if (!c.names.source.isEmpty() && SameFile(QFileInfo(c.Path(".trk")), QFileInfo(c.names.source)))
         return Fail(std::string("the track file would be written over itself; ") + kChooseAnotherFolder);
+    return {};
+}
+
+// A track that has a world takes it along, so that it exports in the same
+// metres when it is read back; one without removes a frame file left beside
+// it by another track of that name.
+Status WriteTrk(const OutputContext& c)
+{
     const std::string track = WriteTrackFile(c.model);
     if (Status s = c.Write(".trk", track); !s)
         return s;
@@ -42,6 +49,6 @@ Status WriteTrk(const OutputContext& c)
 extern const OutputEntry kTrkOutput = {"trk", "Track file", "NAME.trk, NAME_frame.yaml",
                                        "the track file, to open in the\n"
                                        "editor, and its world frame when it has one (a circuit)",
-                                       false, WriteTrk};
+                                       false, WriteTrk, nullptr, {}, CheckTrk};
 
 } // namespace velmora

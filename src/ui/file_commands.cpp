@@ -11,6 +11,7 @@
 #include "core/track/track_loading.h"
 #include "core/formats/track_file.h"
 #include "core/track/path.h"
+#include "core/track/editor.h"
 #include "inputs/frame_input.h"
 
 #include <QFileInfo>
@@ -97,6 +98,15 @@ void WriteTrackTo(Workspace& ws, const Prompts& prompts, const QString& path)
         ReportNotSaved(ws, prompts, kFrameNotSaved, framePath, FromStd(saved.error()));
 }
 
+// A track that brings no width or canvas of its own is drawn with the
+// user's preferred ones, never with those of the track before it.
+void UsePreferredTrack(Workspace& ws, const Prompts& prompts)
+{
+    UsePreferredTrackSettings(ws.settings, ws.prefs);
+    if (!FitCanvasPicture(ws))
+        ReportError(prompts, "could not create canvas: the track is drawn on the old one");
+}
+
 // A loaded track takes its world from NAME_frame.yaml beside it, or has
 // none. A frame file that cannot be read, or is not this track's, is told
 // and left as it is; the track stays loaded, without a world.
@@ -140,6 +150,15 @@ bool ConfirmOverwrite(const QString& path, const Prompts& prompts)
     return prompts.confirm("file already exists; overwrite?");
 }
 
+void New(Workspace& ws, const Prompts& prompts)
+{
+    UsePreferredTrack(ws, prompts);
+    NewTrack(ws.editor, ws.settings);
+    ws.frame.reset(); // a track only drawn lies nowhere in particular
+    ws.templateImage = QImage();
+    ws.templateCache = TemplateCache{};
+}
+
 void SaveTrack(Workspace& ws, const Prompts& prompts)
 {
     QString path = FromStd(ws.editor.TrackFileName);
@@ -176,10 +195,12 @@ void Load(Workspace& ws, const Prompts& prompts)
             const LoadOutcome outcome = ApplyLoadedTrack(ws.editor, ws.settings, track, path.toStdString());
             // The open track stays: garbage must not become the path that
             // the next Save writes over the user's file.
-            if (outcome == LoadOutcome::NotTrackFile)
+            if (outcome == LoadOutcome::NotTrackFile) {
                 ReportFailure(prompts, "not a track file: " + path, "Load", 745);
-            else
-                LoadTrackWorld(ws, prompts, path, track);
+                return;
+            }
+            UsePreferredTrack(ws, prompts);
+            LoadTrackWorld(ws, prompts, path, track);
             return;
         }
     } catch (const std::bad_alloc&) {

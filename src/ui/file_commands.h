@@ -6,6 +6,10 @@ namespace velmora {
 
 // File commands (menu ids 2-5, 11, 12 and Ctrl+X). Each runs to its end,
 // reporting through the prompts and the editor's status fields.
+// An empty track with the preferred width and canvas, no frame and no
+// template.
+void New(Workspace& ws, const Prompts& prompts);
+
 void SaveTrack(Workspace& ws, const Prompts& prompts);
 void SaveTrackAs(Workspace& ws, const Prompts& prompts);
 void Load(Workspace& ws, const Prompts& prompts);

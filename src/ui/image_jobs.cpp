@@ -8,8 +8,6 @@
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <exception>
-#include <new>
 #include <optional>
 #include <utility>
 
@@ -20,20 +18,12 @@ namespace {
 constexpr int kTickMs = 100;
 constexpr int kRefusalMs = 2000; // how long the refusal stays before the progress again
 
+// Whatever the job throws is its failure, so that `done` is always called
+// and the window never stays busy.
 Result<std::string> RunWork(const std::function<Result<std::string>(EncodeProgress&)>& work,
                             EncodeProgress& progress)
 {
-    // Whatever the work throws is its failure: a job whose result never
-    // came back would leave the window busy for good.
-    try {
-        return work(progress);
-    } catch (const std::bad_alloc&) {
-        return Fail("out of memory");
-    } catch (const std::exception& e) {
-        return Fail(e.what());
-    } catch (...) {
-        return Fail("an unexpected error");
-    }
+    return Guarded([&] { return work(progress); });
 }
 
 } // namespace

@@ -25,10 +25,8 @@ const MenuCommand kCommands[] = {
     {kCmdNew, "File", "New", true,
      [](Shell& s, int) {
          VELMORA_HERE();
-         NewTrack(s.ws.editor, s.ws.settings);
-         s.ws.frame.reset(); // a track only drawn lies nowhere in particular
-         s.ws.templateImage = QImage();
-         s.ws.templateCache = TemplateCache{};
+         New(s.ws, s.prompts);
+         s.FitCanvas();
      }},
     {kCmdSave, "File", "Save", true,
      [](Shell& s, int) {
@@ -44,6 +42,7 @@ const MenuCommand kCommands[] = {
      [](Shell& s, int) {
          VELMORA_HERE();
          Load(s.ws, s.prompts);
+         s.FitCanvas(); // the preferred canvas again
      }},
     {0, "File", nullptr, false, nullptr},
     {kCmdExport, "File", "Export Image", true,
@@ -96,6 +95,7 @@ const MenuCommand kCommands[] = {
      [](Shell& s, int) {
          VELMORA_HERE();
          ImportCircuit(s.ws, s.prompts);
+         s.FitCanvas();
      }},
     {kCmdWorldFrame, "&Simulator", "&World Frame\u2026", true,
      [](Shell& s, int) {

@@ -66,6 +66,30 @@ std::int64_t FieldValue(const QLineEdit* field)
     return ReadIntegerText(field->text().toStdString());
 }
 
+// A field still showing the value in force keeps that value exactly: it
+// shows it as a whole number, and Apply without a change must change nothing
+// (an imported circuit 8.47 px wide stays so, not 8).
+void ReadWholeField(const QLineEdit* field, double& value)
+{
+    if (field->text() != WholeNumberText(value))
+        value = static_cast<double>(FieldValue(field));
+}
+
+// The open track's own settings, which Options shows in force but keeps out
+// of the preferences unless the user types them anew.
+constexpr double Settings::*kTrackOwn[] = {&Settings::CanvasWidth, &Settings::CanvasHeight, &Settings::TrackWidth};
+
+// What the preferences become on Apply: every setting in force, but of the
+// track's own only those that Apply changed; the others stay the user's.
+Settings PreferencesAfterApply(const Settings& inForce, const Settings& before, const Settings& prefs)
+{
+    Settings kept = inForce;
+    for (double Settings::*key : kTrackOwn)
+        if (SameSetting(inForce.*key, before.*key))
+            kept.*key = prefs.*key;
+    return kept;
+}
+
 // A check box or option button that takes a click anywhere on its area, not
 // only on its mark and text: the area is the control the user sees.
 template <typename Base> class WholeAreaButton : public Base {
@@ -120,6 +144,7 @@ OptionsWindow::OptionsWindow(const Settings& initial, QWidget* parent)
     setWindowTitle(QStringLiteral("Set Options"));
     setFixedSize(kInnerWidth, kInnerHeight);
     BuildControls(initial);
+    shown_ = initial;
     CentreOnScreen();
 }
 
@@ -268,10 +293,10 @@ void OptionsWindow::CentreOnScreen()
 
 void OptionsWindow::ReadControls(Settings& s) const
 {
-    s.CanvasWidth = static_cast<double>(FieldValue(canvasWidth_));
-    s.CanvasHeight = static_cast<double>(FieldValue(canvasHeight_));
-    s.TrackWidth = static_cast<double>(FieldValue(trackWidth_));
-    s.MarkerGap = static_cast<double>(FieldValue(markerGap_));
+    ReadWholeField(canvasWidth_, s.CanvasWidth);
+    ReadWholeField(canvasHeight_, s.CanvasHeight);
+    ReadWholeField(trackWidth_, s.TrackWidth);
+    ReadWholeField(markerGap_, s.MarkerGap);
     s.TextFont = textFont_->text().toStdString();
     s.LgText = LowInt32(FieldValue(lgText_));
     s.MedText = LowInt32(FieldValue(medText_));
@@ -279,6 +304,16 @@ void OptionsWindow::ReadControls(Settings& s) const
     s.Markers = markers_->isChecked() ? 1 : 0;
     s.AngleLimit = LowInt32(FieldValue(angleLimit_));
     s.ShowBorder = showBorder_->isChecked() ? 1 : 0;
+}
+
+void OptionsWindow::ShowValuesInForce(const Settings& s)
+{
+    const std::pair<QLineEdit*, double Settings::*> fields[] = {
+        {canvasWidth_, &Settings::CanvasWidth}, {canvasHeight_, &Settings::CanvasHeight}, {trackWidth_, &Settings::TrackWidth}};
+    for (const auto& [field, key] : fields)
+        if (!SameSetting(s.*key, shown_.*key))
+            field->setText(WholeNumberText(s.*key));
+    shown_ = s;
 }
 
 void OptionsWindow::SetFlag(std::int32_t Settings::*flag, std::int32_t value)
@@ -361,6 +396,7 @@ void RunOptionsWindow(Workspace& ws, OptionsWindow& window, const Prompts& promp
     window.prompts_ = &prompts;
     ws.optionsLoopRunning = true;
 
+    window.ShowValuesInForce(ws.settings);
     window.CentreOnScreen();
     window.show();
     window.raise();
@@ -374,7 +410,9 @@ void RunOptionsWindow(Workspace& ws, OptionsWindow& window, const Prompts& promp
     // that stays on top.
     window.hide();
     if (apply) {
+        const Settings before = ws.settings;
         window.ReadControls(ws.settings);
+        ws.prefs = PreferencesAfterApply(ws.settings, before, ws.prefs);
         ApplySettings(ws, prompts);
     }
     ws.optionsLoopRunning = false;
@@ -382,22 +420,16 @@ void RunOptionsWindow(Workspace& ws, OptionsWindow& window, const Prompts& promp
 
 void ApplySettings(Workspace& ws, const Prompts& prompts)
 {
-    const QSize side(CanvasSide(ws.settings.CanvasWidth), CanvasSide(ws.settings.CanvasHeight));
-    if (ws.canvas.size() != side || ws.canvas.format() != QImage::Format_RGB32) {
-        QImage canvas(side, QImage::Format_RGB32);
-        // Out of memory for a large canvas: keep drawing on the old one.
-        if (canvas.isNull())
-            ReportError(prompts, ReportText("could not create canvas", "ApplySettings", __LINE__));
-        else
-            ws.canvas = std::move(canvas);
-    }
+    // Out of memory for a large canvas: keep drawing on the old one.
+    if (!FitCanvasPicture(ws))
+        ReportError(prompts, ReportText("could not create canvas", "ApplySettings", __LINE__));
 
     LoadFonts(ws.assets, ws.settings, ws.logicalDpi);
 
     // A file that cannot be written costs the user nothing in this run: the
     // settings stay in force and the old file stays whole.
     const QString path = QDir(ws.workFolder).filePath(QString::fromLatin1(kPrefsFileName));
-    if (!SaveBytes(path, WritePrefs(ws.settings)))
+    if (!SaveBytes(path, WritePrefs(ws.prefs)))
         ReportError(prompts, ReportText("could not save Preferences file", "SavePrefs", 591));
 
     RequestRedraw(ws.editor, ws.settings);

@@ -43,8 +43,15 @@ public:
     // Puts the window in the middle of the primary screen.
     void CentreOnScreen();
 
-    // Copies the fields and check boxes into s (what Apply reads).
+    // Copies the fields and check boxes into s (what Apply reads); a field
+    // still showing the value in s leaves it as it is.
     void ReadControls(Settings& s) const;
+
+    // Before the window is shown: the fields of the track's own settings
+    // (canvas, track width) show the values in force when a track has
+    // changed them since the last showing; text typed and cancelled stays
+    // while they are unchanged.
+    void ShowValuesInForce(const Settings& s);
 
     const ColourSwatch& Swatch(int i) const { return swatches_[static_cast<std::size_t>(i)]; }
 
@@ -86,6 +93,7 @@ private:
     QButtonGroup* markerGroup_ = nullptr;
     QButtonGroup* borderGroup_ = nullptr;
     std::vector<QWidget*> tabStops_; // creation order
+    Settings shown_;                 // the settings in force when last shown
 
     // Set only while RunOptionsWindow runs its loop.
     QEventLoop* loop_ = nullptr;

@@ -9,7 +9,6 @@
 #include "ui/workspace.h"
 
 #include <QPainter>
-#include <new>
 #include <utility>
 
 namespace velmora {
@@ -19,15 +18,15 @@ namespace {
 Result<Raceline> Compute(const std::string& path, double trackWidth, const WorldFrame& frame,
                          const std::string& vehicleName, const SourceEdges* sourceEdges)
 {
-    try {
+    // Anything thrown is a failure shown as such, never a line that is
+    // "working out" for the rest of the session.
+    return Guarded([&]() -> Result<Raceline> {
         // A shipped car, or the vehicle file a track's frame file names.
         const Result<NamedVehicle> car = LoadVehicle(vehicleName);
         if (!car)
             return Fail(car.error());
         return RacelineOfTrack(path, trackWidth, frame, car->vehicle, sourceEdges);
-    } catch (const std::bad_alloc&) {
-        return Fail("out of memory");
-    }
+    });
 }
 
 } // namespace

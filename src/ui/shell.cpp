@@ -103,6 +103,7 @@ bool IsPassEvent(QEvent::Type type)
 
 Shell::Shell(Workspace workspace, QSize display) : ws(std::move(workspace))
 {
+    ws.prefs = ws.settings; // what the window starts with is what the user prefers
     shutdown = [] { EndRun(); };
     BuildMainWindow(display);
     prompts = MakeDialogPrompts(mainWindow.get());

@@ -23,10 +23,10 @@ const QString kMapFilter = "ROS map|*.yaml;*.yml";
 
 // The circuit as velmora-export reads it with nothing given but the
 // editor's own track width.
-Result<TrackJob> ReadCircuit(const Workspace& ws, const QString& path)
+Result<TrackJob> ReadCircuit(const Settings& settings, const QString& path)
 {
     try {
-        return InputNamed("circuit")->read(EditorInputOptions(ws.settings), ws.settings, path);
+        return InputNamed("circuit")->read(EditorInputOptions(settings), settings, path);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }
@@ -167,7 +167,10 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
         ws.editor.view.status1 = "cancelled";
         return;
     }
-    const Result<TrackJob> imported = ReadCircuit(ws, path);
+    // Placed on the preferred canvas, not on one the track before brought.
+    Settings settings = ws.settings;
+    UsePreferredTrackSettings(settings, ws.prefs);
+    const Result<TrackJob> imported = ReadCircuit(settings, path);
     if (!imported) {
         ReportError(prompts, "could not import circuit: " + path + ": " + QString::fromStdString(imported.error()));
         return;
@@ -175,11 +178,14 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     // Taken in as a loaded track is, so the editor's state after it is the
     // same; it has no file yet, so Save asks for one rather than writing
     // beside the circuit unasked.
-    if (ApplyLoadedTrack(ws.editor, ws.settings, WriteTrackFile(imported->model), {}) == LoadOutcome::NotTrackFile) {
+    if (ApplyLoadedTrack(ws.editor, settings, WriteTrackFile(imported->model), {}) == LoadOutcome::NotTrackFile) {
         ReportError(prompts, "could not import circuit: " + path);
         return;
     }
+    ws.settings = settings;
     ws.settings.TrackWidth = imported->settings.TrackWidth; // drawn by the redraw the load asked for
+    if (!FitCanvasPicture(ws))
+        ReportError(prompts, "could not create canvas: the circuit is drawn on the old one");
     ws.frame = imported->frame;
     KeepCircuitEdges(ws, imported->sourceEdges);
     ws.editor.view.status1 = "circuit imported: " + imported->note;

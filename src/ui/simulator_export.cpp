@@ -90,6 +90,24 @@ std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const Simulator
     return job;
 }
 
+// Asks before an export writes over files of the track, as Save As does;
+// true when there are none or the user agrees.
+bool ConfirmOverwriting(const SimulatorExport& chosen, const Prompts& prompts)
+{
+    const QStringList existing = ExistingOutputFiles(chosen.choices, chosen.folder, chosen.name);
+    if (existing.isEmpty())
+        return true;
+    if (existing.size() == 1)
+        return prompts.confirm(existing[0] + " already exists in " + chosen.folder + "; overwrite?");
+    constexpr qsizetype kNamed = 4;
+    QString names = existing.mid(0, kNamed).join(", ");
+    if (existing.size() > kNamed)
+        names += QString(" and %1 more").arg(existing.size() - kNamed);
+    return prompts.confirm(QString("%1 files of this track already exist in %2 (%3); overwrite?")
+                               .arg(existing.size())
+                               .arg(chosen.folder, names));
+}
+
 } // namespace
 
 void ExportForSimulators(Workspace& ws, const Prompts& prompts)
@@ -111,6 +129,10 @@ void ExportForSimulators(Workspace& ws, const Prompts& prompts)
         return;
     }
     ws.simulatorExport = *chosen;
+    if (!ConfirmOverwriting(*chosen, prompts)) {
+        ws.editor.view.status1 = "cancelled";
+        return;
+    }
     if (chosen->choices.options.vehicle)
         ws.vehicle = chosen->choices.options.vehicle->given; // the race line shown follows the car chosen
     if (Status made = MakeFolder(chosen->folder); !made) {

@@ -1,5 +1,7 @@
 #include "ui/workspace.h"
 
+#include <cmath>
+
 namespace velmora {
 
 void SyncCanvas(Workspace& ws)
@@ -13,6 +15,30 @@ void SyncCanvas(Workspace& ws)
         DrawRLMarkers(ws.canvas, ws.editor.model.markers, ws.assets.marker);
         ws.paintedMarkerDraws = view.markerDraws;
     }
+}
+
+void UsePreferredTrackSettings(Settings& s, const Settings& prefs)
+{
+    s.TrackWidth = prefs.TrackWidth;
+    s.CanvasWidth = prefs.CanvasWidth;
+    s.CanvasHeight = prefs.CanvasHeight;
+}
+
+bool SameSetting(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool FitCanvasPicture(Workspace& ws)
+{
+    const QSize side(CanvasSide(ws.settings.CanvasWidth), CanvasSide(ws.settings.CanvasHeight));
+    if (ws.canvas.size() == side && ws.canvas.format() == QImage::Format_RGB32)
+        return true;
+    QImage canvas(side, QImage::Format_RGB32);
+    if (canvas.isNull())
+        return false;
+    ws.canvas = std::move(canvas);
+    return true;
 }
 
 std::shared_ptr<const SourceEdges> CircuitEdgesNow(const Workspace& ws)

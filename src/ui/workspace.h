@@ -24,7 +24,14 @@ class ImageJobs;
 
 // Everything the commands act on: one instance for the whole run.
 struct Workspace {
+    // The settings in force: the user's preferences, but TrackWidth,
+    // CanvasWidth and CanvasHeight are the open track's own, which an
+    // imported circuit or map brings along with its frame.
     Settings settings;
+    // The user's preferences as Preferences.ini holds them: what a track
+    // that brings no width or canvas of its own (New, Load) is drawn with,
+    // and what Options saves. An import never changes them.
+    Settings prefs;
     Editor editor;
     RenderAssets assets;
     QImage templateImage;  // null while no template is shown
@@ -104,6 +111,17 @@ struct Prompts {
                                                  const MapImportChoice& initial)>
         chooseMapImport;
 };
+
+// Puts the preferred TrackWidth and canvas size back into `s`, for a track
+// that brings none of its own.
+void UsePreferredTrackSettings(Settings& s, const Settings& prefs);
+
+// Whether two values of a setting are the same, NaN the same as NaN.
+bool SameSetting(double a, double b);
+
+// Makes the canvas picture the size the settings in force give; false, with
+// the old one kept, when one that large cannot be made.
+bool FitCanvasPicture(Workspace& ws);
 
 // Brings the canvas up to date with the editor's redraw requests: a full
 // redraw when one is pending, else the RL icons when those are.

@@ -54,7 +54,7 @@ QString PrefsFile(const QTemporaryDir& dir, const Settings& s)
 // The editor as the user has it right after start-up, with a small canvas.
 void StartEditor(Workspace& ws, const Settings& s)
 {
-    ws.settings = s;
+    ws.settings = ws.prefs = s;
     ws.assets.surface = LoadImg(ImagesDir() + "/surface.png").image;
     ws.assets.start = LoadImg(ImagesDir() + "/start.png").image;
     ws.assets.marker = LoadImg(ImagesDir() + "/marker.png").image;
@@ -768,17 +768,17 @@ TEST_F(ExportProgram, HelpAndUsageErrors)
         QStringList args;
         const char* told; // the first line of stderr, less "velmora-export: "
     } usage[] = {
-        {{"--origin", "1"}, "--origin needs two numbers X,Y of metres, not \"1\""},
-        {{"--origin", "a,b"}, "--origin needs two numbers X,Y of metres, not \"a,b\""},
-        {{"--origin", "1,nan"}, "--origin needs two numbers X,Y of metres, not \"1,nan\""},
-        {{"--origin", "1,2,3"}, "--origin needs two numbers X,Y of metres, not \"1,2,3\""},
+        {{"--origin", "1"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"1\""},
+        {{"--origin", "a,b"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"a,b\""},
+        {{"--origin", "1,nan"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"1,nan\""},
+        {{"--origin", "1,2,3"}, "--origin needs two numbers X,Y of metres, each within 1000000000 of 0, not \"1,2,3\""},
         {{"--spacing", "0"}, "--spacing needs a number of metres greater than 0, not \"0\""},
         {{"--spacing", "-1"}, "--spacing needs a number of metres greater than 0, not \"-1\""},
         {{"--spacing", "x"}, "--spacing needs a number of metres greater than 0, not \"x\""},
         {{"--png", "--png-level", "0"}, "--png-level needs a whole number from 1 to 9, not \"0\""},
         {{"--png", "--png-level", "10"}, "--png-level needs a whole number from 1 to 9, not \"10\""},
         {{"--gazebo", "--wall-height", "0"},
-         "--wall-height needs a number of metres greater than 0, not \"0\""},
+         "--wall-height needs a number of metres greater than 0 and at most 1000, not \"0\""},
         {{"--origin", "1,2", "c.csv"},
          "--origin is for track files: a circuit keeps the coordinates of its own file"},
     };
@@ -921,6 +921,84 @@ TEST_F(ExportProgram, EveryOutputIsTheSameInACommaDecimalLocale)
         ++compared;
     }
     EXPECT_GE(compared, 2 * 12);
+}
+
+namespace {
+
+// Every file and folder under `folder`, hidden ones too, by relative path.
+QStringList EverythingUnder(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+} // namespace
+
+// A track's export writes all its files or none: whichever output fails, and
+// whether it fails before anything is made, while it is made or after the
+// others are, no file of the track is left behind by that run, nor a
+// temporary one.
+TEST(ExportTool, AFailingOutputLeavesNoFileOfItsTrack)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Settings normal, narrow;
+    normal.CanvasWidth = normal.CanvasHeight = narrow.CanvasWidth = narrow.CanvasHeight = 1000;
+    narrow.TrackWidth = 2; // 0.1 m at the default scale: narrower than the car
+    const QString normalPrefs = dir.filePath("normal.ini"), narrowPrefs = dir.filePath("narrow.ini");
+    WriteAll(normalPrefs, QByteArray::fromStdString(WritePrefs(normal)));
+    WriteAll(narrowPrefs, QByteArray::fromStdString(WritePrefs(narrow)));
+    const struct {
+        const char* name;
+        const char* output; // the output that fails
+        const QString* prefs;
+        bool besideSource;   // no --out-dir: the outputs go beside the track
+        const char* blocked; // a folder put where a file of the track goes
+        const char* failure; // how the failure begins
+    } failures[] = {
+        {"race line narrower than the car", "raceline", &narrowPrefs, false, nullptr,
+         "could not make the race line: "},
+        {"--trk onto its own source", "trk", &normalPrefs, true, nullptr, "the track file would be written over itself"},
+        {"the world file is a folder", "gazebo", &normalPrefs, false, "oval_world.sdf", "could not write "},
+    };
+    int folderIndex = 0;
+    for (const OutputEntry* output : Outputs()) {
+        for (const auto& failure : failures) {
+            const bool itself = output->flag == std::string(failure.output);
+            if (itself && !failure.blocked)
+                continue;
+            SCOPED_TRACE(std::string(output->flag) + " with " + failure.name);
+            const QString folder = dir.filePath(QString::number(folderIndex++));
+            const QString out = failure.besideSource ? folder : folder + "/out";
+            ASSERT_TRUE(QDir().mkpath(out));
+            WriteAll(folder + "/oval.trk", kOvalTrack);
+            if (failure.blocked) {
+                ASSERT_TRUE(QDir().mkpath(out + "/" + failure.blocked));
+            }
+            const QStringList before = EverythingUnder(folder);
+
+            ExportOptions o = ToolOptions(failure.besideSource ? QString() : out, *failure.prefs);
+            o.outputs = {output->flag, failure.output};
+            o.tracks = {(folder + "/oval.trk").toStdString()};
+            std::ostringstream facts, err;
+            EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
+            EXPECT_NE(err.str().find(failure.failure), std::string::npos) << err.str();
+            EXPECT_EQ(facts.str(), "");
+            EXPECT_EQ(EverythingUnder(folder), before);
+
+            // Alone, the same output writes its files there.
+            if (itself)
+                continue;
+            o.outputs = {output->flag};
+            std::ostringstream facts2, err2;
+            EXPECT_EQ(RunBatchExport(o, dir.path(), facts2, err2, false), 0) << err2.str();
+            EXPECT_GT(EverythingUnder(folder).size(), before.size());
+        }
+    }
 }
 
 } // namespace velmora

@@ -68,7 +68,7 @@ public:
     void ImportAndSave(const QString& csv, const QString& trk, const QString& vehicle = {})
     {
         Workspace ws;
-        ws.settings = settings;
+        ws.settings = ws.prefs = settings;
         ws.canvas = QImage(1600, 1200, QImage::Format_RGB32);
         ws.tracksFolder = dir.path() + "/";
         Prompts p;
@@ -89,7 +89,7 @@ public:
     void SaveDrawn(const QString& trk)
     {
         Workspace ws;
-        ws.settings = settings;
+        ws.settings = ws.prefs = settings;
         ws.editor.model.TrackPath = "M 300 300 L 700 300 L 700 700 L 300 700 Z";
         Prompts p;
         p.saveFile = [&](const QString&, const QString&, const QString&) { return trk; };
@@ -101,7 +101,7 @@ public:
     Workspace Loaded(const QString& trk, QStringList& boxes)
     {
         Workspace ws;
-        ws.settings = settings;
+        ws.settings = ws.prefs = settings;
         Prompts p;
         p.openFile = [&](const QString&, const QString&, const QString&) { return trk; };
         p.message = [&](const QString&, const QString& text) { boxes << text; };

@@ -179,7 +179,7 @@ TEST(SimulatorExportDialogTest, TellsWhatIsWrongWithWhatWasTyped)
     EXPECT_EQ(empty.Chosen().error(), "nothing to write: check an output");
     empty.outputs[0]->setChecked(true);
     empty.wallHeight->setText("0");
-    EXPECT_EQ(empty.Chosen().error(), "Wall height needs a number of metres greater than 0, not \"0\"");
+    EXPECT_EQ(empty.Chosen().error(), "Wall height needs a number of metres greater than 0 and at most 1000, not \"0\"");
     empty.wallHeight->setText("0.3");
     for (const auto& [option, field] : empty.otherOptions)
         field->setText("x");
@@ -261,8 +261,44 @@ TEST_F(SimulatorExportTest, WritesTheFilesTheToolWrites)
     EXPECT_EQ(asked.name, "loop");
 }
 
-// A failure is told and the outputs that can be written still are; an
-// empty canvas and Cancel write nothing.
+// Files of the track already there are written over only when the user
+// agrees, as Save As asks; a folder without them is not asked about.
+TEST_F(SimulatorExportTest, AsksBeforeWritingOverTheTracksFiles)
+{
+    DrawLoop(h);
+    SimulatorExport chosen;
+    chosen.choices.outputs = {"centreline", "rl"};
+    chosen.choices.options.vehicle = DefaultVehicle();
+    chosen.folder = h.work.filePath("out");
+    chosen.name = "track";
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        return std::optional<SimulatorExport>(chosen);
+    };
+    QStringList questions;
+    bool agree = true;
+    h.shell().prompts.confirm = [&](const QString& text) {
+        questions << text;
+        return agree;
+    };
+    const QString asked = "2 files of this track already exist in " + chosen.folder +
+                          " (track_rl.txt, track_centreline.csv); overwrite?";
+    // First into an empty folder, then over the files: refused, then agreed.
+    for (const int round : {0, 1, 2}) {
+        const bool first = round == 0, yes = round != 1;
+        if (!first)
+            WriteAll(chosen.folder + "/track_rl.txt", "old");
+        agree = yes;
+        questions.clear();
+        h.shell().HandleMenu(kCmdExportSimulators);
+        h.WaitForPictures();
+        EXPECT_EQ(questions, first ? QStringList{} : QStringList{asked});
+        EXPECT_EQ(h.ws().editor.view.status1.substr(0, 9), yes ? "exported " : "cancelled");
+        EXPECT_EQ(ReadAll(chosen.folder + "/track_rl.txt") != "old", yes);
+    }
+}
+
+// A failure is told and nothing of the track is written; an empty canvas
+// and Cancel write nothing.
 TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
 {
     bool asked = false;
@@ -298,7 +334,7 @@ TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
         << h.boxes[0].toStdString();
 
     // A track that goes on after its loop: the sampled outputs cannot
-    // follow it, the RL data still is written.
+    // follow it, and the RL data, which could be made, is not written either.
     h.ClickCanvas({400, 300}, Qt::LeftButton);
     chosen.choices.outputs = {"centreline", "rl"};
     chosen.folder = h.work.filePath("out");
@@ -308,7 +344,7 @@ TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
     ASSERT_EQ(h.boxes.size(), 1);
     EXPECT_TRUE(h.boxes[0].contains("could not write the centreline: the track goes on after its loop is closed"))
         << h.boxes[0].toStdString();
-    EXPECT_EQ(FilesUnder(chosen.folder), QStringList{"track_rl.txt"});
+    EXPECT_EQ(FilesUnder(chosen.folder), QStringList{});
 }
 
 // Import Map takes in the map's track as the tool reads the map: saved, the

@@ -221,6 +221,16 @@ std::string FormatShortest(double v)
     return std::string(buf, result.ptr);
 }
 
+std::string FormatBrief(double v)
+{
+    const double size = std::abs(v);
+    if (!std::isfinite(v) || v == 0 || (size >= 1e-6 && size < 1e15))
+        return FormatShortest(v);
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    return std::string(buf, result.ptr);
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };

@@ -59,6 +59,12 @@ std::string FormatFloatG64(double v);
 // 0.05, 2, -102.4, 0.00001. Zero is "0"; "+Infinity", "-Infinity", "NaN".
 std::string FormatShortest(double v);
 
+// For messages: FormatShortest while that stays short (magnitudes from
+// 0.000001 to below 1e15, and 0), else the shortest text with an exponent
+// ("1e+300", "-2.5e-12"), so that no message carries hundreds of digits.
+// Read back by ScanDecimal, not written to files.
+std::string FormatBrief(double v);
+
 // A plain decimal (no exponent) rounded to `digits` significant digits, with
 // trailing zeros removed, for numbers a person reads rather than a program:
 // 0.05000000074505806 is "0.05", 1234.5678 is "1234.6"; digits before the

@@ -144,8 +144,12 @@ Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapI
     out.height = image.height;
     const WorldFrame& f = out.frame;
     CellMask freeCells = FreeCells(image, info);
-    const int minAcross =
-        o.minObstacle > 0 ? int(std::ceil(o.minObstacle / info.resolution - 1e-9)) : kDefaultMinObstacleCells;
+    // Held to the map's size before it becomes a whole number of cells: a
+    // speck wider than the map is no speck, and a fine resolution must not
+    // make the count overflow.
+    const double across = o.minObstacle > 0 ? std::ceil(o.minObstacle / info.resolution - 1e-9)
+                                            : double(kDefaultMinObstacleCells);
+    const int minAcross = int(std::min(across, double(std::max(image.width, image.height)) + 1));
     FillSmallGroups(freeCells, minAcross);
     RingSearch search;
     search.startGiven = o.startGiven;

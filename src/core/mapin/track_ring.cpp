@@ -433,9 +433,12 @@ Outcome Attempt(const CellMask& freeCells, const RingSearch& search, const World
     const Context c{freeCells, frame, search};
     Passage passage = MakePassage(freeCells, closeGaps);
     const CellMask& cells = passage.Cells();
-    const int x = int(std::floor(search.startX)), y = int(std::floor(search.startY));
+    // Inside is asked of the cells before they become whole numbers: a start
+    // far off the map would not fit one.
+    const bool inside = search.startX >= 0 && search.startY >= 0 && search.startX < freeCells.width &&
+                        search.startY < freeCells.height;
+    const int x = inside ? int(search.startX) : -1, y = inside ? int(search.startY) : -1;
     const std::string where = Metres(frame.X(search.startX)) + "," + Metres(frame.Y(search.startY)) + " m";
-    const bool inside = std::isfinite(search.startX) && std::isfinite(search.startY) && freeCells.Inside(x, y);
     const std::size_t start = inside && freeCells.cells[freeCells.Index(x, y)]
                                   ? NearestPassage(cells, x, y, passage.radius)
                                   : inside ? freeCells.Index(x, y) : 0;

@@ -35,13 +35,24 @@ struct WorldFrame {
 // any map's resolution, and short rows.
 inline constexpr int kMetreDecimals = 6;
 
-// A scale that is a finite number above 0 and a finite origin; otherwise
-// what is wrong with them.
+// Bounds of every frame. No map or circuit on Earth lies beyond them (the
+// equator is 4e7 m); numbers outside them are typing or file errors, refused
+// before they reach a conversion to whole pixels or a message.
+inline constexpr double kMinMetresPerPixel = 1e-9;
+inline constexpr double kMaxMetresPerPixel = 1e9;
+inline constexpr double kMaxWorldMetres = 1e9; // either way from 0, of the origin
+
+// A scale from kMinMetresPerPixel to kMaxMetresPerPixel and an origin within
+// kMaxWorldMetres; otherwise what is wrong with them.
 Status CheckFrame(const WorldFrame& frame);
+
+// A coordinate within kMaxWorldMetres of 0 (not NaN).
+bool WithinWorld(double metres);
 
 // The origin as the user reads it and types it back: "-412.5,1790.0", each
 // number the shortest text that reads back exactly, with at least one
-// decimal; the same whatever the locale.
+// decimal (or an exponent, for one far out of bounds: 1e+300); the same
+// whatever the locale.
 std::string OriginText(const WorldFrame& frame);
 
 } // namespace velmora

@@ -5,9 +5,8 @@
 
 namespace velmora {
 
-Status SaveBytes(const QString& path, std::string_view bytes)
+Status WriteUncommitted(QSaveFile& file, std::string_view bytes)
 {
-    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Fail(file.errorString().toStdString());
     const qint64 size = static_cast<qint64>(bytes.size());
@@ -24,6 +23,14 @@ Status SaveBytes(const QString& path, std::string_view bytes)
         file.cancelWriting();
         return Fail(why.toStdString());
     }
+    return {};
+}
+
+Status SaveBytes(const QString& path, std::string_view bytes)
+{
+    QSaveFile file(path);
+    if (Status written = WriteUncommitted(file, bytes); !written)
+        return written;
     if (!file.commit())
         return Fail(file.errorString().toStdString());
     return {};

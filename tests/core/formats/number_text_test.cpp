@@ -60,6 +60,15 @@ TEST(NumberText, Formats)
     EXPECT_EQ(FormatShortest(2048), "2048");
     EXPECT_EQ(FormatShortest(-0.0), "0");
     EXPECT_EQ(FormatShortest(0.1 + 0.2), "0.30000000000000004");
+    // Messages: short either way.
+    const struct {
+        double v;
+        const char* text;
+    } brief[] = {{0.05, "0.05"},     {-412.5, "-412.5"},  {1e-6, "0.000001"},      {999999999999999, "999999999999999"},
+                 {1e15, "1e+15"},    {1e300, "1e+300"},   {-2.5e-12, "-2.5e-12"}, {0, "0"},
+                 {HUGE_VAL, "+Infinity"}};
+    for (const auto& c : brief)
+        EXPECT_EQ(FormatBrief(c.v), c.text);
     // Fixed decimals, as the world outputs write metres.
     const struct {
         double v;

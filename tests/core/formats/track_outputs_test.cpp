@@ -83,7 +83,7 @@ TEST(CentrelineCsv, RowsInTheWorldFrame)
     }
     EXPECT_FALSE(CentrelineCsv(Samples("M 0 0 L 9 0 ", 1, 1), {0, 0, 0}).ok());
     EXPECT_EQ(CentrelineCsv(Samples("M 0 0 L 3e38 0 ", 1e37, 1), {1e300, 0, 0}).error(),
-              "the track lies too far out in this frame for its metres to be written");
+              "the scale must be from 0.000000001 to 1000000000 m per pixel, not 1e+300");
 }
 
 // The waypoints are the centreline's rows with more columns: the same

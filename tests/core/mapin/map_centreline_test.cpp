@@ -190,6 +190,14 @@ const Case kCases[] = {
          o.startGiven = true;
          o.startX = 100;
      }, "the start 100.00,0.00 m lies outside the map"},
+    {"start further off than a whole number of cells holds", [](GreyImage&, RosMapInfo&, MapTrackOptions& o) {
+         o.startGiven = true;
+         o.startX = -1e9;
+     }, "the start -1000000000.00,0.00 m lies outside the map"},
+    {"specks wider than the map at a fine resolution", [](GreyImage&, RosMapInfo& info, MapTrackOptions& o) {
+         info.resolution = 1e-300;
+         o.minObstacle = 1000;
+     }, "no free area of the map closes into a loop round a wall"},
     {"start in the infield", [](GreyImage&, RosMapInfo&, MapTrackOptions& o) { o.startGiven = true; o.startX = -2.75; },
      "the free space around -2.75,0.00 m does not close into a loop"},
     {"origin on a wall", [](GreyImage&, RosMapInfo& info, MapTrackOptions&) { info.originX = -170.5 * kRes; },

@@ -144,6 +144,9 @@ TEST(WorldFrame, DefaultSpacingAndPrintedOrigin)
     EXPECT_FALSE(CheckFrame({0, 0, 0}).ok());
     EXPECT_FALSE(CheckFrame({1, NAN, 0}).ok());
     EXPECT_TRUE(CheckFrame({1e-9, -1e9, 1e9}).ok());
+    EXPECT_EQ(CheckFrame({1, 1e300, 0}).error(), "the origin must lie within 1000000000 m of 0, not 1e+300,0.0");
+    EXPECT_EQ(CheckFrame({1e-12, 0, 0}).error(),
+              "the scale must be from 0.000000001 to 1000000000 m per pixel, not 1e-12");
 }
 
 } // namespace
