@@ -25,15 +25,15 @@ Status CheckTrk(const OutputContext& c)
 }
 
 // A track that has a world takes it along, so that it exports in the same
-// metres when it is read back; one without removes a frame file left beside
-// it by another track of that name.
+// metres when it is read back.
 Status WriteTrk(const OutputContext& c)
 {
     const std::string track = WriteTrackFile(c.model);
-    if (Status s = c.Write(".trk", track); !s)
+    // A frame file left beside it by another track of that name stays (the
+    // export writes all its files or none, and removes nothing), but names
+    // that track's checksum: it is refused, never taken for this one.
+    if (Status s = c.Write(".trk", track); !s || !c.names.hasWorld)
         return s;
-    if (!c.names.hasWorld)
-        return RemoveFrameBeside(c.Path(".trk"));
     TrackWorld world;
     world.frame = c.frame;
     world.trackWidthM = c.frame.Metres(c.settings.TrackWidth);
