@@ -1,5 +1,5 @@
 #include "core/formats/centreline_csv.h"
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/deepracer_npy.h"
 #include "core/formats/track_file.h"
 #include "core/formats/waypoints_csv.h"

@@ -1,4 +1,4 @@
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/pgm_read.h"
 #include "core/mapin/distance_transform.h"
 #include "core/mapin/free_cells.h"
@@ -6,7 +6,7 @@
 #include "core/mapin/map_import.h"
 #include "core/raceline/track_raceline.h"
 #include "core/raceline/vehicle.h"
-#include "export_tool/map_input.h"
+#include "inputs/ros_map_load.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>

@@ -1,5 +1,5 @@
 #include "bench_support.h"
-#include "core/formats/circuit_import.h"
+#include "core/inputs/circuit_import.h"
 #include "core/formats/number_text.h"
 #include "core/track/editor.h"
 #include "ui/raceline_overlay.h"

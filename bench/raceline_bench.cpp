@@ -1,4 +1,4 @@
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/raceline/envelope_cholesky.h"
 #include "core/raceline/raceline.h"
 #include "core/track/path.h"

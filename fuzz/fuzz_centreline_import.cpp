@@ -2,7 +2,7 @@
 // and every centreline that imports must give clicks a user could make (to
 // the hundredth of a pixel) on the canvas, never two equal in a row, the loop closed or open as
 // asked.
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/track/path.h"
 
 #include <cstddef>

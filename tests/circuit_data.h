@@ -2,7 +2,7 @@
 
 // The real circuits in tests/data/circuits, read and imported as
 // velmora-export does with its defaults.
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/raceline/raceline.h"
 #include "core/settings/settings.h"
 #include "core/track/track_generator.h"

@@ -1,16 +1,15 @@
 #include "export_tool/batch_export.h"
 
-#include "core/formats/frame_sidecar.h"
 #include "core/formats/number_text.h"
 #include "core/settings/prefs_file.h"
 #include "core/settings/user_folder.h"
 #include "export_tool/generate_options.h"
-#include "export_tool/map_input.h"
-#include "export_tool/track_input.h"
 #include "export_tool/track_pool.h"
+#include "inputs/file_read.h"
+#include "inputs/track_input.h"
 #include "outputs/export_picture.h"
 #include "outputs/output_files.h"
-#include "outputs/output_table.h"
+#include "outputs/track_export.h"
 #include "render/image/image_load.h"
 #include "render/redraw.h"
 
@@ -109,49 +108,51 @@ bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& s
     return true;
 }
 
-// A track read from `path` has a world of its own when it is a circuit, a
-// map, or a track file with its NAME_frame.yaml beside it.
-bool HasWorld(const QString& path)
+// How the tracks of the run come in, as its command line says.
+InputOptions InputsOf(const ExportOptions& o)
 {
-    return IsCentrelineInput(path) || IsMapInput(path) ||
-           QFileInfo(QString::fromStdString(TrackWorldPath(Utf8(path)))).isFile();
+    InputOptions in;
+    in.frame = {o.metresPerPixel, o.originX, o.originY};
+    in.scaleGiven = o.scaleGiven;
+    in.originGiven = o.originGiven;
+    in.open = o.open;
+    in.trackWidth = o.trackWidth;
+    in.trackWidthMetres = o.trackWidthMetres;
+    in.trackWidthFromCsv = o.trackWidthFromCsv;
+    in.map = o.map;
+    in.vehicle = o.outputOptions.vehicle;
+    in.loadVehicle = o.Wants("raceline");
+    in.seed = o.seed;
+    in.minLength = o.minLength;
+    in.maxLength = o.maxLength;
+    in.markers = o.markers;
+    return in;
 }
 
 // Writes every output the options ask for into the output folder, else the
-// track's own.
+// track's own. `source` is the file the track was read from; empty for a
+// generated one.
 Status WriteOutputs(const ExportOptions& o, const ExportScene& scene, const TrackJob& job,
-                    const QFileInfo& track, bool read, TrackReport& report)
+                    const QFileInfo& track, const QString& source, TrackReport& report)
 {
     // Each worker thread scales the template once, for all its tracks.
     thread_local TemplateCache templateCache;
-    OutputChoices choices = o.Choices();
-    if (job.vehicle)
-        choices.options.vehicle = job.vehicle;
-    const Result<QImage> picture =
-        NeedsPicture(choices)
-            ? DrawExportPicture(job.model, job.settings, scene.assets, scene.templateImage, &templateCache)
-            : Result<QImage>(QImage());
-    OutputNames names;
-    names.folder = o.outDir.empty() ? track.absolutePath() : QString::fromStdString(o.outDir);
-    names.name = track.completeBaseName();
-    if (read) {
-        names.source = track.filePath();
-        names.hasWorld = HasWorld(track.filePath());
-    }
-    return WriteTrackOutputs(choices, {job.model, job.settings, job.frame, names, picture, &job.sourceEdges},
-                             scene.encodeThreads, report.facts, report.warnings);
+    const QString folder = o.outDir.empty() ? track.absolutePath() : QString::fromStdString(o.outDir);
+    return ExportTrack(o.Choices(), job, ExportNames(job, folder, track.completeBaseName(), source),
+                       {scene.assets, scene.templateImage, &templateCache}, scene.encodeThreads, report.facts,
+                       report.warnings);
 }
 
 // One track from reading to its last output. The scene is shared by all
 // tracks and stays as it is; what differs per track lives in the job.
-Status ExportTrack(const ExportOptions& o, const ExportScene& scene, const QString& path, TrackReport& report)
+Status ExportTrackFile(const ExportOptions& o, const ExportScene& scene, const QString& path, TrackReport& report)
 {
-    const Result<TrackJob> job = ReadTrackInput(o, scene.settings, path);
+    const Result<TrackJob> job = ReadTrackInput(InputsOf(o), scene.settings, path);
     if (!job)
         return Fail(job.error());
     if (!job->note.empty())
         report.facts.push_back(job->note);
-    return WriteOutputs(o, scene, *job, QFileInfo(path), true, report);
+    return WriteOutputs(o, scene, *job, QFileInfo(path), path, report);
 }
 
 // Generated track `index`: its outputs are named after it in the output
@@ -160,21 +161,21 @@ Status ExportTrack(const ExportOptions& o, const ExportScene& scene, const QStri
 Status ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, std::size_t index,
                             const std::string& name, bool& made, TrackReport& report)
 {
-    const Result<TrackJob> job = GenerateTrackInput(o, scene.settings, index);
+    const Result<TrackJob> job = GenerateTrackInput(InputsOf(o), scene.settings, index);
     made = job.ok();
     if (!job)
         return Fail(job.error());
     const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
-    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), false,
-                        report);
+    return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), {}, report);
 }
 
 // Settings that no generated track can be made with are refused before the
 // run starts, with the reason.
 bool CanGenerate(const ExportOptions& o, const Settings& base, std::ostream& err)
 {
-    const Settings s = RunSettings(o, base);
-    const Status usable = GeneratorProblem(s, GeneratorOptionsFor(o, s));
+    const InputOptions in = InputsOf(o);
+    const Settings s = InputSettings(in, base);
+    const Status usable = GeneratorProblem(s, GeneratorOptionsFor(in, s));
     if (usable)
         return true;
     err << "velmora-export: cannot generate tracks: " << usable.error() << "\n";
@@ -204,7 +205,7 @@ TrackWork MakeWorker(const ExportOptions& options, const ExportScene& scene,
     return [&options, own, failedToMake](std::size_t index, const std::string& track,
                                          TrackReport& report) -> Status {
         if (options.generate == 0)
-            return ExportTrack(options, *own, QString::fromStdString(track), report);
+            return ExportTrackFile(options, *own, QString::fromStdString(track), report);
         if (failedToMake->load() >= kGiveUpAfter)
             return Fail("not made: " + std::to_string(kGiveUpAfter) +
                         " tracks of this run could not be made");

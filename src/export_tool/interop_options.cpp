@@ -1,7 +1,7 @@
 #include "export_tool/interop_options.h"
 
 #include "core/settings/settings.h"
-#include "export_tool/track_input.h"
+#include "inputs/track_input.h"
 
 namespace velmora {
 

@@ -2,7 +2,7 @@
 
 #include "core/formats/number_text.h"
 #include "core/track/world_frame.h"
-#include "export_tool/map_input.h"
+#include "inputs/track_input.h"
 
 #include <QString>
 #include <cmath>

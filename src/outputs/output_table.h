@@ -8,7 +8,7 @@
 #include "core/track/track_model.h"
 #include "core/track/track_samples.h"
 #include "core/track/world_frame.h"
-#include "outputs/vehicle_choice.h"
+#include "inputs/vehicle_choice.h"
 #include "render/image/encode_progress.h"
 #include "render/image/png_write.h"
 
@@ -52,6 +52,9 @@ struct OutputNames {
     // The track has a world of its own (an imported circuit or map, a track
     // file with its NAME_frame.yaml): NAME.trk takes it along.
     bool hasWorld = false;
+    // The car the track's world names (a shipped name or a vehicle file),
+    // which NAME.trk takes along unless the options name one; empty: none.
+    std::string vehicle;
 };
 
 // Everything an output is written from, for one track.

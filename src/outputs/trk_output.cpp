@@ -1,5 +1,5 @@
-#include "core/formats/frame_sidecar.h"
 #include "core/formats/track_file.h"
+#include "inputs/frame_input.h"
 #include "outputs/output_files.h"
 #include "outputs/output_table.h"
 
@@ -28,14 +28,20 @@ Status CheckTrk(const OutputContext& c)
 // metres when it is read back.
 Status WriteTrk(const OutputContext& c)
 {
-    if (Status s = c.Write(".trk", WriteTrackFile(c.model)); !s || !c.names.hasWorld)
+    const std::string track = WriteTrackFile(c.model);
+    // A frame file left beside it by another track of that name stays (the
+    // export writes all its files or none, and removes nothing), but names
+    // that track's checksum: it is refused, never taken for this one.
+    if (Status s = c.Write(".trk", track); !s || !c.names.hasWorld)
         return s;
     TrackWorld world;
     world.frame = c.frame;
     world.trackWidthM = c.frame.Metres(c.settings.TrackWidth);
     if (c.choices.options.vehicle)
         world.vehicle = c.choices.options.vehicle->given;
-    return c.Write("_frame.yaml", TrackWorldYaml(world));
+    else if (!c.names.vehicle.empty())
+        world.vehicle = c.names.vehicle;
+    return c.Write("_frame.yaml", FrameFileText(world, c.sourceEdges, c.Path(".trk"), track));
 }
 
 } // namespace

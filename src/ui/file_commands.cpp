@@ -4,15 +4,15 @@
 #include "ui/image_jobs.h"
 #include "render/image/canvas_picture.h"
 #include "core/formats/file_names.h"
-#include "core/formats/frame_sidecar.h"
 #include "render/image/image_load.h"
 #include "core/formats/rl_data.h"
 #include "render/image/atomic_save.h"
-#include "render/image/file_read.h"
+#include "inputs/file_read.h"
 #include "core/track/track_loading.h"
 #include "core/formats/track_file.h"
 #include "core/track/path.h"
 #include "core/track/editor.h"
+#include "inputs/frame_input.h"
 
 #include <QFileInfo>
 #include <new>
@@ -74,20 +74,27 @@ QString ChooseTrackName(const Workspace& ws, const Prompts& prompts)
 void WriteTrackTo(Workspace& ws, const Prompts& prompts, const QString& path)
 {
     // The file is replaced in one step, so a failed write keeps the old one.
-    if (const Status saved = SaveBytes(path, WriteTrackFile(ws.editor.model)); !saved) {
+    const std::string track = WriteTrackFile(ws.editor.model);
+    if (const Status saved = SaveBytes(path, track); !saved) {
         ReportNotSaved(ws, prompts, kTrackNotSaved, path, FromStd(saved.error()));
         return;
     }
     ws.editor.TrackFileName = path.toStdString();
     ShowStatus(ws, "track saved to " + path);
-    if (!ws.frame)
+    const QString framePath = FramePath(path);
+    if (!ws.frame) {
+        // A frame file left from a track saved there before is not this
+        // track's: the next Load would give this track its world.
+        if (const Status removed = RemoveFrameBeside(path); !removed)
+            ReportNotSaved(ws, prompts, kFrameNotSaved, framePath, FromStd(removed.error()));
         return;
+    }
     TrackWorld world;
     world.frame = *ws.frame;
     world.trackWidthM = ws.frame->Metres(ws.settings.TrackWidth);
     world.vehicle = ws.vehicle;
-    const QString framePath = FromStd(TrackWorldPath(path.toStdString()));
-    if (const Status saved = SaveBytes(framePath, TrackWorldYaml(world)); !saved)
+    const std::shared_ptr<const SourceEdges> edges = CircuitEdgesNow(ws);
+    if (const Status saved = SaveBytes(framePath, FrameFileText(world, edges.get(), path, track)); !saved)
         ReportNotSaved(ws, prompts, kFrameNotSaved, framePath, FromStd(saved.error()));
 }
 
@@ -101,26 +108,25 @@ void UsePreferredTrack(Workspace& ws, const Prompts& prompts)
 }
 
 // A loaded track takes its world from NAME_frame.yaml beside it, or has
-// none. A file that cannot be read is told and left as it is; the track
-// stays loaded.
-void LoadTrackWorld(Workspace& ws, const Prompts& prompts, const QString& trackPath)
+// none. A frame file that cannot be read, or is not this track's, is told
+// and left as it is; the track stays loaded, without a world.
+void LoadTrackWorld(Workspace& ws, const Prompts& prompts, const QString& trackPath, std::string_view track)
 {
     ws.frame.reset();
-    const QString path = FromStd(TrackWorldPath(trackPath.toStdString()));
-    if (FileSize(path) <= 0)
-        return;
-    const Result<QByteArray> bytes = ReadWholeFile(path);
-    const Result<TrackWorld> world =
-        bytes ? ReadTrackWorld(std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())))
-              : Result<TrackWorld>(Fail(bytes.error()));
-    if (!world) {
-        ReportError(prompts, "the track is loaded without its world frame: " + path + ": " + FromStd(world.error()));
+    KeepCircuitEdges(ws, {});
+    const Result<std::optional<FrameInput>> in = ReadFrameBeside(trackPath, track);
+    if (!in) {
+        ReportError(prompts, "the track is loaded without its world frame: " + FromStd(in.error()));
         return;
     }
-    ws.frame = world->frame;
-    ws.vehicle = world->vehicle;
+    if (!*in)
+        return;
+    const TrackWorld& world = (*in)->world;
+    ws.frame = world.frame;
+    ws.vehicle = world.vehicle;
     // The redraw the load asked for is still to come: it draws this width.
-    ws.settings.TrackWidth = TrackWidthPixels(*world);
+    ws.settings.TrackWidth = TrackWidthPixels(world);
+    KeepCircuitEdges(ws, world.edges);
     ws.editor.view.status1 += ", with its world frame";
 }
 
@@ -185,10 +191,8 @@ void Load(Workspace& ws, const Prompts& prompts)
     }
     try {
         if (const Result<QByteArray> bytes = ReadWholeFile(path)) {
-            const LoadOutcome outcome =
-                ApplyLoadedTrack(ws.editor, ws.settings,
-                                 std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
-                                 path.toStdString());
+            const std::string_view track(bytes->constData(), static_cast<size_t>(bytes->size()));
+            const LoadOutcome outcome = ApplyLoadedTrack(ws.editor, ws.settings, track, path.toStdString());
             // The open track stays: garbage must not become the path that
             // the next Save writes over the user's file.
             if (outcome == LoadOutcome::NotTrackFile) {
@@ -196,7 +200,7 @@ void Load(Workspace& ws, const Prompts& prompts)
                 return;
             }
             UsePreferredTrack(ws, prompts);
-            LoadTrackWorld(ws, prompts, path);
+            LoadTrackWorld(ws, prompts, path, track);
             return;
         }
     } catch (const std::bad_alloc&) {

@@ -3,6 +3,7 @@
 #include "core/raceline/raceline_csv.h"
 #include "core/raceline/track_raceline.h"
 #include "core/raceline/vehicle.h"
+#include "inputs/vehicle_choice.h"
 #include "render/raceline_layer.h"
 #include "render/worker_pool.h"
 #include "ui/workspace.h"
@@ -20,10 +21,11 @@ Result<Raceline> Compute(const std::string& path, double trackWidth, const World
     // Anything thrown is a failure shown as such, never a line that is
     // "working out" for the rest of the session.
     return Guarded([&]() -> Result<Raceline> {
-        const Result<Vehicle> vehicle = BuiltInVehicle(vehicleName);
-        if (!vehicle)
-            return Fail(vehicle.error());
-        return RacelineOfTrack(path, trackWidth, frame, *vehicle, sourceEdges);
+        // A shipped car, or the vehicle file a track's frame file names.
+        const Result<NamedVehicle> car = LoadVehicle(vehicleName);
+        if (!car)
+            return Fail(car.error());
+        return RacelineOfTrack(path, trackWidth, frame, car->vehicle, sourceEdges);
     });
 }
 

@@ -1,12 +1,10 @@
 #include "ui/simulator_commands.h"
 
-#include "core/formats/circuit_import.h"
 #include "core/formats/number_text.h"
 #include "core/formats/track_file.h"
-#include "core/mapin/map_import.h"
 #include "core/track/track_loading.h"
-#include "render/image/file_read.h"
-#include "render/image/ros_map_load.h"
+#include "inputs/ros_map_load.h"
+#include "inputs/track_input.h"
 #include "ui/failure_report.h"
 #include "ui/image_jobs.h"
 #include "ui/map_import_choice.h"
@@ -23,14 +21,12 @@ namespace {
 const QString kCircuitFilter = "centreline|*.csv";
 const QString kMapFilter = "ROS map|*.yaml;*.yml";
 
-Result<ImportedCentreline> ImportFile(const Settings& settings, const QString& path)
+// The circuit as velmora-export reads it with nothing given but the
+// editor's own track width.
+Result<TrackJob> ReadCircuit(const Settings& settings, const QString& path)
 {
     try {
-        const Result<QByteArray> bytes = ReadWholeFile(path);
-        if (!bytes)
-            return Fail(bytes.error());
-        return ImportCircuitText(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())),
-                                 CircuitImportOptions(settings), true);
+        return InputNamed("circuit")->read(EditorInputOptions(settings), settings, path);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }
@@ -43,10 +39,9 @@ struct MapJob {
     QString path;
     LoadedMap map;
     QImage picture; // the map's picture, a pixel a cell: the template after
-    MapTrackOptions options;
-    CentrelineImportOptions import;
-    MapCentreline line;
-    ImportedCentreline imported;
+    InputOptions options;
+    Settings settings;
+    TrackJob placed;
 };
 
 const QString kMapBusy = "still importing a map; try again when it is done";
@@ -68,14 +63,10 @@ Status ReadMap(MapJob& job)
 // same choices, at the settings' angle limit and width.
 Status PlaceMap(MapJob& job)
 {
-    Result<MapCentreline> line = ExtractMapCentreline(job.map.image, job.map.info, job.options);
-    if (!line)
-        return Fail(line.error());
-    Result<ImportedCentreline> imported = ImportMapCentreline(*line, job.import);
-    if (!imported)
-        return Fail(imported.error());
-    job.line = std::move(*line);
-    job.imported = std::move(*imported);
+    Result<TrackJob> placed = PlaceMapTrack(job.options, job.settings, job.map);
+    if (!placed)
+        return Fail(placed.error());
+    job.placed = std::move(*placed);
     return {};
 }
 
@@ -89,33 +80,26 @@ void MapFailed(Workspace& ws, const Prompts& prompts, const QString& path, const
 // track. Nothing changes when it cannot be taken.
 void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
 {
-    QImage canvas(job.line.width, job.line.height, QImage::Format_RGB32);
+    const TrackJob& placed = job.placed;
+    QImage canvas(placed.settings.CanvasWidth, placed.settings.CanvasHeight, QImage::Format_RGB32);
     if (canvas.isNull()) {
         MapFailed(ws, prompts, job.path, "out of memory");
         return;
     }
     // The map's own canvas: a canvas pixel is a map cell, so the track lies
     // on the picture under it and every output on the map's world.
-    Settings settings = ws.settings;
-    settings.CanvasWidth = job.line.width;
-    settings.CanvasHeight = job.line.height;
-    if (ApplyLoadedTrack(ws.editor, settings, WriteTrackFile(job.imported.model), {}) == LoadOutcome::NotTrackFile) {
+    if (ApplyLoadedTrack(ws.editor, placed.settings, WriteTrackFile(placed.model), {}) == LoadOutcome::NotTrackFile) {
         MapFailed(ws, prompts, job.path, "the track found is no track the editor can take");
         return;
     }
-    ws.settings = settings;
-    ws.settings.TrackWidth = job.imported.trackWidth;
+    ws.settings = placed.settings;
     ws.canvas = std::move(canvas);
     ws.templateImage = job.picture;
     ws.templateCache = TemplateCache{};
-    ws.frame = job.imported.frame;
+    ws.frame = placed.frame;
     // The map's walls and measured widths, which the race line keeps to.
-    ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(job.imported.sourceEdges),
-                                              ws.editor.model.TrackPath};
-    ws.editor.view.status1 = "map imported: " + (job.line.note.empty() ? "" : job.line.note + "; ") +
-                             std::to_string(job.line.width) + " x " + std::to_string(job.line.height) +
-                             " cells of " + FormatSignificant(ws.frame->metresPerPixel, kShownDigits) + " m, track width " +
-                             FormatSignificant(ws.settings.TrackWidth, kShownDigits) + " px";
+    KeepCircuitEdges(ws, placed.sourceEdges);
+    ws.editor.view.status1 = "map imported: " + placed.note;
 }
 
 // The choices for this map: asked in the dialog over the map when there is
@@ -132,10 +116,11 @@ bool ChooseMapImport(Workspace& ws, const Prompts& prompts, MapJob& job)
         choice = *chosen;
     }
     ws.lastMapImport = Workspace::MapImport{job.path, choice};
-    job.options = TrackOptions(choice);
-    job.import.angleLimit = ws.settings.AngleLimit;
-    job.import.trackWidth = ws.settings.TrackWidth;
-    job.import.trackWidthFromFile = choice.measuredWidth;
+    job.options.map = TrackOptions(choice);
+    // Not measured on the map: the editor's own width, as if given.
+    if (!choice.measuredWidth)
+        job.options.trackWidth = ws.settings.TrackWidth;
+    job.settings = ws.settings;
     return true;
 }
 
@@ -185,7 +170,7 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     // Placed on the preferred canvas, not on one the track before brought.
     Settings settings = ws.settings;
     UsePreferredTrackSettings(settings, ws.prefs);
-    const Result<ImportedCentreline> imported = ImportFile(settings, path);
+    const Result<TrackJob> imported = ReadCircuit(settings, path);
     if (!imported) {
         ReportError(prompts, "could not import circuit: " + path + ": " + QString::fromStdString(imported.error()));
         return;
@@ -198,15 +183,12 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
         return;
     }
     ws.settings = settings;
-    ws.settings.TrackWidth = imported->trackWidth; // drawn by the redraw the load asked for
+    ws.settings.TrackWidth = imported->settings.TrackWidth; // drawn by the redraw the load asked for
     if (!FitCanvasPicture(ws))
         ReportError(prompts, "could not create canvas: the circuit is drawn on the old one");
     ws.frame = imported->frame;
-    ws.circuitEdges.reset();
-    if (!imported->sourceEdges.empty())
-        ws.circuitEdges = Workspace::CircuitEdges{std::make_shared<const SourceEdges>(imported->sourceEdges),
-                                                  ws.editor.model.TrackPath};
-    ws.editor.view.status1 = "circuit imported: " + CircuitNote(*imported);
+    KeepCircuitEdges(ws, imported->sourceEdges);
+    ws.editor.view.status1 = "circuit imported: " + imported->note;
 }
 
 void ImportMap(Workspace& ws, const Prompts& prompts, std::function<void()> placed)
@@ -243,6 +225,11 @@ void EditWorldFrame(Workspace& ws, const Prompts& prompts)
         ws.editor.view.status1 = "cancelled";
         return;
     }
+    // A circuit's own edges lie where its frame put the track: in another
+    // frame the track no longer lies on them.
+    if (!ws.frame || ws.frame->metresPerPixel != chosen->metresPerPixel || ws.frame->originX != chosen->originX ||
+        ws.frame->originY != chosen->originY)
+        KeepCircuitEdges(ws, {});
     ws.frame = *chosen;
     ws.editor.view.status1 = "world frame: scale " + FormatSignificant(chosen->metresPerPixel, kShownDigits) +
                              " m per pixel, origin " + FormatSignificant(chosen->originX, kShownDigits) + "," +

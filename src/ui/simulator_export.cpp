@@ -2,6 +2,7 @@
 
 #include "outputs/export_picture.h"
 #include "outputs/output_files.h"
+#include "outputs/track_export.h"
 #include "ui/failure_report.h"
 #include "ui/image_jobs.h"
 
@@ -19,13 +20,25 @@ namespace {
 struct SimulatorJob {
     OutputChoices choices;
     OutputNames names;
-    TrackModel model;
-    Settings settings;
-    WorldFrame frame;
+    TrackJob track;
     RenderAssets assets; // fonts of their own, at the export's resolution
     QImage templateImage;
-    std::shared_ptr<const SourceEdges> sourceEdges; // an imported circuit's own, while it is that circuit
 };
+
+// The open track as the outputs take it: the record a Load of its file
+// would give, so that the editor writes what the tool writes from it.
+TrackJob WorkspaceTrack(const Workspace& ws)
+{
+    TrackJob track;
+    track.model = ws.editor.model;
+    track.settings = ws.settings;
+    track.frame = ws.frame.value_or(WorldFrame{});
+    track.hasWorld = ws.frame.has_value();
+    track.vehicleName = ws.vehicle;
+    if (const std::shared_ptr<const SourceEdges> edges = CircuitEdgesNow(ws))
+        track.sourceEdges = *edges;
+    return track;
+}
 
 // The last export's choices, named after the track's file; a track never
 // saved has no name until the user gives it one.
@@ -49,15 +62,9 @@ Result<std::string> RunExport(const SimulatorJob& job, EncodeProgress& progress)
 {
     try {
         TemplateCache cache;
-        const Result<QImage> picture =
-            NeedsPicture(job.choices)
-                ? DrawExportPicture(job.model, job.settings, job.assets, job.templateImage, &cache)
-                : Result<QImage>(QImage());
         std::vector<std::string> notes, warnings;
-        const Status written =
-            WriteTrackOutputs(job.choices,
-                              {job.model, job.settings, job.frame, job.names, picture, job.sourceEdges.get()}, 0,
-                              notes, warnings, &progress);
+        const Status written = ExportTrack(job.choices, job.track, job.names,
+                                           {job.assets, job.templateImage, &cache}, 0, notes, warnings, &progress);
         std::string facts;
         for (const std::string& line : warnings)
             facts += (facts.empty() ? "" : "; ") + line;
@@ -75,17 +82,11 @@ std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const Simulator
 {
     auto job = std::make_shared<SimulatorJob>();
     job->choices = chosen.choices;
-    job->names.folder = chosen.folder;
-    job->names.name = chosen.name;
-    job->names.source = QString::fromStdString(ws.editor.TrackFileName);
-    job->names.hasWorld = ws.frame.has_value();
-    job->model = ws.editor.model;
-    job->settings = ws.settings;
-    job->frame = ws.frame.value_or(WorldFrame{});
+    job->track = WorkspaceTrack(ws);
+    job->names = ExportNames(job->track, chosen.folder, chosen.name, QString::fromStdString(ws.editor.TrackFileName));
     job->assets = ws.assets;
-    LoadFonts(job->assets, job->settings, kExportDpi);
+    LoadFonts(job->assets, job->track.settings, kExportDpi);
     job->templateImage = ws.templateImage;
-    job->sourceEdges = CircuitEdgesNow(ws);
     return job;
 }
 
@@ -132,8 +133,8 @@ void ExportForSimulators(Workspace& ws, const Prompts& prompts)
         ws.editor.view.status1 = "cancelled";
         return;
     }
-    if (const NamedVehicle& car = *chosen->choices.options.vehicle; car.given == car.name && BuiltInVehicle(car.name))
-        ws.vehicle = car.name; // the race line shown follows the car chosen
+    if (chosen->choices.options.vehicle)
+        ws.vehicle = chosen->choices.options.vehicle->given; // the race line shown follows the car chosen
     if (Status made = MakeFolder(chosen->folder); !made) {
         ReportError(prompts, "could not export for simulators: " + QString::fromStdString(made.error()));
         return;

@@ -48,4 +48,12 @@ std::shared_ptr<const SourceEdges> CircuitEdgesNow(const Workspace& ws)
     return nullptr;
 }
 
+void KeepCircuitEdges(Workspace& ws, const SourceEdges& edges)
+{
+    ws.circuitEdges.reset();
+    if (!edges.empty())
+        ws.circuitEdges =
+            Workspace::CircuitEdges{std::make_shared<const SourceEdges>(edges), ws.editor.model.TrackPath};
+}
+
 }  // namespace velmora

@@ -41,7 +41,7 @@ struct Workspace {
     // Circuit, the World Frame dialog or the NAME_frame.yaml of a loaded
     // track; none for a track only drawn (the default frame then applies).
     std::optional<WorldFrame> frame;
-    std::string vehicle = "f1tenth"; // the car the race line is for
+    std::string vehicle = "f1tenth"; // the car the race line is for: a shipped name or a vehicle file
     // An imported circuit's own edges, or an imported map's walls, which
     // the race line keeps to, with the track they belong to: once the track
     // is edited it is no longer that circuit or map, and they are not used.
@@ -81,6 +81,10 @@ struct Workspace {
 // The imported circuit's edges while the track is still that circuit;
 // null otherwise.
 std::shared_ptr<const SourceEdges> CircuitEdgesNow(const Workspace& ws);
+
+// Keeps a circuit's own edges, read with the track now open, for as long as
+// the track stays as it is; empty edges: none.
+void KeepCircuitEdges(Workspace& ws, const SourceEdges& edges);
 
 // The questions and boxes the commands show. The window fills them with real
 // dialogs; tests with doubles. Filters are given as "description|*.a;*.b".

@@ -1,5 +1,5 @@
 #include "comma_locale.h"
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/track_file.h"
 #include "core/settings/prefs_file.h"
 #include "export_tool/batch_export.h"

@@ -1,9 +1,10 @@
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/ros_map_yaml.h"
 #include "core/mapin/distance_transform.h"
 #include "core/settings/settings.h"
-#include "export_tool/map_input.h"
-#include "export_tool/track_input.h"
+#include "inputs/ros_map_load.h"
+#include "inputs/track_input.h"
+#include "outputs/track_export.h"
 #include "hang_guard.h"
 
 #include <QDir>
@@ -240,46 +241,46 @@ void Specks(DirtyMap& d)
 
 struct DirtyCase {
     const char* name;
-    std::function<void(DirtyMap&, ExportOptions&)> change;
+    std::function<void(DirtyMap&, InputOptions&)> change;
     const char* failure; // nullptr: imports, within the published line's accuracy
 };
 
 const DirtyCase kDirtyCases[] = {
-    {"clean", [](DirtyMap&, ExportOptions&) {}, nullptr},
-    {"noise specks", [](DirtyMap& d, ExportOptions&) { Specks(d); }, nullptr},
-    {"noise specks kept", [](DirtyMap& d, ExportOptions& o) {
+    {"clean", [](DirtyMap&, InputOptions&) {}, nullptr},
+    {"noise specks", [](DirtyMap& d, InputOptions&) { Specks(d); }, nullptr},
+    {"noise specks kept", [](DirtyMap& d, InputOptions& o) {
          Specks(d);
          o.map.minObstacle = 0.01;
      }, "stands in the track"},
     // Narrower than the car: a wall to it, closed without being asked.
-    {"a 3-cell gap in the outer wall", [](DirtyMap& d, ExportOptions&) {
+    {"a 3-cell gap in the outer wall", [](DirtyMap& d, InputOptions&) {
          const double s = d.OutsideSide(), r = d.map.info.resolution;
          d.Paint(d.Straight(), 3 * r - r / 2, s > 0 ? 0.8 : -1.6, s > 0 ? 1.6 : -0.8, 254);
      }, nullptr},
-    {"the gap closed", [](DirtyMap& d, ExportOptions& o) {
+    {"the gap closed", [](DirtyMap& d, InputOptions& o) {
          const double s = d.OutsideSide(), r = d.map.info.resolution;
          d.Paint(d.Straight(), 3 * r - r / 2, s > 0 ? 0.8 : -1.6, s > 0 ? 1.6 : -0.8, 254);
          o.map.closeGaps = 0.16;
      }, nullptr},
-    {"a 3-cell gap in the inner wall", [](DirtyMap& d, ExportOptions&) {
+    {"a 3-cell gap in the inner wall", [](DirtyMap& d, InputOptions&) {
          const double s = -d.OutsideSide(), r = d.map.info.resolution;
          d.Paint(d.Straight(), 3 * r - r / 2, s > 0 ? 0.8 : -1.6, s > 0 ? 1.6 : -0.8, 254);
      }, nullptr},
-    {"unknown cells outside", [](DirtyMap& d, ExportOptions&) { d.UnknownOutside(); }, nullptr},
-    {"a blob in a straight", [](DirtyMap& d, ExportOptions&) { d.Paint(d.Straight(), 0.4, -0.2, 0.2, 0); },
+    {"unknown cells outside", [](DirtyMap& d, InputOptions&) { d.UnknownOutside(); }, nullptr},
+    {"a blob in a straight", [](DirtyMap& d, InputOptions&) { d.Paint(d.Straight(), 0.4, -0.2, 0.2, 0); },
      "stands in the track, so the free space around 0.00,0.00 m makes more than one loop: ignoring obstacles up to"},
-    {"the blob ignored", [](DirtyMap& d, ExportOptions& o) {
+    {"the blob ignored", [](DirtyMap& d, InputOptions& o) {
          d.Paint(d.Straight(), 0.4, -0.2, 0.2, 0);
          o.map.minObstacle = 0.7;
      }, nullptr},
-    {"a start given", [](DirtyMap& d, ExportOptions& o) {
+    {"a start given", [](DirtyMap& d, InputOptions& o) {
          o.map = Along(d.published);
          const std::size_t half = d.published.size() / 2;
          o.map.startX = d.published[half].x;
          o.map.startY = d.published[half].y;
          o.map.startYaw = HeadingAt(d.published, half) + M_PI;
      }, nullptr},
-    {"a start given on a wall", [](DirtyMap& d, ExportOptions& o) {
+    {"a start given on a wall", [](DirtyMap& d, InputOptions& o) {
          o.map.startGiven = true;
          o.map.startX = d.published[0].x;
          o.map.startY = d.published[0].y;
@@ -295,7 +296,7 @@ TEST(DirtyMaps, ImportOrSayWhyNot)
     for (const DirtyCase& c : kDirtyCases) {
         SCOPED_TRACE(c.name);
         DirtyMap d = clean;
-        ExportOptions o;
+        InputOptions o;
         o.trackWidthFromCsv = true;
         c.change(d, o);
         const QString path = d.Write(dir);
@@ -331,11 +332,15 @@ TEST(MapInput, RefusesToWriteOverTheMapsPicture)
     ASSERT_TRUE(yaml.open(QIODevice::WriteOnly));
     yaml.write(QByteArray::fromStdString(RosMapYaml("track.png", 0.09585, -49.83928924498067, -50.50904922690367)));
     yaml.close();
-    ExportOptions o;
-    o.outputs = {"png"};
-    const Result<TrackJob> job = ReadTrackInput(o, Settings{}, yaml.fileName());
-    ASSERT_FALSE(job.ok());
-    EXPECT_EQ(job.error(), "--png would write track.png over the map's picture: give --out-dir");
+    const Result<TrackJob> job = ReadTrackInput({}, Settings{}, yaml.fileName());
+    ASSERT_TRUE(job.ok()) << job.error();
+    OutputChoices choices;
+    choices.outputs = {"png"};
+    std::vector<std::string> facts, warnings;
+    const Status written = ExportTrack(choices, *job, ExportNames(*job, dir.path(), "track", yaml.fileName()),
+                                       {RenderAssets{}, QImage(), nullptr}, 1, facts, warnings);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error(), "Picture (PNG) would write track.png over the map's picture; choose another output folder");
 }
 
 // Our own map of a track read from a map lies on the source's walls.

@@ -7,7 +7,7 @@
 #include "file_bytes.h"
 #include "hang_guard.h"
 #include "published_lines.h"
-#include "render/image/ros_map_load.h"
+#include "inputs/ros_map_load.h"
 #include "source_edge_checks.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/frame_sidecar.h"
 #include "core/settings/prefs_file.h"
 #include "export_tool/batch_export.h"
 #include "ui/file_commands.h"
@@ -8,7 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
@@ -60,8 +62,10 @@ protected:
         return r;
     }
 
-    // The editor's Import Circuit, then Save under `name`.
-    void ImportAndSave(const QString& csv, const QString& trk)
+public:
+    // The editor's Import Circuit, then Save under `trk`, with the vehicle
+    // file `vehicle` chosen when one is given.
+    void ImportAndSave(const QString& csv, const QString& trk, const QString& vehicle = {})
     {
         Workspace ws;
         ws.settings = ws.prefs = settings;
@@ -76,7 +80,34 @@ protected:
         };
         ImportCircuit(ws, p);
         ASSERT_TRUE(ws.frame.has_value()) << ws.editor.view.status1;
+        if (!vehicle.isEmpty())
+            ws.vehicle = vehicle.toStdString();
         SaveTrack(ws, p);
+    }
+
+    // A track only drawn, which has no world, saved as `trk`.
+    void SaveDrawn(const QString& trk)
+    {
+        Workspace ws;
+        ws.settings = ws.prefs = settings;
+        ws.editor.model.TrackPath = "M 300 300 L 700 300 L 700 700 L 300 700 Z";
+        Prompts p;
+        p.saveFile = [&](const QString&, const QString&, const QString&) { return trk; };
+        p.confirm = [](const QString&) { return true; };
+        SaveTrack(ws, p);
+    }
+
+    // The editor's Load of `trk`; the boxes it showed go to `boxes`.
+    Workspace Loaded(const QString& trk, QStringList& boxes)
+    {
+        Workspace ws;
+        ws.settings = ws.prefs = settings;
+        Prompts p;
+        p.openFile = [&](const QString&, const QString&, const QString&) { return trk; };
+        p.message = [&](const QString&, const QString& text) { boxes << text; };
+        p.warning = p.message;
+        Load(ws, p);
+        return ws;
     }
 
     QTemporaryDir dir;
@@ -187,22 +218,82 @@ TEST_F(TrackWorldExport, TheFramesVehicleMakesTheRaceLine)
     EXPECT_NE(r.errors.find("oval_frame.yaml: vehicle: "), std::string::npos) << r.errors;
 }
 
-// A track only drawn has no world: Save writes no frame beside it, and the
-// tool exports it in the default frame as before.
-TEST_F(TrackWorldExport, ADrawnTrackHasNoFrameFile)
+// The frame file goes where its track goes and is never taken for another
+// track's. Each case leaves folder "a" with track.trk and whatever frame
+// file the case makes beside it; the editor's Load and the tool then read
+// it through the same code.
+struct FrameCase {
+    const char* name;
+    std::function<void(TrackWorldExport&, const QString& folder)> make;
+    bool world;         // the track comes back with its world
+    const char* reason; // why the frame file is refused; nullptr: it is not
+};
+
+const FrameCase kFrameCases[] = {
+    {"a circuit with its vehicle file, moved with its folder",
+     [](TrackWorldExport& t, const QString& a) {
+         const QString before = t.dir.filePath("before");
+         QDir().mkpath(before);
+         WriteAll(before + "/kart.txt", "width_m = 1.2\nsafety_margin_m = 0.3\nmax_lateral_acceleration_mps2 = 8\n"
+                                         "max_acceleration_mps2 = 4\nmax_braking_mps2 = 6\ntop_speed_mps = 25\n");
+         t.ImportAndSave(Circuit("Monza"), before + "/track.trk", before + "/kart.txt");
+         QDir(a).removeRecursively();
+         ASSERT_TRUE(QDir().rename(before, a));
+     },
+     true, nullptr},
+    {"a frame file left from another track",
+     [](TrackWorldExport& t, const QString& a) {
+         t.ImportAndSave(Circuit("Monza"), a + "/track.trk");
+         WriteAll(a + "/track.trk", "M 300 300 L 700 300 L 700 700 L 300 700 Z\r\n");
+     },
+     false, "was written for another track"},
+    {"an empty frame file",
+     [](TrackWorldExport& t, const QString& a) {
+         t.ImportAndSave(Circuit("Monza"), a + "/track.trk");
+         WriteAll(a + "/track_frame.yaml", "");
+     },
+     false, "the file is empty"},
+    {"a track saved without a frame over one with a frame",
+     [](TrackWorldExport& t, const QString& a) {
+         t.ImportAndSave(Circuit("Monza"), a + "/track.trk");
+         t.SaveDrawn(a + "/track.trk");
+     },
+     false, nullptr},
+};
+
+TEST_F(TrackWorldExport, FrameFilesRoundTripAndAreNeverAnotherTracks)
 {
-    Workspace ws;
-    ws.settings = ws.prefs = settings;
-    ws.editor.model.TrackPath = "M 300 300 L 700 300 L 700 700 L 300 700 Z";
-    Prompts p;
-    p.saveFile = [&](const QString&, const QString&, const QString&) { return dir.filePath("drawn.trk"); };
-    p.confirm = [](const QString&) { return true; };
-    SaveTrack(ws, p);
-    EXPECT_TRUE(QFile::exists(dir.filePath("drawn.trk")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("drawn_frame.yaml")));
-    const ToolRun r = RunTool({"trk"}, dir.filePath("drawn.trk"), dir.filePath("trk"));
-    ASSERT_EQ(r.code, 0) << r.errors;
-    EXPECT_FALSE(QFile::exists(dir.filePath("trk/drawn_frame.yaml")));
+    for (const FrameCase& c : kFrameCases) {
+        SCOPED_TRACE(c.name);
+        const QString a = dir.filePath(QString("a_%1").arg(&c - kFrameCases));
+        QDir().mkpath(a);
+        c.make(*this, a);
+        if (HasFailure())
+            return;
+        const QString trk = a + "/track.trk";
+        QStringList boxes;
+        const Workspace ws = Loaded(trk, boxes);
+        EXPECT_EQ(ws.frame.has_value(), c.world);
+        EXPECT_EQ(CircuitEdgesNow(ws) != nullptr, c.world);
+        EXPECT_EQ(boxes.join("\n").contains(c.reason ? c.reason : "\x01"), c.reason != nullptr)
+            << boxes.join("\n").toStdString();
+        const ToolRun r = RunTool({"raceline", "trk"}, trk, a + "/out");
+        EXPECT_EQ(r.code, c.reason ? 1 : 0) << r.errors;
+        if (c.reason)
+            EXPECT_NE(r.errors.find(c.reason), std::string::npos) << r.errors;
+        // Written again elsewhere, the track takes its world along, the car
+        // still found where it is.
+        EXPECT_EQ(QFile::exists(a + "/out/track_frame.yaml"), c.world);
+        if (!c.world)
+            continue;
+        const Workspace again = Loaded(a + "/out/track.trk", boxes);
+        for (const Workspace* w : {&ws, &again}) {
+            EXPECT_EQ(QFileInfo(QString::fromStdString(w->vehicle)).absoluteFilePath(), a + "/kart.txt");
+            ASSERT_NE(CircuitEdgesNow(*w), nullptr);
+            EXPECT_EQ(CircuitEdgesNow(*w)->widthLeft, CircuitEdgesNow(ws)->widthLeft);
+        }
+        EXPECT_NE(ReadAll(a + "/out/track_raceline.csv").indexOf("kart"), -1);
+    }
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // velmora-export writes for the circuit, against the published race line of
 // the same circuit driven alike.
 #include "../core/raceline/gym_driver.h"
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/field_text.h"
 #include "core/formats/number_text.h"
 #include "core/raceline/track_raceline.h"

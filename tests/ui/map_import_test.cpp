@@ -172,7 +172,7 @@ TEST(MapImportJob, RunsInTheBackgroundAndAFailingMapChangesNothing)
     h.WaitForPictures();
     EXPECT_GE(turns, 2);
     EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
-    EXPECT_TRUE(h.ws().editor.view.status1.starts_with("map imported: 2000 x 2000 cells"))
+    EXPECT_TRUE(h.ws().editor.view.status1.starts_with("map imported: map 2000 x 2000 cells"))
         << h.ws().editor.view.status1;
     EXPECT_EQ(shell.canvas->size(), QSize(2000, 2000));
 }

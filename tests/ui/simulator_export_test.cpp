@@ -444,6 +444,68 @@ TEST_F(SimulatorExportTest, ImportMapDialogChoicesGiveTheToolsTrackForTheSameOpt
     EXPECT_TRUE(offered[1].measuredWidth);
 }
 
+// An imported circuit is the same track however it comes back: exported
+// by the editor right after Import and Save, by the editor after Load, and
+// by the tool from the saved track and from the circuit itself, every file
+// of every output is the same, the race line (which keeps to the circuit's
+// own edges) included. A new track is no longer that circuit, and its edges
+// are not used for it.
+TEST_F(SimulatorExportTest, AnImportedCircuitExportsTheSameAfterSaveAndLoad)
+{
+    const QString circuit = VELMORA_TEST_DATA "/circuits/Monza.csv";
+    const QString trk = h.work.filePath("Tracks/Monza.trk");
+    h.answerOpen = [circuit] { return circuit; };
+    h.shell().HandleMenu(kCmdImportCircuit);
+    ASSERT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+    ASSERT_NE(CircuitEdgesNow(h.ws()), nullptr);
+    h.answerSave = [trk] { return trk; };
+    h.shell().HandleMenu(kCmdSave);
+
+    SimulatorExport chosen;
+    chosen.choices.outputs = AllOutputs();
+    chosen.choices.options.vehicle = *LoadVehicle("racecar");
+    chosen.name = "Monza";
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        return std::optional<SimulatorExport>(chosen);
+    };
+    const auto exportTo = [&](const char* folder) {
+        chosen.folder = h.work.filePath(folder);
+        h.shell().HandleMenu(kCmdExportSimulators);
+        h.WaitForPictures();
+        EXPECT_TRUE(h.boxes.isEmpty()) << folder << ": " << h.boxes.join('\n').toStdString();
+    };
+    exportTo("imported");
+    h.shell().HandleMenu(kCmdNew);
+    EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);
+    h.answerOpen = [trk] { return trk; };
+    h.shell().HandleMenu(kCmdLoad);
+    ASSERT_NE(CircuitEdgesNow(h.ws()), nullptr) << h.ws().editor.view.status1;
+    exportTo("loaded");
+    QStringList args;
+    for (const std::string& flag : chosen.choices.outputs)
+        args << QString::fromStdString("--" + flag);
+    args << "--vehicle" << "racecar";
+    ASSERT_EQ(RunTool(args + QStringList{"--out-dir", h.work.filePath("tool"), trk}), 0);
+    ASSERT_EQ(RunTool(args + QStringList{"--out-dir", h.work.filePath("csv"), circuit}), 0);
+
+    // Moved to another place in the world, the track no longer lies on the
+    // circuit's edges.
+    h.shell().prompts.chooseFrame = [](const WorldFrame& f, QSize, double) {
+        return std::optional<WorldFrame>(WorldFrame{f.metresPerPixel, f.originX + 100, f.originY});
+    };
+    h.shell().HandleMenu(kCmdWorldFrame);
+    EXPECT_EQ(CircuitEdgesNow(h.ws()), nullptr);
+
+    const QStringList files = FilesUnder(h.work.filePath("imported"));
+    EXPECT_TRUE(files.contains("Monza_raceline.csv"));
+    for (const char* other : {"loaded", "tool", "csv"}) {
+        EXPECT_EQ(FilesUnder(h.work.filePath(other)), files) << other;
+        for (const QString& file : files)
+            EXPECT_EQ(ReadAll(h.work.filePath("imported/") + file), ReadAll(h.work.filePath(other) + "/" + file))
+                << other << ": " << file.toStdString();
+    }
+}
+
 // An imported circuit's race line keeps to the circuit's own edges, and an
 // imported map's to the map's walls, as the tool's does from the same file:
 // the editor writes the tool's rows. A new track is no longer that circuit

@@ -91,6 +91,21 @@ Result<double> YamlNumber(const YAML::Node& value, std::string_view key)
     return scan.value;
 }
 
+Result<std::vector<double>> YamlNumbers(const YAML::Node& value, std::size_t count, std::string_view key,
+                                        std::string_view shape)
+{
+    if (!value.IsSequence() || value.size() != count)
+        return Fail(YamlAt(value) + std::string(shape));
+    std::vector<double> numbers;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Result<double> v = YamlNumber(value[i], key);
+        if (!v)
+            return Fail(v.error());
+        numbers.push_back(*v);
+    }
+    return numbers;
+}
+
 Result<std::string> YamlString(const YAML::Node& value, std::string_view key)
 {
     if (value.IsNull())

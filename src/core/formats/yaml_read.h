@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 #include <yaml-cpp/yaml.h>
 
 namespace velmora {
@@ -28,6 +29,12 @@ Status KeysOnce(const YAML::Node& map);
 // a stream in the global locale (and reads ".inf"), so the scalar's text
 // goes through our one number reader instead.
 Result<double> YamlNumber(const YAML::Node& value, std::string_view key);
+
+// The value of `key` as a list of exactly `count` such numbers; otherwise
+// the failure is `shape` ("origin must be [x, y, 0.0]") at the value's line,
+// or the number's own.
+Result<std::vector<double>> YamlNumbers(const YAML::Node& value, std::size_t count, std::string_view key,
+                                        std::string_view shape);
 
 // The value of `key` as text: a scalar, quoted or not; null (nothing
 // written) gives "".

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/mapin/map_centreline.h"
 
 namespace velmora {

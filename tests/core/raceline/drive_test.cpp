@@ -1,6 +1,6 @@
 // Drives the race line with a simulated F1TENTH car: the line and its speed
 // profile are only worth writing if a car can follow them.
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/number_text.h"
 #include "core/raceline/raceline.h"
 #include "core/track/world_rows.h"

@@ -1,4 +1,4 @@
-#include "core/formats/circuit_import.h"
+#include "core/inputs/circuit_import.h"
 
 #include "core/formats/centreline_rows.h"
 #include "core/formats/number_text.h"

@@ -1,4 +1,4 @@
-#include "render/image/file_read.h"
+#include "inputs/file_read.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "core/mapin/free_cells.h"
 #include "render/image/png_decode.h"
 #include "render/image/png_test_file.h"
-#include "render/image/ros_map_load.h"
+#include "inputs/ros_map_load.h"
 
 #include <QFile>
 #include <QImage>

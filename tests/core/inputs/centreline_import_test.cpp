@@ -1,6 +1,6 @@
 #include "circuit_data.h"
 #include "core/formats/centreline_csv.h"
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 #include "core/formats/number_text.h"
 #include "core/formats/ros_map_yaml.h"
 #include "core/formats/track_file.h"

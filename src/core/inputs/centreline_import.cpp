@@ -1,4 +1,4 @@
-#include "core/formats/centreline_import.h"
+#include "core/inputs/centreline_import.h"
 
 #include "core/formats/field_text.h"
 #include "core/formats/number_text.h"

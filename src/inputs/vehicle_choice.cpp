@@ -1,7 +1,6 @@
-#include "outputs/vehicle_choice.h"
+#include "inputs/vehicle_choice.h"
 
-#include "outputs/output_files.h"
-#include "render/image/file_read.h"
+#include "inputs/file_read.h"
 
 #include <QFileInfo>
 
@@ -18,8 +17,8 @@ Result<NamedVehicle> LoadVehicle(const std::string& given)
     const Result<Vehicle> read =
         ParseVehicle(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     if (!read)
-        return Fail(Utf8(path) + ": " + read.error());
-    return NamedVehicle{*read, Utf8(QFileInfo(path).completeBaseName()), given};
+        return Fail(path.toStdString() + ": " + read.error());
+    return NamedVehicle{*read, QFileInfo(path).completeBaseName().toStdString(), given};
 }
 
 NamedVehicle DefaultVehicle()

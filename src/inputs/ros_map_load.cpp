@@ -1,10 +1,10 @@
-#include "render/image/ros_map_load.h"
+#include "inputs/ros_map_load.h"
 
 #include "core/formats/pgm_read.h"
 #include "core/mapin/free_cells.h"
 #include "core/mapin/map_import.h"
 #include "core/settings/settings.h"
-#include "render/image/file_read.h"
+#include "inputs/file_read.h"
 #include "render/image/png_decode.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/raceline/source_edges.h"
 #include "core/result.h"
 #include "core/track/world_frame.h"
 
@@ -17,6 +18,13 @@ struct TrackWorld {
     WorldFrame frame;
     double trackWidthM = 0;
     std::string vehicle = "f1tenth"; // a built-in vehicle's name or a vehicle file
+    // TrackChecksum of the track file it was written with, so that a frame
+    // file is never taken for another track's; empty: not known (a file
+    // written by hand).
+    std::string trackChecksum;
+    // A circuit's own edges in the frame's metres, which the race line
+    // keeps to where the drawn width is wider; empty: none.
+    SourceEdges edges;
 };
 
 // The file, in the style of a ROS map description:
@@ -24,15 +32,25 @@ struct TrackWorld {
 //   origin: [x, y, 0.0]        the world position of the canvas's top-left corner
 //   track_width_m: 12.0
 //   vehicle: f1tenth
+//   track_fnv1a64: "0123456789abcdef"   when the track is known
+//   edges:                              when the circuit gives its own
+//     closed: true
+//     rows:                             x, y, width right, width left
+//     - [-412.5, 1790.0, 5.2, 5.0]      in metres
 // Numbers as YamlFloat writes them, whatever the locale; LF line ends.
 std::string TrackWorldYaml(const TrackWorld& world);
 
 // Reads that file (with the YAML library) strictly: every key exactly once
-// and nothing else; numbers plain decimals whatever the locale; the origin's
+// (the track's checksum and the edges may be left out) and nothing else; numbers plain decimals whatever the locale; the origin's
 // third value (a turn of the canvas, which no output knows) 0; a scale and
 // track width above 0. A failure names the line ("line 2: ...") or the
 // missing key. Accepts any bytes.
 Result<TrackWorld> ReadTrackWorld(std::string_view bytes);
+
+// The 64-bit FNV-1a hash of a track file's bytes, in 16 hexadecimal
+// digits: not proof against tampering, only against a frame file left from
+// another track.
+std::string TrackChecksum(std::string_view trackBytes);
 
 // Where the file of the track at `trackPath` lies: its extension, if any,
 // replaced by "_frame.yaml" (tracks/Monza.trk -> tracks/Monza_frame.yaml).

@@ -1,5 +1,5 @@
 #include "comma_locale.h"
-#include "core/formats/frame_sidecar.h"
+#include "core/inputs/frame_sidecar.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +50,13 @@ void ExpectSame(const TrackWorld& a, const TrackWorld& b)
     EXPECT_EQ(a.frame.originY, b.frame.originY);
     EXPECT_EQ(a.trackWidthM, b.trackWidthM);
     EXPECT_EQ(a.vehicle, b.vehicle);
+    EXPECT_EQ(a.trackChecksum, b.trackChecksum);
+    EXPECT_EQ(a.edges.closed, b.edges.closed);
+    EXPECT_EQ(a.edges.widthRight, b.edges.widthRight);
+    EXPECT_EQ(a.edges.widthLeft, b.edges.widthLeft);
+    ASSERT_EQ(a.edges.centre.size(), b.edges.centre.size());
+    for (std::size_t i = 0; i < a.edges.centre.size(); ++i)
+        EXPECT_TRUE(a.edges.centre[i].x == b.edges.centre[i].x && a.edges.centre[i].y == b.edges.centre[i].y) << i;
 }
 
 TEST(TrackWorldFile, WritesTheFrameAsTheSimulatorsReadIt)
@@ -72,6 +79,8 @@ TEST(TrackWorldFile, RoundTripsThroughAFile)
     awkward.frame = {0.1 + 0.2, 0, -3};
     awkward.trackWidthM = 1.0 / 3;
     awkward.vehicle = "my cars/\"fast\" #1\\\t.txt";
+    awkward.trackChecksum = TrackChecksum("M 1 2 L 3 4\r\n");
+    awkward.edges = {{{-412.5, 1790.1 + 1e-9}, {0.1 + 0.2, -3}, {7, 1.0 / 3}}, {5.2, 0, 1e-3}, {5.0, 2.5, 1.0 / 7}, false};
     TrackWorld plain;
     plain.trackWidthM = 2.1;
     for (const TrackWorld& world : {Monza(), plain, awkward}) {
@@ -133,6 +142,14 @@ TEST(TrackWorldFile, RefusesWhatItCannotReadNamingTheLine)
         {"resolution: 0.5\norigin: [1.0, 2.0, 0.0]\ntrack_width_m: 100000.0\nvehicle: f1tenth\n",
          "track_width_m makes the track 200000 pixels wide at 0.5 m per pixel"},
         {std::string("resolution: 0.5\0\n", 18) + good.substr(16), "line 1: not YAML: a control byte (0)"},
+        {good + "edges:\n  closed: true\n  rows:\n  - [1.0, 2.0, 3.0]\n  - [1.0, 3.0, 3.0, 3.0]\n",
+         "line 8: an edge row must be [x, y, width right, width left]"},
+        {good + "edges:\n  closed: true\n  rows:\n  - [1.0, 2.0, 3.0, -1.0]\n  - [1.0, 3.0, 3.0, 3.0]\n",
+         "line 8: an edge's widths cannot be below 0"},
+        {good + "edges:\n  closed: maybe\n  rows:\n  - [1.0, 2.0, 3.0, 1.0]\n  - [1.0, 3.0, 3.0, 3.0]\n",
+         "line 6: closed must be true or false"},
+        {good + "edges:\n  closed: true\n  rows:\n  - [1.0, 2.0, 3.0, 1.0]\n", "line 8: edges need at least 2 rows"},
+        {good + "edges: [1, 2]\n", "line 5: edges must give closed"},
     };
     for (const auto& c : cases) {
         const Result<TrackWorld> read = ReadTrackWorld(c.text);

@@ -1,0 +1,63 @@
+#include "outputs/track_export.h"
+
+#include "outputs/export_picture.h"
+#include "outputs/output_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace velmora {
+
+namespace {
+
+// Every file of the track lies beside the others in one folder; none may be
+// the map's own picture (a "map.yaml" naming "map.png" beside it is common,
+// and --png would write "map.png").
+Status SparesPicture(const OutputChoices& choices, const OutputNames& names, const QString& picturePath)
+{
+    if (picturePath.isEmpty())
+        return {};
+    const QDir dir(names.folder);
+    const QString picture = QFileInfo(picturePath).absoluteFilePath();
+    for (const OutputEntry* output : Outputs()) {
+        if (!choices.Wants(output->flag))
+            continue;
+        for (QString file : QString::fromUtf8(output->files).split(", ")) {
+            file.replace("NAME", names.name);
+            if (QFileInfo(dir.filePath(file)).absoluteFilePath() == picture)
+                return Fail(std::string(output->label) + " would write " + Utf8(file) +
+                            " over the map's picture; " + kChooseAnotherFolder);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+OutputNames ExportNames(const TrackJob& job, const QString& folder, const QString& name, const QString& source)
+{
+    OutputNames names;
+    names.folder = folder;
+    names.name = name.isEmpty() ? QString("track") : name;
+    names.source = source;
+    names.hasWorld = job.hasWorld;
+    names.vehicle = job.vehicleName;
+    return names;
+}
+
+Status ExportTrack(OutputChoices choices, const TrackJob& job, const OutputNames& names, const ExportLook& look,
+                   int encodeThreads, std::vector<std::string>& facts, std::vector<std::string>& warnings,
+                   EncodeProgress* progress)
+{
+    if (Status s = SparesPicture(choices, names, job.sourcePicture); !s)
+        return s;
+    if (job.vehicle)
+        choices.options.vehicle = job.vehicle;
+    const Result<QImage> picture =
+        NeedsPicture(choices) ? DrawExportPicture(job.model, job.settings, look.assets, look.templateImage, look.cache)
+                              : Result<QImage>(QImage());
+    return WriteTrackOutputs(choices, {job.model, job.settings, job.frame, names, picture, &job.sourceEdges},
+                             encodeThreads, facts, warnings, progress);
+}
+
+} // namespace velmora
