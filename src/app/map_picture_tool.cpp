@@ -43,10 +43,14 @@ QImage LinePicture(const Workspace& ws, const RacelineOverlay& overlay)
     painter.setRenderHint(QPainter::Antialiasing);
     const WorldFrame zoomed{ws.frame->metresPerPixel / kZoom, ws.frame->X(part.left()), ws.frame->Y(part.top())};
     DrawRaceline(painter, line, zoomed);
-    const auto [slowest, fastest] = std::minmax_element(line.rows.begin(), line.rows.end(),
-                                                        [](const RacelineRow& a, const RacelineRow& b) { return a.vx < b.vx; });
-    DrawSpeedLegend(painter, slowest->vx, fastest->vx, 1);
-    DrawRacelineLabel(painter, line, zoomed, overlay.Text());
+    const SpeedRange speeds = SpeedsOf(line);
+    const QRectF whole(QPointF(), QSizeF(picture.size()));
+    const QRectF legend = SpeedLegendRect(whole);
+    DrawSpeedLegendAt(painter, speeds.slowest, speeds.fastest, 1, legend.topLeft());
+    const QString text = overlay.Text();
+    DrawRacelineNote(painter,
+                     RacelineLabelRect(whole, RacelineStart(line, zoomed), RacelineNoteSize(text), legend).topLeft(),
+                     text);
     return picture;
 }
 

@@ -279,8 +279,9 @@ TEST_F(TrackWorldExport, FrameFilesRoundTripAndAreNeverAnotherTracks)
             << boxes.join("\n").toStdString();
         const ToolRun r = RunTool({"raceline", "trk"}, trk, a + "/out");
         EXPECT_EQ(r.code, c.reason ? 1 : 0) << r.errors;
-        if (c.reason)
+        if (c.reason) {
             EXPECT_NE(r.errors.find(c.reason), std::string::npos) << r.errors;
+        }
         // Written again elsewhere, the track takes its world along, the car
         // still found where it is.
         EXPECT_EQ(QFile::exists(a + "/out/track_frame.yaml"), c.world);

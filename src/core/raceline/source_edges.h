@@ -23,7 +23,7 @@ struct SourceEdges {
     bool closed = true;
     // The walls of the map the track was found on: the race line keeps off
     // them rather than off the edges the widths give.
-    std::shared_ptr<const MapWalls> walls;
+    std::shared_ptr<const MapWalls> walls = nullptr;
     // The widths are the track's width (measured on a map, and no other
     // width asked for): the sampled outputs write them at each row, and the
     // race line's corridor reaches as far as the map's free space.
