@@ -29,9 +29,4 @@ std::uint8_t UnknownValue(const RosMapInfo& info);
 // nothing was seen there.
 CellMask FreeCells(const GreyImage& image, const RosMapInfo& info);
 
-// Makes free every group of non-free cells (touching at sides or corners)
-// that is less than `minAcross` cells across in both directions and does not
-// reach the map's edge: the specks of noise a scan leaves on the floor.
-void IgnoreSpecks(CellMask& freeCells, int minAcross);
-
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "core/mapin/distance_transform.h"
 #include "core/raceline/source_edges.h"
+#include "core/raceline/track_raceline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +14,6 @@ namespace velmora {
 
 namespace {
 
-constexpr double kHalfDiagonal = 0.70710678118654752;
 // In cells: a march along a normal stops this near to where the car's
 // centre may go no further.
 constexpr double kSettled = 0.01;
@@ -66,7 +66,7 @@ public:
         const double d = distance_[walls_.Index(cx, cy)];
         // The nearest wall cell's centre lies at least d less the way to
         // this cell's centre away, its square half a diagonal nearer.
-        const double lower = d - fromCentre - kHalfDiagonal;
+        const double lower = d - fromCentre - kMapCellReach;
         if (lower * mpp >= need + 0.5 * mpp)
             return lower * mpp;
         return Exact(x, y, d + fromCentre) * mpp;
@@ -77,7 +77,7 @@ private:
     // no further than `upper`: its centre then lies within half a diagonal more.
     double Exact(double x, double y, double upper) const
     {
-        const double reach = upper + kHalfDiagonal;
+        const double reach = upper + kMapCellReach;
         const int x0 = std::max(0, int(std::floor(x - reach))),
                   x1 = std::min(walls_.width - 1, int(x + reach));
         const int y0 = std::max(0, int(std::floor(y - reach))),
