@@ -49,8 +49,8 @@ Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, cons
     job.sourcePicture = map.imagePath;
     job.sourceEdges = std::move(imported->sourceEdges);
     job.note = (line->note.empty() ? "" : line->note + "; ") + "map " + std::to_string(line->width) + " x " +
-               std::to_string(line->height) + " cells of " + FormatShortest(job.frame.metresPerPixel) +
-               " m, track width " + FormatShortest(imported->trackWidth) + " px" +
+               std::to_string(line->height) + " cells of " + FormatSignificant(job.frame.metresPerPixel, kShownDigits) +
+               " m, track width " + FormatSignificant(imported->trackWidth, kShownDigits) + " px" +
                (io.trackWidthFromFile ? " (the median measured on the map)" : "");
     return job;
 }

@@ -60,8 +60,8 @@ Status ApplyFrame(const InputOptions& o, const FrameInput& in, TrackJob& job)
         job.vehicle = std::move(*car);
     }
     job.note = "world frame from " + QFileInfo(in.path).fileName().toStdString() + ": scale " +
-               FormatShortest(job.frame.metresPerPixel) + " m per pixel, origin " + OriginText(job.frame) +
-               " m, track width " + FormatShortest(job.settings.TrackWidth) + " px" +
+               FormatSignificant(job.frame.metresPerPixel, kShownDigits) + " m per pixel, origin " + OriginText(job.frame) +
+               " m, track width " + FormatSignificant(job.settings.TrackWidth, kShownDigits) + " px" +
                (given.empty() ? "" : " (" + given + " as given, over the file's)");
     return {};
 }

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "core/formats/number_text.h"
+
 #include <array>
 
 class QLabel;
 class QStatusBar;
 
 namespace velmora {
-
-// The significant digits of the numbers the editor shows a person, in the
-// status bar and in dialogs: a map's scale of 0.05000000074505806 is 0.05.
-inline constexpr int kShownDigits = 5;
 
 // A status bar of three framed fields with centred text, side by side from
 // the bar's left edge, `widths` pixels wide each and as tall as the bar. The

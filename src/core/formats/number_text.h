@@ -72,6 +72,11 @@ std::string FormatBrief(double v);
 // FormatTrimmed for zero, infinities and NaN.
 std::string FormatSignificant(double v, int digits);
 
+// The significant digits of the numbers shown to a person, in the status
+// bar, dialogs and the facts told of a track: a map's scale of
+// 0.05000000074505806 is 0.05.
+inline constexpr int kShownDigits = 5;
+
 
 // ASCII letters compare without regard to case; other bytes must match.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -31,8 +31,8 @@ Result<ImportedCentreline> ImportCircuitText(std::string_view bytes, CentrelineI
 
 std::string CircuitNote(const ImportedCentreline& imported)
 {
-    return "scale " + FormatShortest(imported.frame.metresPerPixel) + " m per pixel, origin " +
-           OriginText(imported.frame) + " m, track width " + FormatShortest(imported.trackWidth) + " px";
+    return "scale " + FormatSignificant(imported.frame.metresPerPixel, kShownDigits) + " m per pixel, origin " +
+           OriginText(imported.frame) + " m, track width " + FormatSignificant(imported.trackWidth, kShownDigits) + " px";
 }
 
 } // namespace velmora
