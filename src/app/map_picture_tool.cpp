@@ -39,7 +39,7 @@ QImage LinePicture(const Workspace& ws, const RacelineOverlay& overlay)
     const QRect part = AroundLine(line, *ws.frame);
     QImage picture(part.size() * kZoom, QImage::Format_RGB32);
     QPainter painter(&picture);
-    painter.drawImage(QRect(QPoint(), picture.size()), ws.templateImage.copy(part).convertToFormat(QImage::Format_RGB32));
+    painter.drawImage(QRect(QPoint(), picture.size()), ws.map->picture.copy(part));
     painter.setRenderHint(QPainter::Antialiasing);
     const WorldFrame zoomed{ws.frame->metresPerPixel / kZoom, ws.frame->X(part.left()), ws.frame->Y(part.top())};
     DrawRaceline(painter, line, zoomed);
@@ -91,7 +91,7 @@ int main(int argc, char** argv)
         return std::optional<MapImportChoice>(choice);
     };
     ImportMap(ws, prompts); // no worker: done when it returns
-    if (failed || !ws.frame)
+    if (failed || !ws.frame || !ws.map)
         return 1;
     RacelineOverlay overlay([] {});
     overlay.SetShown(true, ws);

@@ -349,8 +349,8 @@ TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
 
 // Import Map takes in the map's track as the tool reads the map: saved, the
 // track and its frame are the files the tool writes with --trk; the map's
-// picture is the template under it. A map that cannot be read changes
-// nothing.
+// picture lies under it, a cell a canvas pixel. A map that cannot be read
+// changes nothing.
 TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
 {
     DrawLoop(h);
@@ -364,7 +364,7 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     EXPECT_TRUE(h.boxes[0].contains("could not import map: " + broken + ": ")) << h.boxes[0].toStdString();
     EXPECT_EQ(h.ws().editor.model.TrackPath, drawn);
     EXPECT_FALSE(h.ws().frame.has_value());
-    EXPECT_TRUE(h.ws().templateImage.isNull());
+    EXPECT_FALSE(h.ws().map.has_value());
     EXPECT_EQ(h.ws().canvas.size(), QSize(800, 700));
 
     const QString yaml = VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml";
@@ -376,7 +376,9 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     EXPECT_TRUE(h.ws().editor.view.status1.starts_with("map imported: ")) << h.ws().editor.view.status1;
     const QImage map(VELMORA_TEST_DATA "/f1tenth/Spa_map.png");
     ASSERT_FALSE(map.isNull());
-    EXPECT_EQ(h.ws().templateImage.size(), map.size());
+    ASSERT_TRUE(h.ws().map.has_value());
+    EXPECT_EQ(h.ws().map->picture.size(), map.size());
+    EXPECT_TRUE(h.ws().templateImage.isNull());
     EXPECT_EQ(h.ws().canvas.size(), map.size());
     EXPECT_EQ(h.shell().canvas->size(), map.size());
     ASSERT_TRUE(h.ws().frame.has_value());
