@@ -300,6 +300,30 @@ TEST_F(Redraw, TemplateIsFittedByItsLongerSide)
     }
 }
 
+// A map's picture lies at the canvas's corner, a cell a pixel, over the
+// background and under the template and the track.
+TEST_F(Redraw, MapPictureLiesAtTheCornerUnderTheTemplateAndTheTrack)
+{
+    canvas = Canvas(400, 300);
+    QImage map = Solid(300, 200, qRgb(90, 90, 90));
+    map.setPixel(299, 199, qRgb(0, 0, 0));
+    const TrackModel track = Track("M 0 120 L 400 120 ");
+    RedrawCanvas(canvas, track, s, assets, QImage());
+    const QRgb trackColour = At(20, 120);
+    ASSERT_NE(trackColour, Rgb(s.BGColor));
+    RedrawCanvas(canvas, track, s, assets, Solid(100, 100, qRgb(255, 0, 0)), nullptr, map);
+    const struct {
+        QPoint at;
+        QRgb colour;
+    } cases[] = {
+        {{0, 0}, qRgb(90, 90, 90)},     {{260, 10}, qRgb(90, 90, 90)}, {{299, 199}, qRgb(0, 0, 0)},
+        {{300, 10}, Rgb(s.BGColor)},    {{10, 250}, Rgb(s.BGColor)},  {{60, 60}, qRgb(255, 0, 0)},
+        {{20, 120}, trackColour},       {{150, 120}, trackColour},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(At(c.at.x(), c.at.y()), c.colour) << c.at.x() << "," << c.at.y();
+}
+
 TEST_F(Redraw, TemplateFittedToNothingIsNotDrawn)
 {
     canvas = Canvas(2048, 2048);
