@@ -284,10 +284,12 @@ TEST_F(Redraw, TemplateIsFittedByItsLongerSide)
     for (const Case& c : {Case{{1000, 500}, {1948, 974}}, Case{{500, 1000}, {974, 1948}},
                           Case{{800, 800}, {1948, 1948}}, Case{{801, 800}, {1948, 1946}}}) {
         TemplateCache cache;
+        // Under it a map's picture, at the corner a cell a pixel.
         RedrawCanvas(canvas, TrackModel{}, s, assets, Solid(c.image.width(), c.image.height(), 0x00FF0000),
-                     &cache);
+                     &cache, Solid(60, 60, qRgb(90, 90, 90)));
         const int right = 50 + c.fitted.width(), bottom = 50 + c.fitted.height();
         EXPECT_EQ(cache.size, c.fitted);
+        EXPECT_EQ(At(59, 49), qRgb(90, 90, 90));
         EXPECT_EQ(At(50, 50), red) << c.image.width(); // its alpha 0 is ignored
         EXPECT_EQ(At(right - 1, bottom - 1), red) << c.image.width();
         EXPECT_EQ(At(49, 60), Rgb(s.BGColor));
@@ -298,30 +300,6 @@ TEST_F(Redraw, TemplateIsFittedByItsLongerSide)
             EXPECT_EQ(At(60, bottom), Rgb(s.BGColor)) << c.image.width();
         }
     }
-}
-
-// A map's picture lies at the canvas's corner, a cell a pixel, over the
-// background and under the template and the track.
-TEST_F(Redraw, MapPictureLiesAtTheCornerUnderTheTemplateAndTheTrack)
-{
-    canvas = Canvas(400, 300);
-    QImage map = Solid(300, 200, qRgb(90, 90, 90));
-    map.setPixel(299, 199, qRgb(0, 0, 0));
-    const TrackModel track = Track("M 0 120 L 400 120 ");
-    RedrawCanvas(canvas, track, s, assets, QImage());
-    const QRgb trackColour = At(20, 120);
-    ASSERT_NE(trackColour, Rgb(s.BGColor));
-    RedrawCanvas(canvas, track, s, assets, Solid(100, 100, qRgb(255, 0, 0)), nullptr, map);
-    const struct {
-        QPoint at;
-        QRgb colour;
-    } cases[] = {
-        {{0, 0}, qRgb(90, 90, 90)},     {{260, 10}, qRgb(90, 90, 90)}, {{299, 199}, qRgb(0, 0, 0)},
-        {{300, 10}, Rgb(s.BGColor)},    {{10, 250}, Rgb(s.BGColor)},  {{60, 60}, qRgb(255, 0, 0)},
-        {{20, 120}, trackColour},       {{150, 120}, trackColour},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(At(c.at.x(), c.at.y()), c.colour) << c.at.x() << "," << c.at.y();
 }
 
 TEST_F(Redraw, TemplateFittedToNothingIsNotDrawn)
