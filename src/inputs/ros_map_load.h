@@ -27,9 +27,10 @@ Result<LoadedMap> LoadRosMap(const QString& yamlPath);
 // The centre line of the track on the map the description names.
 Result<MapCentreline> ReadMapCentreline(const QString& yamlPath, const MapTrackOptions& options);
 
-// The map's picture, one grey pixel a cell (to draw the track over): as it was read, or for a raw map (whose values are occupancies,
-// not shades) as the map saver draws cells: free 254, occupied 0, unknown
-// 205. Null when there is no memory for it.
+// The map's picture, one grey pixel a cell (to draw the track over): as it
+// was read, or for a raw map (whose values are occupancies, not shades) as
+// the map saver draws cells: free 254, occupied 0, unknown 205. Null when
+// there is no memory for it.
 QImage MapPicture(const GreyImage& image, const RosMapInfo& info = {});
 
 // The map's picture as it lies under the track found on it: MapPicture, a
