@@ -58,7 +58,7 @@ QImage LinePicture(const Workspace& ws, const RacelineOverlay& overlay)
     const QRect part = AroundLine(line, *ws.frame);
     QImage picture(part.size() * kZoom, QImage::Format_RGB32);
     QPainter painter(&picture);
-    painter.drawImage(QRect(QPoint(), picture.size()), ws.templateImage.copy(part).convertToFormat(QImage::Format_RGB32));
+    painter.drawImage(QRect(QPoint(), picture.size()), ws.map->picture.copy(part));
     painter.setRenderHint(QPainter::Antialiasing);
     const WorldFrame zoomed{ws.frame->metresPerPixel / kZoom, ws.frame->X(part.left()), ws.frame->Y(part.top())};
     DrawRaceline(painter, line, zoomed);
@@ -120,7 +120,7 @@ bool ImportAndShowLine(Shell& shell, const QString& map, Pictures& out)
     AnswerNextDialog<QDialog>(out.importDialog, true, [](QDialog&) {});
     shell.HandleMenu(kCmdImportMap);
     WaitWhile([&shell] { return shell.imageJobs->Busy(); });
-    if (!shell.ws.frame || out.importDialog.isNull())
+    if (!shell.ws.frame || !shell.ws.map || out.importDialog.isNull())
         return false;
     shell.HandleMenu(kCmdShowRaceline);
     WaitWhile([&shell] { return shell.raceline->Waiting(); });

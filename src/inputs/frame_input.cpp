@@ -16,6 +16,26 @@ bool IsFileName(const std::string& vehicle)
     return !BuiltInVehicle(vehicle).ok();
 }
 
+// A file the frame file names, usable from here: a relative name is taken
+// from the frame file's folder.
+std::string FromFrameFolder(const QString& framePath, const std::string& name)
+{
+    const QString file = QString::fromStdString(name);
+    if (QFileInfo(file).isAbsolute())
+        return name;
+    return QDir::cleanPath(QFileInfo(framePath).dir().filePath(file)).toStdString();
+}
+
+// The file as the frame file names it: relative to its folder, so that the
+// two move together.
+std::string ToFrameFolder(const QString& framePath, const std::string& name)
+{
+    const QDir folder = QFileInfo(framePath).absoluteDir();
+    return QDir::fromNativeSeparators(
+               folder.relativeFilePath(QFileInfo(QString::fromStdString(name)).absoluteFilePath()))
+        .toStdString();
+}
+
 } // namespace
 
 QString FramePath(const QString& trackPath)
@@ -54,9 +74,10 @@ Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std:
     if (!in.world.trackChecksum.empty() && in.world.trackChecksum != TrackChecksum(trackBytes))
         return Fail(named + "was written for another track of that name; the track has no world until it "
                             "is saved with one");
-    const QString vehicle = QString::fromStdString(in.world.vehicle);
-    if (IsFileName(in.world.vehicle) && QFileInfo(vehicle).isRelative())
-        in.world.vehicle = QDir::cleanPath(QFileInfo(in.path).dir().filePath(vehicle)).toStdString();
+    if (IsFileName(in.world.vehicle))
+        in.world.vehicle = FromFrameFolder(in.path, in.world.vehicle);
+    if (!in.world.map.empty())
+        in.world.map = FromFrameFolder(in.path, in.world.map);
     return std::optional<FrameInput>(std::move(in));
 }
 
@@ -67,13 +88,11 @@ std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QStr
     // A map's walls are not kept: a map track read back keeps to its drawn
     // width, as any drawn track does.
     world.edges = edges && !edges->walls ? *edges : SourceEdges{};
-    if (IsFileName(world.vehicle)) {
-        const QDir folder = QFileInfo(FramePath(trackPath)).absoluteDir();
-        world.vehicle =
-            QDir::fromNativeSeparators(folder.relativeFilePath(QFileInfo(QString::fromStdString(world.vehicle))
-                                                                  .absoluteFilePath()))
-                .toStdString();
-    }
+    const QString framePath = FramePath(trackPath);
+    if (IsFileName(world.vehicle))
+        world.vehicle = ToFrameFolder(framePath, world.vehicle);
+    if (!world.map.empty())
+        world.map = ToFrameFolder(framePath, world.map);
     return TrackWorldYaml(world);
 }
 

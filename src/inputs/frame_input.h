@@ -11,8 +11,8 @@
 namespace velmora {
 
 // The world a track file's NAME_frame.yaml gives it, with the names in it
-// made usable from here: a vehicle file is named relative to the frame
-// file's folder, so that the two move together.
+// made usable from here: a vehicle file and a map are named relative to the
+// frame file's folder, so that they move together.
 struct FrameInput {
     TrackWorld world; // its vehicle a shipped name, an absolute path or one from the working folder
     QString path;     // the frame file
@@ -26,9 +26,9 @@ struct FrameInput {
 Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std::string_view trackBytes);
 
 // The frame file's text for a track written at `trackPath` as `trackBytes`:
-// the track's checksum, by which it knows its track; a vehicle file named
-// relative to the frame file's folder; a circuit's own edges, when given
-// (a map's walls are not kept).
+// the track's checksum, by which it knows its track; a vehicle file and the
+// map named relative to the frame file's folder; a circuit's own edges,
+// when given (a map's walls are not kept: the map itself is named).
 std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QString& trackPath,
                           std::string_view trackBytes);
 

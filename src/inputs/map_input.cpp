@@ -23,7 +23,8 @@ Result<TrackJob> ReadMapInput(const InputOptions& o, const Settings& base, const
 // The track on a canvas the map's size in the map's frame, with the angle
 // limit of the settings and the width given (without one, the widths
 // measured on the map); its source edges are the map's line, widths and
-// walls. The map's picture is named so that no output is written over it.
+// walls. The map comes along, its picture under the track, named so that
+// no output is written over it.
 Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, const LoadedMap& map)
 {
     TrackJob job;
@@ -40,6 +41,10 @@ Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, cons
     Result<ImportedCentreline> imported = ImportMapCentreline(*line, io);
     if (!imported)
         return Fail(imported.error());
+    Result<MapUnderlay> under = UnderlayOf(map);
+    if (!under)
+        return Fail(under.error());
+    job.map = std::move(*under);
     job.model = std::move(imported->model);
     job.settings.TrackWidth = imported->trackWidth;
     job.settings.CanvasWidth = line->width;

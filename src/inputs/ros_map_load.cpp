@@ -56,6 +56,7 @@ Result<LoadedMap> LoadRosMap(const QString& yamlPath)
     if (!info)
         return Fail(info.error());
     LoadedMap map;
+    map.yamlPath = yamlPath;
     map.info = std::move(*info);
     map.imagePath = QFileInfo(yamlPath).dir().filePath(QString::fromStdString(map.info.image));
     const std::string picture = map.imagePath.toStdString();
@@ -100,6 +101,28 @@ QImage MapPicture(const GreyImage& image, const RosMapInfo& info)
             out[x] = shade[in[x]];
     }
     return picture;
+}
+
+QImage MapUnderTrack(const LoadedMap& map)
+{
+    const QImage grey = MapPicture(map.image, map.info);
+    return grey.isNull() ? grey : grey.convertToFormat(QImage::Format_RGB32);
+}
+
+Result<MapUnderlay> UnderlayOf(const LoadedMap& map)
+{
+    MapUnderlay under{QFileInfo(map.yamlPath).absoluteFilePath(), map.imagePath, MapUnderTrack(map)};
+    if (under.picture.isNull())
+        return Fail("out of memory for the map's picture");
+    return under;
+}
+
+Result<MapUnderlay> LoadMapUnderlay(const QString& yamlPath)
+{
+    const Result<LoadedMap> map = LoadRosMap(yamlPath);
+    if (!map)
+        return Fail(yamlPath.toStdString() + ": " + map.error());
+    return UnderlayOf(*map);
 }
 
 } // namespace velmora

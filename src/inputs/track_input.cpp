@@ -21,6 +21,24 @@ std::string_view View(const QByteArray& bytes)
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+// The map a frame file names lies under the track again, as Import Map
+// put it: the canvas is the map's, a cell a pixel. A map that cannot be
+// read refuses the track, as a frame file that cannot be read does: its
+// pictures would be drawn without the map, on another canvas.
+Status ApplyFrameMap(const FrameInput& in, TrackJob& job)
+{
+    if (in.world.map.empty())
+        return {};
+    Result<MapUnderlay> under = LoadMapUnderlay(QString::fromStdString(in.world.map));
+    if (!under)
+        return Fail(in.path.toStdString() + ": the map it names could not be read: " + under.error());
+    job.settings.CanvasWidth = under->picture.width();
+    job.settings.CanvasHeight = under->picture.height();
+    job.sourcePicture = under->picturePath;
+    job.map = std::move(*under);
+    return {};
+}
+
 // A track file's world comes with it in its frame file, so that a circuit
 // imported once exports in its own metres; what the options give wins, and
 // the note says which.
@@ -47,6 +65,8 @@ Status ApplyFrame(const InputOptions& o, const FrameInput& in, TrackJob& job)
         job.settings.TrackWidth = TrackWidthPixels(world);
     job.hasWorld = true;
     job.vehicleName = world.vehicle;
+    if (Status s = ApplyFrameMap(in, job); !s)
+        return s;
     // A circuit's edges lie where the file's frame puts the track: moved
     // or scaled by the options, the track no longer lies on them.
     if (!o.scaleGiven && !o.originGiven)

@@ -7,6 +7,7 @@
 #include "core/track/track_generator.h"
 #include "core/track/track_model.h"
 #include "core/track/world_frame.h"
+#include "inputs/ros_map_load.h"
 #include "inputs/vehicle_choice.h"
 
 #include <QString>
@@ -17,8 +18,6 @@
 #include <string_view>
 
 namespace velmora {
-
-struct LoadedMap;
 
 // What the caller says of how its tracks come in: the tool from its command
 // line, the editor from its settings. Whatever is not given here comes from
@@ -68,6 +67,9 @@ struct TrackJob {
     std::string vehicleName;
     // An occupancy map's picture, which no output may write over.
     QString sourcePicture;
+    // The occupancy map the track was found on, whose picture the canvas
+    // shows under the track and which a track file written of it names.
+    std::optional<MapUnderlay> map;
 };
 
 // One way a track comes in. The tool's track arguments, the editor's Load

@@ -15,6 +15,6 @@ Status WriteCentreline(const OutputContext& c)
 extern const OutputEntry kCentrelineOutput = {"centreline", "Centre line", "NAME_centreline.csv",
                                               "the centre line as racing-line tools read it\n(# "
                                               "x_m,y_m,w_tr_right_m,w_tr_left_m), one row every spacing",
-                                              false, WriteCentreline};
+                                              OutputPicture::None, WriteCentreline};
 
 } // namespace velmora

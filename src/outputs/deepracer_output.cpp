@@ -16,6 +16,6 @@ extern const OutputEntry kDeepRacerOutput = {
     "deepracer", "DeepRacer track", "NAME.npy",
     "the track as AWS DeepRacer's tools load it: N x 6 float64, centre, inner\nand outer edge in metres, the "
     "first row repeated",
-    false, WriteDeepRacer};
+    OutputPicture::None, WriteDeepRacer};
 
 } // namespace velmora

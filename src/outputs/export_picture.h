@@ -15,9 +15,11 @@ namespace velmora {
 inline constexpr double kExportDpi = 96;
 
 // The canvas picture as the editor's Export takes it, drawn afresh with
-// `assets` (fonts at kExportDpi) over `templateImage` (null: none). `cache`
-// keeps the scaled template between calls of one thread.
+// `assets` (fonts at kExportDpi) over `templateImage` (null: none) over
+// `mapPicture` (null: none). `cache` keeps the scaled template between calls
+// of one thread.
 Result<QImage> DrawExportPicture(const TrackModel& model, const Settings& settings, const RenderAssets& assets,
-                                 const QImage& templateImage, TemplateCache* cache);
+                                 const QImage& templateImage, TemplateCache* cache,
+                                 const QImage& mapPicture = QImage());
 
 } // namespace velmora

@@ -86,12 +86,12 @@ Status WriteGazebo(const OutputContext& c)
     GazeboInput in;
     in.name = Utf8(c.names.name);
     in.frame = c.frame;
-    in.canvasWidth = c.picture.width();
-    in.canvasHeight = c.picture.height();
+    in.canvasWidth = c.ground.width();
+    in.canvasHeight = c.ground.height();
     in.trackPath = c.model.TrackPath;
     in.trackWidth = c.settings.TrackWidth;
     in.wallHeight = c.choices.options.wallHeight;
-    const Result<std::string> texture = EncodePng(c.picture, c.encodeThreads, nullptr, kTextureLevel);
+    const Result<std::string> texture = EncodePng(c.ground, c.encodeThreads, nullptr, kTextureLevel);
     if (!texture)
         return Fail("could not make the Gazebo world: " + texture.error());
     in.texturePng = *texture;
@@ -114,7 +114,8 @@ extern const OutputEntry kGazeboOutput = {
     "gazebo", "Gazebo world", "NAME_gazebo/, NAME_world.sdf",
     "a world for Gazebo Classic and\n"
     "Gazebo Sim: a model of the ground with the picture and walls along both edges,\n"
-    "and a world that includes it",
-    true, WriteGazebo, nullptr, kGazeboOptions, CheckGazebo};
+    "and a world that includes it; the ground shows the track alone, never a map's\n"
+    "picture under it",
+    OutputPicture::Ground, WriteGazebo, nullptr, kGazeboOptions, CheckGazebo};
 
 } // namespace velmora

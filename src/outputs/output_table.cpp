@@ -60,10 +60,10 @@ Status CheckOutputCombination(const OutputChoices& choices)
     return Fail(std::string("choose one of ") + clash.first->label + " and " + clash.second->label);
 }
 
-bool NeedsPicture(const OutputChoices& choices)
+bool NeedsPicture(const OutputChoices& choices, OutputPicture which)
 {
     return std::any_of(Outputs().begin(), Outputs().end(),
-                       [&](const OutputEntry* e) { return e->needsPicture && choices.Wants(e->flag); });
+                       [&](const OutputEntry* e) { return e->picture == which && choices.Wants(e->flag); });
 }
 
 namespace {
@@ -86,8 +86,9 @@ Status StageOutputs(const OutputChoices& choices, const TrackOutputs& track, con
         if (progress && progress->cancelled)
             return Fail("cancelled");
         const OutputEntry& output = *wanted[static_cast<std::size_t>(done)];
-        if (output.needsPicture && !track.picture)
-            return Fail(track.picture.error());
+        const Result<QImage>& picture = output.picture == OutputPicture::Ground ? track.ground : track.picture;
+        if (output.picture != OutputPicture::None && !picture)
+            return Fail(picture.error());
         if (Status written = output.write(context); !written)
             return written;
         if (progress)
@@ -105,9 +106,11 @@ Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track
                          EncodeProgress* progress)
 {
     const QImage drawn = track.picture ? *track.picture : QImage();
+    const QImage ground = track.ground ? *track.ground : QImage();
     StagedFiles staged;
-    const OutputContext context{choices, track.model, track.settings, track.frame,       track.names, drawn,
-                                encodeThreads, notes, warnings,       staged,            track.sourceEdges};
+    const OutputContext context{choices, track.model, track.settings, track.frame, track.names,
+                                drawn,   ground,      encodeThreads,  notes,       warnings,
+                                staged,  track.sourceEdges};
     const std::size_t factsBefore = notes.size();
     Status written = StageOutputs(choices, track, context, progress);
     if (written)

@@ -55,6 +55,9 @@ struct OutputNames {
     // The car the track's world names (a shipped name or a vehicle file),
     // which NAME.trk takes along unless the options name one; empty: none.
     std::string vehicle;
+    // The description of the map the track was found on, which NAME.trk's
+    // frame names so that its picture lies under the track again; empty: none.
+    QString map;
 };
 
 // Everything an output is written from, for one track.
@@ -65,6 +68,7 @@ struct OutputContext {
     const WorldFrame& frame;         // canvas pixels to the metres of the world
     const OutputNames& names;        // names the outputs
     const QImage& picture;           // the canvas picture as the editor exports it, for entries that need it
+    const QImage& ground;            // the same without the map's picture (OutputPicture::Ground)
     int encodeThreads = 1;           // for each picture's encoder
     std::vector<std::string>& notes; // facts worth telling when the output is written (stdout)
     std::vector<std::string>& warnings; // what the user should know of it all the same (stderr)
@@ -110,6 +114,17 @@ struct OutputOption {
     Status (*read)(const std::string& value, OutputOptions& o);
 };
 
+// Which picture of the track an output is made from.
+enum class OutputPicture {
+    None,   // none: no picture is drawn for it
+    Canvas, // the canvas as the editor shows it, the map's picture under the track
+    // The track over the template without the map's picture: a simulator's
+    // ground, which its cameras see as the floor, shows the track alone, not
+    // the scan of the room the map was made in (its grey unknown cells, its
+    // walls' ink with nothing standing on it).
+    Ground,
+};
+
 // One output: --FLAG writes FILES. The tool's command line and the editor's
 // Export for Simulators both list every entry.
 struct OutputEntry {
@@ -117,7 +132,7 @@ struct OutputEntry {
     const char* label; // its check box in the editor: "Picture (PNG)"
     const char* files; // what it writes, NAME standing for the track's name
     const char* help;  // its text in --help
-    bool needsPicture; // the canvas is drawn for it
+    OutputPicture picture; // what is drawn for it
     Status (*write)(const OutputContext& context);
     const char* excludes = nullptr;             // an output that cannot go with it
     std::span<const OutputOption> options = {}; // options that only it reads
@@ -154,8 +169,8 @@ OutputClash FindOutputClash(const OutputChoices& choices);
 // (BMP)", else success.
 Status CheckOutputCombination(const OutputChoices& choices);
 
-// Whether any output asked for needs the canvas picture.
-bool NeedsPicture(const OutputChoices& choices);
+// Whether any output asked for is made from the picture `which`.
+bool NeedsPicture(const OutputChoices& choices, OutputPicture which);
 
 // Writes every output asked for of one track, all of them or none: the
 // outputs are checked, then made in the table's order into temporary files,
@@ -170,6 +185,7 @@ struct TrackOutputs {
     const WorldFrame& frame;
     const OutputNames& names;
     const Result<QImage>& picture;
+    const Result<QImage>& ground; // the picture without the map's, for OutputPicture::Ground
     const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges or a map's, when it has them
 };
 Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track, int encodeThreads,

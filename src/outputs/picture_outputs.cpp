@@ -40,9 +40,17 @@ constexpr OutputOption kPngOptions[] = {
 
 } // namespace
 
-extern const OutputEntry kPngOutput = {
-    "png", "Picture (PNG)", "NAME.png", "the canvas picture, as the editor's Export", true, WritePng, "bmp", kPngOptions};
-extern const OutputEntry kBmpOutput = {"bmp", "Picture (BMP)", "NAME.bmp", "the canvas picture as a 24-bit BMP",
-                                       true,  WriteBmp,   "png"};
+extern const OutputEntry kPngOutput = {"png",
+                                       "Picture (PNG)",
+                                       "NAME.png",
+                                       "the canvas picture, as the editor's Export\n"
+                                       "(a map's picture under the track found on it)",
+                                       OutputPicture::Canvas,
+                                       WritePng,
+                                       "bmp",
+                                       kPngOptions};
+extern const OutputEntry kBmpOutput = {"bmp", "Picture (BMP)", "NAME.bmp",
+                                       "the canvas picture as a 24-bit BMP (a map's\npicture under the track)",
+                                       OutputPicture::Canvas, WriteBmp, "png"};
 
 } // namespace velmora

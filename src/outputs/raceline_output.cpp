@@ -130,7 +130,7 @@ extern const OutputEntry kRacelineOutput = {
     "with its speed profile, as F1TENTH and TUM tools read it (# s_m; x_m; y_m;\n"
     "psi_rad; kappa_radpm; vx_mps; ax_mps2); with a picture output also the picture\n"
     "with the line coloured by speed",
-    false,
+    OutputPicture::None,
     WriteRaceline,
     nullptr,
     kRacelineOptions};

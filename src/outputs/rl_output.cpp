@@ -17,7 +17,7 @@ Status WriteRL(const OutputContext& c)
 
 } // namespace
 
-extern const OutputEntry kRLOutput = {"rl", "RL data", "NAME_rl.txt", "the RL data, as the editor's Save RL Data", false,
-                                      WriteRL};
+extern const OutputEntry kRLOutput = {"rl", "RL data", "NAME_rl.txt", "the RL data, as the editor's Save RL Data",
+                                      OutputPicture::None, WriteRL};
 
 } // namespace velmora

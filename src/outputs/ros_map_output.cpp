@@ -53,6 +53,6 @@ Status WriteRosMap(const OutputContext& c)
 } // namespace
 
 extern const OutputEntry kRosMapOutput = {"ros-map", "ROS map", "NAME_map.png, NAME_map.yaml",
-                                          "an occupancy map for ROS and F1TENTH", false, WriteRosMap};
+                                          "an occupancy map for ROS and F1TENTH", OutputPicture::None, WriteRosMap};
 
 } // namespace velmora

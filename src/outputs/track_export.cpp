@@ -42,6 +42,8 @@ OutputNames ExportNames(const TrackJob& job, const QString& folder, const QStrin
     names.source = source;
     names.hasWorld = job.hasWorld;
     names.vehicle = job.vehicleName;
+    if (job.map)
+        names.map = job.map->description;
     return names;
 }
 
@@ -53,10 +55,19 @@ Status ExportTrack(OutputChoices choices, const TrackJob& job, const OutputNames
         return s;
     if (job.vehicle)
         choices.options.vehicle = job.vehicle;
-    const Result<QImage> picture =
-        NeedsPicture(choices) ? DrawExportPicture(job.model, job.settings, look.assets, look.templateImage, look.cache)
-                              : Result<QImage>(QImage());
-    return WriteTrackOutputs(choices, {job.model, job.settings, job.frame, names, picture, &job.sourceEdges},
+    const QImage noMap;
+    const QImage& map = job.map ? job.map->picture : noMap;
+    const bool canvas = NeedsPicture(choices, OutputPicture::Canvas);
+    const bool ground = NeedsPicture(choices, OutputPicture::Ground);
+    const auto draw = [&](const QImage& under) {
+        return DrawExportPicture(job.model, job.settings, look.assets, look.templateImage, look.cache, under);
+    };
+    const Result<QImage> picture = canvas ? draw(map) : Result<QImage>(QImage());
+    // Without a map the ground is the canvas picture: drawn once.
+    const Result<QImage> groundPicture =
+        !ground ? Result<QImage>(QImage()) : canvas && map.isNull() ? picture : draw(noMap);
+    return WriteTrackOutputs(choices,
+                             {job.model, job.settings, job.frame, names, picture, groundPicture, &job.sourceEdges},
                              encodeThreads, facts, warnings, progress);
 }
 

@@ -41,6 +41,7 @@ Status WriteTrk(const OutputContext& c)
         world.vehicle = c.choices.options.vehicle->given;
     else if (!c.names.vehicle.empty())
         world.vehicle = c.names.vehicle;
+    world.map = Utf8(c.names.map);
     return c.Write("_frame.yaml", FrameFileText(world, c.sourceEdges, c.Path(".trk"), track));
 }
 
@@ -48,7 +49,7 @@ Status WriteTrk(const OutputContext& c)
 
 extern const OutputEntry kTrkOutput = {"trk", "Track file", "NAME.trk, NAME_frame.yaml",
                                        "the track file, to open in the\n"
-                                       "editor, and its world frame when it has one (a circuit)",
-                                       false, WriteTrk, nullptr, {}, CheckTrk};
+                                       "editor, and its world frame when it has one (a circuit, a map)",
+                                       OutputPicture::None, WriteTrk, nullptr, {}, CheckTrk};
 
 } // namespace velmora

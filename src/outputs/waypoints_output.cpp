@@ -16,6 +16,6 @@ extern const OutputEntry kWaypointsOutput = {
     "waypoints", "Waypoints", "NAME_waypoints.csv",
     "waypoints with heading, curvature and both edges, one row every\nspacing (# "
     "s_m,x_m,y_m,psi_rad,kappa_radpm,w_tr_right_m,w_tr_left_m,...)",
-    false, WriteWaypoints};
+    OutputPicture::None, WriteWaypoints};
 
 } // namespace velmora

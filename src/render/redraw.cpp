@@ -96,11 +96,12 @@ void LoadFonts(RenderAssets& assets, const Settings& s, double logicalDpi)
 
 std::optional<long long> RedrawCanvas(QImage& canvas, const TrackModel& model, const Settings& s,
                                       const RenderAssets& assets, const QImage& templateImage,
-                                      TemplateCache* cache)
+                                      TemplateCache* cache, const QImage& mapPicture)
 {
     if (canvas.isNull())
         return std::nullopt;
     FillRect(canvas, 0, 0, canvas.width(), canvas.height(), s.BGColor);
+    DrawImage(canvas, mapPicture, 0, 0);
     DrawTemplate(canvas, templateImage, cache);
 
     const std::vector<PathFigure> track = ParsePathText(model.TrackPath);

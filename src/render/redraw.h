@@ -33,11 +33,15 @@ struct TemplateCache {
 // converted to pixels at the given logical DPI (96: 12 pt is 16 px).
 void LoadFonts(RenderAssets& assets, const Settings& s, double logicalDpi);
 
-// Repaints the whole canvas, every layer, in the fixed order. Returns the
-// length in marker gaps while the path is not empty (status field 1).
+// Repaints the whole canvas, every layer, in the fixed order: the
+// background, the picture of the map the track was found on (null: none;
+// at the canvas's corner, a cell a pixel, so that its walls lie where the
+// track was found between them), the template fitted over it, then the
+// track. Returns the length in marker gaps while the path is not empty
+// (status field 1).
 std::optional<long long> RedrawCanvas(QImage& canvas, const TrackModel& model, const Settings& s,
                                       const RenderAssets& assets, const QImage& templateImage,
-                                      TemplateCache* cache = nullptr);
+                                      TemplateCache* cache = nullptr, const QImage& mapPicture = QImage());
 
 // Paints every RL marker icon over the current picture, without a redraw.
 void DrawRLMarkers(QImage& canvas, const std::vector<RLMarker>& markers, const QImage& markerSheet);

@@ -93,6 +93,8 @@ void WriteTrackTo(Workspace& ws, const Prompts& prompts, const QString& path)
     world.frame = *ws.frame;
     world.trackWidthM = ws.frame->Metres(ws.settings.TrackWidth);
     world.vehicle = ws.vehicle;
+    if (ws.map)
+        world.map = ws.map->description.toStdString();
     const std::shared_ptr<const SourceEdges> edges = CircuitEdgesNow(ws);
     if (const Status saved = SaveBytes(framePath, FrameFileText(world, edges.get(), path, track)); !saved)
         ReportNotSaved(ws, prompts, kFrameNotSaved, framePath, FromStd(saved.error()));
@@ -107,12 +109,35 @@ void UsePreferredTrack(Workspace& ws, const Prompts& prompts)
         ReportError(prompts, "could not create canvas: the track is drawn on the old one");
 }
 
+// The map a loaded track's frame file names lies under it again, on the
+// map's canvas, as Import Map put it. A map that cannot be read is told;
+// the track stays loaded, drawn on the preferred canvas without it.
+void LoadTrackMap(Workspace& ws, const Prompts& prompts, const std::string& map)
+{
+    Result<MapUnderlay> under = LoadMapUnderlay(FromStd(map));
+    if (!under) {
+        ReportError(prompts, "the track is loaded without its map's picture: " + FromStd(under.error()));
+        ws.editor.view.status1 += ", without its map's picture";
+        return;
+    }
+    ws.settings.CanvasWidth = under->picture.width();
+    ws.settings.CanvasHeight = under->picture.height();
+    if (!FitCanvasPicture(ws)) {
+        UsePreferredTrack(ws, prompts);
+        ReportError(prompts, "the track is loaded without its map's picture: no memory for a canvas that large");
+        return;
+    }
+    ws.map = std::move(*under);
+    ws.editor.view.status1 += ", on its map";
+}
+
 // A loaded track takes its world from NAME_frame.yaml beside it, or has
 // none. A frame file that cannot be read, or is not this track's, is told
 // and left as it is; the track stays loaded, without a world.
 void LoadTrackWorld(Workspace& ws, const Prompts& prompts, const QString& trackPath, std::string_view track)
 {
     ws.frame.reset();
+    ws.map.reset();
     KeepCircuitEdges(ws, {});
     const Result<std::optional<FrameInput>> in = ReadFrameBeside(trackPath, track);
     if (!in) {
@@ -128,6 +153,8 @@ void LoadTrackWorld(Workspace& ws, const Prompts& prompts, const QString& trackP
     ws.settings.TrackWidth = TrackWidthPixels(world);
     KeepCircuitEdges(ws, world.edges);
     ws.editor.view.status1 += ", with its world frame";
+    if (!world.map.empty())
+        LoadTrackMap(ws, prompts, world.map);
 }
 
 // How an export ends once its picture is written, or could not be.
@@ -155,6 +182,7 @@ void New(Workspace& ws, const Prompts& prompts)
     UsePreferredTrack(ws, prompts);
     NewTrack(ws.editor, ws.settings);
     ws.frame.reset(); // a track only drawn lies nowhere in particular
+    ws.map.reset();
     ws.templateImage = QImage();
     ws.templateCache = TemplateCache{};
 }

@@ -38,7 +38,7 @@ Result<TrackJob> ReadCircuit(const Settings& settings, const QString& path)
 struct MapJob {
     QString path;
     LoadedMap map;
-    QImage picture; // the map's picture, a pixel a cell: the template after
+    QImage picture; // the map's picture, a pixel a cell, for the dialog
     InputOptions options;
     Settings settings;
     TrackJob placed;
@@ -52,7 +52,7 @@ Status ReadMap(MapJob& job)
     Result<LoadedMap> map = LoadRosMap(job.path);
     if (!map)
         return Fail(map.error());
-    job.picture = MapPicture(map->image);
+    job.picture = MapPicture(map->image, map->info);
     if (job.picture.isNull())
         return Fail("out of memory");
     job.map = std::move(*map);
@@ -94,7 +94,10 @@ void TakeMap(Workspace& ws, const Prompts& prompts, const MapJob& job)
     }
     ws.settings = placed.settings;
     ws.canvas = std::move(canvas);
-    ws.templateImage = job.picture;
+    // The map's picture under the track, where its walls are; a template
+    // shown for the track before would only hide it.
+    ws.map = placed.map;
+    ws.templateImage = QImage();
     ws.templateCache = TemplateCache{};
     ws.frame = placed.frame;
     // The map's walls and measured widths, which the race line keeps to.
@@ -187,6 +190,7 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts)
     if (!FitCanvasPicture(ws))
         ReportError(prompts, "could not create canvas: the circuit is drawn on the old one");
     ws.frame = imported->frame;
+    ws.map.reset(); // the circuit lies on no map
     KeepCircuitEdges(ws, imported->sourceEdges);
     ws.editor.view.status1 = "circuit imported: " + imported->note;
 }

@@ -18,8 +18,9 @@ void ImportCircuit(Workspace& ws, const Prompts& prompts);
 // Asks for a ROS map's YAML, then, over the map's picture, where the track
 // starts, which way it runs, which wall gaps to close and which specks to
 // ignore, and takes in its track as velmora-export reads the map with the
-// same choices: the canvas the map's size, the map's picture as the template
-// under the track, and the map's frame (its resolution and origin). The map
+// same choices: the canvas the map's size, the map's picture under the
+// track, a cell a canvas pixel (in place of any template, which would hide
+// it), and the map's frame (its resolution and origin). The map
 // is read and its track found on the worker pool, with the progress in
 // field 1; `placed` runs once the track is in. Nothing changes when the map
 // cannot be imported.

@@ -37,6 +37,9 @@ TrackJob WorkspaceTrack(const Workspace& ws)
     track.vehicleName = ws.vehicle;
     if (const std::shared_ptr<const SourceEdges> edges = CircuitEdgesNow(ws))
         track.sourceEdges = *edges;
+    track.map = ws.map;
+    if (ws.map)
+        track.sourcePicture = ws.map->picturePath;
     return track;
 }
 

@@ -8,7 +8,8 @@ void SyncCanvas(Workspace& ws)
 {
     const EditorView& view = ws.editor.view;
     if (view.redraws != ws.paintedRedraws) {
-        RedrawCanvas(ws.canvas, ws.editor.model, ws.settings, ws.assets, ws.templateImage, &ws.templateCache);
+        RedrawCanvas(ws.canvas, ws.editor.model, ws.settings, ws.assets, ws.templateImage, &ws.templateCache,
+                     ws.map ? ws.map->picture : QImage());
         ws.paintedRedraws = view.redraws;
         ws.paintedMarkerDraws = view.markerDraws;  // the redraw drew the icons too
     } else if (view.markerDraws != ws.paintedMarkerDraws) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "inputs/ros_map_load.h"
 #include "render/redraw.h"
 #include "ui/map_import_choice.h"
 #include "ui/open_document.h"
@@ -36,6 +37,10 @@ struct Workspace {
     RenderAssets assets;
     QImage templateImage;  // null while no template is shown
     TemplateCache templateCache;
+    // The occupancy map the track was found on (Import Map, or the map a
+    // loaded track's frame file names): its picture lies under the track,
+    // a cell a canvas pixel, below the template. None for any other track.
+    std::optional<MapUnderlay> map;
     QImage canvas;  // the picture as last painted
     // Where the track lies in the world, for the simulators: set by Import
     // Circuit, the World Frame dialog or the NAME_frame.yaml of a loaded

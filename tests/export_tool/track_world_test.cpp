@@ -1,6 +1,9 @@
 #include "core/inputs/frame_sidecar.h"
+#include "core/mapin/free_cells.h"
 #include "core/settings/prefs_file.h"
 #include "export_tool/batch_export.h"
+#include "inputs/track_input.h"
+#include "render/drawing.h"
 #include "ui/file_commands.h"
 #include "ui/simulator_commands.h"
 #include "ui/workspace.h"
@@ -63,26 +66,28 @@ protected:
     }
 
 public:
-    // The editor's Import Circuit, then Save under `trk`, with the vehicle
-    // file `vehicle` chosen when one is given.
-    void ImportAndSave(const QString& csv, const QString& trk, const QString& vehicle = {})
+    // The editor's Import Circuit (Import Map for a .yaml), redrawn, then
+    // Save under `trk`, with the vehicle file `vehicle` chosen when one is given.
+    Workspace ImportAndSave(const QString& source, const QString& trk, const QString& vehicle = {})
     {
         Workspace ws;
         ws.settings = ws.prefs = settings;
         ws.canvas = QImage(1600, 1200, QImage::Format_RGB32);
         ws.tracksFolder = dir.path() + "/";
         Prompts p;
-        p.openFile = [&](const QString&, const QString&, const QString&) { return csv; };
+        p.openFile = [&](const QString&, const QString&, const QString&) { return source; };
         p.saveFile = [&](const QString&, const QString&, const QString&) { return trk; };
         p.confirm = [](const QString&) { return true; };
         p.message = [](const QString& title, const QString& text) {
             ADD_FAILURE() << title.toStdString() << ": " << text.toStdString();
         };
-        ImportCircuit(ws, p);
-        ASSERT_TRUE(ws.frame.has_value()) << ws.editor.view.status1;
+        IsMapInput(source) ? ImportMap(ws, p) : ImportCircuit(ws, p); // no worker: in when it returns
+        EXPECT_TRUE(ws.frame.has_value()) << ws.editor.view.status1;
         if (!vehicle.isEmpty())
             ws.vehicle = vehicle.toStdString();
+        SyncCanvas(ws);
         SaveTrack(ws, p);
+        return ws;
     }
 
     // A track only drawn, which has no world, saved as `trk`.
@@ -97,7 +102,7 @@ public:
         SaveTrack(ws, p);
     }
 
-    // The editor's Load of `trk`; the boxes it showed go to `boxes`.
+    // The editor's Load of `trk`, redrawn; the boxes it showed go to `boxes`.
     Workspace Loaded(const QString& trk, QStringList& boxes)
     {
         Workspace ws;
@@ -107,6 +112,7 @@ public:
         p.message = [&](const QString&, const QString& text) { boxes << text; };
         p.warning = p.message;
         Load(ws, p);
+        SyncCanvas(ws);
         return ws;
     }
 
@@ -294,6 +300,72 @@ TEST_F(TrackWorldExport, FrameFilesRoundTripAndAreNeverAnotherTracks)
             EXPECT_EQ(CircuitEdgesNow(*w)->widthLeft, CircuitEdgesNow(ws)->widthLeft);
         }
         EXPECT_NE(ReadAll(a + "/out/track_raceline.csv").indexOf("kart"), -1);
+    }
+}
+
+// Every cell of the map that the track leaves bare (drawn alone, it leaves
+// the background there and round it) shows on the canvas as the map reads
+// it, at its row and column: an occupied cell dark, a free one light.
+void ExpectMapUnderTrack(const Workspace& ws, const LoadedMap& map)
+{
+    QImage alone(ws.canvas.size(), QImage::Format_RGB32);
+    RedrawCanvas(alone, ws.editor.model, ws.settings, ws.assets, QImage());
+    const auto bare = [&alone, background = ToQColor(ws.settings.BGColor).rgb()](int x, int y) {
+        for (int i = 0; i < 9; ++i)
+            if (alone.pixel(std::clamp(x + i % 3 - 1, 0, alone.width() - 1),
+                            std::clamp(y + i / 3 - 1, 0, alone.height() - 1)) != background)
+                return false;
+        return true;
+    };
+    const std::array<MapCell, 256> reading = CellReading(map.info);
+    std::size_t walls = 0, bareWalls = 0, wrong = 0;
+    for (int y = 0; y < map.image.height; ++y)
+        for (int x = 0; x < map.image.width; ++x) {
+            const MapCell cell = reading[map.image.values[std::size_t(y) * std::size_t(map.image.width) + x]];
+            walls += cell == MapCell::Occupied;
+            if (cell == MapCell::Unknown || !bare(x, y))
+                continue;
+            bareWalls += cell == MapCell::Occupied;
+            const int grey = qGray(ws.canvas.pixel(x, y));
+            wrong += cell == MapCell::Occupied ? grey >= 100 : grey <= 200;
+        }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GT(bareWalls, walls * 9 / 10); // the track lies between the walls
+}
+
+// Import Map puts the map's picture under its track; Save names the map
+// beside the frame's other files, so that Load, from wherever the folders
+// are moved together, shows the same canvas. A map gone by then is told:
+// the editor loads the track without it, the tool refuses the track.
+TEST_F(TrackWorldExport, AMapsPictureLiesUnderItsTrackAndComesBackWithIt)
+{
+    for (const char* map : {"hangar/hangar", "berlin/berlin", "colombia/columbia"}) {
+        SCOPED_TRACE(map);
+        const QString name = QFileInfo(map).fileName(), before = dir.filePath("b_" + name), after = dir.filePath(name);
+        const QString source = QString(VELMORA_TEST_DATA "/slam/") + map + ".yaml";
+        const Result<LoadedMap> loaded = LoadRosMap(source);
+        ASSERT_TRUE(loaded && QDir().mkpath(before + "/maps")) << loaded.error();
+        const QString picture = "/maps/" + QFileInfo(loaded->imagePath).fileName();
+        ASSERT_TRUE(QFile::copy(source, before + "/maps/m.yaml") && QFile::copy(loaded->imagePath, before + picture));
+
+        const Workspace imported = ImportAndSave(before + "/maps/m.yaml", before + "/t.trk");
+        ExpectMapUnderTrack(imported, *loaded);
+        EXPECT_TRUE(ReadAll(before + "/t_frame.yaml").contains("\nmap: \"maps/m.yaml\"\n"));
+        ASSERT_TRUE(QDir().rename(before, after));
+        QStringList boxes;
+        EXPECT_TRUE(Loaded(after + "/t.trk", boxes).canvas == imported.canvas);
+        EXPECT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
+
+        ASSERT_TRUE(QFile::remove(after + picture));
+        const Workspace without = Loaded(after + "/t.trk", boxes);
+        EXPECT_EQ(without.editor.model.TrackPath, imported.editor.model.TrackPath);
+        EXPECT_TRUE(without.frame && !without.map && without.canvas.size() == QSize(1600, 1200));
+        EXPECT_TRUE(boxes.size() == 1 && boxes[0].startsWith("the track is loaded without its map's picture: ") &&
+                    boxes[0].endsWith(picture + ": could not find file"))
+            << boxes.join('\n').toStdString();
+        const ToolRun tool = RunTool({"png"}, after + "/t.trk", dir.filePath("out"));
+        EXPECT_EQ(tool.code, 1);
+        EXPECT_NE(tool.errors.find("t_frame.yaml: the map it names could not be read: "), std::string::npos);
     }
 }
 

@@ -284,10 +284,12 @@ TEST_F(Redraw, TemplateIsFittedByItsLongerSide)
     for (const Case& c : {Case{{1000, 500}, {1948, 974}}, Case{{500, 1000}, {974, 1948}},
                           Case{{800, 800}, {1948, 1948}}, Case{{801, 800}, {1948, 1946}}}) {
         TemplateCache cache;
+        // Under it a map's picture, at the corner a cell a pixel.
         RedrawCanvas(canvas, TrackModel{}, s, assets, Solid(c.image.width(), c.image.height(), 0x00FF0000),
-                     &cache);
+                     &cache, Solid(60, 60, qRgb(90, 90, 90)));
         const int right = 50 + c.fitted.width(), bottom = 50 + c.fitted.height();
         EXPECT_EQ(cache.size, c.fitted);
+        EXPECT_EQ(At(59, 49), qRgb(90, 90, 90));
         EXPECT_EQ(At(50, 50), red) << c.image.width(); // its alpha 0 is ignored
         EXPECT_EQ(At(right - 1, bottom - 1), red) << c.image.width();
         EXPECT_EQ(At(49, 60), Rgb(s.BGColor));

@@ -420,8 +420,10 @@ TEST(ShellEnd, QuitLeavesTheEventLoopWithExitCodeZero)
 TEST_F(ShellTest, NewReleasesTheTemplate)
 {
     shell->ws.templateImage = QImage(10, 10, QImage::Format_RGB32);
+    shell->ws.map = MapUnderlay{"m.yaml", "m.png", QImage(10, 10, QImage::Format_RGB32)};
     shell->HandleMenu(kCmdNew);
     EXPECT_TRUE(shell->ws.templateImage.isNull());
+    EXPECT_FALSE(shell->ws.map.has_value());
     EXPECT_EQ(shell->ws.paintedRedraws, shell->ws.editor.view.redraws);
 }
 

@@ -1,6 +1,7 @@
 #include "core/settings/prefs_file.h"
 #include "file_bytes.h"
 #include "outputs/output_table.h"
+#include "render/drawing.h"
 #include "ui/canvas_widget.h"
 #include "ui/shell_harness.h"
 #include "ui/map_import_dialog.h"
@@ -349,8 +350,8 @@ TEST_F(SimulatorExportTest, FailuresAreToldAndCancelWritesNothing)
 
 // Import Map takes in the map's track as the tool reads the map: saved, the
 // track and its frame are the files the tool writes with --trk; the map's
-// picture is the template under it. A map that cannot be read changes
-// nothing.
+// picture lies under it, a cell a canvas pixel. A map that cannot be read
+// changes nothing.
 TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
 {
     DrawLoop(h);
@@ -364,7 +365,7 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     EXPECT_TRUE(h.boxes[0].contains("could not import map: " + broken + ": ")) << h.boxes[0].toStdString();
     EXPECT_EQ(h.ws().editor.model.TrackPath, drawn);
     EXPECT_FALSE(h.ws().frame.has_value());
-    EXPECT_TRUE(h.ws().templateImage.isNull());
+    EXPECT_FALSE(h.ws().map.has_value());
     EXPECT_EQ(h.ws().canvas.size(), QSize(800, 700));
 
     const QString yaml = VELMORA_TEST_DATA "/f1tenth/Spa_map.yaml";
@@ -376,7 +377,9 @@ TEST_F(SimulatorExportTest, ImportMapTakesTheMapsTrackAndFrame)
     EXPECT_TRUE(h.ws().editor.view.status1.starts_with("map imported: ")) << h.ws().editor.view.status1;
     const QImage map(VELMORA_TEST_DATA "/f1tenth/Spa_map.png");
     ASSERT_FALSE(map.isNull());
-    EXPECT_EQ(h.ws().templateImage.size(), map.size());
+    ASSERT_TRUE(h.ws().map.has_value());
+    EXPECT_EQ(h.ws().map->picture.size(), map.size());
+    EXPECT_TRUE(h.ws().templateImage.isNull());
     EXPECT_EQ(h.ws().canvas.size(), map.size());
     EXPECT_EQ(h.shell().canvas->size(), map.size());
     ASSERT_TRUE(h.ws().frame.has_value());
@@ -504,6 +507,59 @@ TEST_F(SimulatorExportTest, AnImportedCircuitExportsTheSameAfterSaveAndLoad)
             EXPECT_EQ(ReadAll(h.work.filePath("imported/") + file), ReadAll(h.work.filePath(other) + "/" + file))
                 << other << ": " << file.toStdString();
     }
+}
+
+// An imported map's track exports as the tool writes it from the map, and
+// after Save and Load as the tool writes it from the track file, byte for
+// byte; the picture shows the map under the track, Gazebo's ground the track
+// alone. Writing over the map's picture is refused, as the tool refuses it.
+TEST_F(SimulatorExportTest, AnImportedMapExportsAsTheToolDoesBeforeAndAfterSaveAndLoad)
+{
+    const QString maps = h.work.filePath("maps"), yaml = maps + "/hangar.yaml", trk = h.work.filePath("hangar.trk");
+    ASSERT_TRUE(QDir().mkpath(maps));
+    for (const char* file : {"hangar.yaml", "hangar.png"})
+        ASSERT_TRUE(QFile::copy(QString(VELMORA_TEST_DATA "/slam/hangar/") + file, maps + "/" + file));
+    SimulatorExport chosen;
+    chosen.choices.outputs = AllOutputs();
+    chosen.name = "hangar";
+    h.shell().prompts.chooseSimulatorExport = [&](const SimulatorExport&, const std::string&) {
+        return std::optional<SimulatorExport>(chosen);
+    };
+    const auto run = [&](int command, const QString& file) {
+        h.answerOpen = h.answerSave = [file] { return file; };
+        chosen.folder = file;
+        h.shell().HandleMenu(command);
+        h.WaitForPictures();
+    };
+    run(kCmdImportMap, yaml);
+    run(kCmdExportSimulators, maps);
+    ASSERT_EQ(h.boxes.size(), 1);
+    EXPECT_TRUE(h.boxes[0].contains("Picture (PNG) would write hangar.png over the map's picture"));
+    h.boxes.clear();
+    run(kCmdExportSimulators, h.work.filePath("imported"));
+    run(kCmdSave, trk);
+    run(kCmdNew, {});
+    run(kCmdLoad, trk);
+    run(kCmdExportSimulators, h.work.filePath("loaded"));
+    EXPECT_TRUE(h.boxes.isEmpty()) << h.boxes.join('\n').toStdString();
+
+    QStringList args;
+    for (const std::string& flag : chosen.choices.outputs)
+        args << QString::fromStdString("--" + flag);
+    ASSERT_EQ(RunTool(args + QStringList{"--out-dir", h.work.filePath("yaml"), yaml}), 0);
+    ASSERT_EQ(RunTool(args + QStringList{"--out-dir", h.work.filePath("trk"), trk}), 0);
+    for (const auto& [editor, tool] : {std::pair{"imported", "yaml"}, std::pair{"loaded", "trk"}}) {
+        const QStringList files = FilesUnder(h.work.filePath(editor));
+        EXPECT_EQ(FilesUnder(h.work.filePath(tool)), files) << editor;
+        for (const QString& file : files)
+            EXPECT_EQ(ReadAll(h.work.filePath(editor) + "/" + file), ReadAll(h.work.filePath(tool) + "/" + file))
+                << editor << ": " << file.toStdString();
+    }
+    EXPECT_EQ(ReadAll(h.work.filePath("imported/hangar.png")), ReadAll(h.work.filePath("loaded/hangar.png")));
+    // The map's outside is a wall: black in the picture, the background on the ground.
+    EXPECT_EQ(QImage(h.work.filePath("loaded/hangar.png")).pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(QImage(h.work.filePath("loaded/hangar_gazebo/materials/textures/hangar.png")).pixel(0, 0),
+              ToQColor(h.ws().settings.BGColor).rgb());
 }
 
 // An imported circuit's race line keeps to the circuit's own edges, and an

@@ -21,7 +21,7 @@ namespace velmora {
 namespace {
 
 constexpr std::array<std::string_view, 4> kKeys = {"resolution", "origin", "track_width_m", "vehicle"};
-constexpr std::array<std::string_view, 2> kOptionalKeys = {"track_fnv1a64", "edges"};
+constexpr std::array<std::string_view, 3> kOptionalKeys = {"track_fnv1a64", "map", "edges"};
 
 bool Known(const std::string& key)
 {
@@ -109,6 +109,15 @@ Status ReadValue(std::string_view key, const YAML::Node& value, const std::strin
         world.trackChecksum = std::move(*sum);
         return {};
     }
+    if (key == "map") {
+        Result<std::string> name = YamlString(value, key);
+        if (name && name->empty())
+            return Fail(at + "map must name a map's description (its .yaml file)");
+        if (!name)
+            return Fail(name.error());
+        world.map = std::move(*name);
+        return {};
+    }
     if (key == "vehicle") {
         Result<std::string> name = YamlString(value, key);
         if (name && name->empty())
@@ -139,7 +148,8 @@ std::string TrackWorldYaml(const TrackWorld& w)
            YamlFloat(w.frame.metresPerPixel) + "\n" + "origin: [" + YamlFloat(w.frame.originX) + ", " +
            YamlFloat(w.frame.originY) + ", 0.0]\n" + "track_width_m: " + YamlFloat(w.trackWidthM) + "\n" +
            "vehicle: " + YamlText(w.vehicle) + "\n" +
-           (w.trackChecksum.empty() ? "" : "track_fnv1a64: \"" + w.trackChecksum + "\"\n") + EdgesYaml(w.edges);
+           (w.trackChecksum.empty() ? "" : "track_fnv1a64: \"" + w.trackChecksum + "\"\n") +
+           (w.map.empty() ? "" : "map: " + YamlText(w.map) + "\n") + EdgesYaml(w.edges);
 }
 
 Result<TrackWorld> ReadTrackWorld(std::string_view bytes)
@@ -154,7 +164,7 @@ Result<TrackWorld> ReadTrackWorld(std::string_view bytes)
         const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
         if (!Known(key))
             return Fail(YamlAt(entry.first) + "unknown key " + QuotedField(key) +
-                        " (resolution, origin, track_width_m, vehicle, track_fnv1a64 and edges are read)");
+                        " (resolution, origin, track_width_m, vehicle, track_fnv1a64, map and edges are read)");
         if (Status s = ReadValue(key, entry.second, YamlAt(entry.first), world); !s)
             return Fail(s.error());
     }

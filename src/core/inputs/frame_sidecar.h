@@ -25,6 +25,9 @@ struct TrackWorld {
     // A circuit's own edges in the frame's metres, which the race line
     // keeps to where the drawn width is wider; empty: none.
     SourceEdges edges;
+    // The description (YAML) of the occupancy map the track was found on,
+    // whose picture lies under the track, a cell a canvas pixel; empty: none.
+    std::string map;
 };
 
 // The file, in the style of a ROS map description:
@@ -33,6 +36,7 @@ struct TrackWorld {
 //   track_width_m: 12.0
 //   vehicle: f1tenth
 //   track_fnv1a64: "0123456789abcdef"   when the track is known
+//   map: "../maps/hangar.yaml"          when the track was found on a map
 //   edges:                              when the circuit gives its own
 //     closed: true
 //     rows:                             x, y, width right, width left
@@ -41,9 +45,10 @@ struct TrackWorld {
 std::string TrackWorldYaml(const TrackWorld& world);
 
 // Reads that file (with the YAML library) strictly: every key exactly once
-// (the track's checksum and the edges may be left out) and nothing else; numbers plain decimals whatever the locale; the origin's
-// third value (a turn of the canvas, which no output knows) 0; a scale and
-// track width above 0. A failure names the line ("line 2: ...") or the
+// (the track's checksum, the map and the edges may be left out) and nothing
+// else; numbers plain decimals whatever the locale; the origin's third value
+// (a turn of the canvas, which no output knows) 0; a scale and track width
+// above 0. A failure names the line ("line 2: ...") or the
 // missing key. Accepts any bytes.
 Result<TrackWorld> ReadTrackWorld(std::string_view bytes);
 

@@ -51,6 +51,7 @@ void ExpectSame(const TrackWorld& a, const TrackWorld& b)
     EXPECT_EQ(a.trackWidthM, b.trackWidthM);
     EXPECT_EQ(a.vehicle, b.vehicle);
     EXPECT_EQ(a.trackChecksum, b.trackChecksum);
+    EXPECT_EQ(a.map, b.map);
     EXPECT_EQ(a.edges.closed, b.edges.closed);
     EXPECT_EQ(a.edges.widthRight, b.edges.widthRight);
     EXPECT_EQ(a.edges.widthLeft, b.edges.widthLeft);
@@ -80,6 +81,7 @@ TEST(TrackWorldFile, RoundTripsThroughAFile)
     awkward.trackWidthM = 1.0 / 3;
     awkward.vehicle = "my cars/\"fast\" #1\\\t.txt";
     awkward.trackChecksum = TrackChecksum("M 1 2 L 3 4\r\n");
+    awkward.map = "../my maps/\"lab\" #2: east.yaml";
     awkward.edges = {{{-412.5, 1790.1 + 1e-9}, {0.1 + 0.2, -3}, {7, 1.0 / 3}}, {5.2, 0, 1e-3}, {5.0, 2.5, 1.0 / 7}, false};
     TrackWorld plain;
     plain.trackWidthM = 2.1;
@@ -150,6 +152,9 @@ TEST(TrackWorldFile, RefusesWhatItCannotReadNamingTheLine)
          "line 6: closed must be true or false"},
         {good + "edges:\n  closed: true\n  rows:\n  - [1.0, 2.0, 3.0, 1.0]\n", "line 8: edges need at least 2 rows"},
         {good + "edges: [1, 2]\n", "line 5: edges must give closed"},
+        {good + "map:\n", "line 5: map must name a map's description"},
+        {good + "map: \"\"\n", "line 5: map must name a map's description"},
+        {good + "map: hangar.yaml\nmap: berlin.yaml\n", "line 6: map is given twice"},
     };
     for (const auto& c : cases) {
         const Result<TrackWorld> read = ReadTrackWorld(c.text);
