@@ -14,6 +14,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <limits>
 #include <optional>
 #include <set>
@@ -172,8 +173,9 @@ struct TrackOutputs {
     const Result<QImage>& picture;
     const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges or a map's, when it has them
 };
+// `written`, when given, gets the paths of the files and folders written.
 Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track, int encodeThreads,
                          std::vector<std::string>& notes, std::vector<std::string>& warnings,
-                         EncodeProgress* progress = nullptr);
+                         EncodeProgress* progress = nullptr, QStringList* written = nullptr);
 
 } // namespace velmora

@@ -45,19 +45,25 @@ OutputNames ExportNames(const TrackJob& job, const QString& folder, const QStrin
     return names;
 }
 
-Status ExportTrack(OutputChoices choices, const TrackJob& job, const OutputNames& names, const ExportLook& look,
-                   int encodeThreads, std::vector<std::string>& facts, std::vector<std::string>& warnings,
-                   EncodeProgress* progress)
+OutputChoices TrackChoices(OutputChoices choices, const TrackJob& job)
 {
+    if (job.vehicle && !choices.options.vehicle)
+        choices.options.vehicle = job.vehicle;
+    return choices;
+}
+
+Status ExportTrack(const OutputChoices& asked, const TrackJob& job, const OutputNames& names,
+                   const ExportLook& look, int encodeThreads, std::vector<std::string>& facts,
+                   std::vector<std::string>& warnings, EncodeProgress* progress, QStringList* written)
+{
+    const OutputChoices choices = TrackChoices(asked, job);
     if (Status s = SparesPicture(choices, names, job.sourcePicture); !s)
         return s;
-    if (job.vehicle)
-        choices.options.vehicle = job.vehicle;
     const Result<QImage> picture =
         NeedsPicture(choices) ? DrawExportPicture(job.model, job.settings, look.assets, look.templateImage, look.cache)
                               : Result<QImage>(QImage());
     return WriteTrackOutputs(choices, {job.model, job.settings, job.frame, names, picture, &job.sourceEdges},
-                             encodeThreads, facts, warnings, progress);
+                             encodeThreads, facts, warnings, progress, written);
 }
 
 } // namespace velmora
