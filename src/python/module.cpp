@@ -139,9 +139,9 @@ py::object FrameOf(const ModuleTrack& t)
     return frameType(f.metresPerPixel, py::make_tuple(f.originX, f.originY));
 }
 
-ExportOptions Call(const ModuleTrack& t, const py::kwargs& options, const std::vector<std::string>& outputs = {})
+ExportOptions Call(const ModuleTrack& t, const py::kwargs& options)
 {
-    return Take(CallOptions(t, OptionArgs(options), outputs));
+    return Take(CallOptions(t, OptionArgs(options)));
 }
 
 std::shared_ptr<ModuleTrack> Load(const py::object& path, const py::kwargs& options)
@@ -183,7 +183,7 @@ py::array_t<double> Edges(const ModuleTrack& t, const py::kwargs& options)
 {
     const ExportOptions o = Call(t, options);
     const auto rows = Take(Released([&] { return TrackWorldRows(t, o); }));
-    return Table(rows, std::array{&WorldRow::xLeft, &WorldRow::yLeft, &WorldRow::xRight, &WorldRow::yRight});
+    return Table(rows, std::array{&WorldRow::xRight, &WorldRow::yRight, &WorldRow::xLeft, &WorldRow::yLeft});
 }
 
 py::object Occupancy(const ModuleTrack& t)
@@ -223,7 +223,7 @@ std::vector<std::string> WriteFiles(const ModuleTrack& t, const py::object& outD
     else
         for (const py::handle flag : outputs)
             flags.push_back(ToolName(py::str(flag).cast<std::string>()));
-    const ExportOptions o = Call(t, options, flags);
+    const ExportOptions o = Take(WriteOptions(t, OptionArgs(options), flags));
     const std::string folder = ValueText(outDir);
     NeedGui();
     return Take(Released([&] { return WriteModuleTrack(t, o, folder); }));
@@ -305,8 +305,8 @@ What the tool would warn of on stderr is a UserWarning.)";
              "(spacing=M metres between rows).")
         .def("edges", &Edges,
              "edges(**options) -> (N, 4) float64 array\n\n"
-             "The surface's edges at the centre line's rows in metres: x_left, y_left, x_right, y_right, left "
-             "and right of the direction of travel.")
+             "The surface's edges at the centre line's rows in metres: x_right, y_right, x_left, y_left, right "
+             "and left of the direction of travel, the last columns of NAME_waypoints.csv.")
         .def("occupancy", &Occupancy,
              "occupancy() -> velmora.Occupancy(grid, resolution, origin)\n\n"
              "The occupancy grid of the ros-map output: (H, W) uint8 cells of NAME_map.png, metres per cell, "

@@ -242,8 +242,10 @@ Answer<std::vector<std::shared_ptr<ModuleTrack>>> GenerateModuleTracks(std::uint
     return a;
 }
 
-Answer<ExportOptions> CallOptions(const ModuleTrack& track, const std::vector<std::string>& callOptions,
-                                  const std::vector<std::string>& outputs)
+namespace {
+
+Answer<ExportOptions> ReadCallOptions(const ModuleTrack& track, const std::vector<std::string>& callOptions,
+                                      const std::vector<std::string>& outputs, bool writing)
 {
     for (const std::string& output : outputs)
         if (!OutputNamed(output))
@@ -262,9 +264,22 @@ Answer<ExportOptions> CallOptions(const ModuleTrack& track, const std::vector<st
     Answer<ExportOptions> o = ReadArgs(args);
     if (!o.ok())
         return o;
-    if (Status usable = outputs.empty() ? CheckSections(*o.value) : CheckExportCommand(*o.value); !usable)
+    if (Status usable = writing ? CheckExportCommand(*o.value) : CheckSections(*o.value); !usable)
         return Failed<ExportOptions>(usable.error(), true);
     return o;
+}
+
+} // namespace
+
+Answer<ExportOptions> CallOptions(const ModuleTrack& track, const std::vector<std::string>& callOptions)
+{
+    return ReadCallOptions(track, callOptions, {}, false);
+}
+
+Answer<ExportOptions> WriteOptions(const ModuleTrack& track, const std::vector<std::string>& callOptions,
+                                   const std::vector<std::string>& outputs)
+{
+    return ReadCallOptions(track, callOptions, outputs, true);
 }
 
 namespace {

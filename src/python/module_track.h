@@ -69,8 +69,11 @@ Answer<std::vector<std::shared_ptr<ModuleTrack>>> GenerateModuleTracks(std::uint
 // The options of one call on a track (the outputs' own options and
 // --spacing) read over those the track was read with. Refuses the options
 // that change how a track is read: they go with the track.
-Answer<ExportOptions> CallOptions(const ModuleTrack& track, const std::vector<std::string>& callOptions,
-                                  const std::vector<std::string>& outputs = {});
+Answer<ExportOptions> CallOptions(const ModuleTrack& track, const std::vector<std::string>& callOptions);
+// The same for writing the `outputs` named by their flags: the whole
+// command is checked as the tool's is (outputs that clash, none asked for).
+Answer<ExportOptions> WriteOptions(const ModuleTrack& track, const std::vector<std::string>& callOptions,
+                                   const std::vector<std::string>& outputs);
 
 // The values behind the files, made by the same code as the files.
 Answer<std::vector<CentrelineRow>> TrackCentreline(const ModuleTrack& track, const ExportOptions& o);
