@@ -18,7 +18,7 @@ Result<std::vector<CentrelineRow>> CentrelineRows(const TrackSamples& samples, c
         // it has them.
         const double right = samples.rowWidths ? w.widthRight : w.halfWidth;
         const double left = samples.rowWidths ? w.widthLeft : w.halfWidth;
-        out.push_back({w.x, w.y, right, left});
+        out.push_back({w.x, w.y, right, left, true, out.size() + 2});
     }
     return out;
 }

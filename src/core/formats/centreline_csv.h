@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/formats/centreline_rows.h"
 #include "core/result.h"
 #include "core/track/track_samples.h"
 #include "core/track/world_frame.h"
@@ -9,16 +10,8 @@
 
 namespace velmora {
 
-// One row of the centre line in the world frame: metres, y up, the widths
-// to the right and left edges along the normal.
-struct CentrelineRow {
-    double x = 0;
-    double y = 0;
-    double widthRight = 0;
-    double widthLeft = 0;
-};
-
-// The rows the centre line file holds, before they are written as text.
+// The rows the centre line file holds, before they are written as text:
+// the same rows its reader gives back, in the world frame.
 Result<std::vector<CentrelineRow>> CentrelineRows(const TrackSamples& samples, const WorldFrame& frame);
 
 // The centre line as racing-line and trajectory tools read it: a header
