@@ -263,6 +263,12 @@ a switch is True. A bad value raises ValueError with the tool's message;
 a track that cannot be read, made or written raises velmora.TrackError.
 What the tool would warn of on stderr is a UserWarning.)";
 
+    // NumPy is looked up once, here, with the interpreter's lock held and no
+    // other thread in the module: pybind11 keeps it in a static made on
+    // first use, and two threads making their first array at once would
+    // each wait for the other, one for the static and one for the lock.
+    py::array_t<double>(0);
+
     trackError = PyErr_NewExceptionWithDoc(
         "velmora.TrackError",
         "A track could not be read, made or written; the message is the tool's.", PyExc_RuntimeError, nullptr);

@@ -9,6 +9,7 @@ import pathlib
 import re
 import struct
 import subprocess
+import sys
 import tempfile
 import unittest
 import warnings
@@ -236,6 +237,17 @@ class Options(unittest.TestCase):
 
 
 class Threads(unittest.TestCase):
+    def test_first_arrays_made_on_threads_at_once(self):
+        # In a fresh interpreter, so that no array was made before.
+        script = ("import velmora\n"
+                  "from concurrent.futures import ThreadPoolExecutor\n"
+                  "tracks = velmora.generate(4, seed=3)\n"
+                  "with ThreadPoolExecutor(4) as pool:\n"
+                  "    print(len(list(pool.map(lambda t: t.occupancy().grid, tracks))))\n")
+        done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                              timeout=600)  # a hang fails here rather than at CTest's limit
+        self.assertEqual(done.stdout.strip(), "4", done.stderr)
+
     def test_tracks_worked_on_at_once_give_what_one_at_a_time_does(self):
         from concurrent.futures import ThreadPoolExecutor
         tracks = velmora.generate(4, seed=3)
