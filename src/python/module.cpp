@@ -250,6 +250,10 @@ using namespace velmora;
 
 PYBIND11_MODULE(velmora, m)
 {
+    // Every docstring begins with the call as Python users write it.
+    py::options options;
+    options.disable_function_signatures();
+
     m.doc() = R"(Velmora's tracks, maps and race lines for Python.
 
 The same code as velmora-export: velmora.load reads a track file (.trk), a
