@@ -82,8 +82,10 @@ class Sources(unittest.TestCase):
         cls.temp = tempfile.TemporaryDirectory()
         root = pathlib.Path(cls.temp.name)
         cls.cases = []  # (name, track, tool folder, module folder)
-        for source in [*CIRCUITS, MAP]:
-            tool_dir, module_dir = root / f"tool_{source.stem}", root / f"module_{source.stem}"
+        # A track file with its frame file too: the one written for the first circuit.
+        track_file = root / f"module_{CIRCUITS[0].stem}" / f"{CIRCUITS[0].stem}.trk"
+        for label, source in [*[(c.stem, c) for c in CIRCUITS], (MAP.stem, MAP), ("trk", track_file)]:
+            tool_dir, module_dir = root / f"tool_{label}", root / f"module_{label}"
             done = run_tool("--out-dir", tool_dir, *[f"--{o}" for o in ALL_OUTPUTS], source)
             assert done.returncode == 0, done.stderr
             track = velmora.load(source)
