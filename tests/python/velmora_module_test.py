@@ -197,6 +197,25 @@ class Options(unittest.TestCase):
                     velmora.generate(**options)
                 self.assertEqual(str(raised.exception), expected)
 
+    def test_generate_goes_on_past_a_track_it_cannot_make(self):
+        # Seed 1 at this length: one of the ten tracks cannot be made.
+        with tempfile.TemporaryDirectory() as folder:
+            done = run_tool("--generate=10", "--min-length=9000", "--rl", "--quiet", "--out-dir", folder)
+        told = [line.removeprefix("velmora-export: ") for line in done.stderr.splitlines()]
+        self.assertEqual(done.returncode, 1, done.stderr)
+        with warnings.catch_warnings(record=True) as warned:
+            warnings.simplefilter("always")
+            tracks = velmora.generate(10, min_length=9000)
+        self.assertEqual([str(w.message) for w in warned], told)
+        self.assertEqual([f"track_{i + 1:04d}" for i, t in enumerate(tracks) if t is None],
+                         [line.split(":")[0] for line in told])
+        # Settings that defeat every track: the run gives up after a few.
+        with warnings.catch_warnings(record=True) as warned:
+            warnings.simplefilter("always")
+            tracks = velmora.generate(12, min_length=4000, max_length=4000)
+        self.assertEqual(tracks, [None] * 12)
+        self.assertEqual(str(warned[-1].message), "track_0012: not made: 10 tracks of this run could not be made")
+
     def test_calls_refuse_what_does_not_belong_to_them(self):
         track = velmora.load(CIRCUITS[0])
         cases = [
