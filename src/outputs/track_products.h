@@ -22,15 +22,16 @@ namespace velmora {
 // The occupancy map of the ros-map output: the cells of NAME_map.png and
 // what NAME_map.yaml says of them.
 struct RosMap {
-    QImage cells;           // Format_Grayscale8, canvas-sized, row 0 at the top
-    double resolution = 0;  // metres per cell
-    double originX = 0;     // metres: the world position of the lower-left cell's corner
+    QImage cells;          // Format_Grayscale8, canvas-sized, row 0 at the top
+    double resolution = 0; // metres per cell
+    double originX = 0;    // metres: the world position of the lower-left cell's corner
     double originY = 0;
     bool openAtEdge = false; // the track runs off the canvas, so the map is open there
 };
 Result<RosMap> TrackRosMap(const OutputContext& c);
 // What the user hears of a map that is open at its edge.
-inline constexpr char kOpenMapWarning[] = "warning: the track runs off the canvas, so the map is open at its edge";
+inline constexpr char kOpenMapWarning[] =
+    "warning: the track runs off the canvas, so the map is open at its edge";
 
 // The car the race line is made for: the one chosen, else the first
 // shipped one.

@@ -8,13 +8,12 @@
 #include "python/module_track.h"
 #include "python/program_folder.h"
 
-#include <pybind11/numpy.h>
-#include <pybind11/pybind11.h>
-#include <pybind11/stl.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 namespace py = pybind11;
 
@@ -32,8 +31,7 @@ void Warn(const Warnings& warnings)
             throw py::error_already_set(); // the filters made it an error
 }
 
-template <typename T>
-T Take(Answer<T>&& a)
+template <typename T> T Take(Answer<T>&& a)
 {
     Warn(a.warnings);
     if (a.ok())
@@ -45,8 +43,7 @@ T Take(Answer<T>&& a)
 }
 
 // Runs `work` with the interpreter's lock released.
-template <typename Work>
-auto Released(Work&& work)
+template <typename Work> auto Released(Work&& work)
 {
     py::gil_scoped_release release;
     return work();
@@ -93,7 +90,8 @@ std::vector<std::string> OptionArgs(const py::kwargs& options)
 void NeedGui()
 {
     if (!EnsureGuiApplication())
-        throw py::value_error("velmora draws with a QGuiApplication, and this process has a QCoreApplication");
+        throw py::value_error(
+            "velmora draws with a QGuiApplication, and this process has a QCoreApplication");
 }
 
 py::object Namedtuple(const char* name, const char* fields, const char* doc)
@@ -154,7 +152,8 @@ std::shared_ptr<ModuleTrack> Load(const py::object& path, const py::kwargs& opti
         Take(Released([&] { return LoadModuleTrack(file, args, programs); })));
 }
 
-py::list Generate(std::uint64_t count, const py::object& seed, const py::object& jobs, const py::kwargs& options)
+py::list Generate(std::uint64_t count, const py::object& seed, const py::object& jobs,
+                  const py::kwargs& options)
 {
     std::vector<std::string> args = OptionArgs(options);
     if (!seed.is_none())
@@ -198,8 +197,9 @@ py::object RacelineOf(const ModuleTrack& t, const py::object& vehicle, py::kwarg
         options["vehicle"] = vehicle;
     const ExportOptions o = Call(t, options);
     const ModuleRaceline line = Take(Released([&] { return TrackRacelineRows(t, o); }));
-    const auto rows = Table(line.rows, std::array{&RacelineRow::s, &RacelineRow::x, &RacelineRow::y, &RacelineRow::psi,
-                                                  &RacelineRow::kappa, &RacelineRow::vx, &RacelineRow::ax});
+    const auto rows =
+        Table(line.rows, std::array{&RacelineRow::s, &RacelineRow::x, &RacelineRow::y, &RacelineRow::psi,
+                                    &RacelineRow::kappa, &RacelineRow::vx, &RacelineRow::ax});
     return racelineType(rows, line.lapTime, line.vehicle);
 }
 
@@ -215,7 +215,7 @@ std::string RLData(const ModuleTrack& t)
 }
 
 std::vector<std::string> WriteFiles(const ModuleTrack& t, const py::object& outDir, const py::object& outputs,
-                               const py::kwargs& options)
+                                    const py::kwargs& options)
 {
     std::vector<std::string> flags;
     if (py::isinstance<py::str>(outputs))
@@ -274,38 +274,43 @@ What the tool would warn of on stderr is a UserWarning.)";
     py::array_t<double>(0);
 
     trackError = PyErr_NewExceptionWithDoc(
-        "velmora.TrackError",
-        "A track could not be read, made or written; the message is the tool's.", PyExc_RuntimeError, nullptr);
+        "velmora.TrackError", "A track could not be read, made or written; the message is the tool's.",
+        PyExc_RuntimeError, nullptr);
     m.add_object("TrackError", py::reinterpret_borrow<py::object>(trackError));
 
-    frameType = Namedtuple("Frame", "resolution origin",
-                           "Where a track's canvas lies in the world: resolution in metres per pixel, origin (x, y) "
-                           "in metres of the canvas's top-left corner.")
-                    .release();
-    occupancyType = Namedtuple("Occupancy", "grid resolution origin",
-                               "The occupancy map: grid (H, W) uint8, the cells of NAME_map.png (row 0 at the top); "
-                               "resolution in metres per cell; origin (x, y) in metres of the lower-left corner, as "
-                               "NAME_map.yaml says.")
-                        .release();
-    racelineType = Namedtuple("Raceline", "rows lap_time vehicle",
-                              "The race line: rows (N, 7) float64 s, x, y, psi, kappa, vx, ax as NAME_raceline.csv "
-                              "holds them (a loop ends with its first row again at s = the lap length); lap_time in "
-                              "seconds; vehicle, the car it is for.")
-                       .release();
+    frameType =
+        Namedtuple("Frame", "resolution origin",
+                   "Where a track's canvas lies in the world: resolution in metres per pixel, origin (x, y) "
+                   "in metres of the canvas's top-left corner.")
+            .release();
+    occupancyType =
+        Namedtuple("Occupancy", "grid resolution origin",
+                   "The occupancy map: grid (H, W) uint8, the cells of NAME_map.png (row 0 at the top); "
+                   "resolution in metres per cell; origin (x, y) in metres of the lower-left corner, as "
+                   "NAME_map.yaml says.")
+            .release();
+    racelineType =
+        Namedtuple("Raceline", "rows lap_time vehicle",
+                   "The race line: rows (N, 7) float64 s, x, y, psi, kappa, vx, ax as NAME_raceline.csv "
+                   "holds them (a loop ends with its first row again at s = the lap length); lap_time in "
+                   "seconds; vehicle, the car it is for.")
+            .release();
     m.add_object("Frame", py::reinterpret_borrow<py::object>(frameType));
     m.add_object("Occupancy", py::reinterpret_borrow<py::object>(occupancyType));
     m.add_object("Raceline", py::reinterpret_borrow<py::object>(racelineType));
 
-    py::class_<ModuleTrack, std::shared_ptr<ModuleTrack>>(m, "Track",
-                                                          "One track in memory, read by velmora.load or made by "
-                                                          "velmora.generate. Methods that take **options accept "
-                                                          "the outputs' own options (vehicle, heading_zero, png_level, "
-                                                          "wall_height) and spacing; the rest go to load/generate.")
+    py::class_<ModuleTrack, std::shared_ptr<ModuleTrack>>(
+        m, "Track",
+        "One track in memory, read by velmora.load or made by "
+        "velmora.generate. Methods that take **options accept "
+        "the outputs' own options (vehicle, heading_zero, png_level, "
+        "wall_height) and spacing; the rest go to load/generate.")
         .def_property_readonly(
             "name", [](const ModuleTrack& t) { return t.name.toStdString(); },
             "The track's name: its file's name without the ending, or track_0001 ... for generated ones; "
             "the files write() makes are named after it.")
-        .def_property_readonly("frame", &FrameOf, "The track's world frame, a velmora.Frame(resolution, origin).")
+        .def_property_readonly("frame", &FrameOf,
+                               "The track's world frame, a velmora.Frame(resolution, origin).")
         .def_property_readonly(
             "note", [](const ModuleTrack& t) { return t.job.note; },
             "How the source was read (scale, width), as velmora-export tells it; empty if nothing to tell.")
@@ -315,41 +320,47 @@ What the tool would warn of on stderr is a UserWarning.)";
              "(spacing=M metres between rows).")
         .def("edges", &Edges,
              "edges(**options) -> (N, 4) float64 array\n\n"
-             "The surface's edges at the centre line's rows in metres: x_right, y_right, x_left, y_left, right "
+             "The surface's edges at the centre line's rows in metres: x_right, y_right, x_left, y_left, "
+             "right "
              "and left of the direction of travel, the last columns of NAME_waypoints.csv.")
         .def("occupancy", &Occupancy,
              "occupancy() -> velmora.Occupancy(grid, resolution, origin)\n\n"
              "The occupancy grid of the ros-map output: (H, W) uint8 cells of NAME_map.png, metres per cell, "
              "and the origin of NAME_map.yaml.")
-        .def("raceline", &RacelineOf, py::arg("vehicle") = py::none(),
-             "raceline(vehicle=None, **options) -> velmora.Raceline(rows, lap_time, vehicle)\n\n"
-             "The minimum-curvature race line: rows (N, 7) s, x, y, psi, kappa, vx, ax as NAME_raceline.csv, "
-             "and the lap time in seconds. vehicle: a shipped name (f1tenth, ...) or a vehicle file; None: the "
-             "car the track's frame file names, else the first shipped one. heading_zero='north' measures psi "
-             "from +y. Made afresh on every call.")
+        .def(
+            "raceline", &RacelineOf, py::arg("vehicle") = py::none(),
+            "raceline(vehicle=None, **options) -> velmora.Raceline(rows, lap_time, vehicle)\n\n"
+            "The minimum-curvature race line: rows (N, 7) s, x, y, psi, kappa, vx, ax as NAME_raceline.csv, "
+            "and the lap time in seconds. vehicle: a shipped name (f1tenth, ...) or a vehicle file; None: "
+            "the "
+            "car the track's frame file names, else the first shipped one. heading_zero='north' measures psi "
+            "from +y. Made afresh on every call.")
         .def("picture", &Picture,
              "picture() -> (H, W, 3) uint8 array\n\nThe canvas picture as the png output draws it, RGB.")
         .def("rl_data", &RLData, "rl_data() -> str\n\nThe RL data, the text of NAME_rl.txt.")
-        .def("write", &WriteFiles, py::arg("out_dir"), py::arg("outputs"),
-             "write(out_dir, outputs, **options) -> list of paths\n\n"
-             "Writes the outputs named (['png', 'raceline', 'ros-map', ...]: velmora.outputs()) into out_dir, "
-             "made if missing, as velmora-export --out-dir out_dir --OUTPUT ... does, byte for byte; all of "
-             "them or none. Returns the paths of the files and folders written.")
+        .def(
+            "write", &WriteFiles, py::arg("out_dir"), py::arg("outputs"),
+            "write(out_dir, outputs, **options) -> list of paths\n\n"
+            "Writes the outputs named (['png', 'raceline', 'ros-map', ...]: velmora.outputs()) into out_dir, "
+            "made if missing, as velmora-export --out-dir out_dir --OUTPUT ... does, byte for byte; all of "
+            "them or none. Returns the paths of the files and folders written.")
         .def("__repr__", &Repr);
 
-    m.def("load", &Load, py::arg("path"),
-          "load(path, **options) -> velmora.Track\n\n"
-          "Reads a track file (.trk, with its NAME_frame.yaml), a circuit's centre line (.csv) or an occupancy "
-          "map (.yaml) as velmora-export does. Options are the tool's: scale, origin=(x, y), fit, open, "
-          "track_width ('8m', 40 or 'csv'), start=(x, y[, yaw]), reverse, min_obstacle, close_gaps, vehicle, "
-          "prefs, images, template, ... Raises ValueError for a bad option, velmora.TrackError when the track "
-          "cannot be read.");
+    m.def(
+        "load", &Load, py::arg("path"),
+        "load(path, **options) -> velmora.Track\n\n"
+        "Reads a track file (.trk, with its NAME_frame.yaml), a circuit's centre line (.csv) or an occupancy "
+        "map (.yaml) as velmora-export does. Options are the tool's: scale, origin=(x, y), fit, open, "
+        "track_width ('8m', 40 or 'csv'), start=(x, y[, yaw]), reverse, min_obstacle, close_gaps, vehicle, "
+        "prefs, images, template, ... Raises ValueError for a bad option, velmora.TrackError when the track "
+        "cannot be read.");
     m.def("generate", &Generate, py::arg("count"), py::arg("seed") = py::none(), py::arg("jobs") = py::none(),
           "generate(count, seed=None, jobs=None, **options) -> list\n\n"
           "Makes `count` random closed tracks, the same as velmora-export --generate count --seed seed "
           "(seed None: the tool's default, 1), on `jobs` threads (None: one per core). Options: min_length, "
           "max_length, markers, prefs, ... A track that cannot be made is None in the list, with a "
-          "UserWarning naming it; the others are there. Raises ValueError for a bad option or settings no track "
+          "UserWarning naming it; the others are there. Raises ValueError for a bad option or settings no "
+          "track "
           "can be made with.");
     m.def("outputs", &OutputList,
           "outputs() -> dict\n\nEvery output write() can make, by its name, with the files it writes "

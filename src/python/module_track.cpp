@@ -21,8 +21,7 @@ namespace {
 
 constexpr std::string_view kToolPrefix = "velmora-export: ";
 
-template <typename T>
-Answer<T> Failed(std::string message, bool usage = false)
+template <typename T> Answer<T> Failed(std::string message, bool usage = false)
 {
     Answer<T> a;
     a.error = {std::move(message), usage};
@@ -159,6 +158,43 @@ std::vector<std::string> TrackArgument(const ModuleTrack& track)
     return {"--", track.source.toStdString()};
 }
 
+// The tracks of the run on the tool's pool, each slot filled by the one
+// thread that takes its track; a track not made is an empty slot and a
+// warning, as the tool tells it.
+Answer<std::vector<std::shared_ptr<ModuleTrack>>> MakeTracks(const ExportOptions& o,
+                                                             const std::vector<std::string>& args,
+                                                             const std::shared_ptr<const ExportScene>& scene,
+                                                             std::uint64_t count)
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < count; ++i)
+        names.push_back(GeneratedTrackName(i, count));
+    std::vector<std::shared_ptr<ModuleTrack>> tracks(count);
+    std::vector<std::string> failures(count);
+    std::atomic<int> failedToMake = 0;
+    const auto makeWorker = [&]() -> TrackWork {
+        return [&](std::size_t index, const std::string& name, TrackReport&) -> Status {
+            Result<TrackJob> job = MakeGeneratedTrack(o, scene->settings, index, failedToMake);
+            if (!job) {
+                failures[index] = job.error();
+                return Fail(job.error());
+            }
+            tracks[index] = std::make_shared<ModuleTrack>(
+                ModuleTrack{scene, args, std::move(*job), QString::fromStdString(name), {}});
+            return {};
+        };
+    };
+    std::ostringstream told; // the pool's own report of the failures, answered below instead
+    RunTrackPool(names, o.jobs > 0 ? o.jobs : Cores(), makeWorker, {nullptr, told, false});
+    Answer<std::vector<std::shared_ptr<ModuleTrack>>> a;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!tracks[i])
+            a.warnings.push_back(names[i] + ": " +
+                                 InToolWords(failures[i].empty() ? std::string("not made") : failures[i]));
+    a.value = std::move(tracks);
+    return a;
+}
+
 } // namespace
 
 Answer<ModuleTrack> LoadModuleTrack(const std::string& path, const std::vector<std::string>& options,
@@ -185,14 +221,14 @@ Answer<ModuleTrack> LoadModuleTrack(const std::string& path, const std::vector<s
         return Failed<ModuleTrack>(InToolWords(job.error()));
     Answer<ModuleTrack> a;
     a.warnings = scene.warnings;
-    a.value = ModuleTrack{*scene.value, options, std::move(*job), QFileInfo(QString::fromStdString(path)).completeBaseName(),
-                          QString::fromStdString(path)};
+    a.value =
+        ModuleTrack{*scene.value, options, std::move(*job),
+                    QFileInfo(QString::fromStdString(path)).completeBaseName(), QString::fromStdString(path)};
     return a;
 }
 
-Answer<std::vector<std::shared_ptr<ModuleTrack>>> GenerateModuleTracks(std::uint64_t count,
-                                                                        const std::vector<std::string>& options,
-                                                                        const QString& programDir)
+Answer<std::vector<std::shared_ptr<ModuleTrack>>>
+GenerateModuleTracks(std::uint64_t count, const std::vector<std::string>& options, const QString& programDir)
 {
     using Tracks = std::vector<std::shared_ptr<ModuleTrack>>;
     std::vector<std::string> args = {"--generate=" + std::to_string(count)};
@@ -211,34 +247,8 @@ Answer<std::vector<std::shared_ptr<ModuleTrack>>> GenerateModuleTracks(std::uint
     if (!CanGenerate(o, shared->settings, refused))
         return Failed<Tracks>(Joined(ToldLines(refused.str())), true);
 
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < count; ++i)
-        names.push_back(GeneratedTrackName(i, count));
-    Tracks tracks(count);
-    std::vector<std::string> failures(count);
-    std::atomic<int> failedToMake = 0;
-    // Each slot is filled by the one thread that takes its track.
-    const auto makeWorker = [&]() -> TrackWork {
-        return [&](std::size_t index, const std::string& name, TrackReport&) -> Status {
-            Result<TrackJob> job = MakeGeneratedTrack(o, shared->settings, index, failedToMake);
-            if (!job) {
-                failures[index] = job.error();
-                return Fail(job.error());
-            }
-            tracks[index] = std::make_shared<ModuleTrack>(
-                ModuleTrack{shared, args, std::move(*job), QString::fromStdString(name), {}});
-            return {};
-        };
-    };
-    std::ostringstream told; // the pool tells failures as the tool does; they are answered below
-    RunTrackPool(names, o.jobs > 0 ? o.jobs : Cores(), makeWorker, {nullptr, told, false});
-    Answer<Tracks> a;
-    a.warnings = scene.warnings;
-    for (std::size_t i = 0; i < count; ++i)
-        if (!tracks[i])
-            a.warnings.push_back(names[i] + ": " +
-                                 InToolWords(failures[i].empty() ? std::string("not made") : failures[i]));
-    a.value = std::move(tracks);
+    Answer<Tracks> a = MakeTracks(o, args, shared, count);
+    a.warnings.insert(a.warnings.begin(), scene.warnings.begin(), scene.warnings.end());
     return a;
 }
 
@@ -284,8 +294,7 @@ Answer<ExportOptions> WriteOptions(const ModuleTrack& track, const std::vector<s
 
 namespace {
 
-template <typename T>
-Answer<T> FromResult(Result<T> r, const std::string& what = {})
+template <typename T> Answer<T> FromResult(Result<T> r, const std::string& what = {})
 {
     if (!r)
         return Failed<T>(InToolWords(what + r.error()));
@@ -301,7 +310,8 @@ Answer<std::vector<CentrelineRow>> TrackCentreline(const ModuleTrack& track, con
     const TrackProducts products(o.Choices(), track.job, track.name);
     const Result<TrackSamples>& samples = products.Context().Samples();
     if (!samples)
-        return Failed<std::vector<CentrelineRow>>("could not make the centreline: " + InToolWords(samples.error()));
+        return Failed<std::vector<CentrelineRow>>("could not make the centreline: " +
+                                                  InToolWords(samples.error()));
     return FromResult(CentrelineRows(*samples, track.job.frame), "could not make the centreline: ");
 }
 
@@ -331,7 +341,8 @@ Answer<ModuleRaceline> TrackRacelineRows(const ModuleTrack& track, const ExportO
     if (!line)
         return Failed<ModuleRaceline>("could not make the race line: " + InToolWords(line.error()));
     Answer<ModuleRaceline> a;
-    a.value = ModuleRaceline{RacelineFileRows(*line, o.outputOptions.headingZero), line->lapTime, vehicle.name};
+    a.value =
+        ModuleRaceline{RacelineFileRows(*line, o.outputOptions.headingZero), line->lapTime, vehicle.name};
     if (!line->converged)
         a.warnings.push_back("race line: " + line->note);
     return a;
@@ -340,8 +351,8 @@ Answer<ModuleRaceline> TrackRacelineRows(const ModuleTrack& track, const ExportO
 Answer<QImage> TrackPicture(const ModuleTrack& track)
 {
     ThreadLook& look = LookFor(*track.scene);
-    Result<QImage> picture =
-        DrawExportPicture(track.job.model, track.job.settings, look.assets, track.scene->templateImage, &look.cache);
+    Result<QImage> picture = DrawExportPicture(track.job.model, track.job.settings, look.assets,
+                                               track.scene->templateImage, &look.cache);
     if (picture)
         *picture = picture->convertToFormat(QImage::Format_RGB888);
     return FromResult(std::move(picture));
@@ -365,8 +376,8 @@ Answer<std::vector<std::string>> WriteModuleTrack(const ModuleTrack& track, cons
     QStringList written;
     const Status exported =
         ExportTrack(o.Choices(), track.job, ExportNames(track.job, folder, track.name, track.source),
-                    {look.assets, track.scene->templateImage, &look.cache}, Cores(), facts, a.warnings, nullptr,
-                    &written);
+                    {look.assets, track.scene->templateImage, &look.cache}, Cores(), facts, a.warnings,
+                    nullptr, &written);
     for (std::string& warning : a.warnings)
         warning = InToolWords(warning);
     if (!exported)

@@ -34,8 +34,7 @@ struct ModuleError {
     bool usage = false;
 };
 
-template <typename T>
-struct Answer {
+template <typename T> struct Answer {
     std::optional<T> value;
     ModuleError error;
     Warnings warnings;
@@ -62,9 +61,8 @@ Answer<ModuleTrack> LoadModuleTrack(const std::string& path, const std::vector<s
 // Makes generated tracks 0 .. count-1 as `velmora-export --generate count`
 // with the same options, on `jobs` threads (0: one per core). A track that
 // cannot be made is an empty slot and a warning naming it; the rest go on.
-Answer<std::vector<std::shared_ptr<ModuleTrack>>> GenerateModuleTracks(std::uint64_t count,
-                                                                        const std::vector<std::string>& options,
-                                                                        const QString& programDir);
+Answer<std::vector<std::shared_ptr<ModuleTrack>>>
+GenerateModuleTracks(std::uint64_t count, const std::vector<std::string>& options, const QString& programDir);
 
 // The options of one call on a track (the outputs' own options and
 // --spacing) read over those the track was read with. Refuses the options

@@ -32,8 +32,8 @@ Result<std::string> CentrelineCsv(const TrackSamples& samples, const WorldFrame&
     text.reserve(text.size() + rows->size() * 40);
     for (const CentrelineRow& r : *rows)
         text += FormatTrimmed(r.x, kMetreDecimals) + ',' + FormatTrimmed(r.y, kMetreDecimals) + ',' +
-                FormatTrimmed(r.widthRight, kMetreDecimals) + ',' + FormatTrimmed(r.widthLeft, kMetreDecimals) +
-                '\n';
+                FormatTrimmed(r.widthRight, kMetreDecimals) + ',' +
+                FormatTrimmed(r.widthLeft, kMetreDecimals) + '\n';
     return text;
 }
 
