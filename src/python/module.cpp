@@ -271,6 +271,14 @@ What the tool would warn of on stderr is a UserWarning.)";
     // other thread in the module: pybind11 keeps it in a static made on
     // first use, and two threads making their first array at once would
     // each wait for the other, one for the static and one for the lock.
+    try {
+        py::module_::import("numpy");
+    } catch (py::error_already_set& e) {
+        // The interpreter the module was not built for, or one without NumPy.
+        py::raise_from(e, PyExc_ImportError,
+                       "velmora needs NumPy for this Python (Debian: python3-numpy, with /usr/bin/python3)");
+        throw py::error_already_set();
+    }
     py::array_t<double>(0);
 
     trackError = PyErr_NewExceptionWithDoc(
