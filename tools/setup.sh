@@ -6,6 +6,8 @@ VELMORA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1
                   libgtest-dev libbenchmark-dev libeigen3-dev
                   # every YAML file is read with yaml-cpp (map descriptions, frame files)
                   libyaml-cpp-dev
+                  # the Python module velmora (NumPy is needed to import it)
+                  pybind11-dev python3-dev python3-numpy
                   # the Debian package: CPack reads the programs' libraries
                   # with dpkg-shlibdeps and finds them with file
                   dpkg-dev file)

@@ -1,17 +1,12 @@
 #include "export_tool/batch_export.h"
 
-#include "core/formats/number_text.h"
-#include "core/settings/prefs_file.h"
-#include "core/settings/user_folder.h"
+#include "export_tool/export_scene.h"
 #include "export_tool/generate_options.h"
 #include "export_tool/track_pool.h"
-#include "inputs/file_read.h"
 #include "inputs/track_input.h"
 #include "outputs/export_picture.h"
 #include "outputs/output_files.h"
 #include "outputs/track_export.h"
-#include "render/image/image_load.h"
-#include "render/redraw.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,111 +18,6 @@
 namespace velmora {
 
 namespace {
-
-// Everything that stays the same for all tracks of one call. Workers export
-// tracks at the same time and only read it.
-struct ExportScene {
-    Settings settings;
-    RenderAssets assets;
-    QImage templateImage;
-    int encodeThreads = 1;       // for each PNG
-    bool damagedPicture = false; // a picture could not be decoded: drawn without it, but the run fails
-};
-
-bool LoadSettings(const ExportOptions& o, const QString& programDir, Settings& settings, std::ostream& err)
-{
-    QString path = QString::fromStdString(o.prefsFile);
-    if (path.isEmpty()) {
-        // Where the editor keeps them: beside the program, or in the user's
-        // own folder when the program is installed read-only.
-        path = QDir(SettingsFolderFor(QDir(programDir).filesystemAbsolutePath())).filePath(kPrefsFileName);
-        if (!QFileInfo(path).isFile())
-            return true; // no preferences there: the defaults
-    }
-    const Result<QByteArray> bytes = ReadWholeFile(path);
-    if (!bytes) {
-        err << "velmora-export: " << Utf8(path) << ": "
-            << (bytes.error() == "could not find file" ? "could not find the settings file" : bytes.error())
-            << "\n";
-        return false;
-    }
-    // An empty file holds no keys: the defaults.
-    settings = ReadPrefs(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
-    return true;
-}
-
-// Loads one picture the way the editor does: a missing file is an error,
-// one that cannot be decoded is reported and left out, and the run then
-// fails, so that a batch can tell its pictures are not what was asked for.
-bool LoadPicture(const QString& path, QImage& into, bool& damaged, std::ostream& err)
-{
-    const LoadedImage loaded = LoadImg(path);
-    switch (loaded.status) {
-    case ImageLoadStatus::Loaded:
-        into = loaded.image;
-        return true;
-    case ImageLoadStatus::Undecodable:
-        err << "velmora-export: " << Utf8(path) << ": could not load image; drawing without it\n";
-        into = QImage();
-        damaged = true;
-        return true;
-    case ImageLoadStatus::Missing:
-        break;
-    }
-    err << "velmora-export: " << Utf8(path) << ": could not find image\n";
-    return false;
-}
-
-// A canvas side the settings ask for that no canvas can have is drawn at
-// the nearest one that can; the user hears of it.
-void WarnOfCanvasSide(const char* key, double asked, std::ostream& err)
-{
-    if (asked >= 1 && asked <= kMaxCanvasSide)
-        return;
-    err << "velmora-export: " << key << " " << FormatShortest(asked) << " is out of range (1 to "
-        << kMaxCanvasSide << "); using " << CanvasSide(asked) << "\n";
-}
-
-bool LoadScene(const ExportOptions& o, const QString& programDir, ExportScene& scene, std::ostream& err)
-{
-    if (!LoadSettings(o, programDir, scene.settings, err))
-        return false;
-    const QDir images(o.imagesDir.empty() ? QDir(programDir).filePath("Images")
-                                          : QString::fromStdString(o.imagesDir));
-    bool& damaged = scene.damagedPicture;
-    if (!LoadPicture(images.filePath("surface.png"), scene.assets.surface, damaged, err) ||
-        !LoadPicture(images.filePath("start.png"), scene.assets.start, damaged, err) ||
-        !LoadPicture(images.filePath("marker.png"), scene.assets.marker, damaged, err))
-        return false;
-    if (!o.templateImage.empty() &&
-        !LoadPicture(QString::fromStdString(o.templateImage), scene.templateImage, damaged, err))
-        return false;
-    WarnOfCanvasSide("CanvasWidth", scene.settings.CanvasWidth, err);
-    WarnOfCanvasSide("CanvasHeight", scene.settings.CanvasHeight, err);
-    LoadFonts(scene.assets, scene.settings, kExportDpi);
-    return true;
-}
-
-// How the tracks of the run come in, as its command line says.
-InputOptions InputsOf(const ExportOptions& o)
-{
-    InputOptions in;
-    in.frame = {o.metresPerPixel, o.originX, o.originY};
-    in.scaleGiven = o.scaleGiven;
-    in.originGiven = o.originGiven;
-    in.open = o.open;
-    in.trackWidth = o.trackWidth;
-    in.trackWidthMetres = o.trackWidthMetres;
-    in.trackWidthFromCsv = o.trackWidthFromCsv;
-    in.map = o.map;
-    in.vehicle = o.outputOptions.vehicle;
-    in.loadVehicle = o.Wants("raceline");
-    in.seed = o.seed;
-    in.minLength = o.minLength;
-    in.maxLength = o.maxLength;
-    in.markers = o.markers;
-    return in;
-}
 
 // Writes every output the options ask for into the output folder, else the
 // track's own. `source` is the file the track was read from; empty for a
@@ -156,30 +46,15 @@ Status ExportTrackFile(const ExportOptions& o, const ExportScene& scene, const Q
 }
 
 // Generated track `index`: its outputs are named after it in the output
-// folder (else the current one). `made` tells a track that could not be
-// made from one whose outputs could not be written.
+// folder (else the current one).
 Status ExportGeneratedTrack(const ExportOptions& o, const ExportScene& scene, std::size_t index,
-                            const std::string& name, bool& made, TrackReport& report)
+                            const std::string& name, std::atomic<int>& failedToMake, TrackReport& report)
 {
-    const Result<TrackJob> job = GenerateTrackInput(InputsOf(o), scene.settings, index);
-    made = job.ok();
+    const Result<TrackJob> job = MakeGeneratedTrack(o, scene.settings, index, failedToMake);
     if (!job)
         return Fail(job.error());
     const QDir folder(o.outDir.empty() ? QDir::currentPath() : QString::fromStdString(o.outDir));
     return WriteOutputs(o, scene, *job, QFileInfo(folder.filePath(QString::fromStdString(name))), {}, report);
-}
-
-// Settings that no generated track can be made with are refused before the
-// run starts, with the reason.
-bool CanGenerate(const ExportOptions& o, const Settings& base, std::ostream& err)
-{
-    const InputOptions in = InputsOf(o);
-    const Settings s = InputSettings(in, base);
-    const Status usable = GeneratorProblem(s, GeneratorOptionsFor(in, s));
-    if (usable)
-        return true;
-    err << "velmora-export: cannot generate tracks: " << usable.error() << "\n";
-    return false;
 }
 
 std::vector<std::string> GeneratedNames(std::size_t count)
@@ -190,10 +65,6 @@ std::vector<std::string> GeneratedNames(std::size_t count)
         names.push_back(GeneratedTrackName(i, count));
     return names;
 }
-
-// Settings that defeat the generator defeat it for every track: after a few
-// failures the rest of the run is given up rather than ground out.
-constexpr int kGiveUpAfter = 10;
 
 // The work of one thread of the pool, with its own copy of the scene: a
 // font must not be drawn with on two threads at once.
@@ -206,14 +77,7 @@ TrackWork MakeWorker(const ExportOptions& options, const ExportScene& scene,
                                          TrackReport& report) -> Status {
         if (options.generate == 0)
             return ExportTrackFile(options, *own, QString::fromStdString(track), report);
-        if (failedToMake->load() >= kGiveUpAfter)
-            return Fail("not made: " + std::to_string(kGiveUpAfter) +
-                        " tracks of this run could not be made");
-        bool made = true;
-        Status exported = ExportGeneratedTrack(options, *own, index, track, made, report);
-        if (!made)
-            ++*failedToMake;
-        return exported;
+        return ExportGeneratedTrack(options, *own, index, track, *failedToMake, report);
     };
 }
 

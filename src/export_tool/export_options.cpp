@@ -219,21 +219,6 @@ std::string OutputFlags()
     return text;
 }
 
-// The whole command once every option was read.
-Status Check(const ExportOptions& o)
-{
-    if (const OutputClash clash = FindOutputClash(o.Choices()); clash.first && clash.second)
-        return Fail(std::string("choose one of --") + clash.first->flag + " and --" + clash.second->flag);
-    if (o.tracks.empty() && o.generate == 0)
-        return Fail("no track file given");
-    if (o.outputs.empty())
-        return Fail("nothing to write: give " + OutputFlags());
-    for (const OptionSection& section : OptionSections())
-        if (Status checked = section.check(o); !checked)
-            return checked;
-    return {};
-}
-
 std::string HelpLine(const std::string& left, const char* help)
 {
     std::string line = "  " + left;
@@ -276,7 +261,7 @@ std::span<const OptionSection> OptionSections()
     return kSections;
 }
 
-Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
+Result<ExportOptions> ReadExportArgs(const std::vector<std::string>& args)
 {
     const std::map<std::string, AnyOption> options = OptionsByName();
     QCommandLineParser parser;
@@ -320,9 +305,34 @@ Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
     }
     for (const QString& track : parser.positionalArguments())
         o.tracks.push_back(track.toStdString());
-    if (o.help || o.version)
+    return o;
+}
+
+Status CheckSections(const ExportOptions& o)
+{
+    for (const OptionSection& section : OptionSections())
+        if (Status checked = section.check(o); !checked)
+            return checked;
+    return {};
+}
+
+Status CheckExportCommand(const ExportOptions& o)
+{
+    if (const OutputClash clash = FindOutputClash(o.Choices()); clash.first && clash.second)
+        return Fail(std::string("choose one of --") + clash.first->flag + " and --" + clash.second->flag);
+    if (o.tracks.empty() && o.generate == 0)
+        return Fail("no track file given");
+    if (o.outputs.empty())
+        return Fail("nothing to write: give " + OutputFlags());
+    return CheckSections(o);
+}
+
+Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args)
+{
+    Result<ExportOptions> o = ReadExportArgs(args);
+    if (!o || o->help || o->version)
         return o;
-    if (Status checked = Check(o); !checked)
+    if (Status checked = CheckExportCommand(*o); !checked)
         return Fail(checked.error());
     return o;
 }

@@ -57,6 +57,17 @@ inline constexpr int kMaxJobs = 1024;
 // code 2, is the failure's message.
 Result<ExportOptions> ParseExportArgs(const std::vector<std::string>& args);
 
+// The two halves of ParseExportArgs, for callers that give the options in
+// parts (the Python module: a track's options when it is read, the outputs'
+// when it is written). ReadExportArgs reads every option through its reader,
+// in the order given, and stops at the first bad value or unknown name;
+// CheckSections judges how the options of each part of the tool go
+// together, CheckExportCommand the whole command (outputs asked for, a
+// track to write) and then the sections.
+Result<ExportOptions> ReadExportArgs(const std::vector<std::string>& args);
+Status CheckSections(const ExportOptions& o);
+Status CheckExportCommand(const ExportOptions& o);
+
 // The text of --help, made from the tables of options and outputs.
 std::string ExportUsage();
 

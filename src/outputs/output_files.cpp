@@ -186,6 +186,16 @@ Status StagedFiles::Commit()
     return {};
 }
 
+QStringList StagedFiles::Targets() const
+{
+    QStringList targets;
+    for (const auto& file : files_)
+        targets << file->fileName();
+    for (const Folder& folder : folders_)
+        targets << folder.target;
+    return targets;
+}
+
 QString OutputContext::Path(const QString& ending) const
 {
     return QDir(names.folder).filePath(names.name + ending);

@@ -51,6 +51,8 @@ public:
     // file where a folder goes), then puts everything in place. A failure
     // before the first rename leaves every target as it was.
     Status Commit();
+    // The paths of the files and folders added so far, in the order added.
+    QStringList Targets() const;
 
 private:
     struct Folder;

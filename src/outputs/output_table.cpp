@@ -103,7 +103,7 @@ Status StageOutputs(const OutputChoices& choices, const TrackOutputs& track, con
 
 Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track, int encodeThreads,
                          std::vector<std::string>& notes, std::vector<std::string>& warnings,
-                         EncodeProgress* progress)
+                         EncodeProgress* progress, QStringList* written)
 {
     const QImage drawn = track.picture ? *track.picture : QImage();
     const QImage ground = track.ground ? *track.ground : QImage();
@@ -112,12 +112,15 @@ Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track
                                 drawn,   ground,      encodeThreads,  notes,       warnings,
                                 staged,  track.sourceEdges};
     const std::size_t factsBefore = notes.size();
-    Status written = StageOutputs(choices, track, context, progress);
-    if (written)
-        written = staged.Commit();
-    if (!written)
+    Status made = StageOutputs(choices, track, context, progress);
+    const QStringList targets = staged.Targets();
+    if (made)
+        made = staged.Commit();
+    if (!made)
         notes.resize(factsBefore); // they were facts of files that are not there
-    return written;
+    else if (written)
+        *written << targets;
+    return made;
 }
 
 } // namespace velmora

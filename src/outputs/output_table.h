@@ -14,6 +14,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <limits>
 #include <optional>
 #include <set>
@@ -188,8 +189,9 @@ struct TrackOutputs {
     const Result<QImage>& ground; // the picture without the map's, for OutputPicture::Ground
     const SourceEdges* sourceEdges = nullptr; // a circuit file's own edges or a map's, when it has them
 };
+// `written`, when given, gets the paths of the files and folders written.
 Status WriteTrackOutputs(const OutputChoices& choices, const TrackOutputs& track, int encodeThreads,
                          std::vector<std::string>& notes, std::vector<std::string>& warnings,
-                         EncodeProgress* progress = nullptr);
+                         EncodeProgress* progress = nullptr, QStringList* written = nullptr);
 
 } // namespace velmora

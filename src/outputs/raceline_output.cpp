@@ -6,6 +6,7 @@
 #include "core/raceline/vehicle.h"
 #include "outputs/output_files.h"
 #include "outputs/output_table.h"
+#include "outputs/track_products.h"
 #include "render/image/png_write.h"
 #include "render/raceline_layer.h"
 
@@ -69,19 +70,8 @@ Status WriteLinePicture(const OutputContext& c, const Raceline& line)
 
 Status WriteRaceline(const OutputContext& c)
 {
-    const NamedVehicle vehicle = c.choices.options.vehicle.value_or(DefaultVehicle());
-    const Result<TrackSamples>& samples = c.Samples();
-    if (!samples)
-        return Fail("could not make the race line: " + samples.error());
-    Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
-    if (!corridor)
-        return Fail("could not make the race line: " + corridor.error());
-    if (c.sourceEdges)
-        NarrowToSourceEdges(*corridor, *c.sourceEdges, vehicle.vehicle.Clearance());
-    // An asked-for spacing is kept; otherwise the rows are as close as the
-    // vehicle's controller needs them.
-    const double spacing = c.choices.spacing > 0 ? c.choices.spacing : vehicle.vehicle.RowSpacing(c.SpacingMetres());
-    const Result<Raceline> line = ComputeRaceline(*corridor, vehicle.vehicle, spacing);
+    const NamedVehicle vehicle = RacelineVehicle(c);
+    const Result<Raceline> line = TrackRaceline(c, vehicle.vehicle);
     if (!line)
         return Fail("could not make the race line: " + line.error());
     if (!line->converged)
@@ -121,6 +111,27 @@ const OutputOption kRacelineOptions[] = {
 };
 
 } // namespace
+
+NamedVehicle RacelineVehicle(const OutputContext& c)
+{
+    return c.choices.options.vehicle.value_or(DefaultVehicle());
+}
+
+Result<Raceline> TrackRaceline(const OutputContext& c, const Vehicle& vehicle)
+{
+    const Result<TrackSamples>& samples = c.Samples();
+    if (!samples)
+        return Fail(samples.error());
+    Result<RacelineInput> corridor = CorridorOf(*samples, c.frame);
+    if (!corridor)
+        return Fail(corridor.error());
+    if (c.sourceEdges)
+        NarrowToSourceEdges(*corridor, *c.sourceEdges, vehicle.Clearance());
+    // An asked-for spacing is kept; otherwise the rows are as close as the
+    // vehicle's controller needs them.
+    const double spacing = c.choices.spacing > 0 ? c.choices.spacing : vehicle.RowSpacing(c.SpacingMetres());
+    return ComputeRaceline(*corridor, vehicle, spacing);
+}
 
 extern const OutputEntry kRacelineOutput = {
     "raceline",

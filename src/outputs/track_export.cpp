@@ -47,28 +47,37 @@ OutputNames ExportNames(const TrackJob& job, const QString& folder, const QStrin
     return names;
 }
 
-Status ExportTrack(OutputChoices choices, const TrackJob& job, const OutputNames& names, const ExportLook& look,
-                   int encodeThreads, std::vector<std::string>& facts, std::vector<std::string>& warnings,
-                   EncodeProgress* progress)
+Result<QImage> DrawTrackPicture(const TrackJob& job, const ExportLook& look, OutputPicture which)
 {
+    const bool map = job.map && which == OutputPicture::Canvas;
+    return DrawExportPicture(job.model, job.settings, look.assets, look.templateImage, look.cache,
+                             map ? job.map->picture : QImage());
+}
+
+OutputChoices TrackChoices(OutputChoices choices, const TrackJob& job)
+{
+    if (job.vehicle && !choices.options.vehicle)
+        choices.options.vehicle = job.vehicle;
+    return choices;
+}
+
+Status ExportTrack(const OutputChoices& asked, const TrackJob& job, const OutputNames& names,
+                   const ExportLook& look, int encodeThreads, std::vector<std::string>& facts,
+                   std::vector<std::string>& warnings, EncodeProgress* progress, QStringList* written)
+{
+    const OutputChoices choices = TrackChoices(asked, job);
     if (Status s = SparesPicture(choices, names, job.sourcePicture); !s)
         return s;
-    if (job.vehicle)
-        choices.options.vehicle = job.vehicle;
-    const QImage noMap;
-    const QImage& map = job.map ? job.map->picture : noMap;
     const bool canvas = NeedsPicture(choices, OutputPicture::Canvas);
     const bool ground = NeedsPicture(choices, OutputPicture::Ground);
-    const auto draw = [&](const QImage& under) {
-        return DrawExportPicture(job.model, job.settings, look.assets, look.templateImage, look.cache, under);
-    };
-    const Result<QImage> picture = canvas ? draw(map) : Result<QImage>(QImage());
+    const Result<QImage> picture = canvas ? DrawTrackPicture(job, look, OutputPicture::Canvas) : Result<QImage>(QImage());
     // Without a map the ground is the canvas picture: drawn once.
-    const Result<QImage> groundPicture =
-        !ground ? Result<QImage>(QImage()) : canvas && map.isNull() ? picture : draw(noMap);
+    const Result<QImage> groundPicture = !ground                 ? Result<QImage>(QImage())
+                                         : canvas && !job.map ? picture
+                                                              : DrawTrackPicture(job, look, OutputPicture::Ground);
     return WriteTrackOutputs(choices,
                              {job.model, job.settings, job.frame, names, picture, groundPicture, &job.sourceEdges},
-                             encodeThreads, facts, warnings, progress);
+                             encodeThreads, facts, warnings, progress, written);
 }
 
 } // namespace velmora

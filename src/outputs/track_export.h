@@ -27,6 +27,15 @@ struct ExportLook {
 // no output writes over; empty for none.
 OutputNames ExportNames(const TrackJob& job, const QString& folder, const QString& name, const QString& source);
 
+// The picture of `job` an output of kind `which` is made from: the canvas
+// as the editor shows it, with a map's picture under the track, or the
+// ground, without it.
+Result<QImage> DrawTrackPicture(const TrackJob& job, const ExportLook& look, OutputPicture which);
+
+// The choices a track's outputs are made with: `choices`, with the car the
+// track's frame file names when they name none.
+OutputChoices TrackChoices(OutputChoices choices, const TrackJob& job);
+
 // One track from its record to its last output, for the editor's Export for
 // Simulators and for every track of velmora-export alike: the car its frame
 // file names unless `choices` name one, the picture when an output needs
@@ -34,8 +43,10 @@ OutputNames ExportNames(const TrackJob& job, const QString& folder, const QStrin
 // write over the picture of the map the track was read from. The facts of
 // the outputs go to `facts`, what was written not quite as asked to
 // `warnings`.
-Status ExportTrack(OutputChoices choices, const TrackJob& job, const OutputNames& names, const ExportLook& look,
-                   int encodeThreads, std::vector<std::string>& facts, std::vector<std::string>& warnings,
-                   EncodeProgress* progress = nullptr);
+// `written`, when given, gets the paths of the files and folders written.
+Status ExportTrack(const OutputChoices& choices, const TrackJob& job, const OutputNames& names,
+                   const ExportLook& look, int encodeThreads, std::vector<std::string>& facts,
+                   std::vector<std::string>& warnings, EncodeProgress* progress = nullptr,
+                   QStringList* written = nullptr);
 
 } // namespace velmora

@@ -95,6 +95,18 @@ png="$home/out/Example.png"
 [ "$(od -An -tu1 -j16 -N8 "$png" | tr -s ' ')" = " 0 0 1 64 0 0 0 200" ] ||
     fail "the picture was not drawn with the user's settings (320 x 200)"
 
+# The Python module is installed for the system's Python and, like the
+# velmora-export beside the programs, draws with the user's settings and the
+# program's images.
+module=$(grep -xE '\./usr/lib/python3/dist-packages/velmora\.cpython-[^/]*\.so' "$work/list" || true)
+[ -n "$module" ] || fail "the package lacks the Python module in /usr/lib/python3/dist-packages"
+if /usr/bin/python3 -c "import numpy" 2>/dev/null; then
+    PYTHONPATH="$root/usr/lib/python3/dist-packages" run python /usr/bin/python3 -c \
+        "import velmora; assert velmora.load('$lib/Tracks/Example.trk').picture().shape == (200, 320, 3)"
+else
+    echo "note: no NumPy for /usr/bin/python3 here, so the module was not run"
+fi
+
 # A user folder that cannot be made is named in a box; the program still
 # starts (on the defaults) and ends normally.
 DATA_HOME="$lib/Images" VELMORA_TEST_APPLY_AND_QUIT=1 run blocked "$root/usr/bin/velmora"

@@ -46,6 +46,21 @@ std::string OneLine(const std::string& text)
 
 } // namespace
 
+std::vector<RacelineRow> RacelineFileRows(const Raceline& line, HeadingZero headingZero)
+{
+    std::vector<RacelineRow> rows = line.rows;
+    if (line.closed && !rows.empty()) {
+        rows.push_back(rows.front());
+        rows.back().s = line.length;
+    }
+    // Turned a quarter back and brought into (-pi, pi] by the world frame's
+    // own wrap, which negates what it is given.
+    if (headingZero == HeadingZero::North)
+        for (RacelineRow& r : rows)
+            r.psi = WorldFrame::Heading(std::numbers::pi / 2 - r.psi);
+    return rows;
+}
+
 std::string RacelineCsv(const Raceline& line, const RacelineFileHeader& header)
 {
     std::string text = "# " + OneLine(header.program) + "\n";
@@ -54,24 +69,17 @@ std::string RacelineCsv(const Raceline& line, const RacelineFileHeader& header)
         text.append(" (").append(OneLine(header.vehicleNote)).append(")");
     text.append(", lap ").append(FormatFixed(line.lapTime, 3)).append(" s\n");
     text.append("# s_m; x_m; y_m; psi_rad; kappa_radpm; vx_mps; ax_mps2\n");
-    text.reserve(text.size() + (line.rows.size() + 1) * 80);
-    const auto add = [&](const RacelineRow& r, double s) {
-        AddField(text, s, 4);
+    const std::vector<RacelineRow> rows = RacelineFileRows(line, header.headingZero);
+    text.reserve(text.size() + rows.size() * 80);
+    for (const RacelineRow& r : rows) {
+        AddField(text, r.s, 4);
         AddField(text, r.x, 4);
         AddField(text, r.y, 4);
-        // Turned a quarter back and brought into (-pi, pi] by the world
-        // frame's own wrap, which negates what it is given.
-        AddField(text, header.headingZero == HeadingZero::North ? WorldFrame::Heading(std::numbers::pi / 2 - r.psi)
-                                                                : r.psi,
-                 6);
+        AddField(text, r.psi, 6);
         AddField(text, r.kappa, 6);
         AddField(text, r.vx, 4);
         AddField(text, r.ax, 4, true);
-    };
-    for (const RacelineRow& r : line.rows)
-        add(r, r.s);
-    if (line.closed && !line.rows.empty())
-        add(line.rows.front(), line.length);
+    }
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include "core/raceline/raceline.h"
 
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -19,6 +20,11 @@ struct RacelineFileHeader {
     std::string vehicleNote; // in brackets after the vehicle's name when not empty
     HeadingZero headingZero = HeadingZero::East;
 };
+
+// The rows of the file as they are written: the line's rows with the
+// heading measured from `headingZero`, and a loop's first row again at the
+// end, at s = the lap length.
+std::vector<RacelineRow> RacelineFileRows(const Raceline& line, HeadingZero headingZero);
 
 // The line as F1TENTH race stacks and trajectory optimisers read it: two
 // comment lines (the program; the track, vehicle with its note and lap time), the column

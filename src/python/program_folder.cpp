@@ -1,0 +1,19 @@
+#include "python/program_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <dlfcn.h>
+
+namespace velmora {
+
+QString ProgramFolder()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<const void*>(&ProgramFolder), &info) == 0 || !info.dli_fname)
+        return QDir::currentPath();
+    const QString module = QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath();
+    // VELMORA_PROGRAMS_FROM_MODULE: the programs' folder, relative to the module's.
+    return QDir::cleanPath(QDir(module).filePath(QStringLiteral(VELMORA_PROGRAMS_FROM_MODULE)));
+}
+
+} // namespace velmora
