@@ -242,6 +242,37 @@ std::string Repr(const ModuleTrack& t)
     return "<velmora.Track " + t.name.toStdString() + ">";
 }
 
+// NumPy, else the system's: the setup installs Debian's python3-numpy for
+// the system's Python, while another interpreter of the same version put
+// first on the PATH (pyenv's) may have none of its own. The system's
+// folder is on the path only for the import: NumPy's own modules are found
+// through its package from then on, and nothing else of the system's
+// shadows or joins what the interpreter has.
+void ImportNumpy()
+{
+    try {
+        py::module_::import("numpy");
+        return;
+    } catch (py::error_already_set&) {
+    }
+    constexpr char kSystemPackages[] = "/usr/lib/python3/dist-packages";
+    py::list path = py::module_::import("sys").attr("path");
+    const bool added = !path.contains(kSystemPackages);
+    if (added)
+        path.append(kSystemPackages);
+    try {
+        py::module_::import("numpy");
+    } catch (py::error_already_set& e) {
+        if (added)
+            path.attr("remove")(kSystemPackages);
+        py::raise_from(e, PyExc_ImportError,
+                       "velmora needs NumPy for this Python (Debian: python3-numpy, with /usr/bin/python3)");
+        throw py::error_already_set();
+    }
+    if (added)
+        path.attr("remove")(kSystemPackages);
+}
+
 } // namespace
 
 } // namespace velmora
@@ -271,14 +302,7 @@ What the tool would warn of on stderr is a UserWarning.)";
     // other thread in the module: pybind11 keeps it in a static made on
     // first use, and two threads making their first array at once would
     // each wait for the other, one for the static and one for the lock.
-    try {
-        py::module_::import("numpy");
-    } catch (py::error_already_set& e) {
-        // The interpreter the module was not built for, or one without NumPy.
-        py::raise_from(e, PyExc_ImportError,
-                       "velmora needs NumPy for this Python (Debian: python3-numpy, with /usr/bin/python3)");
-        throw py::error_already_set();
-    }
+    ImportNumpy();
     py::array_t<double>(0);
 
     trackError = PyErr_NewExceptionWithDoc(

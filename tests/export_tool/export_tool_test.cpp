@@ -143,17 +143,21 @@ TEST(ExportTool, BadTracksAreReportedAndTheOthersWritten)
     WriteAll(dir.filePath("good.trk"), kOvalTrack);
     WriteAll(dir.filePath("empty.trk"), "");
     WriteAll(dir.filePath("garbage.trk"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11));
+    WriteAll(dir.filePath("LICENSE"), "MIT License\n\nCopyright (c) 2024\n");
     ExportOptions o = ToolOptions(dir.filePath("out"), "");
     o.outputs = {"rl", "centreline"};
     o.tracks = {dir.filePath("missing.trk").toStdString(), dir.filePath("empty.trk").toStdString(),
-                dir.filePath("garbage.trk").toStdString(), dir.filePath("good.trk").toStdString()};
+                dir.filePath("garbage.trk").toStdString(), dir.filePath("LICENSE").toStdString(),
+                dir.filePath("good.trk").toStdString()};
     std::ostringstream facts, err;
     EXPECT_EQ(RunBatchExport(o, dir.path(), facts, err, false), 1);
     const std::string text = err.str();
     EXPECT_NE(text.find("missing.trk: could not find file"), std::string::npos) << text;
     EXPECT_NE(text.find("empty.trk: could not find file"), std::string::npos) << text;
     EXPECT_NE(text.find("garbage.trk: not a track file"), std::string::npos) << text;
+    EXPECT_NE(text.find("LICENSE: not a track file"), std::string::npos) << text;
     EXPECT_FALSE(QFile::exists(dir.filePath("out/garbage_rl.txt")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out/LICENSE_rl.txt")));
     EXPECT_TRUE(QFile::exists(dir.filePath("out/good_rl.txt")));
     EXPECT_TRUE(QFile::exists(dir.filePath("out/good_centreline.csv")));
     EXPECT_FALSE(QFile::exists(dir.filePath("out/missing_rl.txt")));

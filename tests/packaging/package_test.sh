@@ -101,7 +101,10 @@ png="$home/out/Example.png"
 module=$(grep -xE '\./usr/lib/python3/dist-packages/velmora\.cpython-[^/]*\.so' "$work/list" || true)
 [ -n "$module" ] || fail "the package lacks the Python module in /usr/lib/python3/dist-packages"
 if /usr/bin/python3 -c "import numpy" 2>/dev/null; then
-    PYTHONPATH="$root/usr/lib/python3/dist-packages" run python /usr/bin/python3 -c \
+    # VELMORA_PYTHON_ENV: what a sanitized build's module needs of the
+    # interpreter's environment (its run-time libraries preloaded).
+    read -ra python_env <<<"${VELMORA_PYTHON_ENV:-}"
+    PYTHONPATH="$root/usr/lib/python3/dist-packages" run python env "${python_env[@]}" /usr/bin/python3 -c \
         "import velmora; assert velmora.load('$lib/Tracks/Example.trk').picture().shape == (200, 320, 3)"
 else
     echo "note: no NumPy for /usr/bin/python3 here, so the module was not run"

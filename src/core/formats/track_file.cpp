@@ -240,8 +240,13 @@ bool LooksLikeTrackFile(std::string_view bytes)
     // editor itself can save a path that begins with "Z"; its own files must
     // load again.
     const std::size_t first = line.find_first_not_of(" \t");
-    return line.empty() ||
-           (first != std::string_view::npos && std::string_view("MmZz").find(line[first]) != std::string_view::npos);
+    if (line.empty() || (first != std::string_view::npos && (line[first] == 'Z' || line[first] == 'z')))
+        return true;
+    if (first == std::string_view::npos || (line[first] != 'M' && line[first] != 'm'))
+        return false;
+    // A moveto takes a point: "MIT License" is a text file, not a track.
+    const std::size_t point = line.find_first_not_of(" \t,", first + 1);
+    return point != std::string_view::npos && std::string_view("0123456789+-.").find(line[point]) != std::string_view::npos;
 }
 
 bool ReadTrackFile(std::string_view bytes, TrackModel& model)

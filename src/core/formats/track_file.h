@@ -19,7 +19,8 @@ bool ReadTrackFile(std::string_view bytes, TrackModel& model);
 
 // Whether the bytes can be a track file at all: the first line holds no
 // control byte but tab, and is empty or begins, after blanks, with a moveto
-// ("M" or "m") or a closepath ("Z" or "z", which the editor can save).
+// ("M" or "m" and a number) or a closepath ("Z" or "z", which the editor
+// can save).
 // Anything else would become the path and be saved back as it is.
 bool LooksLikeTrackFile(std::string_view bytes);
 
