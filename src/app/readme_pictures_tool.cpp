@@ -9,6 +9,16 @@
 //   map_raceline.png        the race line over the map's cells, zoomed
 // Usage: velmora_readme_pictures <MAP.yaml> <DATA_FOLDER> <OUT_FOLDER>, DATA_FOLDER the one
 // holding Images/ (the build's bin folder)
+#include "render/image/atomic_save.h"
+#include "render/image/png_write.h"
+#include "render/raceline_layer.h"
+#include "ui/canvas_widget.h"
+#include "ui/image_jobs.h"
+#include "ui/raceline_overlay.h"
+#include "ui/shell.h"
+#include "ui/simulator_export_dialog.h"
+#include "ui/startup.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -22,23 +32,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "render/image/atomic_save.h"
-#include "render/image/png_write.h"
-#include "render/raceline_layer.h"
-#include "ui/canvas_widget.h"
-#include "ui/image_jobs.h"
-#include "ui/raceline_overlay.h"
-#include "ui/shell.h"
-#include "ui/simulator_export_dialog.h"
-#include "ui/startup.h"
-
 namespace velmora {
 namespace {
 
 constexpr QSize kDisplay(1280, 800); // the display the main window is built for
-constexpr int kZoom = 3;    // screen pixels a map cell: a lab track is a few hundred cells across
-constexpr int kMargin = 24; // cells of the map round the race line
-constexpr int kLabelRoom = 60; // more cells on the right, where the lap time's box may reach
+constexpr int kZoom = 3;             // screen pixels a map cell: a lab track is a few hundred cells across
+constexpr int kMargin = 24;          // cells of the map round the race line
+constexpr int kLabelRoom = 60;       // more cells on the right, where the lap time's box may reach
 
 // The part of the map round the line, in map cells; beyond the map's
 // edge it is black.
@@ -60,16 +60,18 @@ QImage LinePicture(const Workspace& ws, const RacelineOverlay& overlay)
     QPainter painter(&picture);
     painter.drawImage(QRect(QPoint(), picture.size()), ws.map->picture.copy(part));
     painter.setRenderHint(QPainter::Antialiasing);
-    const WorldFrame zoomed{ws.frame->metresPerPixel / kZoom, ws.frame->X(part.left()), ws.frame->Y(part.top())};
+    const WorldFrame zoomed{ws.frame->metresPerPixel / kZoom, ws.frame->X(part.left()),
+                            ws.frame->Y(part.top())};
     DrawRaceline(painter, line, zoomed);
     const SpeedRange speeds = SpeedsOf(line);
     const QRectF whole(QPointF(), QSizeF(picture.size()));
     const QRectF legend = SpeedLegendRect(whole);
     DrawSpeedLegendAt(painter, speeds.slowest, speeds.fastest, 1, legend.topLeft());
     const QString text = overlay.Text();
-    DrawRacelineNote(painter,
-                     RacelineLabelRect(whole, RacelineStart(line, zoomed), RacelineNoteSize(text), legend).topLeft(),
-                     text);
+    DrawRacelineNote(
+        painter,
+        RacelineLabelRect(whole, RacelineStart(line, zoomed), RacelineNoteSize(text), legend).topLeft(),
+        text);
     return picture;
 }
 
@@ -80,8 +82,7 @@ void Settle()
 }
 
 // Each round waits for the next event; the end of the work is one.
-template <typename Busy>
-void WaitWhile(Busy busy)
+template <typename Busy> void WaitWhile(Busy busy)
 {
     for (int round = 0; round < 100000 && busy(); ++round)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -90,8 +91,7 @@ void WaitWhile(Busy busy)
 // The next dialog of type Dialog that opens (a command may first read its
 // file in the background), taken as it shows, then answered: `fill` sets it
 // up as the user would first.
-template <typename Dialog, typename Fill>
-void AnswerNextDialog(QImage& grabbed, bool accept, Fill fill)
+template <typename Dialog, typename Fill> void AnswerNextDialog(QImage& grabbed, bool accept, Fill fill)
 {
     auto* watch = new QTimer;
     QObject::connect(watch, &QTimer::timeout, [watch, &grabbed, accept, fill] {

@@ -34,7 +34,8 @@ Status SparesPicture(const OutputChoices& choices, const OutputNames& names, con
 
 } // namespace
 
-OutputNames ExportNames(const TrackJob& job, const QString& folder, const QString& name, const QString& source)
+OutputNames ExportNames(const TrackJob& job, const QString& folder, const QString& name,
+                        const QString& source)
 {
     OutputNames names;
     names.folder = folder;
@@ -70,14 +71,16 @@ Status ExportTrack(const OutputChoices& asked, const TrackJob& job, const Output
         return s;
     const bool canvas = NeedsPicture(choices, OutputPicture::Canvas);
     const bool ground = NeedsPicture(choices, OutputPicture::Ground);
-    const Result<QImage> picture = canvas ? DrawTrackPicture(job, look, OutputPicture::Canvas) : Result<QImage>(QImage());
+    const Result<QImage> picture =
+        canvas ? DrawTrackPicture(job, look, OutputPicture::Canvas) : Result<QImage>(QImage());
     // Without a map the ground is the canvas picture: drawn once.
-    const Result<QImage> groundPicture = !ground                 ? Result<QImage>(QImage())
-                                         : canvas && !job.map ? picture
-                                                              : DrawTrackPicture(job, look, OutputPicture::Ground);
-    return WriteTrackOutputs(choices,
-                             {job.model, job.settings, job.frame, names, picture, groundPicture, &job.sourceEdges},
-                             encodeThreads, facts, warnings, progress, written);
+    const Result<QImage> groundPicture = !ground ? Result<QImage>(QImage())
+                                         : canvas && !job.map
+                                             ? picture
+                                             : DrawTrackPicture(job, look, OutputPicture::Ground);
+    return WriteTrackOutputs(
+        choices, {job.model, job.settings, job.frame, names, picture, groundPicture, &job.sourceEdges},
+        encodeThreads, facts, warnings, progress, written);
 }
 
 } // namespace velmora

@@ -25,7 +25,8 @@ struct ExportLook {
 // The names of the outputs of `job`, written into `folder` after `name`
 // ("track" when empty). `source` is the file the track was read from, which
 // no output writes over; empty for none.
-OutputNames ExportNames(const TrackJob& job, const QString& folder, const QString& name, const QString& source);
+OutputNames ExportNames(const TrackJob& job, const QString& folder, const QString& name,
+                        const QString& source);
 
 // The picture of `job` an output of kind `which` is made from: the canvas
 // as the editor shows it, with a map's picture under the track, or the

@@ -279,32 +279,11 @@ void ImportNumpy()
 
 using namespace velmora;
 
-PYBIND11_MODULE(velmora, m)
+namespace {
+
+// velmora.TrackError and the named tuples the calls answer with.
+void AddTypes(py::module_& m)
 {
-    // Every docstring begins with the call as Python users write it.
-    py::options options;
-    options.disable_function_signatures();
-
-    m.doc() = R"(Velmora's tracks, maps and race lines for Python.
-
-The same code as velmora-export: velmora.load reads a track file (.trk), a
-circuit's centre line (.csv) or an occupancy map (.yaml); velmora.generate
-makes random tracks as velmora-export --generate does. A Track gives its
-centre line, edges, occupancy grid, race line, picture and RL data as NumPy
-arrays and text, and write() writes the tool's files, byte for byte.
-
-Options are the tool's, '-' written '_' (track_width for --track-width);
-a switch is True. A bad value raises ValueError with the tool's message;
-a track that cannot be read, made or written raises velmora.TrackError.
-What the tool would warn of on stderr is a UserWarning.)";
-
-    // NumPy is looked up once, here, with the interpreter's lock held and no
-    // other thread in the module: pybind11 keeps it in a static made on
-    // first use, and two threads making their first array at once would
-    // each wait for the other, one for the static and one for the lock.
-    ImportNumpy();
-    py::array_t<double>(0);
-
     trackError = PyErr_NewExceptionWithDoc(
         "velmora.TrackError", "A track could not be read, made or written; the message is the tool's.",
         PyExc_RuntimeError, nullptr);
@@ -330,7 +309,10 @@ What the tool would warn of on stderr is a UserWarning.)";
     m.add_object("Frame", py::reinterpret_borrow<py::object>(frameType));
     m.add_object("Occupancy", py::reinterpret_borrow<py::object>(occupancyType));
     m.add_object("Raceline", py::reinterpret_borrow<py::object>(racelineType));
+}
 
+void AddTrack(py::module_& m)
+{
     py::class_<ModuleTrack, std::shared_ptr<ModuleTrack>>(
         m, "Track",
         "One track in memory, read by velmora.load or made by "
@@ -368,7 +350,8 @@ What the tool would warn of on stderr is a UserWarning.)";
             "car the track's frame file names, else the first shipped one. heading_zero='north' measures psi "
             "from +y. Made afresh on every call.")
         .def("picture", &Picture,
-             "picture() -> (H, W, 3) uint8 array\n\nThe canvas picture as the png output draws it, RGB: a map's picture under the track.")
+             "picture() -> (H, W, 3) uint8 array\n\nThe canvas picture as the png output draws it, RGB: a "
+             "map's picture under the track.")
         .def("rl_data", &RLData, "rl_data() -> str\n\nThe RL data, the text of NAME_rl.txt.")
         .def(
             "write", &WriteFiles, py::arg("out_dir"), py::arg("outputs"),
@@ -377,7 +360,10 @@ What the tool would warn of on stderr is a UserWarning.)";
             "made if missing, as velmora-export --out-dir out_dir --OUTPUT ... does, byte for byte; all of "
             "them or none. Returns the paths of the files and folders written.")
         .def("__repr__", &Repr);
+}
 
+void AddFunctions(py::module_& m)
+{
     m.def(
         "load", &Load, py::arg("path"),
         "load(path, **options) -> velmora.Track\n\n"
@@ -397,4 +383,37 @@ What the tool would warn of on stderr is a UserWarning.)";
     m.def("outputs", &OutputList,
           "outputs() -> dict\n\nEvery output write() can make, by its name, with the files it writes "
           "(NAME standing for the track's name).");
+}
+
+} // namespace
+
+PYBIND11_MODULE(velmora, m)
+{
+    // Every docstring begins with the call as Python users write it.
+    py::options options;
+    options.disable_function_signatures();
+
+    m.doc() = R"(Velmora's tracks, maps and race lines for Python.
+
+The same code as velmora-export: velmora.load reads a track file (.trk), a
+circuit's centre line (.csv) or an occupancy map (.yaml); velmora.generate
+makes random tracks as velmora-export --generate does. A Track gives its
+centre line, edges, occupancy grid, race line, picture and RL data as NumPy
+arrays and text, and write() writes the tool's files, byte for byte.
+
+Options are the tool's, '-' written '_' (track_width for --track-width);
+a switch is True. A bad value raises ValueError with the tool's message;
+a track that cannot be read, made or written raises velmora.TrackError.
+What the tool would warn of on stderr is a UserWarning.)";
+
+    // NumPy is looked up once, here, with the interpreter's lock held and no
+    // other thread in the module: pybind11 keeps it in a static made on
+    // first use, and two threads making their first array at once would
+    // each wait for the other, one for the static and one for the lock.
+    ImportNumpy();
+    py::array_t<double>(0);
+
+    AddTypes(m);
+    AddTrack(m);
+    AddFunctions(m);
 }

@@ -246,7 +246,8 @@ bool LooksLikeTrackFile(std::string_view bytes)
         return false;
     // A moveto takes a point: "MIT License" is a text file, not a track.
     const std::size_t point = line.find_first_not_of(" \t,", first + 1);
-    return point != std::string_view::npos && std::string_view("0123456789+-.").find(line[point]) != std::string_view::npos;
+    return point != std::string_view::npos &&
+           std::string_view("0123456789+-.").find(line[point]) != std::string_view::npos;
 }
 
 bool ReadTrackFile(std::string_view bytes, TrackModel& model)
