@@ -85,9 +85,16 @@ std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QStr
                           std::string_view trackBytes)
 {
     world.trackChecksum = TrackChecksum(trackBytes);
-    // A map's walls are not kept: a map track read back keeps to its drawn
-    // width, as any drawn track does.
-    world.edges = edges && !edges->walls ? *edges : SourceEdges{};
+    // A map's walls are found on its map again, as the import found them:
+    // the file keeps only the speck size they were found with. Without the
+    // map named, a map track's edges are not kept: it reads back as a
+    // drawn track.
+    const bool keep = edges && (!edges->walls || !world.map.empty());
+    world.edges = keep ? *edges : SourceEdges{};
+    world.edges.walls = nullptr;
+    world.wallsMinObstacleCells.reset();
+    if (keep && edges->walls)
+        world.wallsMinObstacleCells = edges->walls->minObstacleCells;
     const QString framePath = FramePath(trackPath);
     if (IsFileName(world.vehicle))
         world.vehicle = ToFrameFolder(framePath, world.vehicle);

@@ -27,8 +27,9 @@ Result<std::optional<FrameInput>> ReadFrameBeside(const QString& trackPath, std:
 
 // The frame file's text for a track written at `trackPath` as `trackBytes`:
 // the track's checksum, by which it knows its track; a vehicle file and the
-// map named relative to the frame file's folder; a circuit's own edges,
-// when given (a map's walls are not kept: the map itself is named).
+// map named relative to the frame file's folder; a circuit's or a map's
+// own edges, when given (of a map's walls only what finds them on the map
+// again: the map itself is named).
 std::string FrameFileText(TrackWorld world, const SourceEdges* edges, const QString& trackPath,
                           std::string_view trackBytes);
 

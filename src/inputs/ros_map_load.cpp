@@ -117,12 +117,18 @@ Result<MapUnderlay> UnderlayOf(const LoadedMap& map)
     return under;
 }
 
-Result<MapUnderlay> LoadMapUnderlay(const QString& yamlPath)
+Result<MapReadBack> LoadMapUnderlay(const QString& yamlPath, std::optional<int> wallsMinObstacleCells)
 {
     const Result<LoadedMap> map = LoadRosMap(yamlPath);
     if (!map)
         return Fail(yamlPath.toStdString() + ": " + map.error());
-    return UnderlayOf(*map);
+    Result<MapUnderlay> under = UnderlayOf(*map);
+    if (!under)
+        return Fail(under.error());
+    MapReadBack back{std::move(*under), nullptr};
+    if (wallsMinObstacleCells)
+        back.walls = MapWallsOf(map->image, map->info, *wallsMinObstacleCells);
+    return back;
 }
 
 } // namespace velmora

@@ -3,10 +3,13 @@
 #include "core/formats/ros_map_yaml_read.h"
 #include "core/mapin/grey_image.h"
 #include "core/mapin/map_centreline.h"
+#include "core/raceline/map_walls.h"
 #include "core/result.h"
 
 #include <QImage>
 #include <QString>
+#include <memory>
+#include <optional>
 
 namespace velmora {
 
@@ -48,8 +51,15 @@ struct MapUnderlay {
 };
 // Fails only when there is no memory for the picture.
 Result<MapUnderlay> UnderlayOf(const LoadedMap& map);
-// The map at `yamlPath`, read as Import Map reads it; the failure names
-// the file and says why.
-Result<MapUnderlay> LoadMapUnderlay(const QString& yamlPath);
+// A track file's map read back: its picture, and the walls the import
+// found on it, when asked for.
+struct MapReadBack {
+    MapUnderlay underlay;
+    std::shared_ptr<const MapWalls> walls; // null unless asked for
+};
+// The map at `yamlPath`, read as Import Map reads it, and with
+// `wallsMinObstacleCells` its walls as the import finds them with that
+// speck size (MapWallsOf); the failure names the file and says why.
+Result<MapReadBack> LoadMapUnderlay(const QString& yamlPath, std::optional<int> wallsMinObstacleCells);
 
 } // namespace velmora

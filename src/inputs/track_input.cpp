@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <memory>
 
 namespace velmora {
 
@@ -22,20 +23,23 @@ std::string_view View(const QByteArray& bytes)
 }
 
 // The map a frame file names lies under the track again, as Import Map
-// put it: the canvas is the map's, a cell a pixel. A map that cannot be
-// read refuses the track, as a frame file that cannot be read does: its
-// pictures would be drawn without the map, on another canvas.
-Status ApplyFrameMap(const FrameInput& in, TrackJob& job)
+// put it: the canvas is the map's, a cell a pixel; a map track's edges get
+// its walls back. A map that cannot be read refuses the track, as a frame
+// file that cannot be read does: its pictures would be drawn without the
+// map, on another canvas.
+Status ApplyFrameMap(const FrameInput& in, TrackJob& job, std::shared_ptr<const MapWalls>& walls)
 {
     if (in.world.map.empty())
         return {};
-    Result<MapUnderlay> under = LoadMapUnderlay(QString::fromStdString(in.world.map));
-    if (!under)
-        return Fail(in.path.toStdString() + ": the map it names could not be read: " + under.error());
-    job.settings.CanvasWidth = under->picture.width();
-    job.settings.CanvasHeight = under->picture.height();
-    job.sourcePicture = under->picturePath;
-    job.map = std::move(*under);
+    Result<MapReadBack> read = LoadMapUnderlay(QString::fromStdString(in.world.map), in.world.wallsMinObstacleCells);
+    if (!read)
+        return Fail(in.path.toStdString() + ": the map it names could not be read: " + read.error());
+    MapUnderlay& under = read->underlay;
+    job.settings.CanvasWidth = under.picture.width();
+    job.settings.CanvasHeight = under.picture.height();
+    job.sourcePicture = under.picturePath;
+    job.map = std::move(under);
+    walls = std::move(read->walls);
     return {};
 }
 
@@ -65,12 +69,16 @@ Status ApplyFrame(const InputOptions& o, const FrameInput& in, TrackJob& job)
         job.settings.TrackWidth = TrackWidthPixels(world);
     job.hasWorld = true;
     job.vehicleName = world.vehicle;
-    if (Status s = ApplyFrameMap(in, job); !s)
+    std::shared_ptr<const MapWalls> walls;
+    if (Status s = ApplyFrameMap(in, job, walls); !s)
         return s;
-    // A circuit's edges lie where the file's frame puts the track: moved
-    // or scaled by the options, the track no longer lies on them.
-    if (!o.scaleGiven && !o.originGiven)
+    // A circuit's or map's edges lie where the file's frame puts the
+    // track: moved or scaled by the options, the track no longer lies on
+    // them.
+    if (!o.scaleGiven && !o.originGiven) {
         job.sourceEdges = world.edges;
+        job.sourceEdges.walls = std::move(walls);
+    }
     if (o.loadVehicle && o.vehicle) {
         wins("--vehicle");
     } else if (o.loadVehicle) {

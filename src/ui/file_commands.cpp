@@ -110,24 +110,32 @@ void UsePreferredTrack(Workspace& ws, const Prompts& prompts)
 }
 
 // The map a loaded track's frame file names lies under it again, on the
-// map's canvas, as Import Map put it. A map that cannot be read is told;
-// the track stays loaded, drawn on the preferred canvas without it.
-void LoadTrackMap(Workspace& ws, const Prompts& prompts, const std::string& map)
+// map's canvas, as Import Map put it, and a map track's edges get its
+// walls back. A map that cannot be read is told; the track stays loaded,
+// drawn on the preferred canvas without it, and a map track's edges go
+// with it (without the walls they bound, it is a drawn track).
+void LoadTrackMap(Workspace& ws, const Prompts& prompts, const TrackWorld& world)
 {
-    Result<MapUnderlay> under = LoadMapUnderlay(FromStd(map));
-    if (!under) {
-        ReportError(prompts, "the track is loaded without its map's picture: " + FromStd(under.error()));
+    Result<MapReadBack> read = LoadMapUnderlay(FromStd(world.map), world.wallsMinObstacleCells);
+    if (!read) {
+        ReportError(prompts, "the track is loaded without its map's picture: " + FromStd(read.error()));
         ws.editor.view.status1 += ", without its map's picture";
+        KeepCircuitEdges(ws, world.wallsMinObstacleCells ? SourceEdges{} : world.edges);
         return;
     }
-    ws.settings.CanvasWidth = under->picture.width();
-    ws.settings.CanvasHeight = under->picture.height();
+    MapUnderlay& under = read->underlay;
+    ws.settings.CanvasWidth = under.picture.width();
+    ws.settings.CanvasHeight = under.picture.height();
     if (!FitCanvasPicture(ws)) {
         UsePreferredTrack(ws, prompts);
         ReportError(prompts, "the track is loaded without its map's picture: no memory for a canvas that large");
+        KeepCircuitEdges(ws, world.wallsMinObstacleCells ? SourceEdges{} : world.edges);
         return;
     }
-    ws.map = std::move(*under);
+    ws.map = std::move(under);
+    SourceEdges edges = world.edges;
+    edges.walls = std::move(read->walls);
+    KeepCircuitEdges(ws, edges);
     ws.editor.view.status1 += ", on its map";
 }
 
@@ -151,10 +159,11 @@ void LoadTrackWorld(Workspace& ws, const Prompts& prompts, const QString& trackP
     ws.vehicle = world.vehicle;
     // The redraw the load asked for is still to come: it draws this width.
     ws.settings.TrackWidth = TrackWidthPixels(world);
-    KeepCircuitEdges(ws, world.edges);
     ws.editor.view.status1 += ", with its world frame";
-    if (!world.map.empty())
-        LoadTrackMap(ws, prompts, world.map);
+    if (world.map.empty())
+        KeepCircuitEdges(ws, world.edges);
+    else
+        LoadTrackMap(ws, prompts, world);
 }
 
 // How an export ends once its picture is written, or could not be.

@@ -353,13 +353,26 @@ TEST_F(TrackWorldExport, AMapsPictureLiesUnderItsTrackAndComesBackWithIt)
         EXPECT_TRUE(ReadAll(before + "/t_frame.yaml").contains("\nmap: \"maps/m.yaml\"\n"));
         ASSERT_TRUE(QDir().rename(before, after));
         QStringList boxes;
-        EXPECT_TRUE(Loaded(after + "/t.trk", boxes).canvas == imported.canvas);
+        const Workspace back = Loaded(after + "/t.trk", boxes);
+        EXPECT_TRUE(back.canvas == imported.canvas);
         EXPECT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
+        // The map track's own edges come back whole: the line and widths the
+        // import measured, and the walls it found on the map.
+        const std::shared_ptr<const SourceEdges> edges = CircuitEdgesNow(imported), again = CircuitEdgesNow(back);
+        ASSERT_TRUE(edges && edges->walls && again && again->walls);
+        EXPECT_TRUE(again->rowWidths && again->closed);
+        EXPECT_EQ(again->widthRight, edges->widthRight);
+        EXPECT_EQ(again->widthLeft, edges->widthLeft);
+        EXPECT_TRUE(std::equal(again->centre.begin(), again->centre.end(), edges->centre.begin(), edges->centre.end(),
+                               [](WorldPoint a, WorldPoint b) { return a.x == b.x && a.y == b.y; }));
+        EXPECT_TRUE(again->walls->freeCells.cells == edges->walls->freeCells.cells);
+        EXPECT_EQ(again->walls->minObstacleCells, edges->walls->minObstacleCells);
 
         ASSERT_TRUE(QFile::remove(after + picture));
         const Workspace without = Loaded(after + "/t.trk", boxes);
         EXPECT_EQ(without.editor.model.TrackPath, imported.editor.model.TrackPath);
         EXPECT_TRUE(without.frame && !without.map && without.canvas.size() == QSize(1600, 1200));
+        EXPECT_EQ(CircuitEdgesNow(without), nullptr); // without its walls, a drawn track
         EXPECT_TRUE(boxes.size() == 1 && boxes[0].startsWith("the track is loaded without its map's picture: ") &&
                     boxes[0].endsWith(picture + ": could not find file"))
             << boxes.join('\n').toStdString();

@@ -49,14 +49,11 @@ std::string YamlAt(const YAML::Node& node)
     return LineOf(node.Mark());
 }
 
-Result<YAML::Node> LoadYamlMap(std::string_view text)
+Result<YAML::Node> LoadYamlMap(std::string_view text, std::size_t maxBytes)
 {
-    // The files read are a few lines; the library's node tree for a huge one
-    // would take many times its size.
-    constexpr std::size_t kMaxBytes = 1 << 20;
-    if (text.size() > kMaxBytes)
-        return Fail("the file is " + std::to_string(text.size()) + " bytes; a YAML description of a few lines is at most " +
-                    std::to_string(kMaxBytes));
+    if (text.size() > maxBytes)
+        return Fail("the file is " + std::to_string(text.size()) + " bytes; at most " + std::to_string(maxBytes) +
+                    " are read");
     if (Status s = NoControlBytes(text); !s)
         return Fail(s.error());
     YAML::Node doc;

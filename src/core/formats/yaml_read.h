@@ -18,8 +18,10 @@ std::string YamlAt(const YAML::Node& node);
 
 // The document's top level as keys and values. An empty document gives an
 // empty map; anything else that is not one, text the library cannot parse
-// or control bytes fail with the line, and more than 1 MiB fails whole.
-Result<YAML::Node> LoadYamlMap(std::string_view text);
+// or control bytes fail with the line, and more than `maxBytes` fails
+// whole: the library's node tree takes many times the file's size.
+inline constexpr std::size_t kYamlDescriptionBytes = 1 << 20; // a description of a few lines
+Result<YAML::Node> LoadYamlMap(std::string_view text, std::size_t maxBytes = kYamlDescriptionBytes);
 
 // The first key that stands twice in the map, as a failure; the library
 // would quietly take the first.

@@ -13,12 +13,18 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
 namespace velmora {
 
 namespace {
+
+// A map track's edges are a row per cell along its loop: some 85 bytes a
+// row, so this holds a loop of some 190,000 cells, round the largest map
+// canvas; the library's node tree takes many times the file's size.
+constexpr std::size_t kFrameFileBytes = 16 << 20;
 
 constexpr std::array<std::string_view, 4> kKeys = {"resolution", "origin", "track_width_m", "vehicle"};
 constexpr std::array<std::string_view, 3> kOptionalKeys = {"track_fnv1a64", "map", "edges"};
@@ -45,30 +51,79 @@ Status ReadEdgeRow(const YAML::Node& row, SourceEdges& edges)
     return {};
 }
 
-Status ReadEdges(const YAML::Node& value, SourceEdges& edges)
+Result<bool> ReadFlag(const YAML::Node& value, std::string_view key)
 {
-    const YAML::Node closed = value.IsMap() ? value["closed"] : YAML::Node();
-    const YAML::Node rows = value.IsMap() ? value["rows"] : YAML::Node();
-    if (!closed || !rows || !rows.IsSequence() || value.size() != 2)
-        return Fail(YamlAt(value) + "edges must give closed (true or false) and rows");
-    const Result<std::string> flag = YamlString(closed, "closed");
+    const Result<std::string> flag = YamlString(value, key);
     if (!flag || (*flag != "true" && *flag != "false"))
-        return Fail(YamlAt(closed) + "closed must be true or false");
-    edges.closed = *flag == "true";
-    for (const YAML::Node& row : rows)
-        if (Status s = ReadEdgeRow(row, edges); !s)
-            return s;
-    if (edges.empty())
-        return Fail(YamlAt(rows) + "edges need at least 2 rows");
+        return Fail(YamlAt(value) + std::string(key) + " must be true or false");
+    return *flag == "true";
+}
+
+// The smallest obstacle the map's walls were found with, in whole cells.
+Status ReadWalls(const YAML::Node& value, TrackWorld& world)
+{
+    const Result<double> cells = YamlNumber(value, "walls_min_obstacle_cells");
+    if (!cells)
+        return Fail(cells.error());
+    if (!(*cells >= 0 && *cells <= std::numeric_limits<int>::max() && *cells == std::floor(*cells)))
+        return Fail(YamlAt(value) + "walls_min_obstacle_cells must be a whole number of cells, not " +
+                    QuotedField(value.Scalar()));
+    world.wallsMinObstacleCells = int(*cells);
     return {};
 }
 
-std::string EdgesYaml(const SourceEdges& edges)
+Status ReadEdgeKey(const std::string& key, const YAML::Node& value, TrackWorld& world)
 {
+    SourceEdges& edges = world.edges;
+    if (key == "rows") {
+        if (!value.IsSequence())
+            return Fail(YamlAt(value) + "rows must be a list of [x, y, width right, width left]");
+        for (const YAML::Node& row : value)
+            if (Status s = ReadEdgeRow(row, edges); !s)
+                return s;
+        if (edges.empty())
+            return Fail(YamlAt(value) + "edges need at least 2 rows");
+        return {};
+    }
+    if (key == "walls_min_obstacle_cells")
+        return ReadWalls(value, world);
+    const Result<bool> flag = ReadFlag(value, key);
+    if (!flag)
+        return Fail(flag.error());
+    (key == "closed" ? edges.closed : edges.rowWidths) = *flag;
+    return {};
+}
+
+Status ReadEdges(const YAML::Node& value, TrackWorld& world)
+{
+    static constexpr std::array<std::string_view, 4> kEdgeKeys = {"closed", "rows", "row_widths",
+                                                                  "walls_min_obstacle_cells"};
+    if (!value.IsMap() || !value["closed"] || !value["rows"])
+        return Fail(YamlAt(value) + "edges must give closed (true or false) and rows");
+    if (Status s = KeysOnce(value); !s)
+        return s;
+    for (const auto& entry : value) {
+        const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
+        if (std::find(kEdgeKeys.begin(), kEdgeKeys.end(), key) == kEdgeKeys.end())
+            return Fail(YamlAt(entry.first) + "unknown key " + QuotedField(key) +
+                        " in edges (closed, row_widths, walls_min_obstacle_cells and rows are read)");
+        if (Status s = ReadEdgeKey(key, entry.second, world); !s)
+            return s;
+    }
+    return {};
+}
+
+std::string EdgesYaml(const TrackWorld& world)
+{
+    const SourceEdges& edges = world.edges;
     if (edges.empty())
         return {};
-    std::string text = std::string("edges:\n  closed: ") + (edges.closed ? "true" : "false") +
-                       "\n  # x, y, width right, width left, in metres\n  rows:\n";
+    std::string text = std::string("edges:\n  closed: ") + (edges.closed ? "true" : "false") + "\n";
+    if (edges.rowWidths)
+        text += "  row_widths: true\n";
+    if (world.wallsMinObstacleCells)
+        text += "  walls_min_obstacle_cells: " + std::to_string(*world.wallsMinObstacleCells) + "\n";
+    text += "  # x, y, width right, width left, in metres\n  rows:\n";
     for (std::size_t i = 0; i < edges.centre.size(); ++i)
         text += "  - [" + YamlFloat(edges.centre[i].x) + ", " + YamlFloat(edges.centre[i].y) + ", " +
                 YamlFloat(edges.widthRight[i]) + ", " + YamlFloat(edges.widthLeft[i]) + "]\n";
@@ -101,7 +156,7 @@ Status ReadOrigin(const YAML::Node& value, WorldFrame& frame)
 Status ReadValue(std::string_view key, const YAML::Node& value, const std::string& at, TrackWorld& world)
 {
     if (key == "edges")
-        return ReadEdges(value, world.edges);
+        return ReadEdges(value, world);
     if (key == "track_fnv1a64") {
         Result<std::string> sum = YamlString(value, key);
         if (!sum)
@@ -149,12 +204,12 @@ std::string TrackWorldYaml(const TrackWorld& w)
            YamlFloat(w.frame.originY) + ", 0.0]\n" + "track_width_m: " + YamlFloat(w.trackWidthM) + "\n" +
            "vehicle: " + YamlText(w.vehicle) + "\n" +
            (w.trackChecksum.empty() ? "" : "track_fnv1a64: \"" + w.trackChecksum + "\"\n") +
-           (w.map.empty() ? "" : "map: " + YamlText(w.map) + "\n") + EdgesYaml(w.edges);
+           (w.map.empty() ? "" : "map: " + YamlText(w.map) + "\n") + EdgesYaml(w);
 }
 
 Result<TrackWorld> ReadTrackWorld(std::string_view bytes)
 {
-    const Result<YAML::Node> doc = LoadYamlMap(bytes);
+    const Result<YAML::Node> doc = LoadYamlMap(bytes, kFrameFileBytes);
     if (!doc)
         return Fail(doc.error());
     if (Status s = KeysOnce(*doc); !s)
@@ -171,6 +226,8 @@ Result<TrackWorld> ReadTrackWorld(std::string_view bytes)
     for (const std::string_view key : kKeys)
         if (!(*doc)[std::string(key)])
             return Fail("no " + std::string(key) + " is given");
+    if (world.wallsMinObstacleCells && world.map.empty())
+        return Fail("the edges' walls_min_obstacle_cells needs the map the walls are found on: no map is given");
     const double pixels = TrackWidthPixels(world);
     if (!(pixels >= 1 && pixels <= kMaxCanvasSide))
         return Fail("track_width_m makes the track " + FormatShortest(pixels) + " pixels wide at " +

@@ -132,6 +132,13 @@ WorldFrame MapFrame(const RosMapInfo& info, int height)
     return {info.resolution, info.originX, info.originY + height * info.resolution};
 }
 
+CellMask MapFreeCells(const GreyImage& image, const RosMapInfo& info, int minObstacleCells)
+{
+    CellMask freeCells = FreeCells(image, info);
+    FillSmallGroups(freeCells, minObstacleCells);
+    return freeCells;
+}
+
 Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapInfo& info,
                                            const MapTrackOptions& o)
 {
@@ -143,14 +150,13 @@ Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapI
     out.width = image.width;
     out.height = image.height;
     const WorldFrame& f = out.frame;
-    CellMask freeCells = FreeCells(image, info);
     // Held to the map's size before it becomes a whole number of cells: a
     // speck wider than the map is no speck, and a fine resolution must not
     // make the count overflow.
     const double across = o.minObstacle > 0 ? std::ceil(o.minObstacle / info.resolution - 1e-9)
                                             : double(kDefaultMinObstacleCells);
     const int minAcross = int(std::min(across, double(std::max(image.width, image.height)) + 1));
-    FillSmallGroups(freeCells, minAcross);
+    CellMask freeCells = MapFreeCells(image, info, minAcross);
     RingSearch search;
     search.startGiven = o.startGiven;
     search.startX = (o.startX - f.originX) / f.metresPerPixel;
@@ -170,6 +176,7 @@ Result<MapCentreline> ExtractMapCentreline(const GreyImage& image, const RosMapI
     out.points = Directed(loop, o, search.startX, search.startY);
     out.note = Note(*ring, out, info.resolution);
     out.freeCells = std::move(freeCells);
+    out.minObstacleCells = minAcross;
     return out;
 }
 

@@ -49,11 +49,20 @@ struct MapCentreline {
     // than the minimum obstacle made free): every other cell is a wall the
     // race line keeps off.
     CellMask freeCells;
+    // The size below which specks were made free, in cells across: the
+    // walls are MapFreeCells of the map with it.
+    int minObstacleCells = 0;
 };
 
 // The world frame of a map `height` cells high: the YAML's origin is the
 // picture's lower-left corner.
 WorldFrame MapFrame(const RosMapInfo& info, int height);
+
+// The map's free cells by its own thresholds, specks of wall fewer than
+// `minObstacleCells` across made free: where the track is found, and
+// whatever else is a wall to the race line. A track file's map reads back
+// its walls through this, with the size the import used.
+CellMask MapFreeCells(const GreyImage& image, const RosMapInfo& info, int minObstacleCells);
 
 // The centre line of the ring of free space round the start: the medial line
 // between its walls, resampled to a point per pixel and smoothed over a few

@@ -77,12 +77,18 @@ SourceEdges MapEdges(const MapCentreline& line, bool rowWidths)
         e.widthLeft.push_back(f.Metres(p.left));
     }
     if (!line.freeCells.cells.empty())
-        e.walls = std::make_shared<const MapWalls>(MapWalls{line.freeCells, f});
+        e.walls = std::make_shared<const MapWalls>(MapWalls{line.freeCells, f, line.minObstacleCells});
     e.rowWidths = rowWidths;
     return e;
 }
 
 } // namespace
+
+std::shared_ptr<const MapWalls> MapWallsOf(const GreyImage& image, const RosMapInfo& info, int minObstacleCells)
+{
+    return std::make_shared<const MapWalls>(
+        MapWalls{MapFreeCells(image, info, minObstacleCells), MapFrame(info, image.height), minObstacleCells});
+}
 
 Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line,
                                                const CentrelineImportOptions& options)

@@ -2,6 +2,9 @@
 
 #include "core/inputs/centreline_import.h"
 #include "core/mapin/map_centreline.h"
+#include "core/raceline/map_walls.h"
+
+#include <memory>
 
 namespace velmora {
 
@@ -14,5 +17,10 @@ namespace velmora {
 // measured at each point, which are the track's own with trackWidthFromFile,
 // and the map's walls.
 Result<ImportedCentreline> ImportMapCentreline(const MapCentreline& line, const CentrelineImportOptions& options);
+
+// The walls the import gives the track it finds on this map, specks fewer
+// than `minObstacleCells` across left out, as a track file read back has
+// them.
+std::shared_ptr<const MapWalls> MapWallsOf(const GreyImage& image, const RosMapInfo& info, int minObstacleCells);
 
 } // namespace velmora

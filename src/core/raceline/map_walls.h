@@ -13,6 +13,9 @@ namespace velmora {
 struct MapWalls {
     CellMask freeCells;
     WorldFrame frame;
+    // Specks fewer cells across than this were left out: what a track file
+    // keeps, to find the same walls on its map again.
+    int minObstacleCells = 0;
 };
 
 // Fits the corridor to the map, a wall cell taken as the square it is. At

@@ -53,6 +53,8 @@ void ExpectSame(const TrackWorld& a, const TrackWorld& b)
     EXPECT_EQ(a.trackChecksum, b.trackChecksum);
     EXPECT_EQ(a.map, b.map);
     EXPECT_EQ(a.edges.closed, b.edges.closed);
+    EXPECT_EQ(a.edges.rowWidths, b.edges.rowWidths);
+    EXPECT_EQ(a.wallsMinObstacleCells, b.wallsMinObstacleCells);
     EXPECT_EQ(a.edges.widthRight, b.edges.widthRight);
     EXPECT_EQ(a.edges.widthLeft, b.edges.widthLeft);
     ASSERT_EQ(a.edges.centre.size(), b.edges.centre.size());
@@ -85,7 +87,11 @@ TEST(TrackWorldFile, RoundTripsThroughAFile)
     awkward.edges = {{{-412.5, 1790.1 + 1e-9}, {0.1 + 0.2, -3}, {7, 1.0 / 3}}, {5.2, 0, 1e-3}, {5.0, 2.5, 1.0 / 7}, false};
     TrackWorld plain;
     plain.trackWidthM = 2.1;
-    for (const TrackWorld& world : {Monza(), plain, awkward}) {
+    // A map track's: the widths are the track's, its walls found on the map.
+    TrackWorld mapped = awkward;
+    mapped.edges.rowWidths = true;
+    mapped.wallsMinObstacleCells = 0;
+    for (const TrackWorld& world : {Monza(), plain, awkward, mapped}) {
         const auto path = folder / "Track_frame.yaml";
         std::ofstream(path, std::ios::binary) << TrackWorldYaml(world);
         const Result<TrackWorld> read = ReadTrackWorld(ReadBack(path));
@@ -152,6 +158,18 @@ TEST(TrackWorldFile, RefusesWhatItCannotReadNamingTheLine)
          "line 6: closed must be true or false"},
         {good + "edges:\n  closed: true\n  rows:\n  - [1.0, 2.0, 3.0, 1.0]\n", "line 8: edges need at least 2 rows"},
         {good + "edges: [1, 2]\n", "line 5: edges must give closed"},
+        {good + "edges:\n  closed: true\n  rows: 1\n", "line 7: rows must be a list"},
+        {good + "edges:\n  closed: true\n  row_widths: yes\n  rows:\n  - [1.0, 2.0, 3.0, 1.0]\n",
+         "line 7: row_widths must be true or false"},
+        {good + "edges:\n  closed: true\n  walls: 3\n  rows:\n  - [1.0, 2.0, 3.0, 1.0]\n",
+         "line 7: unknown key \"walls\" in edges"},
+        {good + "map: m.yaml\nedges:\n  closed: true\n  walls_min_obstacle_cells: 2.5\n  rows:\n"
+                "  - [1.0, 2.0, 3.0, 1.0]\n  - [1.0, 3.0, 3.0, 3.0]\n",
+         "line 8: walls_min_obstacle_cells must be a whole number of cells, not \"2.5\""},
+        {good + "edges:\n  closed: true\n  walls_min_obstacle_cells: 3\n  rows:\n"
+                "  - [1.0, 2.0, 3.0, 1.0]\n  - [1.0, 3.0, 3.0, 3.0]\n",
+         "the edges' walls_min_obstacle_cells needs the map"},
+        {good + "edges:\n  closed: true\n  closed: false\n  rows:\n", "line 7: closed is given twice"},
         {good + "map:\n", "line 5: map must name a map's description"},
         {good + "map: \"\"\n", "line 5: map must name a map's description"},
         {good + "map: hangar.yaml\nmap: berlin.yaml\n", "line 6: map is given twice"},

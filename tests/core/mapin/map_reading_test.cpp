@@ -96,7 +96,7 @@ TEST(RosMapYamlRead, RefusesWhatItCannotTakeNamingKeyAndLine)
         {good + "  indented: 1\n", "line 8: not YAML: illegal map value"},
         {"- image: lab.pgm\n", "line 1: expected \"key: value\" lines"},
         {std::string("image: lab.pgm\0\n", 16), "line 1: not YAML: a control byte (0)"},
-        {good + "# " + std::string(1 << 20, 'x') + "\n", "bytes; a YAML description of a few lines is at most 1048576"},
+        {good + "# " + std::string(1 << 20, 'x') + "\n", "bytes; at most 1048576 are read"},
     };
     for (const auto& c : cases) {
         const Result<RosMapInfo> info = ReadRosMapYaml(c.text);
