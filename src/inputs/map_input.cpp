@@ -4,7 +4,6 @@
 #include "inputs/ros_map_load.h"
 #include "inputs/track_input.h"
 
-
 namespace velmora {
 
 namespace {
@@ -51,11 +50,11 @@ Result<TrackJob> PlaceMapTrack(const InputOptions& o, const Settings& base, cons
     job.settings.CanvasHeight = line->height;
     job.frame = imported->frame;
     job.hasWorld = true;
-    job.sourcePicture = map.imagePath;
     job.sourceEdges = std::move(imported->sourceEdges);
     job.note = (line->note.empty() ? "" : line->note + "; ") + "map " + std::to_string(line->width) + " x " +
-               std::to_string(line->height) + " cells of " + FormatSignificant(job.frame.metresPerPixel, kShownDigits) +
-               " m, track width " + FormatSignificant(imported->trackWidth, kShownDigits) + " px" +
+               std::to_string(line->height) + " cells of " +
+               FormatSignificant(job.frame.metresPerPixel, kShownDigits) + " m, track width " +
+               FormatSignificant(imported->trackWidth, kShownDigits) + " px" +
                (io.trackWidthFromFile ? " (the median measured on the map)" : "");
     return job;
 }

@@ -31,13 +31,13 @@ Status ApplyFrameMap(const FrameInput& in, TrackJob& job, std::shared_ptr<const 
 {
     if (in.world.map.empty())
         return {};
-    Result<MapReadBack> read = LoadMapUnderlay(QString::fromStdString(in.world.map), in.world.wallsMinObstacleCells);
+    Result<MapReadBack> read =
+        LoadMapUnderlay(QString::fromStdString(in.world.map), in.world.wallsMinObstacleCells);
     if (!read)
         return Fail(in.path.toStdString() + ": the map it names could not be read: " + read.error());
     MapUnderlay& under = read->underlay;
     job.settings.CanvasWidth = under.picture.width();
     job.settings.CanvasHeight = under.picture.height();
-    job.sourcePicture = under.picturePath;
     job.map = std::move(under);
     walls = std::move(read->walls);
     return {};
@@ -88,8 +88,9 @@ Status ApplyFrame(const InputOptions& o, const FrameInput& in, TrackJob& job)
         job.vehicle = std::move(*car);
     }
     job.note = "world frame from " + QFileInfo(in.path).fileName().toStdString() + ": scale " +
-               FormatSignificant(job.frame.metresPerPixel, kShownDigits) + " m per pixel, origin " + OriginText(job.frame) +
-               " m, track width " + FormatSignificant(job.settings.TrackWidth, kShownDigits) + " px" +
+               FormatSignificant(job.frame.metresPerPixel, kShownDigits) + " m per pixel, origin " +
+               OriginText(job.frame) + " m, track width " +
+               FormatSignificant(job.settings.TrackWidth, kShownDigits) + " px" +
                (given.empty() ? "" : " (" + given + " as given, over the file's)");
     return {};
 }

@@ -24,11 +24,11 @@ namespace velmora {
 // the source itself (a circuit's widths, a frame file's world) or from the
 // defaults.
 struct InputOptions {
-    WorldFrame frame;          // the frame of a track that brings none
-    bool scaleGiven = false;   // the frame's scale wins over the source's
-    bool originGiven = false;  // the frame's origin wins over the source's
-    bool open = false;         // circuits: leave the track open
-    double trackWidth = 0;     // pixels; 0: none given
+    WorldFrame frame;            // the frame of a track that brings none
+    bool scaleGiven = false;     // the frame's scale wins over the source's
+    bool originGiven = false;    // the frame's origin wins over the source's
+    bool open = false;           // circuits: leave the track open
+    double trackWidth = 0;       // pixels; 0: none given
     double trackWidthMetres = 0; // above 0: this wide at whatever scale the track gets
     bool trackWidthFromCsv = false;
     // A circuit that gives no widths, with no width given, is drawn this
@@ -65,10 +65,9 @@ struct TrackJob {
     // here; empty when no frame file names one. Kept even when not read, so
     // that a track file written again names the same car.
     std::string vehicleName;
-    // An occupancy map's picture, which no output may write over.
-    QString sourcePicture;
     // The occupancy map the track was found on, whose picture the canvas
-    // shows under the track and which a track file written of it names.
+    // shows under the track, which a track file written of it names, and
+    // which no output may write over.
     std::optional<MapUnderlay> map;
 };
 

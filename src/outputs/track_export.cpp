@@ -67,7 +67,7 @@ Status ExportTrack(const OutputChoices& asked, const TrackJob& job, const Output
                    std::vector<std::string>& warnings, EncodeProgress* progress, QStringList* written)
 {
     const OutputChoices choices = TrackChoices(asked, job);
-    if (Status s = SparesPicture(choices, names, job.sourcePicture); !s)
+    if (Status s = SparesPicture(choices, names, job.map ? job.map->picturePath : QString()); !s)
         return s;
     const bool canvas = NeedsPicture(choices, OutputPicture::Canvas);
     const bool ground = NeedsPicture(choices, OutputPicture::Ground);

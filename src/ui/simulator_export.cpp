@@ -38,8 +38,6 @@ TrackJob WorkspaceTrack(const Workspace& ws)
     if (const std::shared_ptr<const SourceEdges> edges = CircuitEdgesNow(ws))
         track.sourceEdges = *edges;
     track.map = ws.map;
-    if (ws.map)
-        track.sourcePicture = ws.map->picturePath;
     return track;
 }
 
@@ -66,8 +64,9 @@ Result<std::string> RunExport(const SimulatorJob& job, EncodeProgress& progress)
     try {
         TemplateCache cache;
         std::vector<std::string> notes, warnings;
-        const Status written = ExportTrack(job.choices, job.track, job.names,
-                                           {job.assets, job.templateImage, &cache}, 0, notes, warnings, &progress);
+        const Status written =
+            ExportTrack(job.choices, job.track, job.names, {job.assets, job.templateImage, &cache}, 0, notes,
+                        warnings, &progress);
         std::string facts;
         for (const std::string& line : warnings)
             facts += (facts.empty() ? "" : "; ") + line;
@@ -86,7 +85,8 @@ std::shared_ptr<const SimulatorJob> MakeJob(const Workspace& ws, const Simulator
     auto job = std::make_shared<SimulatorJob>();
     job->choices = chosen.choices;
     job->track = WorkspaceTrack(ws);
-    job->names = ExportNames(job->track, chosen.folder, chosen.name, QString::fromStdString(ws.editor.TrackFileName));
+    job->names =
+        ExportNames(job->track, chosen.folder, chosen.name, QString::fromStdString(ws.editor.TrackFileName));
     job->assets = ws.assets;
     LoadFonts(job->assets, job->track.settings, kExportDpi);
     job->templateImage = ws.templateImage;
@@ -122,7 +122,8 @@ void ExportForSimulators(Workspace& ws, const Prompts& prompts)
         return;
     }
     const std::optional<SimulatorExport> chosen =
-        prompts.chooseSimulatorExport ? prompts.chooseSimulatorExport(InitialChoice(ws), ws.vehicle) : std::nullopt;
+        prompts.chooseSimulatorExport ? prompts.chooseSimulatorExport(InitialChoice(ws), ws.vehicle)
+                                      : std::nullopt;
     if (!chosen) {
         ws.editor.view.status1 = "cancelled";
         return;
@@ -149,12 +150,13 @@ void ExportForSimulators(Workspace& ws, const Prompts& prompts)
     const QString folder = chosen->folder;
     work.done = [&ws, prompts, folder](const Result<std::string>& result) {
         if (!result) {
-            ReportError(prompts, "could not export for simulators: " + QString::fromStdString(result.error()));
+            ReportError(prompts,
+                        "could not export for simulators: " + QString::fromStdString(result.error()));
             ws.editor.view.status1 = "export for simulators failed";
             return;
         }
-        ws.editor.view.status1 = "exported for simulators to " + folder.toStdString() +
-                                 (result->empty() ? "" : ": " + *result);
+        ws.editor.view.status1 =
+            "exported for simulators to " + folder.toStdString() + (result->empty() ? "" : ": " + *result);
     };
     RunImageJob(ws.imageJobs, std::move(work));
 }
